@@ -1,0 +1,72 @@
+// The input record of a resistance calculation: the pile, its section and
+// concrete, the layers in front of it, groundwater, the slip-surface depth, and
+// after a calculation the resistance per calculation point.
+#pragma once
+
+#include "JsDataBase.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// One soil or rock layer in front of the pile (nine 4-byte words).
+struct CTuCeng {
+    int nLeiXing = 0;               // 0 soil, 1 rock
+    float fCengXiShu = 0.3f;        // per-layer factor, stored only
+    float fHouDu = 2.0f;            // thickness, m
+    float fZhongDu = 18.0f;         // unit weight, kN/m3
+    float fNianJuLi = 10.0f;        // cohesion, kPa
+    float fMoCaJiao = 15.0f;        // friction angle, degrees
+    float fFuZhongDu = 15.0f;       // buoyant unit weight, kN/m3
+    float fShuiXiaNianJuLi = 10.0f; // cohesion under water, kPa
+    float fShuiXiaMoCaJiao = 15.0f; // friction angle under water, degrees
+};
+
+// A data file may name at most this many layers; a larger (or negative) count is
+// refused rather than allocated.
+constexpr int kMaxTuCengShu = 1000;
+
+class CPelvorinData : public CJsDataBase {
+public:
+    CPelvorinData();
+    ~CPelvorinData() override;
+    CPelvorinData(const CPelvorinData& other);
+    CPelvorinData& operator=(const CPelvorinData& other);
+
+    // Path forms: open the file ("rt"/"wt"), 0 when it cannot be opened.
+    int LoadData(const char* path) override;
+    int SaveData(const char* path) override;
+    // Stream forms: 0 for a null stream, else 1 (LoadData also gives 0 for a layer
+    // count outside [0, kMaxTuCengShu], leaving the layer list unchanged).
+    int LoadData(FILE* stream);
+    int SaveData(FILE* stream);
+    // LoadData(stream) that also explains a refusal: "line N: ..." in *problem.
+    int LoadData(FILE* stream, std::string* problem);
+
+    float fZhuangRongZhong = 22.0f;     // unit weight of the pile concrete, kN/m3
+    float fZhuangChang = 10.0f;         // pile length, m
+    float fZhuangKuan = 1.0f;           // rectangle width b, m
+    float fZhuangGao = 1.5f;            // rectangle height h, m
+    float fZhuangJing = 1.5f;           // circle diameter d, m
+    float fZhuangJianJu = 5.0f;         // pile centre spacing s, m
+    float fPoMianDaoZhuangDing = 2.0f;  // slope surface below the pile top, m
+    int nJieMianXingZhuang = 1;         // 1 rectangle, 0 circle
+    float fAs = 100.0f;                 // edge to reinforcement centre, mm
+    float fHuaMianDaoZhuangDing = 5.0f; // slip surface below the pile top, m
+    int nHunNingTuDengJi = 25;          // concrete grade, 25 for C25
+    int nTuCengShu = 2;                 // number of layers
+    float fShuiWeiShenDu = 5.0f;        // water level below the slope surface, m
+    int bKaoLvShui = 1;                 // groundwater considered
+    float fZheJianXiShu = 0.3f;         // reduction factor of the passive pressure
+    std::vector<CTuCeng> TuCeng;        // layers, top down
+    std::vector<float> ZuiZhongKangLi;  // result: final resistance per point, kN/m
+    int nTuShu = 0;                     // result: number of soil layers
+    std::vector<float>* pDianZuoBiao;   // result: point depths, deepest first (owned)
+    std::vector<float> TuKangLi;        // result: ground resistance per point, kN/m
+    std::vector<float> ZhuangKangLi;    // result: pile resistance per point, kN/m
+    int bHuaMianKeBian = 1;             // slip-surface depth editable in the pile table
+    int bYiJiSuan = 0;                  // set by the calculation
+};
+
+// Gives a new record this module's identity in the framework.
+void InitKangLiData(CPelvorinData* record);

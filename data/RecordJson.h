@@ -1,0 +1,27 @@
+// The input record as one JSON object keyed by the record's member names, with
+// the layers under "TuCeng". Unlike the data file, it keeps every input: the
+// reduction factor and the underwater values included.
+#pragma once
+
+#include "PelvorinData.h"
+
+#include <string>
+
+// Every key, each real written so that it reads back to the same 32-bit float.
+std::string RecordToJson(const CPelvorinData& record);
+
+// Fills record from text. A missing key keeps the record's value (so a new record
+// gives the defaults); a missing nTuCengShu becomes the length of TuCeng; each
+// layer starts from the layer defaults. Returns false with *error naming the key
+// (as "TuCeng[i].key" inside a layer) or the text position; the record may then
+// be partly filled.
+bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error);
+
+// Loads a record from a data file, or from JSON when the path ends in ".json".
+// On failure *error is one line without the path: "line 3: ..." or "key ...".
+bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
+// Saves a record the same way, through a temporary file renamed over path.
+bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
+
+// True when path ends in ".json" (any letter case).
+bool IsJsonPath(const std::string& path);

@@ -1,0 +1,61 @@
+// Helpers shared by the tests: temporary directories, whole-file text, and the
+// record's stream forms over strings.
+#pragma once
+
+#include "PelvorinData.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+struct TempDir {
+    std::string path;
+    TempDir()
+    {
+        char tmpl[] = "/tmp/kangli-test-XXXXXX";
+        path = ::mkdtemp(tmpl) ? tmpl : "/tmp";
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
+inline void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline std::string SaveToString(CPelvorinData& r)
+{
+    char* buf = nullptr;
+    size_t size = 0;
+    FILE* f = ::open_memstream(&buf, &size);
+    r.SaveData(f);
+    std::fclose(f);
+    std::string text(buf, size);
+    std::free(buf);
+    return text;
+}
+
+inline int LoadFromString(CPelvorinData& r, const std::string& text)
+{
+    FILE* f = ::fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (!f) // fmemopen refuses an empty buffer
+        f = std::tmpfile();
+    int ok = r.LoadData(f);
+    std::fclose(f);
+    return ok;
+}

@@ -1,0 +1,170 @@
+// The data file: the exact lines a record writes, and what survives a round trip.
+#include "PelvorinData.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kDefaultLines[] =
+    "22.000000,10.000000,1.000000,1.500000,1.500000,5.000000,2.000000,5.000000,100.000000,"
+    "5.000000\n"
+    "25,2,1,1\n"
+    "2.000000,18.000000,15.000000,15.000000,10.000000,0.300000,0\n"
+    "2.000000,18.000000,15.000000,15.000000,10.000000,0.300000,0\n";
+
+CPelvorinData DefaultWithTwoLayers()
+{
+    CPelvorinData r;
+    r.TuCeng.resize(2);
+    return r;
+}
+
+} // namespace
+
+TEST(DataFile, DefaultRecordWritesTheReferenceLinesThenTheBasePart)
+{
+    CPelvorinData r = DefaultWithTwoLayers();
+    std::string text = SaveToString(r);
+    ASSERT_GE(text.size(), sizeof kDefaultLines - 1);
+    EXPECT_EQ(text.substr(0, sizeof kDefaultLines - 1), kDefaultLines);
+    std::string rest = text.substr(sizeof kDefaultLines - 1);
+    EXPECT_EQ(rest.rfind("[JsDataBase]\n", 0), 0u) << rest;
+    EXPECT_NE(rest.find("\n[/JsDataBase]\n"), std::string::npos);
+}
+
+TEST(DataFile, NewRecordWritesNoLayerLine)
+{
+    CPelvorinData r;
+    EXPECT_EQ(r.nTuCengShu, 2);
+    EXPECT_TRUE(r.TuCeng.empty());
+    std::string text = SaveToString(r);
+    EXPECT_EQ(text.find("25,2,1,1\n[JsDataBase]\n"), text.find("25,2,1,1\n"));
+}
+
+TEST(DataFile, SaveLoadSaveGivesTheSameBytes)
+{
+    CPelvorinData r = DefaultWithTwoLayers();
+    InitKangLiData(&r);
+    r.strWenJianMing = "kl-3-2-5";
+    r.strMingCheng = "方案3\n第二行 \\ 反斜杠";
+    r.fZhuangChang = 23.7f;
+    r.TuCeng[1].nLeiXing = 1;
+    r.TuCeng[1].fMoCaJiao = 38.25f;
+    r.TuCeng.push_back(CTuCeng{});
+    r.nTuCengShu = 3;
+    std::string first = SaveToString(r);
+    CPelvorinData back;
+    ASSERT_EQ(LoadFromString(back, first), 1);
+    EXPECT_EQ(back.strMingCheng, r.strMingCheng);
+    EXPECT_EQ(back.strWenJianMing, "kl-3-2-5");
+    EXPECT_EQ(SaveToString(back), first);
+}
+
+TEST(DataFile, WhatTheFileDoesNotStoreKeepsItsValue)
+{
+    CPelvorinData r = DefaultWithTwoLayers();
+    r.fZheJianXiShu = 0.5f;
+    r.TuCeng[0].fShuiXiaNianJuLi = 3.0f;
+    r.TuCeng[0].fShuiXiaMoCaJiao = 7.0f;
+    CPelvorinData plain = DefaultWithTwoLayers();
+    EXPECT_EQ(SaveToString(r), SaveToString(plain)); // factor and underwater values not stored
+
+    // Into a fresh record: the defaults. Into a used record: its own values.
+    CPelvorinData fresh;
+    ASSERT_EQ(LoadFromString(fresh, SaveToString(r)), 1);
+    EXPECT_FLOAT_EQ(fresh.fZheJianXiShu, 0.3f);
+    EXPECT_FLOAT_EQ(fresh.TuCeng[0].fShuiXiaNianJuLi, 10.0f);
+    CPelvorinData used = r;
+    used.bHuaMianKeBian = 0;
+    used.pDianZuoBiao->assign({5.0f, 4.0f});
+    ASSERT_EQ(LoadFromString(used, SaveToString(plain)), 1);
+    EXPECT_FLOAT_EQ(used.fZheJianXiShu, 0.5f);
+    EXPECT_FLOAT_EQ(used.TuCeng[0].fShuiXiaMoCaJiao, 7.0f);
+    EXPECT_EQ(used.bHuaMianKeBian, 0);
+    EXPECT_EQ(used.pDianZuoBiao->size(), 2u);
+}
+
+TEST(DataFile, LayerCountDecidesHowManyLayerLinesAreRead)
+{
+    // Three layers named, with the third line giving rock: the underwater values
+    // are not in the file and take the layer defaults.
+    CPelvorinData r;
+    ASSERT_EQ(LoadFromString(r, "22,12,1,1.5,1.5,5,2,5,100,5\n25,3,1,1\n"
+                                "3,19,16,20,15,0.3,0\n4,20,17,25,20,0.3,0\n5,24,24,40,300,0.3,1\n"),
+              1);
+    ASSERT_EQ(r.TuCeng.size(), 3u);
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 12.0f);
+    EXPECT_EQ(r.TuCeng[2].nLeiXing, 1);
+    EXPECT_FLOAT_EQ(r.TuCeng[2].fNianJuLi, 300.0f);
+    EXPECT_FLOAT_EQ(r.TuCeng[2].fShuiXiaNianJuLi, 10.0f);
+    EXPECT_FLOAT_EQ(r.TuCeng[2].fShuiXiaMoCaJiao, 15.0f);
+
+    // Zero layers empties the list; a shorter list drops the deeper layers.
+    ASSERT_EQ(LoadFromString(r, "22,12,1,1.5,1.5,5,2,5,100,5\n25,1,1,1\n9,19,16,20,15,0.3,0\n"), 1);
+    ASSERT_EQ(r.TuCeng.size(), 1u);
+    EXPECT_FLOAT_EQ(r.TuCeng[0].fHouDu, 9.0f);
+    ASSERT_EQ(LoadFromString(r, "22,12,1,1.5,1.5,5,2,5,100,5\n25,0,1,1\n"), 1);
+    EXPECT_TRUE(r.TuCeng.empty());
+}
+
+TEST(DataFile, ChangingThePileLengthChangesOneField)
+{
+    CPelvorinData r = DefaultWithTwoLayers();
+    std::string before = SaveToString(r);
+    r.fZhuangChang = 12.0f;
+    std::string after = SaveToString(r);
+    size_t at = before.find("10.000000");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(after, before.replace(at, 9, "12.000000"));
+}
+
+TEST(DataFile, ShortAndMalformedLinesLeaveTheRestAlone)
+{
+    CPelvorinData r;
+    r.TuCeng.resize(2);
+    // Line 1 stops after three values; line 2 has letters after the grade.
+    ASSERT_EQ(LoadFromString(r, "// a comment\n\n30,11,2\r\n30,x\r\n"), 1);
+    EXPECT_FLOAT_EQ(r.fZhuangRongZhong, 30.0f);
+    EXPECT_FLOAT_EQ(r.fZhuangKuan, 2.0f);
+    EXPECT_FLOAT_EQ(r.fZhuangGao, 1.5f);
+    EXPECT_EQ(r.nHunNingTuDengJi, 30);
+    EXPECT_EQ(r.nTuCengShu, 2);
+    EXPECT_EQ(r.TuCeng.size(), 2u);
+}
+
+TEST(DataFile, FileWithoutBasePartKeepsTheBase)
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.strWenJianMing = "mine";
+    ASSERT_EQ(LoadFromString(r, "22,12,1,1.5,1.5,5,2,5,100,5\n25,0,1,1\n"), 1);
+    EXPECT_EQ(r.strWenJianMing, "mine");
+    EXPECT_EQ(r.strLeiBie, "kl");
+}
+
+TEST(DataFile, LayerCountOutOfBoundsIsRefusedNotAllocated)
+{
+    CPelvorinData r;
+    std::string problem;
+    TempDir dir;
+    std::string path = dir.path + "/bad.dat";
+    WriteText(path, "22,12,1,1.5,1.5,5,2,5,100,5\n// count below\n25,-3,1,1\n");
+    FILE* f = std::fopen(path.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(r.LoadData(f, &problem), 0);
+    std::fclose(f);
+    EXPECT_EQ(problem, "line 3: layer count -3 is outside 0..1000");
+    EXPECT_EQ(r.nTuCengShu, 2);
+    EXPECT_EQ(LoadFromString(r, "22\n25,2000000000,1,1\n"), 0);
+    EXPECT_TRUE(r.TuCeng.empty());
+}
+
+TEST(DataFile, PathFormsReportUnopenableFiles)
+{
+    CPelvorinData r;
+    EXPECT_EQ(r.LoadData("/nonexistent/dir/x.dat"), 0);
+    EXPECT_EQ(r.SaveData("/nonexistent/dir/x.dat"), 0);
+    EXPECT_EQ(r.LoadData(static_cast<FILE*>(nullptr)), 0);
+    EXPECT_EQ(r.SaveData(static_cast<FILE*>(nullptr)), 0);
+}
