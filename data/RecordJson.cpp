@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 using ordered_json = nlohmann::ordered_json;
@@ -154,6 +155,61 @@ std::string ParseErrorText(const json::parse_error& e)
     return text;
 }
 
+// Follows the parse so that a number the parser itself rejects (an overflow) can
+// be reported under its key: "TuCeng[1].fHouDu".
+class PathTracker {
+public:
+    bool operator()(int, json::parse_event_t event, json& parsed)
+    {
+        using E = json::parse_event_t;
+        switch (event) {
+        case E::object_start:
+        case E::array_start:
+            frames_.push_back({event == E::array_start, 0, {}});
+            break;
+        case E::key:
+            if (!frames_.empty())
+                frames_.back().key = parsed.get<std::string>();
+            break;
+        case E::object_end:
+        case E::array_end:
+            if (!frames_.empty())
+                frames_.pop_back();
+            Advance();
+            break;
+        case E::value:
+            Advance();
+            break;
+        }
+        return true;
+    }
+
+    std::string Path() const
+    {
+        std::string path;
+        for (const Frame& f : frames_) {
+            if (f.isArray)
+                path += "[" + std::to_string(f.index) + "]";
+            else if (!f.key.empty())
+                path += (path.empty() ? "" : ".") + f.key;
+        }
+        return path;
+    }
+
+private:
+    struct Frame {
+        bool isArray;
+        size_t index;
+        std::string key;
+    };
+    void Advance()
+    {
+        if (!frames_.empty() && frames_.back().isArray)
+            ++frames_.back().index;
+    }
+    std::vector<Frame> frames_;
+};
+
 bool EndsWithJson(const std::string& path)
 {
     if (path.size() < 5)
@@ -191,8 +247,9 @@ std::string RecordToJson(const CPelvorinData& r)
 
 bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* error)
 {
+    PathTracker tracker;
     try {
-        json doc = json::parse(text);
+        json doc = json::parse(text, std::ref(tracker));
         if (!doc.is_object())
             throw KeyError{std::string("expected a JSON object at the top, found ") +
                            doc.type_name()};
@@ -234,6 +291,10 @@ bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* erro
     } catch (const json::parse_error& e) {
         if (error)
             *error = ParseErrorText(e);
+    } catch (const json::out_of_range& e) {
+        // The parser refuses numbers beyond the range of a double.
+        if (error)
+            *error = "key \"" + tracker.Path() + "\": number out of range of a 32-bit real";
     } catch (const std::exception& e) {
         if (error)
             *error = e.what();
@@ -275,12 +336,19 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
 
 bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
 {
-    if (IsJsonPath(path))
-        return WriteFileSafely(path, RecordToJson(r), error);
     SafeFileWriter writer(path);
     FILE* f = writer.open();
-    if (f && r.SaveData(f) && writer.commit())
-        return true;
+    if (f) {
+        bool written;
+        if (IsJsonPath(path)) {
+            std::string text = RecordToJson(r);
+            written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+        } else {
+            written = r.SaveData(f) == 1;
+        }
+        if (written && writer.commit())
+            return true;
+    }
     if (error)
         *error = "cannot write the file: " + writer.error();
     return false;

@@ -1,0 +1,139 @@
+// The kangli program run as a user runs it: exit status, output files, error lines.
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+CliRun Kangli(const std::string& args)
+{
+    TempDir dir;
+    std::string out = dir.path + "/out", err = dir.path + "/err";
+    std::string cmd = Quote(KANGLI_EXE) + " " + args + " >" + out + " 2>" + err;
+    int raw = std::system(cmd.c_str());
+    CliRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = ReadText(out);
+    r.err = ReadText(err);
+    return r;
+}
+
+int Lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
+
+} // namespace
+
+TEST(KangliCli, NewAndConvertRoundTripToTheSameBytes)
+{
+    TempDir dir;
+    std::string x = dir.path + "/x.dat", j = dir.path + "/x.json", y = dir.path + "/y.dat";
+    EXPECT_EQ(Kangli("new " + Quote(x)).status, 0);
+    EXPECT_EQ(Kangli("convert " + Quote(x) + " " + Quote(j)).status, 0);
+    CliRun last = Kangli("convert " + Quote(j) + " " + Quote(y));
+    EXPECT_EQ(last.status, 0);
+    EXPECT_EQ(last.err, "");
+    EXPECT_EQ(ReadText(x), ReadText(y));
+    EXPECT_EQ(ReadText(x).rfind("22.000000,10.000000,1.000000,1.500000", 0), 0u);
+    EXPECT_NE(ReadText(j).find("\"TuCeng\""), std::string::npos);
+
+    std::string nj = dir.path + "/n.JSON";
+    EXPECT_EQ(Kangli("new " + Quote(nj)).status, 0);
+    EXPECT_EQ(ReadText(nj), ReadText(j));
+}
+
+TEST(KangliCli, UsageErrorsExitWithTwo)
+{
+    CliRun none = Kangli("");
+    EXPECT_EQ(none.status, 2);
+    EXPECT_NE(none.err.find("subcommand"), std::string::npos);
+    EXPECT_EQ(Kangli("convert only-one").status, 2);
+    EXPECT_EQ(Kangli("frobnicate").status, 2);
+    CliRun version = Kangli("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("kangli ", 0), 0u);
+    CliRun help = Kangli("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("convert"), std::string::npos);
+}
+
+TEST(KangliCli, BadInputGivesOneLineNamingFileAndKeyAndKeepsTheOutput)
+{
+    TempDir dir;
+    std::string bad = dir.path + "/bad.json", out = dir.path + "/out.dat";
+    WriteText(bad, R"({"TuCeng": [{"fHouDu": 2}, {"fHouDu": "deep"}]})");
+    WriteText(out, "precious");
+    CliRun r = Kangli("convert " + Quote(bad) + " " + Quote(out));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kangli: " + bad + ": key \"TuCeng[1].fHouDu\": expected a number, found string\n");
+    EXPECT_EQ(ReadText(out), "precious");
+
+    std::string dat = dir.path + "/count.dat";
+    WriteText(dat, "22,10,1,1.5,1.5,5,2,5,100,5\n25,99999,1,1\n");
+    r = Kangli("convert " + Quote(dat) + " " + Quote(out));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kangli: " + dat + ": line 2: layer count 99999 is outside 0..1000\n");
+    EXPECT_EQ(ReadText(out), "precious");
+
+    r = Kangli("convert " + Quote(dir.path + "/missing.dat") + " " + Quote(out));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(Lines(r.err), 1);
+    EXPECT_NE(r.err.find("missing.dat: cannot open"), std::string::npos);
+}
+
+TEST(KangliCli, UnwritableTargetLeavesNothingBehind)
+{
+    TempDir dir;
+    std::string sub = dir.path + "/locked";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    std::string out = sub + "/x.dat";
+    WriteText(out, "precious");
+    ASSERT_EQ(::chmod(sub.c_str(), 0555), 0);
+    CliRun r = Kangli("new " + Quote(out));
+    // Root ignores directory permissions; the check below then has nothing to see.
+    bool enforced = ::access(sub.c_str(), W_OK) != 0;
+    ::chmod(sub.c_str(), 0755);
+    if (enforced) {
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(Lines(r.err), 1);
+        EXPECT_NE(r.err.find(out), std::string::npos);
+        EXPECT_EQ(ReadText(out), "precious");
+    }
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(sub)) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+
+    // A target that cannot be replaced (a directory stands there): the temporary
+    // file is removed again and the directory is untouched.
+    std::string blocked = dir.path + "/blocked.dat";
+    ASSERT_EQ(::mkdir(blocked.c_str(), 0755), 0);
+    CliRun r3 = Kangli("new " + Quote(blocked));
+    EXPECT_EQ(r3.status, 2);
+    EXPECT_EQ(Lines(r3.err), 1);
+    EXPECT_NE(r3.err.find("blocked.dat: cannot write the file"), std::string::npos) << r3.err;
+    entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path)) {
+        (void)e;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 2); // locked/ and blocked.dat/
+
+    CliRun r2 = Kangli("new " + Quote(dir.path + "/no/such/dir/x.json"));
+    EXPECT_EQ(r2.status, 2);
+    EXPECT_EQ(Lines(r2.err), 1);
+}
