@@ -1,0 +1,132 @@
+#include "KangLiJiSuan.h"
+
+#include "Canvas.h"
+#include "Messages.h"
+#include "PelvorinData.h"
+#include "WorkPaths.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+CKangLiJiSuan::CKangLiJiSuan() = default;
+CKangLiJiSuan::~CKangLiJiSuan() = default;
+
+int CKangLiJiSuan::InsertDian(std::vector<float>& list, float v)
+{
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (std::fabs(*it - v) < 0.01f)
+            return 0;
+        if (v > *it) {
+            list.insert(it, v);
+            return 1;
+        }
+    }
+    list.push_back(v);
+    return 1;
+}
+
+int CKangLiJiSuan::MakeJiSuanDian(std::vector<float>& list)
+{
+    const float L = pData->fZhuangChang;
+    list.clear();
+    InsertDian(list, 0.0f);
+    const int divisions = nFenDuanShu > 0 ? nFenDuanShu : 20;
+    float step = L / static_cast<float>(divisions);
+    step = static_cast<float>(std::trunc(static_cast<double>(step) * 10.0) / 10.0);
+    if (step - 1.0f > 0.00001f)
+        step = 1.0f;
+    if (!(L > 0.0f)) {
+        InsertDian(list, L);
+        return 1;
+    }
+    // Piles shorter than 2 m round the step down to nothing: divide them evenly.
+    if (!(step > 0.0f))
+        step = L / static_cast<float>(divisions);
+    float z = 0.0f;
+    for (;;) {
+        const float next = z + step;
+        if (!(next > z))
+            break; // the step no longer moves z: nothing more to add
+        z = next;
+        if (z < L)
+            InsertDian(list, z);
+        if (z >= L)
+            break;
+    }
+    InsertDian(list, L);
+    return 1;
+}
+
+float CKangLiJiSuan::ChaZhi(float x, const std::vector<float>& depths, std::vector<float> values)
+{
+    return ::ChaZhi(x, depths, values);
+}
+
+int CKangLiJiSuan::JiSuan()
+{
+    CPelvorinData& r = *pData;
+    r.bYiJiSuan = 1;
+    r.nJianTuShu = 3;
+    const int count = std::min<int>(r.nTuCengShu, static_cast<int>(r.TuCeng.size()));
+    for (int i = 0; i + 1 < count; ++i) {
+        if (r.TuCeng[i].nLeiXing == 1 && r.TuCeng[i + 1].nLeiXing == 0) {
+            AfxMessageBox("岩层下不能出现土层", MB_OK, "提示");
+            return 0;
+        }
+    }
+    r.TuKangLi.clear();
+    r.ZhuangKangLi.clear();
+    r.ZuiZhongKangLi.clear();
+    MakeJiSuanDian(*r.pDianZuoBiao);
+
+    TuKangLiJiSuan.pData = &r;
+    TuKangLiJiSuan.JiSuan();
+    ZhuangKangLiJiSuan.pData = &r;
+    ZhuangKangLiJiSuan.JiSuan();
+
+    const size_t n = r.pDianZuoBiao->size();
+    r.TuKangLi.resize(n, 0.0f);
+    r.ZhuangKangLi.resize(n, 0.0f);
+    for (size_t i = 0; i < n; ++i) {
+        const float g = TuKangLiJiSuan.KangLi[i];
+        const float p = ZhuangKangLiJiSuan.KangLi[i];
+        r.TuKangLi[i] = g;
+        r.ZhuangKangLi[i] = p;
+        // A tie, or an unordered pair, takes the pile value.
+        r.ZuiZhongKangLi.push_back(g < p ? g : p);
+    }
+    return 1;
+}
+
+int CKangLiJiSuan::CheckDataChange()
+{
+    CPelvorinData& r = *pData;
+    const std::string name = r.GetDataFileName(1);
+    const std::string stored = G_strWorkPath + name;
+    if (!if_file_exist(stored.c_str()))
+        return 1;
+    const std::string fresh = G_strWorkPath + "new-" + name;
+    r.SaveData(fresh.c_str());
+    const int same = FileCompare(stored.c_str(), fresh.c_str());
+    std::remove(fresh.c_str());
+    if (same)
+        return 1;
+    return AfxMessageBox("数据已发生改变，是否继续计算！", MB_YESNO, "提示") == IDYES ? 1 : 0;
+}
+
+int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
+{
+    if (canvas)
+        canvas->SetCurStyle("HZ");
+    if (n == 2) {
+        TuKangLiJiSuan.pCanvas = canvas;
+        if (pData)
+            pData->strJianTuMing[2] = "土压力结果图";
+    }
+    // The sketch, the result diagram and the earth-pressure diagram are drawn by
+    // the diagram writers.
+    return 1;
+}
+
+int CKangLiJiSuan::WriteJss(int, CRTF*) { return 1; }

@@ -1,0 +1,37 @@
+// The resistance calculation: builds the calculation points along the pile, runs
+// the ground and the pile-section calculators and stores per point the ground,
+// the pile and the final resistance (the smaller of the two) in the record.
+#pragma once
+
+#include "JiSuanBase.h"
+#include "TuKangLiJiSuan.h"
+#include "ZhuangKangLiJiSuan.h"
+
+#include <vector>
+
+class CPelvorinData;
+class CKangLiResult;
+
+class CKangLiJiSuan : public CJiSuanBase {
+public:
+    CKangLiJiSuan();
+    ~CKangLiJiSuan() override;
+
+    int CheckDataChange() override;
+    // 1 when the results are stored, 0 when the record was refused.
+    int JiSuan() override;
+    int DrawTu(int n, CBase_SGT* canvas, void* extra) override;
+    int WriteJss(int n, CRTF* writer) override;
+
+    // Rebuilds list (the record's points): 0, every spacing step, the pile length.
+    int MakeJiSuanDian(std::vector<float>& list);
+    // Adds v to a list kept largest first; 0 when within 0.01 of an entry.
+    int InsertDian(std::vector<float>& list, float v);
+    float ChaZhi(float x, const std::vector<float>& depths, std::vector<float> values);
+
+    CPelvorinData* pData = nullptr;
+    CKangLiResult* pResult = nullptr;
+    int nFenDuanShu = 20;
+    CTuKangLiJiSuan TuKangLiJiSuan;
+    CZhuangKangLiJiSuan ZhuangKangLiJiSuan;
+};

@@ -1,0 +1,33 @@
+// Base of a calculation: the framework drives diagrams and calculation books
+// through it.
+#pragma once
+
+class CJsDataBase;
+class CBase_SGT;
+class CRTF;
+
+class CJiSuanBase {
+public:
+    CJiSuanBase() = default;
+    // Draws diagram n of record through DrawTu onto a canvas; the canvas goes to
+    // the file that record->GetJtFileName(n) names under the work directory.
+    virtual int WriteJianTu(CJsDataBase* record, int n, int flag);
+    // Writes calculation book n of record through WriteJss.
+    virtual int WriteJiSuanShu(CJsDataBase* record, int n);
+    virtual int CheckDataChange();
+    virtual int JiSuan();
+    virtual int Reserved1();
+    virtual int DrawTu(int n, CBase_SGT* canvas, void* extra);
+    virtual int WriteJss(int n, CRTF* writer);
+    virtual int Reserved2();
+    virtual int Reserved3(void* a, void* b, void* c);
+    virtual int Reserved4();
+    virtual int Reserved5();
+    virtual int Reserved6();
+    virtual int ExtFunc();
+    virtual int ExtMenuItem();
+    virtual int IsReFormJss();
+    virtual int ReFormJss_ForRes();
+    virtual int EndACADConect();
+    virtual ~CJiSuanBase();
+};
