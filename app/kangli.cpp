@@ -1,18 +1,27 @@
 // kangli: the resistance calculation from the command line.
 //   kangli new FILE           a new record (defaults, two default layers)
 //   kangli convert IN OUT     data file <-> JSON, chosen by the ".json" extension
-// Exit status: 0 success, 2 usage or file error (one line on standard error).
+//   kangli calc RECORD [--json]  the resistance at every calculation point
+// Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
+// error (one line on standard error).
+#include "KangLiJiSuan.h"
+#include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordJson.h"
+#include "WorkPaths.h"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 namespace {
 
 constexpr int kExitOk = 0;
+constexpr int kExitRefused = 1;
 constexpr int kExitFile = 2;
 
 int Report(const std::string& file, const std::string& what)
@@ -44,6 +53,87 @@ int RunConvert(const std::string& in, const std::string& out)
     return kExitOk;
 }
 
+std::string DirectoryOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Right-aligns text to a column width in terminal cells: a CJK character (three
+// bytes in UTF-8) takes two cells.
+std::string PadLeft(const std::string& text, int cells)
+{
+    int width = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80)
+            width += 1;
+        else if ((c & 0xE0) == 0xE0)
+            width += 2; // lead byte of a three-byte character
+    }
+    return std::string(width < cells ? static_cast<size_t>(cells - width) : 0, ' ') + text;
+}
+
+// JSON has no NaN or infinity: such a value is written as null.
+nlohmann::ordered_json Real(float v)
+{
+    if (!std::isfinite(v))
+        return nullptr;
+    return JsonReal(v);
+}
+
+int RunCalc(const std::string& in, bool asJson)
+{
+    CPelvorinData record;
+    InitKangLiData(&record);
+    std::string error;
+    if (!LoadRecordFile(in, record, &error))
+        return Report(in, error);
+
+    // The command line has nobody to ask: a question is answered Yes, every other
+    // message becomes a line on standard error naming the record.
+    SetMessageSink([&in](const MessageRequest& req) {
+        if (req.kind == MessageRequest::Box && (req.buttons & 0xF) == MB_YESNO)
+            return IDYES;
+        std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), req.text.c_str());
+        return IDOK;
+    });
+    G_strWorkPath = DirectoryOf(in);
+    CKangLiJiSuan calc;
+    calc.pData = &record;
+    int status = calc.CheckDataChange() ? calc.JiSuan() : 0;
+    SetMessageSink(nullptr);
+
+    const std::vector<float>& points = *record.pDianZuoBiao;
+    size_t n = std::min({points.size(), record.TuKangLi.size(), record.ZhuangKangLi.size(),
+                         record.ZuiZhongKangLi.size()});
+    if (status != 1)
+        n = 0; // a refused record has no results of this run
+    if (asJson) {
+        nlohmann::ordered_json out = nlohmann::ordered_json::object();
+        out["status"] = status;
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (size_t i = 0; i < n; ++i) {
+            nlohmann::ordered_json p = nlohmann::ordered_json::object();
+            p["depth"] = Real(points[i]);
+            p["ground"] = Real(record.TuKangLi[i]);
+            p["pile"] = Real(record.ZhuangKangLi[i]);
+            p["final"] = Real(record.ZuiZhongKangLi[i]);
+            list.push_back(std::move(p));
+        }
+        out["points"] = std::move(list);
+        std::printf("%s\n", out.dump(2).c_str());
+    } else if (n > 0) {
+        std::printf("%s  %s  %s  %s\n", PadLeft("深度(m)", 8).c_str(),
+                    PadLeft("土抗力", 12).c_str(), PadLeft("桩抗力", 12).c_str(),
+                    PadLeft("最终抗力", 12).c_str());
+        for (size_t i = 0; i < n; ++i)
+            std::printf("%8.2f  %12.3f  %12.3f  %12.3f\n", points[i], record.TuKangLi[i],
+                        record.ZhuangKangLi[i], record.ZuiZhongKangLi[i]);
+    }
+    return status == 1 ? kExitOk : kExitRefused;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -63,6 +153,13 @@ int main(int argc, char** argv)
     cmdConvert->add_option("IN", inFile, "input record")->required();
     cmdConvert->add_option("OUT", outFile, "output record")->required();
 
+    std::string calcFile;
+    bool calcJson = false;
+    auto* cmdCalc = app.add_subcommand("calc", "calculate the resistance at every calculation point "
+                                               "(depth m; ground, pile, final kN/m)");
+    cmdCalc->add_option("RECORD", calcFile, "data file, or JSON when it ends in .json")->required();
+    cmdCalc->add_flag("--json", calcJson, "print one JSON object instead of the table");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -78,6 +175,8 @@ int main(int argc, char** argv)
             return RunNew(newFile);
         if (*cmdConvert)
             return RunConvert(inFile, outFile);
+        if (*cmdCalc)
+            return RunCalc(calcFile, calcJson);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;

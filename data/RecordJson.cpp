@@ -224,6 +224,8 @@ bool EndsWithJson(const std::string& path)
 
 bool IsJsonPath(const std::string& path) { return EndsWithJson(path); }
 
+double JsonReal(float value) { return ShortDouble(value); }
+
 std::string RecordToJson(const CPelvorinData& r)
 {
     ordered_json out = ordered_json::object();

@@ -23,5 +23,9 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string*
 // Saves a record the same way, through a temporary file renamed over path.
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 
+// The double to hand a JSON writer for a 32-bit real: it prints in the shortest
+// form that reads back to the same float ("0.3", not "0.30000001192092896").
+double JsonReal(float value);
+
 // True when path ends in ".json" (any letter case).
 bool IsJsonPath(const std::string& path);

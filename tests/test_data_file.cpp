@@ -168,3 +168,39 @@ TEST(DataFile, PathFormsReportUnopenableFiles)
     EXPECT_EQ(r.LoadData(static_cast<FILE*>(nullptr)), 0);
     EXPECT_EQ(r.SaveData(static_cast<FILE*>(nullptr)), 0);
 }
+
+// ------------------------------------------------------------------ result record
+
+#include "KangLiResult.h"
+#include "Rtf.h"
+
+TEST(ResultRecord, MarkRoundTripAndOtherKeys)
+{
+    TempDir dir;
+    std::string path = dir.path + "/kl.rst";
+    CKangLiResult result;
+    EXPECT_EQ(result.WriteResultFile(path.c_str()), 1);
+    EXPECT_EQ(result.ReadResultFile(path.c_str()), 1);
+    EXPECT_EQ(result.HasOwnResult(), 0);
+
+    FILE* f = std::fopen(path.c_str(), "w");
+    result.SetBiaoShi(f, "KangLi_Result09");
+    std::fclose(f);
+    EXPECT_EQ(result.ReadResultFile(path.c_str()), 0);
+    WriteText(path, "");
+    EXPECT_EQ(result.ReadResultFile(path.c_str()), 0);
+    EXPECT_EQ(result.ReadResultFile((dir.path + "/none.rst").c_str()), 0);
+    EXPECT_EQ(result.WriteResultFile((dir.path + "/no/dir.rst").c_str()), 0);
+}
+
+TEST(ResultRecord, SectionHeading)
+{
+    CRTF book;
+    CKangLiResult result;
+    int three = 3;
+    EXPECT_EQ(result.WriteSectionHeading(&three), 0); // no book attached yet
+    result.pRTF = &book;
+    EXPECT_EQ(result.WriteSectionHeading(&three), 1);
+    const std::string hyphens(69, '-');
+    EXPECT_EQ(book.Text(), hyphens + "\n3.计算内容\n" + hyphens + "\n");
+}
