@@ -437,3 +437,43 @@ TEST(Driver, DataChangeIsAskedAboutOnlyWhenTheFileDiffers)
     EXPECT_EQ(if_file_exist((G_strWorkPath + "new-kl.dat").c_str()), 0);
     G_strWorkPath = saved;
 }
+
+TEST(GroundResistance, WaterLevelSplitsTheSoilPressure)
+{
+    // One soil layer (18, gamma' 8; c 10, phi 15 above water; c 5, phi 10 below),
+    // t = 2, water 3 m down: w = 5, L = 10. Divisions 10, 5, 2.
+    // At 5, sigma = 54. Just above: 1.69840 * 54 + 26.065 = 117.778.
+    // Just below: Kp = tan2(50) = 1.42028: 76.695 + 2 * 5 * 1.19175 = 88.613.
+    CPelvorinData r;
+    SetLayers(r, {Layer(0, 20.0f, 18.0f, 10.0f, 15.0f, 8.0f)});
+    r.TuCeng[0].fShuiXiaNianJuLi = 5.0f;
+    r.TuCeng[0].fShuiXiaMoCaJiao = 10.0f;
+    r.fShuiWeiShenDu = 3.0f;
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    const CTuKangLiJiSuan& g = calc.TuKangLiJiSuan;
+    ASSERT_EQ(g.TuYaFenDuan, (std::vector<float>{10.0f, 5.0f, 2.0f}));
+    EXPECT_NEAR(g.YaLiShang[1], 117.778f, 0.001f);
+    EXPECT_NEAR(g.YaLiXia[1], 88.613f, 0.001f);
+}
+
+TEST(GroundResistance, WaterBelowThePileBottomBecomesADivision)
+{
+    // Rock 20 m over rock, t = 2, L = 10, water 10 m down (w = 12, below the foot).
+    // The walk stops at 22 with the pile bottom added; 12 is a division too, so the
+    // foot takes the shear of the rock from 10 to the layer bottom 22, mid 16:
+    // sigma = 14 * 24 = 336 (rock weighs the same under water),
+    // tau = (tan35 * 336 + 200) * (12 / cos 27.5) * 2 / 5 = 2355.43.
+    CPelvorinData r;
+    SetLayers(r, {Layer(1, 20.0f, 24.0f, 200.0f, 35.0f), Layer(1, 5.0f, 24.0f, 200.0f, 35.0f)});
+    r.fShuiWeiShenDu = 10.0f;
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    const CTuKangLiJiSuan& g = calc.TuKangLiJiSuan;
+    EXPECT_EQ(g.KangJianFenDuan.front(), 12.0f);
+    EXPECT_EQ(g.KangJianFenDuan[1], 10.0f);
+    EXPECT_NEAR(g.KangJianLi.front(), 2355.43f, 0.02f);
+    EXPECT_NEAR(r.TuKangLi.front(), 2355.43f, 0.02f);
+}
