@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 
 struct TempDir {
     std::string path;
@@ -58,4 +59,24 @@ inline int LoadFromString(CPelvorinData& r, const std::string& text)
     int ok = r.LoadData(f);
     std::fclose(f);
     return ok;
+}
+
+// The kangli program run through the shell as a user runs it.
+struct CliRun {
+    int status = -1; // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+inline CliRun RunKangli(const std::string& args)
+{
+    TempDir dir;
+    std::string out = dir.path + "/out", err = dir.path + "/err";
+    std::string cmd = std::string("'") + KANGLI_EXE + "' " + args + " >" + out + " 2>" + err;
+    int raw = std::system(cmd.c_str());
+    CliRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = ReadText(out);
+    r.err = ReadText(err);
+    return r;
 }

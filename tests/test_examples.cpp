@@ -36,18 +36,7 @@ AtSlip CalculateAtSlip(const std::string& name)
     return {};
 }
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CliRun Kangli(const std::string& args)
-{
-    TempDir dir;
-    std::string out = dir.path + "/out", err = dir.path + "/err";
-    int raw = std::system(("'" KANGLI_EXE "' " + args + " >" + out + " 2>" + err).c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadText(out), ReadText(err)};
-}
+CliRun Kangli(const std::string& args) { return RunKangli(args); }
 
 std::string Example(const std::string& name) { return "'" KANGLI_EXAMPLES_DIR "/" + name + "'"; }
 

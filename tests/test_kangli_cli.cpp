@@ -11,26 +11,9 @@
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-CliRun Kangli(const std::string& args)
-{
-    TempDir dir;
-    std::string out = dir.path + "/out", err = dir.path + "/err";
-    std::string cmd = Quote(KANGLI_EXE) + " " + args + " >" + out + " 2>" + err;
-    int raw = std::system(cmd.c_str());
-    CliRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    r.out = ReadText(out);
-    r.err = ReadText(err);
-    return r;
-}
+CliRun Kangli(const std::string& args) { return RunKangli(args); }
 
 int Lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
