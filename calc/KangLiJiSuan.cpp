@@ -43,8 +43,12 @@ int CKangLiJiSuan::MakeJiSuanDian(std::vector<float>& list)
     // Piles shorter than 2 m round the step down to nothing: divide them evenly.
     if (!(step > 0.0f))
         step = L / static_cast<float>(divisions);
+    // Any real pile has a few hundred points at most; the cap only keeps an absurd
+    // length (kilometres, or one that the float step can no longer advance) from
+    // running without end.
+    constexpr int kMaxSteps = 10000;
     float z = 0.0f;
-    for (;;) {
+    for (int steps = 0; steps < kMaxSteps; ++steps) {
         const float next = z + step;
         if (!(next > z))
             break; // the step no longer moves z: nothing more to add

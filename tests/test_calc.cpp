@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -476,4 +477,13 @@ TEST(GroundResistance, WaterBelowThePileBottomBecomesADivision)
     EXPECT_EQ(g.KangJianFenDuan[1], 10.0f);
     EXPECT_NEAR(g.KangJianLi.front(), 2355.43f, 0.02f);
     EXPECT_NEAR(r.TuKangLi.front(), 2355.43f, 0.02f);
+}
+
+TEST(CalcPoints, AbsurdLengthsStayFinite)
+{
+    for (float length : {1.0e9f, 3.0e38f, std::nanf(""), -std::numeric_limits<float>::infinity()}) {
+        std::vector<float> list = Points(length);
+        EXPECT_LE(list.size(), 10002u) << length;
+        EXPECT_GE(list.size(), 1u);
+    }
 }
