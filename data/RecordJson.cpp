@@ -152,6 +152,13 @@ std::string ParseErrorText(const json::parse_error& e)
         if (close != std::string::npos)
             text = text.substr(close + 2);
     }
+    // The parser quotes the bytes it read last; they may be binary or broken
+    // UTF-8, which has no place in a one-line message. Line and column remain.
+    size_t lastRead = text.find("; last read: ");
+    if (lastRead != std::string::npos) {
+        size_t expected = text.find("; expected", lastRead + 1);
+        text.erase(lastRead, expected == std::string::npos ? std::string::npos : expected - lastRead);
+    }
     return text;
 }
 

@@ -155,6 +155,10 @@ TEST(RecordJson, EveryErrorNamesItsKey)
     EXPECT_NE(JsonError("{\"fAs\": 1,\n \"fZhuangChang\": }").find("line 2"), std::string::npos);
     EXPECT_NE(JsonError("{\"fAs\": 1,").find("unexpected end of input"), std::string::npos);
 
+    EXPECT_EQ(JsonError("{\"fAs\": 1, \"x\xff\": 2}"),
+              "parse error at line 1, column 14: syntax error while parsing object key - invalid "
+              "string: ill-formed UTF-8 byte; expected string literal");
+
     CPelvorinData r;
     std::string error;
     ASSERT_TRUE(RecordFromJson(R"({"bKaoLvShui": false})", r, &error));
