@@ -7,6 +7,7 @@
 #include "KangLiJiSuan.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "RecordCheck.h"
 #include "RecordJson.h"
 #include "WorkPaths.h"
 
@@ -89,6 +90,12 @@ int RunCalc(const std::string& in, bool asJson)
     std::string error;
     if (!LoadRecordFile(in, record, &error))
         return Report(in, error);
+    if (!CheckKangLiData(record, &error)) {
+        Report(in, error);
+        if (asJson)
+            std::printf("{\n  \"status\": 0,\n  \"points\": []\n}\n");
+        return kExitRefused;
+    }
 
     // The command line has nobody to ask: a question is answered Yes, every other
     // message becomes a line on standard error naming the record.

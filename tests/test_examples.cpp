@@ -157,7 +157,7 @@ TEST(KangliCalc, RefusedRecordAndBadFiles)
     // A stored data file that differs from the record is calculated all the same
     // (the question is answered Yes), and nothing is left behind.
     std::string rec = dir.path + "/kl.json";
-    WriteText(rec, "{}");
+    WriteText(rec, R"({"TuCeng": [{}, {}]})");
     WriteText(dir.path + "/kl.dat", "22,99\n");
     r = Kangli("calc '" + rec + "'");
     EXPECT_EQ(r.status, 0);
