@@ -114,12 +114,17 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
     char line[kLineSize];
     int lineNo = 0;
     // Short or malformed lines leave the fields they do not reach as they were.
+    int pileValues = 0;
     if (fgets_skip_comment(line, kLineSize, f, &lineNo))
-        JSVsscanf::vsscanf(line, "%f,%f,%f,%f,%f,%f,%f,%f,%f,%f", &fZhuangRongZhong, &fZhuangChang,
-                           &fZhuangKuan, &fZhuangGao, &fZhuangJing, &fZhuangJianJu,
-                           &fPoMianDaoZhuangDing, &fShuiWeiShenDu, &fAs, &fHuaMianDaoZhuangDing);
-    else
-        line[0] = '\0';
+        pileValues = JSVsscanf::vsscanf(line, "%f,%f,%f,%f,%f,%f,%f,%f,%f,%f", &fZhuangRongZhong,
+                                        &fZhuangChang, &fZhuangKuan, &fZhuangGao, &fZhuangJing,
+                                        &fZhuangJianJu, &fPoMianDaoZhuangDing, &fShuiWeiShenDu,
+                                        &fAs, &fHuaMianDaoZhuangDing);
+    // Not a refusal (the reader takes what it can), but a file without a single
+    // pile value is no data file; the caller who asked may say so.
+    if (pileValues <= 0 && problem)
+        *problem = "line " + std::to_string(lineNo > 0 ? lineNo : 1) +
+                   ": no pile values (expected ten comma-separated numbers)";
     if (fgets_skip_comment(line, kLineSize, f, &lineNo)) {
         int count = nTuCengShu;
         JSVsscanf::vsscanf(line, "%d,%d,%d,%d", &nHunNingTuDengJi, &count, &nJieMianXingZhuang,

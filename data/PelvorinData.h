@@ -41,6 +41,8 @@ public:
     int LoadData(FILE* stream);
     int SaveData(FILE* stream);
     // LoadData(stream) that also explains a refusal: "line N: ..." in *problem.
+    // It also fills *problem, while returning 1, when the first line holds no pile
+    // value at all (an empty or foreign file).
     int LoadData(FILE* stream, std::string* problem);
 
     float fZhuangRongZhong = 22.0f;     // unit weight of the pile concrete, kN/m3

@@ -338,9 +338,9 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
     std::string problem;
     int ok = r.LoadData(f, &problem);
     std::fclose(f);
-    if (!ok && error)
+    if ((!ok || !problem.empty()) && error)
         *error = problem;
-    return ok != 0;
+    return ok != 0 && problem.empty();
 }
 
 bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)

@@ -18,7 +18,8 @@ std::string RecordToJson(const CPelvorinData& record);
 bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error);
 
 // Loads a record from a data file, or from JSON when the path ends in ".json".
-// On failure *error is one line without the path: "line 3: ..." or "key ...".
+// On failure *error is one line without the path: "line 3: ..." or "key ...". A
+// data file whose first line holds no pile value is refused as no data file.
 bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 // Saves a record the same way, through a temporary file renamed over path.
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
