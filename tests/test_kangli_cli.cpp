@@ -120,3 +120,66 @@ TEST(KangliCli, UnwritableTargetLeavesNothingBehind)
     EXPECT_EQ(r2.status, 2);
     EXPECT_EQ(Lines(r2.err), 1);
 }
+
+namespace {
+
+int EntriesIn(const std::string& dir)
+{
+    int n = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir)) {
+        (void)e;
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(KangliCli, WriteErrorInTheMiddleKeepsTheOldFile)
+{
+    // The file-size limit makes every write fail as a full disk would, after the
+    // temporary file was created.
+    TempDir dir;
+    for (const char* name : {"/x.dat", "/x.json"}) {
+        std::string out = dir.path + name;
+        WriteText(out, "precious old contents");
+        // Standard error goes through a pipe, which the limit does not touch.
+        std::string cmd = "(trap '' XFSZ; ulimit -f 0; exec '" KANGLI_EXE "' new '" + out +
+                          "' 2>&1 >/dev/null)";
+        FILE* pipe = ::popen(cmd.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        CliRun r;
+        char buf[512];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+            r.err.append(buf, n);
+        int raw = ::pclose(pipe);
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        EXPECT_NE(r.err.find("cannot write the file"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadText(out), "precious old contents");
+    }
+    EXPECT_EQ(EntriesIn(dir.path), 2); // no temporary file left behind
+}
+
+TEST(KangliCli, FullDiskKeepsTheOldFile)
+{
+    TempDir dir;
+    std::string mnt = dir.path + "/small";
+    ASSERT_EQ(::mkdir(mnt.c_str(), 0755), 0);
+    // Three pages: the old file takes one, a filler the other two.
+    if (std::system(("mount -t tmpfs -o size=12k tmpfs '" + mnt + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    std::string out = mnt + "/kl.dat";
+    WriteText(out, "precious old contents");
+    WriteText(mnt + "/filler", std::string(8192, 'x'));
+    CliRun r = RunKangli("convert '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" +
+                         out + "'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(Lines(r.err), 1) << r.err;
+    EXPECT_NE(r.err.find(out + ": cannot write the file"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadText(out), "precious old contents");
+    EXPECT_EQ(EntriesIn(mnt), 2);
+    std::system(("umount '" + mnt + "'").c_str());
+}
