@@ -9,6 +9,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -84,9 +85,32 @@ struct KeyError {
     std::string text;
 };
 
+// A key as it may appear inside a one-line message: control characters (which a
+// JSON key may hold through escapes) are written as JSON escapes again.
+std::string PrintableKey(const std::string& key)
+{
+    std::string out;
+    for (unsigned char c : key) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c < 0x20 || c == 0x7f) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 [[noreturn]] void Fail(const std::string& key, const std::string& what)
 {
-    throw KeyError{"key \"" + key + "\": " + what};
+    throw KeyError{"key \"" + PrintableKey(key) + "\": " + what};
 }
 
 float ReadReal(const json& v, const std::string& key)
@@ -303,7 +327,7 @@ bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* erro
     } catch (const json::out_of_range& e) {
         // The parser refuses numbers beyond the range of a double.
         if (error)
-            *error = "key \"" + tracker.Path() + "\": number out of range of a 32-bit real";
+            *error = "key \"" + PrintableKey(tracker.Path()) + "\": number out of range of a 32-bit real";
     } catch (const std::exception& e) {
         if (error)
             *error = e.what();

@@ -140,6 +140,10 @@ TEST(RecordJson, EveryErrorNamesItsKey)
     EXPECT_EQ(JsonError(R"({"TuCeng": [{"nLeiXing": 0.5}]})"),
               "key \"TuCeng[0].nLeiXing\": expected an integer, found number");
     EXPECT_EQ(JsonError(R"({"TuCeng": [{"colour": 1}]})"), "key \"TuCeng[0].colour\": unknown key");
+    // A key with escaped control characters still gives a one-line message.
+    EXPECT_EQ(JsonError(R"({"a\nb\u0001": 1})"), "key \"a\\nb\\u0001\": unknown key");
+    EXPECT_EQ(JsonError(R"({"a\tb": 1e999})"),
+              "key \"a\\tb\": number out of range of a 32-bit real");
     EXPECT_EQ(JsonError(R"({"TuCeng": [[]]})"),
               "key \"TuCeng[0]\": expected an object, found array");
     EXPECT_EQ(JsonError(R"({"TuCeng": {}})"),
