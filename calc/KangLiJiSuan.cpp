@@ -3,6 +3,7 @@
 #include "Canvas.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "Rtf.h"
 #include "WorkPaths.h"
 
 #include <algorithm>
@@ -133,4 +134,28 @@ int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
     return 1;
 }
 
-int CKangLiJiSuan::WriteJss(int, CRTF*) { return 1; }
+int CKangLiJiSuan::WriteJss(int n, CRTF* writer)
+{
+    if (n == 1 && writer)
+        WriteJianMingJss(writer);
+    return 1;
+}
+
+void CKangLiJiSuan::WriteJianMingJss(CRTF* rtf)
+{
+    rtf->InsertText("点号    坐标     岩石抗力    土抗力    岩土抗力合力     桩抗力     最终抗力\n");
+    if (!pData)
+        return;
+    const CPelvorinData& r = *pData;
+    const std::vector<float>& points = *r.pDianZuoBiao;
+    // Every list holds an entry per point after a calculation; a record that was
+    // never calculated has no points and gives the header alone.
+    const size_t n = std::min({points.size(), TuKangLiJiSuan.KangJianLi.size(),
+                               TuKangLiJiSuan.TuYaLi.size(), r.TuKangLi.size(),
+                               r.ZhuangKangLi.size(), r.ZuiZhongKangLi.size()});
+    for (size_t i = 0; i < n; ++i)
+        rtf->InsertText("%d,     %.2f ,    %.3f,    %.3f,       %.3f,    %.3f,   %.3f\n",
+                        static_cast<int>(i), points[i], TuKangLiJiSuan.KangJianLi[i],
+                        TuKangLiJiSuan.TuYaLi[i], r.TuKangLi[i], r.ZhuangKangLi[i],
+                        r.ZuiZhongKangLi[i]);
+}

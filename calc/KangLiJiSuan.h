@@ -21,7 +21,11 @@ public:
     // 1 when the results are stored, 0 when the record was refused.
     int JiSuan() override;
     int DrawTu(int n, CBase_SGT* canvas, void* extra) override;
+    // Book 1 is the concise result table; book 0, the detailed book, is not yet
+    // written (nothing is appended).
     int WriteJss(int n, CRTF* writer) override;
+    // The concise result table: a line per calculation point.
+    void WriteJianMingJss(CRTF* writer);
 
     // Rebuilds list (the record's points): 0, every spacing step, the pile length.
     int MakeJiSuanDian(std::vector<float>& list);

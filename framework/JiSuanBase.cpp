@@ -1,10 +1,12 @@
 #include "JiSuanBase.h"
 
 #include "Canvas.h"
+#include "JsDataBase.h"
+#include "WorkPaths.h"
 #include "Rtf.h"
 
-// The canvas and book writers are filled in as the output formats land; until
-// then the drawing and the book are produced into memory only.
+// The canvas writers are filled in as the drawing formats land; until then a
+// diagram is drawn into memory only.
 int CJiSuanBase::WriteJianTu(CJsDataBase* record, int n, int)
 {
     if (!record)
@@ -18,7 +20,8 @@ int CJiSuanBase::WriteJiSuanShu(CJsDataBase* record, int n)
     if (!record)
         return 0;
     CRTF writer;
-    return WriteJss(n, &writer);
+    WriteJss(n, &writer);
+    return writer.Save(G_strWorkPath + record->GetJssFileName(n));
 }
 
 int CJiSuanBase::CheckDataChange() { return 1; }

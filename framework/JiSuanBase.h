@@ -12,7 +12,8 @@ public:
     // Draws diagram n of record through DrawTu onto a canvas; the canvas goes to
     // the file that record->GetJtFileName(n) names under the work directory.
     virtual int WriteJianTu(CJsDataBase* record, int n, int flag);
-    // Writes calculation book n of record through WriteJss.
+    // Writes calculation book n of record through WriteJss into the RTF file that
+    // record->GetJssFileName(n) names under the work directory; 1 when written.
     virtual int WriteJiSuanShu(CJsDataBase* record, int n);
     virtual int CheckDataChange();
     virtual int JiSuan();
