@@ -122,15 +122,21 @@ int CKangLiJiSuan::CheckDataChange()
 
 int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
 {
-    if (canvas)
-        canvas->SetCurStyle("HZ");
-    if (n == 2) {
+    if (!canvas)
+        return 1;
+    canvas->SetCurStyle("HZ");
+    if (n == 0 && pData)
+        pData->DrawJiSuanJianTu(canvas);
+    else if (n == 1 && pData)
+        DrawJieGuoTu(canvas);
+    else if (n == 2) {
         TuKangLiJiSuan.pCanvas = canvas;
-        if (pData)
+        if (pData) {
+            TuKangLiJiSuan.pData = pData;
+            TuKangLiJiSuan.DrawTuYaLiTu();
             pData->strJianTuMing[2] = "土压力结果图";
+        }
     }
-    // The sketch, the result diagram and the earth-pressure diagram are drawn by
-    // the diagram writers.
     return 1;
 }
 

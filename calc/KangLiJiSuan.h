@@ -27,6 +27,10 @@ public:
     // The concise result table: a line per calculation point.
     void WriteJianMingJss(CRTF* writer);
 
+    // The result diagram, in metres: ground and pile resistance along the pile,
+    // and beside it the final resistance. Returns 1.
+    int DrawJieGuoTu(CBase_SGT* canvas);
+
     // Rebuilds list (the record's points): 0, every spacing step, the pile length.
     int MakeJiSuanDian(std::vector<float>& list);
     // Adds v to a list kept largest first; 0 when within 0.01 of an entry.

@@ -46,6 +46,9 @@ public:
     float JiSuanKangJianLi(const std::vector<float>& list, std::vector<float>& out);
     float ChaZhi(float x, const std::vector<float>& depths, std::vector<float> values);
 
+    // The earth-pressure diagram onto pCanvas, in metres. Returns 1.
+    int DrawTuYaLiTu();
+
     // Layer queries on the record.
     int GetCengHao(float z);
     float GetShuZhiYingLi(float z);

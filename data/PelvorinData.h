@@ -40,6 +40,10 @@ public:
     // count outside [0, kMaxTuCengShu], leaving the layer list unchanged).
     int LoadData(FILE* stream);
     int SaveData(FILE* stream);
+    // The calculation sketch, in millimetres: the pile in elevation with a slip
+    // arc, its section below it with dimensions. Returns 1.
+    int DrawJiSuanJianTu(CBase_SGT* canvas);
+
     // LoadData(stream) that also explains a refusal: "line N: ..." in *problem.
     // It also fills *problem, while returning 1, when the first line holds no pile
     // value at all (an empty or foreign file).

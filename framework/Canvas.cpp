@@ -1,0 +1,242 @@
+#include "Canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+
+namespace {
+constexpr double kPi = 3.141592653589793;
+}
+
+SgtTransform SgtTransform::Then(const SgtItem& insert) const
+{
+    const double r = insert.angle * kPi / 180.0;
+    const double ca = std::cos(r), sa = std::sin(r);
+    SgtTransform own{ca * insert.scaleX, -sa * insert.scaleY, sa * insert.scaleX,
+                     ca * insert.scaleY, insert.x1, insert.y1};
+    SgtTransform out;
+    out.a = a * own.a + b * own.c;
+    out.b = a * own.b + b * own.d;
+    out.c = c * own.a + d * own.c;
+    out.d = c * own.b + d * own.d;
+    out.e = a * own.e + b * own.f + e;
+    out.f = c * own.e + d * own.f + f;
+    return out;
+}
+
+double SgtTransform::Scale() const { return std::sqrt(std::fabs(a * d - b * c)); }
+
+void SgtBounds::Add(double x, double y)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return;
+    if (empty) {
+        minX = maxX = x;
+        minY = maxY = y;
+        empty = false;
+        return;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+}
+
+SgtItem& CBase_SGT::Add(SgtItem::Kind kind)
+{
+    SgtItem item;
+    item.kind = kind;
+    item.color = nCurColor;
+    item.style = strCurStyle;
+    items.push_back(std::move(item));
+    return items.back();
+}
+
+void CBase_SGT::Draw_Line(double x1, double y1, double x2, double y2, int)
+{
+    SgtItem& it = Add(SgtItem::Line);
+    it.x1 = x1;
+    it.y1 = y1;
+    it.x2 = x2;
+    it.y2 = y2;
+}
+
+void CBase_SGT::Draw_Text(double x, double y, double height, double angle, const char* text)
+{
+    SgtItem& it = Add(SgtItem::Text);
+    it.x1 = x;
+    it.y1 = y;
+    it.height = height;
+    it.angle = angle;
+    it.text = text ? text : "";
+}
+
+void CBase_SGT::Draw_Arc(double cx, double cy, double r, double a0, double a1, int)
+{
+    SgtItem& it = Add(SgtItem::Arc);
+    it.x1 = cx;
+    it.y1 = cy;
+    it.radius = r;
+    it.angle0 = a0;
+    it.angle1 = a1;
+}
+
+void CBase_SGT::Draw_Circle(double cx, double cy, double r, int)
+{
+    SgtItem& it = Add(SgtItem::Circle);
+    it.x1 = cx;
+    it.y1 = cy;
+    it.radius = r;
+}
+
+void CBase_SGT::Draw_Rect_C(double width, double height, double cx, double cy, double angle)
+{
+    SgtItem& it = Add(SgtItem::Rect);
+    it.width = width;
+    it.height = height;
+    it.x1 = cx;
+    it.y1 = cy;
+    it.angle = angle;
+}
+
+void CBase_SGT::Draw_AlignedDim(double x1, double y1, double x2, double y2, double x3, double y3,
+                                const char* text, const char* style)
+{
+    SgtItem& it = Add(SgtItem::AlignedDim);
+    it.x1 = x1;
+    it.y1 = y1;
+    it.x2 = x2;
+    it.y2 = y2;
+    it.x3 = x3;
+    it.y3 = y3;
+    it.text = text ? text : "";
+    it.style = style ? style : "";
+}
+
+void CBase_SGT::InsertDxf(const CBase_SGT& drawing, double dx, double dy, double scaleX,
+                          double scaleY, double rotation)
+{
+    SgtItem& it = Add(SgtItem::Insert);
+    it.block = std::make_shared<const CBase_SGT>(drawing);
+    it.x1 = dx;
+    it.y1 = dy;
+    it.scaleX = scaleX;
+    it.scaleY = scaleY;
+    it.angle = rotation;
+}
+
+void ForEachItem(const CBase_SGT& canvas,
+                 const std::function<void(const SgtItem&, const SgtTransform&)>& visit)
+{
+    struct Walker {
+        const std::function<void(const SgtItem&, const SgtTransform&)>& visit;
+        void Walk(const CBase_SGT& c, const SgtTransform& t, int depth)
+        {
+            if (depth > 16)
+                return;
+            for (const SgtItem& it : c.items) {
+                if (it.kind == SgtItem::Insert) {
+                    if (it.block)
+                        Walk(*it.block, t.Then(it), depth + 1);
+                } else {
+                    visit(it, t);
+                }
+            }
+        }
+    } walker{visit};
+    walker.Walk(canvas, SgtTransform{}, 0);
+}
+
+SgtBounds CBase_SGT::Bounds() const
+{
+    SgtBounds b;
+    ForEachItem(*this, [&b](const SgtItem& it, const SgtTransform& t) {
+        auto add = [&](double x, double y) {
+            double ox, oy;
+            t.Apply(x, y, ox, oy);
+            b.Add(ox, oy);
+        };
+        switch (it.kind) {
+        case SgtItem::Line:
+            add(it.x1, it.y1);
+            add(it.x2, it.y2);
+            break;
+        case SgtItem::Text: {
+            // Width estimate: a CJK character about one height wide, others 0.6.
+            double w = 0;
+            for (unsigned char ch : it.text) {
+                if (ch < 0x80)
+                    w += 0.6;
+                else if ((ch & 0xC0) != 0x80)
+                    w += 1.0;
+            }
+            add(it.x1, it.y1);
+            add(it.x1 + w * it.height, it.y1 + it.height);
+            break;
+        }
+        case SgtItem::Arc:
+        case SgtItem::Circle:
+            add(it.x1 - it.radius, it.y1 - it.radius);
+            add(it.x1 + it.radius, it.y1 + it.radius);
+            break;
+        case SgtItem::Rect:
+            add(it.x1 - it.width / 2, it.y1 - it.height / 2);
+            add(it.x1 + it.width / 2, it.y1 + it.height / 2);
+            break;
+        case SgtItem::AlignedDim:
+            add(it.x1, it.y1);
+            add(it.x2, it.y2);
+            add(it.x3, it.y3);
+            break;
+        case SgtItem::Insert:
+            break;
+        }
+    });
+    return b;
+}
+
+CBase_SGT* NewMemDxf() { return new CBase_SGT; }
+
+double JH_GetAngle(double x0, double y0, double x1, double y1)
+{
+    double a = std::atan2(y1 - y0, x1 - x0);
+    if (a < 0)
+        a += 2 * kPi;
+    return a;
+}
+
+int JH_GetInterPoint_Circle_LineSection(double cx, double cy, double r, double x1, double y1,
+                                        double x2, double y2, double tol, double px[2],
+                                        double py[2])
+{
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double a = dx * dx + dy * dy;
+    if (a <= 0 || !(r >= 0))
+        return 0;
+    const double fx = x1 - cx, fy = y1 - cy;
+    const double b = 2 * (fx * dx + fy * dy);
+    const double c = fx * fx + fy * fy - r * r;
+    double disc = b * b - 4 * a * c;
+    if (disc < 0) {
+        if (disc > -tol * a)
+            disc = 0; // grazing within the tolerance
+        else
+            return 0;
+    }
+    const double root = std::sqrt(disc);
+    const double ts[2] = {(-b - root) / (2 * a), (-b + root) / (2 * a)};
+    const double len = std::sqrt(a);
+    int n = 0;
+    for (int k = 0; k < 2; ++k) {
+        if (k == 1 && root == 0)
+            break;
+        const double t = ts[k];
+        if (t * len < -tol || (t - 1) * len > tol)
+            continue;
+        px[n] = x1 + t * dx;
+        py[n] = y1 + t * dy;
+        ++n;
+    }
+    return n;
+}

@@ -1,0 +1,182 @@
+// The diagrams as drawn onto the canvas model: what is where.
+#include "Canvas.h"
+#include "KangLiJiSuan.h"
+#include "PelvorinData.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+std::vector<const SgtItem*> OfKind(const CBase_SGT& c, SgtItem::Kind kind)
+{
+    std::vector<const SgtItem*> out;
+    for (const SgtItem& it : c.items)
+        if (it.kind == kind)
+            out.push_back(&it);
+    return out;
+}
+
+} // namespace
+
+TEST(CanvasGeometry, CircleAndSegment)
+{
+    double px[2], py[2];
+    // Unit circle and the x axis from -2 to 2: two points, in the segment's order.
+    ASSERT_EQ(JH_GetInterPoint_Circle_LineSection(0, 0, 1, -2, 0, 2, 0, 1e-5, px, py), 2);
+    EXPECT_DOUBLE_EQ(px[0], -1);
+    EXPECT_DOUBLE_EQ(px[1], 1);
+    EXPECT_EQ(JH_GetInterPoint_Circle_LineSection(0, 0, 1, 0, 0, 2, 0, 1e-5, px, py), 1);
+    EXPECT_DOUBLE_EQ(px[0], 1);
+    EXPECT_EQ(JH_GetInterPoint_Circle_LineSection(0, 0, 1, -2, 3, 2, 3, 1e-5, px, py), 0);
+    EXPECT_DOUBLE_EQ(JH_GetAngle(0, 0, 0, 1), M_PI / 2);
+    EXPECT_DOUBLE_EQ(JH_GetAngle(0, 0, 0, -1), 1.5 * M_PI);
+}
+
+TEST(CanvasGeometry, InsertedDrawingsAreMovedScaledAndTurned)
+{
+    CBase_SGT inner;
+    inner.Draw_Line(0, 0, 1, 0, 1);
+    CBase_SGT outer;
+    outer.InsertDxf(inner, 10, 5, 2, 2, 90);
+    std::vector<std::pair<double, double>> ends;
+    ForEachItem(outer, [&](const SgtItem& it, const SgtTransform& t) {
+        double x, y;
+        t.Apply(it.x2, it.y2, x, y);
+        ends.emplace_back(x, y);
+    });
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_NEAR(ends[0].first, 10, 1e-12);
+    EXPECT_NEAR(ends[0].second, 7, 1e-12);
+    SgtBounds b = outer.Bounds();
+    EXPECT_NEAR(b.minY, 5, 1e-12);
+    EXPECT_NEAR(b.maxY, 7, 1e-12);
+}
+
+TEST(Diagrams, SketchOfARectangularPile)
+{
+    CPelvorinData r; // 1.0 x 1.5 m, 10 m long
+    CBase_SGT c;
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    EXPECT_EQ(calc.DrawTu(0, &c, nullptr), 1);
+    EXPECT_EQ(c.strCurStyle, "HZ");
+    auto rects = OfKind(c, SgtItem::Rect);
+    ASSERT_EQ(rects.size(), 2u);
+    // Elevation: x 0..1000, y 0..10000. Section: y -2250..-750.
+    EXPECT_DOUBLE_EQ(rects[0]->x1 - rects[0]->width / 2, 0);
+    EXPECT_DOUBLE_EQ(rects[0]->x1 + rects[0]->width / 2, 1000);
+    EXPECT_DOUBLE_EQ(rects[0]->y1 - rects[0]->height / 2, 0);
+    EXPECT_DOUBLE_EQ(rects[0]->y1 + rects[0]->height / 2, 10000);
+    EXPECT_DOUBLE_EQ(rects[1]->y1 - rects[1]->height / 2, -2250);
+    EXPECT_DOUBLE_EQ(rects[1]->y1 + rects[1]->height / 2, -750);
+    auto dims = OfKind(c, SgtItem::AlignedDim);
+    ASSERT_EQ(dims.size(), 2u);
+    EXPECT_EQ(dims[0]->text, "h");
+    EXPECT_EQ(dims[0]->style, "VR");
+    EXPECT_DOUBLE_EQ(dims[1]->x2, 1000);
+    // The slip arc: radius 0.4 L about (0.5 B, 0.7 L), its ends on the slope line.
+    auto arcs = OfKind(c, SgtItem::Arc);
+    ASSERT_EQ(arcs.size(), 1u);
+    EXPECT_DOUBLE_EQ(arcs[0]->radius, 4000);
+    for (double a : {arcs[0]->angle0, arcs[0]->angle1}) {
+        double x = 500 + 4000 * std::cos(a * M_PI / 180), y = 7000 + 4000 * std::sin(a * M_PI / 180);
+        // On the line from (-5000, 5000) to (6000, 7000).
+        EXPECT_NEAR((y - 5000) * 11000 - (x + 5000) * 2000, 0, 1e-3);
+    }
+}
+
+TEST(Diagrams, SketchOfACircularPile)
+{
+    CPelvorinData r;
+    r.nJieMianXingZhuang = 0;
+    CBase_SGT c;
+    r.DrawJiSuanJianTu(&c);
+    auto circles = OfKind(c, SgtItem::Circle);
+    ASSERT_EQ(circles.size(), 1u);
+    EXPECT_DOUBLE_EQ(circles[0]->x1, 750);
+    EXPECT_DOUBLE_EQ(circles[0]->y1, -1500);
+    EXPECT_DOUBLE_EQ(circles[0]->radius, 750);
+    EXPECT_EQ(OfKind(c, SgtItem::AlignedDim).size(), 1u);
+    r.nJieMianXingZhuang = 4; // the slope line and the arc only
+    CBase_SGT other;
+    r.DrawJiSuanJianTu(&other);
+    EXPECT_EQ(other.items.size(), 2u);
+}
+
+TEST(Diagrams, ResultDiagramLabelsAndScale)
+{
+    CPelvorinData r;
+    r.nTuCengShu = 0; // no ground: g = 0 everywhere, the pile 348.88 at the top
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    CBase_SGT c;
+    calc.DrawTu(1, &c, nullptr);
+    auto inserts = OfKind(c, SgtItem::Insert);
+    ASSERT_EQ(inserts.size(), 2u);
+    EXPECT_DOUBLE_EQ(inserts[1]->x1, 10.0); // the final curve beside, moved by L
+    const CBase_SGT& first = *inserts[0]->block;
+    std::map<std::string, int> depthLabels;
+    int valueLabels = 0;
+    for (const SgtItem& it : first.items)
+        if (it.kind == SgtItem::Text && it.x1 == -0.5)
+            ++depthLabels[it.text];
+        else if (it.kind == SgtItem::Text && it.height == 0.1)
+            ++valueLabels;
+    EXPECT_EQ(depthLabels.size(), 21u);
+    for (const auto& [label, count] : depthLabels)
+        EXPECT_EQ(count, 1) << label;
+    EXPECT_EQ(valueLabels, 42); // ground and pile, one per point each
+    // k = trunc(348.88 / 7.5) = 46: the pile-top value label at 348.88 / 46 + 0.1.
+    bool found = false;
+    for (const SgtItem& it : first.items)
+        if (it.kind == SgtItem::Text && it.text == "348.88") {
+            EXPECT_NEAR(it.x1, 348.88 / 46 + 0.1, 1e-4);
+            found = true;
+        }
+    EXPECT_TRUE(found);
+    bool titled = false;
+    for (const SgtItem& it : first.items)
+        titled |= it.text == "桩提供抗力" && it.color == 3;
+    EXPECT_TRUE(titled);
+}
+
+TEST(Diagrams, EarthPressureDiagram)
+{
+    CPelvorinData r;
+    r.bKaoLvShui = 0;
+    CTuCeng soil;
+    soil.fHouDu = 20;
+    r.TuCeng = {soil};
+    r.nTuCengShu = 1;
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    CBase_SGT c;
+    calc.DrawTu(2, &c, nullptr);
+    EXPECT_EQ(r.strJianTuMing[2], "土压力结果图");
+    // Divisions 10 and 2: one segment, from 26.065 / 30 at 2 m to 270.634 / 30 at 10 m.
+    auto lines = OfKind(c, SgtItem::Line);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_NEAR(lines[0]->x1, 26.065 / 30, 1e-4);
+    EXPECT_DOUBLE_EQ(lines[0]->y1, -2);
+    EXPECT_NEAR(lines[0]->x2, 270.634 / 30, 1e-4);
+    EXPECT_DOUBLE_EQ(lines[0]->y2, -10);
+    EXPECT_EQ(lines[4]->color, 0); // the pile axis
+    EXPECT_DOUBLE_EQ(lines[4]->y2, -10);
+    auto texts = OfKind(c, SgtItem::Text);
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0]->text, "270.63");
+    EXPECT_DOUBLE_EQ(texts[0]->height, 0.2);
+
+    // All rock: the soil zone is the slope surface alone, only the axis is drawn.
+    r.TuCeng[0].nLeiXing = 1;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    CBase_SGT rock;
+    calc.DrawTu(2, &rock, nullptr);
+    ASSERT_EQ(rock.items.size(), 1u);
+    EXPECT_EQ(rock.items[0].kind, SgtItem::Line);
+}
