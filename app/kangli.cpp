@@ -2,8 +2,10 @@
 //   kangli new FILE           a new record (defaults, two default layers)
 //   kangli convert IN OUT     data file <-> JSON, chosen by the ".json" extension
 //   kangli calc RECORD [--json]  the resistance at every calculation point
+//   kangli draw RECORD N OUT     diagram N as DXF, SVG or PNG
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
+#include "CanvasWriters.h"
 #include "KangLiJiSuan.h"
 #include "Messages.h"
 #include "PelvorinData.h"
@@ -83,20 +85,21 @@ nlohmann::ordered_json Real(float v)
     return JsonReal(v);
 }
 
-int RunCalc(const std::string& in, bool asJson)
+// Loads the record at in, checks it and calculates it. Returns the calculation's
+// status (1 done, 0 refused, with the reason on standard error), or -1 when the
+// file could not be read.
+int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan& calc)
 {
-    CPelvorinData record;
     InitKangLiData(&record);
     std::string error;
-    if (!LoadRecordFile(in, record, &error))
-        return Report(in, error);
+    if (!LoadRecordFile(in, record, &error)) {
+        Report(in, error);
+        return -1;
+    }
     if (!CheckKangLiData(record, &error)) {
         Report(in, error);
-        if (asJson)
-            std::printf("{\n  \"status\": 0,\n  \"points\": []\n}\n");
-        return kExitRefused;
+        return 0;
     }
-
     // The command line has nobody to ask: a question is answered Yes, every other
     // message becomes a line on standard error naming the record.
     SetMessageSink([&in](const MessageRequest& req) {
@@ -106,10 +109,19 @@ int RunCalc(const std::string& in, bool asJson)
         return IDOK;
     });
     G_strWorkPath = DirectoryOf(in);
-    CKangLiJiSuan calc;
     calc.pData = &record;
-    int status = calc.CheckDataChange() ? calc.JiSuan() : 0;
+    const int status = calc.CheckDataChange() ? calc.JiSuan() : 0;
     SetMessageSink(nullptr);
+    return status;
+}
+
+int RunCalc(const std::string& in, bool asJson)
+{
+    CPelvorinData record;
+    CKangLiJiSuan calc;
+    const int status = LoadAndCalculate(in, record, calc);
+    if (status < 0)
+        return kExitFile;
 
     const std::vector<float>& points = *record.pDianZuoBiao;
     size_t n = std::min({points.size(), record.TuKangLi.size(), record.ZhuangKangLi.size(),
@@ -141,6 +153,25 @@ int RunCalc(const std::string& in, bool asJson)
     return status == 1 ? kExitOk : kExitRefused;
 }
 
+int RunDraw(const std::string& in, int diagram, const std::string& out)
+{
+    if (CanvasFormatOf(out) == CanvasFormat::Unknown)
+        return Report(out, "unknown drawing format (use .dxf, .svg or .png)");
+    CPelvorinData record;
+    CKangLiJiSuan calc;
+    const int status = LoadAndCalculate(in, record, calc);
+    if (status < 0)
+        return kExitFile;
+    if (status != 1)
+        return kExitRefused;
+    CBase_SGT canvas;
+    calc.DrawTu(diagram, &canvas, nullptr);
+    std::string error;
+    if (!WriteCanvas(canvas, out, &error))
+        return Report(out, error);
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -167,6 +198,15 @@ int main(int argc, char** argv)
     cmdCalc->add_option("RECORD", calcFile, "data file, or JSON when it ends in .json")->required();
     cmdCalc->add_flag("--json", calcJson, "print one JSON object instead of the table");
 
+    std::string drawFile, drawOut;
+    int drawNumber = 1;
+    auto* cmdDraw = app.add_subcommand(
+        "draw", "draw a diagram of the calculated record: 0 calculation sketch, 1 result diagram, "
+                "2 earth-pressure diagram; OUT ends in .dxf, .svg or .png");
+    cmdDraw->add_option("RECORD", drawFile, "data file, or JSON when it ends in .json")->required();
+    cmdDraw->add_option("DIAGRAM", drawNumber, "0, 1 or 2")->required()->check(CLI::Range(0, 2));
+    cmdDraw->add_option("OUT", drawOut, "drawing file")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -184,6 +224,8 @@ int main(int argc, char** argv)
             return RunConvert(inFile, outFile);
         if (*cmdCalc)
             return RunCalc(calcFile, calcJson);
+        if (*cmdDraw)
+            return RunDraw(drawFile, drawNumber, drawOut);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;

@@ -5,14 +5,26 @@
 #include "WorkPaths.h"
 #include "Rtf.h"
 
-// The canvas writers are filled in as the drawing formats land; until then a
-// diagram is drawn into memory only.
+namespace {
+CanvasFileWriter& FileWriter()
+{
+    static CanvasFileWriter writer;
+    return writer;
+}
+} // namespace
+
+void SetCanvasFileWriter(CanvasFileWriter writer) { FileWriter() = std::move(writer); }
+
 int CJiSuanBase::WriteJianTu(CJsDataBase* record, int n, int)
 {
     if (!record)
         return 0;
     CBase_SGT canvas;
-    return DrawTu(n, &canvas, nullptr);
+    DrawTu(n, &canvas, nullptr);
+    if (!FileWriter())
+        return 0; // nothing to write the drawing with
+    std::string error;
+    return FileWriter()(canvas, G_strWorkPath + record->GetJtFileName(n), &error) ? 1 : 0;
 }
 
 int CJiSuanBase::WriteJiSuanShu(CJsDataBase* record, int n)

@@ -2,6 +2,9 @@
 // through it.
 #pragma once
 
+#include <functional>
+#include <string>
+
 class CJsDataBase;
 class CBase_SGT;
 class CRTF;
@@ -10,7 +13,8 @@ class CJiSuanBase {
 public:
     CJiSuanBase() = default;
     // Draws diagram n of record through DrawTu onto a canvas; the canvas goes to
-    // the file that record->GetJtFileName(n) names under the work directory.
+    // the file that record->GetJtFileName(n) names under the work directory,
+    // through the canvas file writer. Returns 1 when the file was written.
     virtual int WriteJianTu(CJsDataBase* record, int n, int flag);
     // Writes calculation book n of record through WriteJss into the RTF file that
     // record->GetJssFileName(n) names under the work directory; 1 when written.
@@ -32,3 +36,9 @@ public:
     virtual int EndACADConect();
     virtual ~CJiSuanBase();
 };
+
+// Writes a drawn canvas to a file (format by extension); installed by programs
+// that link the drawing output, so that the calculation itself needs none.
+using CanvasFileWriter =
+    std::function<bool(const CBase_SGT& canvas, const std::string& path, std::string* error)>;
+void SetCanvasFileWriter(CanvasFileWriter writer);

@@ -1,0 +1,136 @@
+// Diagrams written as files and read back by real readers: the PNG header, the
+// SVG document, and the DXF through ezdxf's recover, audit and strict read.
+#include "CanvasWriters.h"
+#include "KangLiJiSuan.h"
+#include "RecordJson.h"
+#include "TestFiles.h"
+#include "WorkPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+// A calculated example with its three diagrams drawn.
+struct Drawn {
+    CPelvorinData record;
+    CKangLiJiSuan calc;
+    CBase_SGT canvas[3];
+    explicit Drawn(const char* example)
+    {
+        InitKangLiData(&record);
+        std::string error;
+        EXPECT_TRUE(LoadRecordFile(std::string(KANGLI_EXAMPLES_DIR) + "/" + example, record, &error));
+        calc.pData = &record;
+        EXPECT_EQ(calc.JiSuan(), 1);
+        for (int n = 0; n < 3; ++n)
+            calc.DrawTu(n, &canvas[n], nullptr);
+    }
+};
+
+bool HaveEzdxf()
+{
+    return std::system("/usr/bin/python3 -c 'import ezdxf' >/dev/null 2>&1") == 0;
+}
+
+std::string Audit(const std::string& path, int* status)
+{
+    TempDir dir;
+    std::string out = dir.path + "/audit.txt";
+    int raw = std::system(("/usr/bin/python3 '" KANGLI_SOURCE_DIR "/tests/tools/dxf_audit.py' '" +
+                           path + "' >'" + out + "' 2>&1")
+                              .c_str());
+    *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return ReadText(out);
+}
+
+} // namespace
+
+TEST(DrawingFiles, PngAndSvg)
+{
+    Drawn d("circular-pile-into-rock.json");
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteCanvas(d.canvas[1], dir.path + "/result.png", &error)) << error;
+    std::string png = ReadText(dir.path + "/result.png");
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    auto be32 = [&png](size_t at) {
+        return (static_cast<unsigned char>(png[at]) << 24) | (static_cast<unsigned char>(png[at + 1]) << 16) |
+               (static_cast<unsigned char>(png[at + 2]) << 8) | static_cast<unsigned char>(png[at + 3]);
+    };
+    const unsigned width = be32(16), height = be32(20);
+    EXPECT_TRUE(width == 1600 || height == 1600) << width << " x " << height;
+
+    ASSERT_TRUE(WriteCanvas(d.canvas[0], dir.path + "/sketch.SVG", &error)) << error;
+    std::string svg = ReadText(dir.path + "/sketch.SVG");
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("</svg>"), std::string::npos);
+
+    EXPECT_FALSE(WriteCanvas(d.canvas[0], dir.path + "/sketch.pdf", &error));
+    EXPECT_NE(error.find("unknown drawing format"), std::string::npos);
+    EXPECT_FALSE(WriteCanvas(d.canvas[0], dir.path + "/no/dir/x.png", &error));
+    EXPECT_EQ(error.rfind("cannot write the file", 0), 0u);
+}
+
+TEST(DrawingFiles, DxfReadsCleanlyInACadLibrary)
+{
+    if (!HaveEzdxf())
+        GTEST_SKIP() << "python3-ezdxf not installed";
+    Drawn d("rectangular-pile-soil-layers.json");
+    TempDir dir;
+    for (int n = 0; n < 3; ++n) {
+        std::string path = dir.path + "/d" + std::to_string(n) + ".dxf";
+        std::string error;
+        ASSERT_TRUE(WriteCanvas(d.canvas[n], path, &error)) << error;
+        int status = -1;
+        std::string report = Audit(path, &status);
+        EXPECT_EQ(status, 0) << report;
+        EXPECT_EQ(report.rfind("problems 0 ", 0), 0u) << report;
+        if (n == 1) {
+            EXPECT_NE(report.find("土提供抗力"), std::string::npos) << report;
+            EXPECT_NE(report.find("最终抗力"), std::string::npos) << report;
+            EXPECT_NE(report.find("1523.43"), std::string::npos) << report; // pile at 14 m
+        }
+    }
+}
+
+TEST(DrawingFiles, DiagramFilesUnderTheWorkPath)
+{
+    Drawn d("defaults.json");
+    TempDir dir;
+    std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    SetCanvasFileWriter(nullptr);
+    EXPECT_EQ(d.calc.WriteJianTu(&d.record, 0, 1), 0); // nothing to write with
+    UseCanvasWriters();
+    for (int n = 0; n < 3; ++n)
+        EXPECT_EQ(d.calc.WriteJianTu(&d.record, n, 1), 1) << n;
+    SetCanvasFileWriter(nullptr);
+    G_strWorkPath = saved;
+    for (const char* name : {"kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf"}) {
+        const std::string text = ReadText(dir.path + "/" + name);
+        EXPECT_LT(text.find("  0\nSECTION\n  2\nHEADER\n"), 40u) << name;
+        ASSERT_GT(text.size(), 8u);
+        EXPECT_EQ(text.substr(text.size() - 8), "  0\nEOF\n") << name;
+    }
+}
+
+TEST(DrawingFiles, KangliDraw)
+{
+    TempDir dir;
+    std::string out = dir.path + "/result.png";
+    CliRun r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 1 '" + out + "'");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadText(out).substr(0, 4), "\x89PNG");
+    r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 3 '" + out + "'");
+    EXPECT_EQ(r.status, 2);
+    r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 0 '" + dir.path + "/x.doc'");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("x.doc: unknown drawing format"), std::string::npos);
+    r = RunKangli("draw '" KANGLI_SOURCE_DIR "/tests/broken/zero-spacing.dat' 1 '" + out + "'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ReadText(out).substr(0, 4), "\x89PNG"); // the earlier drawing stays
+}
