@@ -1,0 +1,228 @@
+#include "EasyTable.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+void CETCell::SetLimit(double lo, double hi)
+{
+    bLimit = true;
+    fLow = lo;
+    fHigh = hi;
+}
+
+std::string CETCell::DisplayText() const
+{
+    char buf[128];
+    switch (kind) {
+    case Text:
+        return strText;
+    case Float:
+        if (!pFloat)
+            return "";
+        std::snprintf(buf, sizeof buf, strFormat.empty() ? "%g" : strFormat.c_str(), *pFloat);
+        return buf;
+    case Int:
+        return pInt ? std::to_string(*pInt) : "";
+    case Choice:
+    case Check:
+        if (!pInt)
+            return "";
+        for (size_t i = 0; i < items.size() && i < values.size(); ++i)
+            if (values[i] == *pInt)
+                return items[i];
+        return std::to_string(*pInt); // a stored value outside the list shows as it is
+    }
+    return "";
+}
+
+std::vector<std::string> CETCell::Choices() const { return kind == Choice || kind == Check ? items : std::vector<std::string>{}; }
+
+void CEasyTableWnd::AfterDataChange(int, int) {}
+
+void CEasyTableWnd::ClearEasyTable()
+{
+    cells.clear();
+    reacts.clear();
+    edges.clear();
+    titles.clear();
+    nRowNum = 0;
+    nTitleHeight = 0;
+}
+
+void CEasyTableWnd::IniEasyTable(int flags, int, const std::vector<int>& edgeList,
+                                 const std::vector<std::string>& titleList)
+{
+    nFlags = flags;
+    edges.clear();
+    for (int e : edgeList) {
+        if (e < 0)
+            break;
+        edges.push_back(e);
+    }
+    titles = titleList;
+}
+
+CETCell* CEasyTableWnd::Add(CETCell::Kind kind, int row, int col)
+{
+    // A cell defined twice replaces the earlier one.
+    for (auto it = cells.begin(); it != cells.end(); ++it)
+        if ((*it)->nRow == row && (*it)->nCol == col) {
+            cells.erase(it);
+            break;
+        }
+    auto cell = std::make_unique<CETCell>();
+    cell->kind = kind;
+    cell->nRow = row;
+    cell->nCol = col;
+    cells.push_back(std::move(cell));
+    return cells.back().get();
+}
+
+CETCell* CEasyTableWnd::AddText(int row, int col, const char* format, ...)
+{
+    CETCell* c = Add(CETCell::Text, row, col);
+    if (format) {
+        char buf[512];
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(buf, sizeof buf, format, args);
+        va_end(args);
+        c->strText = buf;
+    }
+    return c;
+}
+
+CETCell* CEasyTableWnd::AddFloat(int row, int col, float* field, const char* format)
+{
+    CETCell* c = Add(CETCell::Float, row, col);
+    c->pFloat = field;
+    c->strFormat = format ? format : "%g";
+    return c;
+}
+
+CETCell* CEasyTableWnd::AddInt(int row, int col, int* field)
+{
+    CETCell* c = Add(CETCell::Int, row, col);
+    c->pInt = field;
+    return c;
+}
+
+CETCell* CEasyTableWnd::AddInt(int row, int col, int* field, const std::vector<std::string>& items,
+                               const std::vector<int>& values)
+{
+    CETCell* c = Add(CETCell::Choice, row, col);
+    c->pInt = field;
+    c->items = items;
+    c->values = values;
+    return c;
+}
+
+CETCell* CEasyTableWnd::AddCheck(int row, int col, int* field, const char* no, const char* yes)
+{
+    CETCell* c = Add(CETCell::Check, row, col);
+    c->pInt = field;
+    c->items = {no ? no : "", yes ? yes : ""};
+    c->values = {0, 1};
+    return c;
+}
+
+CETCell* CEasyTableWnd::GetCell(int row, int col)
+{
+    for (auto& c : cells)
+        if (c->nRow == row && c->nCol == col)
+            return c.get();
+    return nullptr;
+}
+
+namespace {
+
+bool ParseReal(const std::string& text, double& v)
+{
+    errno = 0;
+    char* end = nullptr;
+    v = std::strtod(text.c_str(), &end);
+    while (end && (*end == ' ' || *end == '\t'))
+        ++end;
+    return end != text.c_str() && end && *end == '\0' && errno == 0 && std::isfinite(v);
+}
+
+} // namespace
+
+int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::string* why)
+{
+    CETCell* c = GetCell(row, col);
+    auto refuse = [why](const std::string& reason) {
+        if (why)
+            *why = reason;
+        return 0;
+    };
+    if (!c)
+        return refuse("no such cell");
+    if (!c->Editable())
+        return refuse("the cell cannot be edited");
+    switch (c->kind) {
+    case CETCell::Float: {
+        double v;
+        if (!ParseReal(text, v))
+            return refuse("not a number");
+        if (c->bLimit && (v < c->fLow || v > c->fHigh)) {
+            char buf[128];
+            std::snprintf(buf, sizeof buf, "must lie in %g .. %g", c->fLow, c->fHigh);
+            return refuse(buf);
+        }
+        if (std::fabs(v) > 3.4e38)
+            return refuse("number out of range");
+        *c->pFloat = static_cast<float>(v);
+        break;
+    }
+    case CETCell::Int: {
+        double v;
+        if (!ParseReal(text, v) || v != std::floor(v) || v < INT_MIN || v > INT_MAX)
+            return refuse("not a whole number");
+        *c->pInt = static_cast<int>(v);
+        break;
+    }
+    case CETCell::Choice:
+    case CETCell::Check: {
+        size_t i = 0;
+        while (i < c->items.size() && c->items[i] != text)
+            ++i;
+        if (i >= c->items.size() || i >= c->values.size())
+            return refuse("not one of the choices");
+        *c->pInt = c->values[i];
+        break;
+    }
+    case CETCell::Text:
+        return refuse("the cell cannot be edited");
+    }
+    // Reactions of the cell first, then those of the table; a rebuild last, so
+    // that the messages still name the cells the user saw.
+    bool rebuild = false;
+    std::vector<EtReact> all = c->reacts;
+    all.insert(all.end(), reacts.begin(), reacts.end());
+    for (const EtReact& r : all) {
+        if (r.kind == ETCELL_REACT_MESSAGE && owner)
+            owner(r.param);
+        else if (r.kind == ETCELL_REACT_REBUILD)
+            rebuild = true;
+    }
+    if (rebuild)
+        FillTable();
+    AfterDataChange(row, col);
+    return 1;
+}
+
+CETCell* CGuiFanEasyTableWnd::Add_HunNingTu_JieBie(int row, int col, int* grade)
+{
+    std::vector<std::string> items;
+    std::vector<int> values;
+    for (int g = 15; g <= 80; g += 5) {
+        items.push_back("C" + std::to_string(g));
+        values.push_back(g);
+    }
+    return AddInt(row, col, grade, items, values);
+}

@@ -1,0 +1,128 @@
+// The input tables as cell models: rows, bindings, limits, states, reactions.
+#include "Messages.h"
+#include "PelvorinData.h"
+#include "TabKangLi.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Shown(CEasyTableWnd& t, int row, int col)
+{
+    CETCell* c = t.GetCell(row, col);
+    return c ? c->DisplayText() : "<none>";
+}
+
+} // namespace
+
+TEST(PileTable, RowsFollowTheSectionShape)
+{
+    CPelvorinData r;
+    CTabKangLiJBXX t;
+    t.pData = &r;
+    ASSERT_EQ(t.FillTable(), 1);
+    EXPECT_EQ(t.GetRowNum(), 9);
+    EXPECT_EQ(t.GetColNum(), 2);
+    EXPECT_EQ(t.edges, (std::vector<int>{0, 190, 390}));
+    EXPECT_EQ(Shown(t, 1, 1), "桩中心距（m）");
+    EXPECT_EQ(Shown(t, 1, 2), "5.000");
+    EXPECT_EQ(Shown(t, 5, 2), "矩形");
+    EXPECT_EQ(Shown(t, 6, 1), "桩高（m）");
+    EXPECT_EQ(t.GetCell(6, 2)->strTiShi, "桩横向长度");
+    EXPECT_EQ(Shown(t, 7, 2), "1.000");
+    EXPECT_EQ(Shown(t, 9, 2), "C25");
+
+    // Choosing the circle rebuilds the table at once: the diameter replaces b and h,
+    // and the table asks its owner to redraw and refresh.
+    std::vector<int> messages;
+    t.owner = [&messages](int m) { messages.push_back(m); };
+    std::string why;
+    ASSERT_EQ(t.EditCell(5, 2, "圆形", &why), 1) << why;
+    EXPECT_EQ(r.nJieMianXingZhuang, 0);
+    EXPECT_EQ(messages, (std::vector<int>{WM_ET_REDRAW, WM_ET_DATACHANGE}));
+    EXPECT_EQ(t.GetRowNum(), 8);
+    EXPECT_EQ(Shown(t, 6, 1), "桩径（m）");
+    EXPECT_EQ(Shown(t, 8, 1), "混凝土等级");
+    EXPECT_FLOAT_EQ(r.fZhuangGao, 1.5f); // the rectangle's sizes stay in the record
+}
+
+TEST(PileTable, LimitsAndTheFixedSlipSurface)
+{
+    CPelvorinData r;
+    CTabKangLiJBXX t;
+    t.pData = &r;
+    t.FillTable();
+    std::string why;
+    EXPECT_EQ(t.EditCell(1, 2, "0", &why), 0); // spacing: at least 0.01
+    EXPECT_EQ(why, "must lie in 0.01 .. 100000");
+    EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
+    EXPECT_EQ(t.EditCell(1, 2, "abc", &why), 0);
+    EXPECT_EQ(t.EditCell(1, 2, " 6.5 ", &why), 1);
+    EXPECT_FLOAT_EQ(r.fZhuangJianJu, 6.5f);
+    EXPECT_EQ(t.EditCell(4, 2, "0", &why), 1); // the slip surface has no limit
+    EXPECT_FLOAT_EQ(r.fHuaMianDaoZhuangDing, 0.0f);
+    EXPECT_EQ(t.EditCell(9, 2, "C40", &why), 1);
+    EXPECT_EQ(r.nHunNingTuDengJi, 40);
+    EXPECT_EQ(t.EditCell(9, 2, "C42", &why), 0);
+    EXPECT_EQ(t.EditCell(1, 1, "x", &why), 0); // labels are not edited
+
+    r.bHuaMianKeBian = 0; // fixed by the slope model
+    t.FillTable();
+    EXPECT_EQ(t.GetCell(4, 2)->nState, ETCELL_STATE_READONLY);
+    EXPECT_EQ(t.EditCell(4, 2, "3", &why), 0);
+    EXPECT_FLOAT_EQ(r.fHuaMianDaoZhuangDing, 0.0f);
+}
+
+TEST(LayerTables, CountWaterAndLayers)
+{
+    CPelvorinData r;
+    CTabKangLiTCNum count;
+    count.pData = &r;
+    count.FillTable();
+    EXPECT_EQ(Shown(count, 1, 2), "2");
+    EXPECT_EQ(Shown(count, 2, 2), "0.3");
+    std::vector<int> messages;
+    count.owner = [&messages](int m) { messages.push_back(m); };
+    std::string why;
+    ASSERT_EQ(count.EditCell(1, 2, "3", &why), 1);
+    EXPECT_EQ(messages, (std::vector<int>{WM_ET_DATACHANGE, WM_ET_REDRAW, WM_ET_DATACHANGE}));
+    EXPECT_EQ(count.EditCell(1, 2, "2.5", &why), 0);
+
+    // The layer table brings the list to the count, with default layers.
+    CTabKangLiTuCeng layers;
+    layers.pData = &r;
+    ASSERT_EQ(layers.FillTable(), 1);
+    EXPECT_EQ(r.TuCeng.size(), 3u);
+    EXPECT_EQ(layers.GetRowNum(), 3);
+    EXPECT_EQ(layers.titles.size(), 9u);
+    EXPECT_EQ(layers.edges.back(), 390);
+    EXPECT_EQ(Shown(layers, 2, 1), " 2 ");
+    EXPECT_EQ(Shown(layers, 3, 2), "土层");
+    EXPECT_EQ(Shown(layers, 3, 3), "2.00");
+    EXPECT_EQ(Shown(layers, 1, 9), "15.00");
+    EXPECT_EQ(layers.EditCell(1, 7, "0", &why), 0); // at least 0.001
+
+    // Rock: its under-water cells are disabled; so are all of them without water.
+    ASSERT_EQ(layers.EditCell(3, 2, "岩层", &why), 1);
+    EXPECT_EQ(layers.GetCell(3, 5)->nState, ETCELL_STATE_DISABLE);
+    EXPECT_EQ(layers.GetCell(2, 5)->nState, ETCELL_STATE_NORMAL);
+    CTabKangLiSMX water;
+    water.pData = &r;
+    water.FillTable();
+    EXPECT_EQ(Shown(water, 1, 2), "是");
+    ASSERT_EQ(water.EditCell(1, 2, "否", &why), 1);
+    EXPECT_EQ(r.bKaoLvShui, 0);
+    water.FillTable();
+    EXPECT_EQ(water.GetCell(2, 2)->nState, ETCELL_STATE_DISABLE);
+    layers.FillTable();
+    EXPECT_EQ(layers.GetCell(1, 8)->nState, ETCELL_STATE_DISABLE);
+    EXPECT_EQ(layers.GetCell(1, 6)->nState, ETCELL_STATE_NORMAL);
+
+    // A count the list cannot follow is reported, and the table shows no rows.
+    r.nTuCengShu = -1;
+    ScopedMessageRecorder recorder;
+    EXPECT_EQ(layers.FillTable(), 0);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, "土层数组大小与土层数不等！");
+    EXPECT_EQ(layers.GetRowNum(), 0);
+}
