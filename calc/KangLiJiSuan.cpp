@@ -142,7 +142,9 @@ int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
 
 int CKangLiJiSuan::WriteJss(int n, CRTF* writer)
 {
-    if (n == 1 && writer)
+    if (n == 0 && writer)
+        WriteXiangXiJss(writer);
+    else if (n == 1 && writer)
         WriteJianMingJss(writer);
     return 1;
 }

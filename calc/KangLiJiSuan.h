@@ -21,9 +21,11 @@ public:
     // 1 when the results are stored, 0 when the record was refused.
     int JiSuan() override;
     int DrawTu(int n, CBase_SGT* canvas, void* extra) override;
-    // Book 1 is the concise result table; book 0, the detailed book, is not yet
-    // written (nothing is appended).
+    // Book 0 is the detailed book, book 1 the concise result table; other
+    // numbers write nothing.
     int WriteJss(int n, CRTF* writer) override;
+    // The detailed book at the slip surface; read after a calculation.
+    void WriteXiangXiJss(CRTF* writer);
     // The concise result table: a line per calculation point.
     void WriteJianMingJss(CRTF* writer);
 

@@ -1,37 +1,28 @@
 #include "Rtf.h"
 
+#include "EasyTable.h"
 #include "SafeFile.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
-
-int CRTF::InsertText(const char* format, ...)
-{
-    if (!format)
-        return 0;
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (n > 0) {
-        size_t old = strText.size();
-        strText.resize(old + static_cast<size_t>(n) + 1);
-        std::vsnprintf(&strText[old], static_cast<size_t>(n) + 1, format, args);
-        strText.resize(old + static_cast<size_t>(n));
-    }
-    va_end(args);
-    return n > 0 ? n : 0;
-}
+#include <fstream>
+#include <sstream>
 
 namespace {
+
+constexpr int kTextWidthTwips = 11906 - 2 * 1134; // A4, 20 mm margins
+constexpr double kTwipsPerMm = 1440.0 / 25.4;
 
 // Decodes one UTF-8 character at text[i]; a malformed byte stands for U+FFFD.
 std::uint32_t NextCodePoint(const std::string& text, size_t& i)
 {
     const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
     int extra = -1; // continuation bytes; -1 for a byte that cannot start a character
     if (c >= 0xC2 && c < 0xE0)
         extra = 1;
@@ -39,10 +30,6 @@ std::uint32_t NextCodePoint(const std::string& text, size_t& i)
         extra = 2;
     else if (c >= 0xF0 && c < 0xF5)
         extra = 3;
-    if (c < 0x80) {
-        ++i;
-        return c;
-    }
     if (extra < 0 || i + static_cast<size_t>(extra) >= text.size()) {
         ++i;
         return 0xFFFD;
@@ -76,19 +63,14 @@ void AppendUnicode(std::string& out, std::uint32_t cp)
     }
 }
 
-} // namespace
-
-std::string CRTF::ToRtf() const
+// Text as RTF; a line feed becomes lineBreak.
+std::string Escape(const std::string& text, const char* lineBreak)
 {
-    std::string out =
-        "{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1"
-        "{\\fonttbl{\\f0\\fmodern\\fcharset134 WenQuanYi Zen Hei Mono;}}\n"
-        "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1134\\margb1134\n"
-        "\\pard\\plain\\f0\\fs20 ";
-    for (size_t i = 0; i < strText.size();) {
-        const char c = strText[i];
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
         if (c == '\n') {
-            out += "\\par\n";
+            out += lineBreak;
             ++i;
         } else if (c == '\t') {
             out += "\\tab ";
@@ -103,7 +85,177 @@ std::string CRTF::ToRtf() const
             out += c;
             ++i;
         } else {
-            AppendUnicode(out, NextCodePoint(strText, i));
+            AppendUnicode(out, NextCodePoint(text, i));
+        }
+    }
+    return out;
+}
+
+bool ReadPng(const std::string& path, std::string& bytes, int& w, int& h)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    bytes = s.str();
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return false;
+    auto be32 = [&bytes](size_t at) {
+        return static_cast<int>((static_cast<unsigned char>(bytes[at]) << 24) |
+                                (static_cast<unsigned char>(bytes[at + 1]) << 16) |
+                                (static_cast<unsigned char>(bytes[at + 2]) << 8) |
+                                static_cast<unsigned char>(bytes[at + 3]));
+    };
+    w = be32(16);
+    h = be32(20);
+    return w > 0 && h > 0;
+}
+
+} // namespace
+
+CRTF::Block& CRTF::TextBlock()
+{
+    if (blocks.empty() || blocks.back().kind != Block::Text)
+        blocks.push_back(Block{});
+    return blocks.back();
+}
+
+int CRTF::InsertText(const char* format, ...)
+{
+    if (!format)
+        return 0;
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string text;
+    if (n > 0) {
+        text.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(&text[0], text.size(), format, args);
+        text.resize(static_cast<size_t>(n));
+    }
+    va_end(args);
+    strText += text;
+    TextBlock().text += text;
+    return n > 0 ? n : 0;
+}
+
+int CRTF::InsertTable(CEasyTableWnd* table, int, int width, int, int, int)
+{
+    if (!table)
+        return 0;
+    Block b;
+    b.kind = Block::Table;
+    b.width = width > 0 && width <= 100 ? width : 100;
+    const int cols = table->GetColNum();
+    if (cols <= 0)
+        return 1;
+    const double total = table->edges.back() - table->edges.front();
+    for (int c = 0; c < cols; ++c)
+        b.share.push_back(total > 0 ? (table->edges[c + 1] - table->edges[c]) / total : 1.0 / cols);
+    if (!table->titles.empty()) {
+        std::vector<std::string> titles(table->titles.begin(), table->titles.end());
+        titles.resize(static_cast<size_t>(cols));
+        b.rows.push_back(titles);
+        b.titled = true;
+    }
+    for (int r = 1; r <= table->GetRowNum(); ++r) {
+        std::vector<std::string> row;
+        for (int c = 1; c <= cols; ++c) {
+            CETCell* cell = table->GetCell(r, c);
+            row.push_back(cell ? cell->DisplayText() : "");
+        }
+        b.rows.push_back(row);
+    }
+    for (const auto& row : b.rows) {
+        std::string line;
+        for (size_t c = 0; c < row.size(); ++c) {
+            std::string cell = row[c];
+            std::replace(cell.begin(), cell.end(), '\n', ' ');
+            line += (c ? " | " : "") + cell;
+        }
+        strText += line + "\n";
+    }
+    blocks.push_back(std::move(b));
+    return 1;
+}
+
+int CRTF::InsertDXF(const char* path, double width, double height)
+{
+    std::string file = path ? path : "";
+    std::string png = file;
+    const size_t dot = png.rfind('.');
+    if (dot != std::string::npos && png.find('/', dot) == std::string::npos)
+        png.erase(dot);
+    png += ".png";
+    Block b;
+    b.kind = Block::Picture;
+    if (!ReadPng(png, b.png, b.pixelsX, b.pixelsY)) {
+        InsertText("[图 %s]", file.c_str());
+        return 0;
+    }
+    // Fit into the box, keeping the picture's proportions.
+    const double boxX = width > 0 ? width : 100, boxY = height > 0 ? height : 100;
+    const double scale = std::min(boxX / b.pixelsX, boxY / b.pixelsY);
+    b.mmX = b.pixelsX * scale;
+    b.mmY = b.pixelsY * scale;
+    strText += "[图 " + file + "]";
+    blocks.push_back(std::move(b));
+    return 1;
+}
+
+std::string CRTF::ToRtf() const
+{
+    std::string out =
+        "{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1"
+        "{\\fonttbl{\\f0\\fmodern\\fcharset134 WenQuanYi Zen Hei Mono;}}\n"
+        "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1134\\margb1134\n"
+        "\\pard\\plain\\f0\\fs20 ";
+    static const char kHex[] = "0123456789abcdef";
+    for (const Block& b : blocks) {
+        switch (b.kind) {
+        case Block::Text:
+            out += Escape(b.text, "\\par\n");
+            break;
+        case Block::Table: {
+            const double tableTwips = kTextWidthTwips * b.width / 100.0;
+            std::string rowDef = "\\trowd\\trgaph60\\trleft0";
+            double edge = 0;
+            for (double share : b.share) {
+                edge += share * tableTwips;
+                rowDef += "\\clbrdrt\\brdrs\\brdrw10\\clbrdrl\\brdrs\\brdrw10"
+                          "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10\\cellx" +
+                          std::to_string(static_cast<int>(edge + 0.5));
+            }
+            for (size_t r = 0; r < b.rows.size(); ++r) {
+                out += rowDef + "\n";
+                const bool title = b.titled && r == 0;
+                for (const std::string& cell : b.rows[r])
+                    out += std::string("\\pard\\intbl") + (title ? "\\qc " : " ") +
+                           Escape(cell, "\\line ") + "\\cell\n";
+                out += "\\row\n";
+            }
+            out += "\\pard\\plain\\f0\\fs20 ";
+            break;
+        }
+        case Block::Picture: {
+            out += "{\\pict\\pngblip\\picw" + std::to_string(b.pixelsX) + "\\pich" +
+                   std::to_string(b.pixelsY) + "\\picwgoal" +
+                   std::to_string(static_cast<int>(b.mmX * kTwipsPerMm + 0.5)) + "\\pichgoal" +
+                   std::to_string(static_cast<int>(b.mmY * kTwipsPerMm + 0.5)) + "\n";
+            for (size_t i = 0; i < b.png.size(); ++i) {
+                const unsigned char c = static_cast<unsigned char>(b.png[i]);
+                out += kHex[c >> 4];
+                out += kHex[c & 15];
+                if (i % 64 == 63)
+                    out += '\n';
+            }
+            out += "}";
+            break;
+        }
         }
     }
     out += "\n}\n";

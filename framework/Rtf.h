@@ -1,19 +1,35 @@
-// The rich-text writer of the calculation books. Text is appended in UTF-8 with
-// printf-style formatting; Save writes it as an RTF document in which every line
-// is a paragraph and every non-ASCII character a \uN escape, set in the
-// monospaced WenQuanYi Zen Hei Mono so that the books' column layouts made of
-// blanks stay aligned.
+// The rich-text writer of the calculation books. A book is a sequence of text
+// (UTF-8, printf-formatted), tables printed from a cell-table model, and
+// drawings. Save writes it as an RTF document: every line a paragraph, every
+// non-ASCII character a \uN escape, set in the monospaced WenQuanYi Zen Hei Mono
+// so that column layouts made of blanks stay aligned; tables with ruled cells;
+// drawings as embedded PNG pictures.
 #pragma once
 
 #include <string>
+#include <vector>
+
+class CEasyTableWnd;
 
 class CRTF {
 public:
     virtual ~CRTF() = default;
     // Appends formatted text; returns the number of bytes appended.
     int InsertText(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    const std::string& Text() const { return strText; }
+    // Prints the table as it stands: its title row, if any, then its rows. width
+    // is the table's share of the text width in per cent; the columns divide it
+    // as the table's column edges do. The other arguments are kept for the
+    // framework's signature. Returns 1, or 0 for a null table.
+    int InsertTable(CEasyTableWnd* table, int, int width, int, int, int);
+    // Embeds the drawing of a diagram file: the PNG of the same name beside it
+    // (the diagram writer makes one with every DXF), fitted into width x height
+    // millimetres. Without a PNG the book names the file instead. Returns 1 when
+    // a picture was embedded.
+    int InsertDXF(const char* path, double width, double height);
 
+    // The book as plain text: tables as lines of cells separated by " | ",
+    // drawings as "[图 file]". What tests and searches read.
+    const std::string& Text() const { return strText; }
     // The whole book as an RTF document.
     std::string ToRtf() const;
     // Writes the document through a temporary file renamed over path. Returns 1,
@@ -21,4 +37,19 @@ public:
     int Save(const std::string& path, std::string* error = nullptr) const;
 
     std::string strText;
+
+private:
+    struct Block {
+        enum Kind { Text, Table, Picture } kind = Text;
+        std::string text;                         // text
+        std::vector<std::vector<std::string>> rows; // table: first row the titles when titled
+        bool titled = false;
+        std::vector<double> share;                // table: column shares of its width
+        int width = 100;                          // table: per cent of the text width
+        std::string png;                          // picture bytes
+        int pixelsX = 0, pixelsY = 0;
+        double mmX = 0, mmY = 0;
+    };
+    Block& TextBlock();
+    std::vector<Block> blocks;
 };

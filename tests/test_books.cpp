@@ -104,3 +104,117 @@ TEST(RtfWriter, BookFileUnderTheWorkPathReadsInAWordProcessor)
               std::string::npos)
         << text;
 }
+
+// ------------------------------------------------------------------ detailed book
+
+namespace {
+
+std::string DetailedBook(CPelvorinData& r)
+{
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    EXPECT_EQ(calc.JiSuan(), 1);
+    CRTF book;
+    EXPECT_EQ(calc.WriteJss(0, &book), 1);
+    return book.Text();
+}
+
+CTuCeng Layer(int type)
+{
+    CTuCeng l;
+    l.nLeiXing = type;
+    l.fHouDu = 5;
+    l.fZhongDu = type ? 24.0f : 18.0f;
+    l.fNianJuLi = type ? 200.0f : 10.0f;
+    l.fMoCaJiao = type ? 35.0f : 15.0f;
+    return l;
+}
+
+} // namespace
+
+TEST(DetailedBook, DefaultRecordAtTheSlipSurface)
+{
+    CPelvorinData r;
+    r.TuCeng.resize(2);
+    std::string text = DetailedBook(r);
+    EXPECT_EQ(text.rfind("抗滑桩抗力计算\n\n一 已知条件及计算要求\n\n1、已知条件\n(1)桩信息\n", 0), 0u);
+    // The input tables, printed from the same cells as the dialog's.
+    EXPECT_NE(text.find("桩中心距（m） | 5.000\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("混凝土等级 | C25\n"), std::string::npos);
+    EXPECT_NE(text.find("土层数 | 2\n"), std::string::npos);
+    EXPECT_NE(text.find("序 号 | 地层 类型 |"), std::string::npos);
+    EXPECT_NE(text.find(" 2  | 土层 | 2.00 | 18.00 | 15.00 | 10.00 | 15.00 | 10.00 | 15.00\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("     桩前侧水位到坡面距离(m)：5.000\n\n"), std::string::npos);
+    // sigma = 22 x 5 = 110; A = 1.5 x 1.0; N0 = 165; Vc = 1744.4 + 11.55; Fv = 351.19.
+    EXPECT_NE(text.find("\tσc = γc×s = 22.000×5.000 = 110.000kN/m^2\n"), std::string::npos);
+    EXPECT_NE(text.find("       A=1.500×1.000=1.500m^2\n"), std::string::npos);
+    EXPECT_NE(text.find("\tN0 = σc×A = 110.000×1.500 = 165.000kN\n"), std::string::npos);
+    EXPECT_NE(text.find("       b0 = 1000×b = 1000×1.000 = 1000.000mm\n"), std::string::npos);
+    EXPECT_NE(text.find("\th0 = 1000×h-as = 1000×1.500-100.000 = 1400.000mm\n"), std::string::npos);
+    EXPECT_NE(text.find("\tN1 = 0.3×fc×A×1000=0.3×11.900×1.500×1000 = 5355.000kN\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\t\tN=165.000kN\n"), std::string::npos);
+    EXPECT_NE(text.find("= 1755.950kN\n"), std::string::npos);
+    EXPECT_NE(text.find("\tFv = Vc/s0 = 1755.950/5.000 = 351.190kN/m\n"), std::string::npos);
+    // All soil: no rock shear; the earth pressure 113.772 decides.
+    EXPECT_NE(text.find("3.1 岩石抗剪力\n\tτ=0\n\n"), std::string::npos);
+    EXPECT_NE(text.find("\tEp = η×Epk×b0/s=0.300×948.10"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tEv = τ+Ep=0.000+113.772 = 113.772kN/m\n\n"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 22), "\t抗力 = 113.772kN/m\n");
+}
+
+TEST(DetailedBook, RockCircleAndDryGround)
+{
+    CPelvorinData r;
+    r.nJieMianXingZhuang = 0;
+    r.bKaoLvShui = 0;
+    r.TuCeng = {Layer(1), Layer(1)};
+    std::string text = DetailedBook(r);
+    EXPECT_EQ(text.find("桩前侧水位到坡面距离"), std::string::npos); // no water
+    EXPECT_NE(text.find("       A=π×1.500×1.500/4=1.767m^2\n"), std::string::npos);
+    EXPECT_NE(text.find("b0 = 1000×1.76r = 1000×1.76×1.500/2 = 1320.000mm\n"), std::string::npos);
+    EXPECT_NE(text.find("h0 = 1000×1.6r = 1000×1.6×1.500/2 = 1200.000mm\n"), std::string::npos);
+    EXPECT_NE(text.find("3.2 土压力\n       Ep = 0\n3.3 总抗力\n"), std::string::npos); // all rock
+    EXPECT_EQ(text.find("[图 "), std::string::npos);
+    EXPECT_NE(text.find("\tEv = τ+Ep="), std::string::npos);
+    EXPECT_NE(text.find("+0.000 = "), std::string::npos);
+
+    // The slip surface at the pile foot: nothing below it.
+    r.fHuaMianDaoZhuangDing = r.fZhuangChang;
+    r.TuCeng = {Layer(0), Layer(1)};
+    text = DetailedBook(r);
+    EXPECT_NE(text.find("\tτ = 0.000kN/m\n\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tEpk = 0.000kP\n\n"), std::string::npos);
+    EXPECT_NE(text.find("\tEv = τ+Ep=0.000+0.000 = 0.000kN/m\n\n"), std::string::npos);
+    EXPECT_NE(text.find("\t抗力 = 0.000kN/m\n"), std::string::npos);
+}
+
+TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
+{
+    TempDir dir;
+    std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    // Without the drawing the book names the file it wanted.
+    CRTF without;
+    calc.WriteJss(0, &without);
+    EXPECT_NE(without.Text().find("[图 " + dir.path + "/kl-jt2.dxf]"), std::string::npos);
+    EXPECT_EQ(without.ToRtf().find("\\pngblip"), std::string::npos);
+    // A tiny PNG beside the DXF name is embedded as a picture.
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x02\0\0\0\x01", 24);
+    WriteText(dir.path + "/kl-jt2.png", png);
+    CRTF with;
+    calc.WriteJss(0, &with);
+    G_strWorkPath = saved;
+    std::string rtf = with.ToRtf();
+    EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal5669\\pichgoal2835\n89504e47"),
+              std::string::npos);
+    EXPECT_NE(rtf.find("\\trowd"), std::string::npos);
+    EXPECT_NE(rtf.find("\\cellx"), std::string::npos);
+}

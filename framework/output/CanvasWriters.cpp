@@ -42,7 +42,18 @@ bool WriteCanvas(const CBase_SGT& canvas, const std::string& path, std::string* 
     return false;
 }
 
-void UseCanvasWriters() { SetCanvasFileWriter(WriteCanvas); }
+void UseCanvasWriters()
+{
+    // A diagram file in DXF gets a PNG of the same name beside it, which the
+    // calculation books embed.
+    SetCanvasFileWriter([](const CBase_SGT& canvas, const std::string& path, std::string* error) {
+        if (!WriteCanvas(canvas, path, error))
+            return false;
+        if (CanvasFormatOf(path) != CanvasFormat::Dxf)
+            return true;
+        return WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", error);
+    });
+}
 
 DimensionLines LayOutDimension(const SgtItem& d, double textHeight)
 {

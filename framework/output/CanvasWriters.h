@@ -21,7 +21,8 @@ CanvasFormat CanvasFormatOf(const std::string& path);
 // Writes the canvas in the format of path. Returns false with *error set.
 bool WriteCanvas(const CBase_SGT& canvas, const std::string& path, std::string* error);
 
-// Makes WriteCanvas the writer of the calculation's diagram files.
+// Makes WriteCanvas the writer of the calculation's diagram files; a DXF
+// diagram file also gets a PNG of the same name beside it for the books.
 void UseCanvasWriters();
 
 // The geometry that the writers share: a dimension as lines and a text.

@@ -1,0 +1,132 @@
+// The detailed calculation book: the input as tables, then every formula of the
+// pile-section and ground resistance with the numbers put in, at the slip
+// surface, and the governing result.
+#include "Concrete.h"
+#include "KangLiJiSuan.h"
+#include "PelvorinData.h"
+#include "Rtf.h"
+#include "TabKangLi.h"
+#include "WorkPaths.h"
+
+void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
+{
+    if (!rtf || !pData)
+        return;
+    CPelvorinData& r = *pData;
+    const CTuKangLiJiSuan& g = TuKangLiJiSuan;
+    const std::vector<float>& z = *r.pDianZuoBiao;
+    const float s = r.fHuaMianDaoZhuangDing;
+
+    rtf->InsertText("抗滑桩抗力计算\n\n");
+    rtf->InsertText("一 已知条件及计算要求\n\n");
+    rtf->InsertText("1、已知条件\n");
+    rtf->InsertText("(1)桩信息\n");
+    {
+        CTabKangLiJBXX table;
+        table.pData = &r;
+        table.FillTable();
+        rtf->InsertTable(&table, 4, 60, 0, 0, 1);
+    }
+    rtf->InsertText("\n");
+    rtf->InsertText("(1)土层及水位信息\n");
+    {
+        CTabKangLiTCNum table;
+        table.pData = &r;
+        table.FillTable();
+        rtf->InsertTable(&table, 4, 30, 0, 0, 1);
+    }
+    rtf->InsertText("\n     序号  地层类型   层厚(m)   重度   浮重度    粘聚力   内摩擦角  水下粘聚  水下内摩擦\n");
+    rtf->InsertText("                               (kN/m3) (kN/m3)    (kPa)    (度)     力(kPa)\t    擦角(度)\t\n");
+    {
+        CTabKangLiTuCeng table;
+        table.pData = &r;
+        table.FillTable();
+        rtf->InsertTable(&table, 4, 90, 0, 0, 1);
+    }
+    rtf->InsertText("\n");
+    if (r.bKaoLvShui != 0)
+        rtf->InsertText("     桩前侧水位到坡面距离(m)：%.3f\n\n", r.fShuiWeiShenDu);
+    rtf->InsertText("2、计算要求\n");
+    rtf->InsertText("(1)桩身截面强度提供的抗滑力\n");
+    rtf->InsertText("(2)桩滑动方向前侧土体提供的抗滑力\n\n");
+    rtf->InsertText("-----------------------------------------------------------\n");
+
+    // Pile section at the slip surface.
+    const bool circle = r.nJieMianXingZhuang == 0;
+    rtf->InsertText("二 桩身截面强度提供的抗滑力\n\n");
+    rtf->InsertText("2.1 滑面处桩的自重应力\n");
+    const double sigma = static_cast<double>(s) * r.fZhuangRongZhong;
+    rtf->InsertText("\tσc = γc×s = %.3f×%.3f = %.3fkN/m^2\n", r.fZhuangRongZhong, s, sigma);
+    rtf->InsertText("2.2 滑面处桩的自重压力合力\n");
+    double area;
+    if (circle) {
+        area = static_cast<double>(r.fZhuangJing) * 3.1415926535 * r.fZhuangJing * 0.25;
+        rtf->InsertText("       A=π×%.3f×%.3f/4=%.3fm^2\n", r.fZhuangJing, r.fZhuangJing, area);
+    } else {
+        area = static_cast<double>(r.fZhuangGao) * r.fZhuangKuan;
+        rtf->InsertText("       A=%.3f×%.3f=%.3fm^2\n", r.fZhuangGao, r.fZhuangKuan, area);
+    }
+    const double n0 = sigma * area;
+    rtf->InsertText("\tN0 = σc×A = %.3f×%.3f = %.3fkN\n", sigma, area, n0);
+    rtf->InsertText("2.3 桩截面抗剪力Vc\n");
+    double b0, h0;
+    if (circle) {
+        b0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.76 * 0.5;
+        rtf->InsertText("       b0 = 1000×1.76r = 1000×1.76×%.3f/2 = %.3fmm\n", r.fZhuangJing, b0);
+        h0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.6 * 0.5;
+        rtf->InsertText("\th0 = 1000×1.6r = 1000×1.6×%.3f/2 = %.3fmm\n", r.fZhuangJing, h0);
+    } else {
+        b0 = 1000.0 * r.fZhuangKuan;
+        rtf->InsertText("       b0 = 1000×b = 1000×%.3f = %.3fmm\n", r.fZhuangKuan, b0);
+        h0 = 1000.0 * r.fZhuangGao - r.fAs;
+        rtf->InsertText("\th0 = 1000×h-as = 1000×%.3f-%.3f = %.3fmm\n", r.fZhuangGao, r.fAs, h0);
+    }
+    Con_Prop prop;
+    get_rc_property(r.nHunNingTuDengJi, &prop);
+    const double n1 = 0.3 * prop.fc * area * 1000;
+    rtf->InsertText("\tN1 = 0.3×fc×A×1000=0.3×%.3f×%.3f×1000 = %.3fkN\n", prop.fc, area, n1);
+    rtf->InsertText("\tN取N0和N1中的较小者，故：\n");
+    const double n = n0 <= n1 ? n0 : n1;
+    rtf->InsertText("\t\tN=%.3fkN\n", n);
+    const double vc = 0.7 * b0 * h0 * prop.ftk / 1000 + 0.07 * n;
+    rtf->InsertText("\tVc = 0.7×b0×h0×ftk/1000 +0.07×N= 0.7×%.3f×%.3f×%.3f/1000+0.07×%.3f = %.3fkN\n",
+                    b0, h0, prop.ftk, n, vc);
+    rtf->InsertText("2.4 桩身截面强度贡献的抗滑力\n");
+    const double fv = vc / r.fZhuangJianJu;
+    rtf->InsertText("\tFv = Vc/s0 = %.3f/%.3f = %.3fkN/m\n", vc, r.fZhuangJianJu, fv);
+    rtf->InsertText("\n");
+
+    // Ground in front of the pile at the slip surface.
+    rtf->InsertText("三 桩滑动方向前侧土体提供的抗滑力\n\n");
+    rtf->InsertText("3.1 岩石抗剪力\n");
+    const float tau = ::ChaZhi(s, z, g.KangJianLi);
+    if (r.nTuShu == r.nTuCengShu)
+        rtf->InsertText("\tτ=0\n\n");
+    else
+        rtf->InsertText("\tτ = %.3fkN/m\n\n", tau);
+    rtf->InsertText("3.2 土压力\n");
+    float ep = 0.0f;
+    if (r.nTuShu == 0) {
+        rtf->InsertText("       Ep = 0\n");
+    } else {
+        rtf->InsertText("1 土压力分布\n");
+        const std::string path = G_strWorkPath + r.GetJtFileName(2);
+        rtf->InsertText("  ");
+        rtf->InsertDXF(path.c_str(), 100.0, 100.0);
+        rtf->InsertText("\n\n");
+        rtf->InsertText("2 土压力合力\n");
+        const float epk = ::ChaZhi(s, z, g.TuYaLiHeLi);
+        rtf->InsertText("\tEpk = %.3fkP\n\n", epk);
+        rtf->InsertText("3 有效被动土压力\n");
+        ep = ::ChaZhi(s, z, g.TuYaLi);
+        rtf->InsertText("\tEp = η×Epk×b0/s=%.3f×%.3f×%.3f/%.3f = %.3fkN/m\n", r.fZheJianXiShu, epk,
+                        g.fJiSuanKuanDu, r.fZhuangJianJu, ep);
+    }
+    rtf->InsertText("3.3 总抗力\n");
+    const float ev = ::ChaZhi(s, z, g.KangLi);
+    rtf->InsertText("\tEv = τ+Ep=%.3f+%.3f = %.3fkN/m\n\n", tau, ep, ev);
+
+    rtf->InsertText("4 计算结果\n");
+    rtf->InsertText("\t抗力取值为土抗力和桩抗力中的较小者，故：\n");
+    rtf->InsertText("\t抗力 = %.3fkN/m\n", fv < ev ? fv : ev);
+}
