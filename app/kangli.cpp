@@ -3,6 +3,7 @@
 //   kangli convert IN OUT     data file <-> JSON, chosen by the ".json" extension
 //   kangli calc RECORD [--json]  the resistance at every calculation point
 //   kangli draw RECORD N OUT     diagram N as DXF, SVG or PNG
+//   kangli report RECORD DIR     data file, diagrams and calculation books in DIR
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
 #include "CanvasWriters.h"
@@ -172,6 +173,39 @@ int RunDraw(const std::string& in, int diagram, const std::string& out)
     return kExitOk;
 }
 
+// What a host's slope mode leaves in its work directory, into dir: the data
+// file, the diagrams (DXF with a PNG beside each) and the two calculation books.
+int RunReport(const std::string& in, const std::string& dir)
+{
+    CPelvorinData record;
+    CKangLiJiSuan calc;
+    const int status = LoadAndCalculate(in, record, calc);
+    if (status < 0)
+        return kExitFile;
+    if (status != 1)
+        return kExitRefused;
+    G_strWorkPath = WithSeparator(dir);
+    std::string error;
+    const std::string data = G_strWorkPath + record.GetDataFileName(0);
+    if (!SaveRecordFile(data, record, &error))
+        return Report(data, error);
+    std::printf("%s\n", data.c_str());
+    UseCanvasWriters();
+    for (int i = 0; i < record.nJianTuShu; ++i) {
+        const std::string path = G_strWorkPath + record.GetJtFileName(i);
+        if (!calc.WriteJianTu(&record, i, 1))
+            return Report(path, "cannot write the drawing");
+        std::printf("%s\n", path.c_str());
+    }
+    for (int i = 0; i < record.nJiSuanShuShu; ++i) {
+        const std::string path = G_strWorkPath + record.GetJssFileName(i);
+        if (!calc.WriteJiSuanShu(&record, i))
+            return Report(path, "cannot write the calculation book");
+        std::printf("%s\n", path.c_str());
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -207,6 +241,13 @@ int main(int argc, char** argv)
     cmdDraw->add_option("DIAGRAM", drawNumber, "0, 1 or 2")->required()->check(CLI::Range(0, 2));
     cmdDraw->add_option("OUT", drawOut, "drawing file")->required();
 
+    std::string reportFile, reportDir;
+    auto* cmdReport = app.add_subcommand(
+        "report", "calculate and write into DIR the data file, the three diagrams (DXF and PNG) "
+                  "and the detailed and concise calculation books (RTF)");
+    cmdReport->add_option("RECORD", reportFile, "data file, or JSON when it ends in .json")->required();
+    cmdReport->add_option("DIR", reportDir, "an existing directory")->required()->check(CLI::ExistingDirectory);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -226,6 +267,8 @@ int main(int argc, char** argv)
             return RunCalc(calcFile, calcJson);
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut);
+        if (*cmdReport)
+            return RunReport(reportFile, reportDir);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;

@@ -218,3 +218,33 @@ TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
     EXPECT_NE(rtf.find("\\trowd"), std::string::npos);
     EXPECT_NE(rtf.find("\\cellx"), std::string::npos);
 }
+
+TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
+{
+    TempDir dir;
+    CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" +
+                         dir.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt0.png", "kl-jt1.dxf", "kl-jt1.png",
+                             "kl-jt2.dxf", "kl-jt2.png", "kl-jss0.rtf", "kl-jss1.rtf"})
+        EXPECT_EQ(if_file_exist((dir.path + "/" + name).c_str()), 1) << name;
+    EXPECT_NE(r.out.find(dir.path + "/kl-jss0.rtf\n"), std::string::npos);
+    const std::string rtf = ReadText(dir.path + "/kl-jss0.rtf");
+    EXPECT_NE(rtf.find(" = 1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m
+    EXPECT_NE(rtf.find("\\pngblip"), std::string::npos);
+
+    r = RunKangli("report '" KANGLI_SOURCE_DIR "/tests/broken/rock-over-soil.dat' '" + dir.path + "'");
+    EXPECT_EQ(r.status, 1);
+
+    if (!if_file_exist("/usr/bin/soffice") || !if_file_exist("/usr/bin/pdftotext"))
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    std::string cmd = "cd '" + dir.path + "' && /usr/bin/soffice -env:UserInstallation=file://" +
+                      dir.path + "/profile --headless --convert-to pdf kl-jss0.rtf >/dev/null 2>&1" +
+                      " && /usr/bin/pdftotext kl-jss0.pdf kl-jss0.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string text = ReadText(dir.path + "/kl-jss0.txt");
+    EXPECT_NE(text.find("抗滑桩抗力计算"), std::string::npos) << text;
+    EXPECT_NE(text.find("桩中心距"), std::string::npos);
+    EXPECT_NE(text.find("Fv = Vc/s0 = 9140.600/6.000 = 1523.433kN/m"), std::string::npos) << text;
+    EXPECT_NE(text.find("抗力 = 1523.433kN/m"), std::string::npos);
+}
