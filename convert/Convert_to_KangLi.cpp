@@ -1,0 +1,122 @@
+#include "Convert_to_KangLi.h"
+
+#include "Messages.h"
+#include "PelvorinData.h"
+#include "SlopeData.h"
+
+CSlp_KHPile* CConvert_to_KangLi::Pile(CSlopeData* slope, int mode, int index)
+{
+    if (!slope)
+        return nullptr;
+    if (mode == 1)
+        return index >= 0 && index < static_cast<int>(slope->KHPiles.size())
+                   ? &slope->KHPiles[static_cast<size_t>(index)]
+                   : nullptr;
+    if (mode == 2)
+        return &slope->CurKHPile;
+    return nullptr;
+}
+
+int CConvert_to_KangLi::Convert(CSlopeData* slope, int mode, int index)
+{
+    m_pSlope = slope;
+    CSlp_KHPile* pile = Pile(slope, mode, index);
+    if (!pile || !m_pData)
+        return 0;
+    SetZhuangCanShu(*pile);
+    SetHuaMianJuLi();
+    return SetTuCeng(*pile) > 0 ? 1 : 0;
+}
+
+int CConvert_to_KangLi::SetZhuangCanShu(const CSlp_KHPile& p)
+{
+    CPelvorinData& r = *m_pData;
+    r.fZhuangJianJu = p.fJianJu;
+    r.fZhuangChang = p.fChang;
+    r.fZhuangKuan = p.fKuan;
+    r.fZhuangGao = p.fGao;
+    r.fZhuangJing = p.fGao; // the circle's diameter is the section height
+    r.nJieMianXingZhuang = p.nJieMian;
+    r.nHunNingTuDengJi = p.nDengJi;
+    r.fZhuangRongZhong = p.fRongZhong;
+    return 1;
+}
+
+int CConvert_to_KangLi::SetHuaMianJuLi()
+{
+    if (!m_pSlope || !m_pData)
+        return 0;
+    if (m_pData->bHuaMianKeBian != 0)
+        return 1; // the record keeps its own distance
+    int a = 0, b = 0;
+    m_pData->fHuaMianDaoZhuangDing = CetHM_KHZ_Dis(m_pSlope, &a, &b);
+    return 1;
+}
+
+int CConvert_to_KangLi::SetTuCeng(const CSlp_KHPile& pile)
+{
+    CPelvorinData& r = *m_pData;
+    CConvert_PXData extractor;
+    if (m_pSlope)
+        m_pSlope->nQuTuCengBiaoZhi = 0;
+    extractor.pSlope = m_pSlope;
+    std::vector<CSlopeBZDC_CS*> layers;
+    extractor.GetTuCeng_Front_KHZ(layers);
+    r.fPoMianDaoZhuangDing =
+        static_cast<float>(static_cast<float>(1000.0 * pile.PoXian.GetBorderY(1)) - extractor.fQianDiMian);
+    r.nTuCengShu = static_cast<int>(layers.size());
+    r.TuCeng.resize(layers.size());
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const CSlopeBZDC_CS& l = *layers[i];
+        CTuCeng& c = r.TuCeng[i];
+        c.nLeiXing = l.nYanTu;
+        c.fHouDu = static_cast<float>(l.dHouDu);
+        c.fZhongDu = l.fZhongDu;
+        c.fNianJuLi = l.fNianJuLi;
+        c.fMoCaJiao = l.fMoCaJiao;
+        if (l.nYanTu == 1) { // rock is the same above and under water
+            c.fFuZhongDu = l.fZhongDu;
+            c.fShuiXiaNianJuLi = l.fNianJuLi;
+            c.fShuiXiaMoCaJiao = l.fMoCaJiao;
+        } else {
+            c.fFuZhongDu = static_cast<float>(l.fBaoHeZhongDu - 10.0); // saturated less water
+            c.fShuiXiaNianJuLi = l.fShuiXiaNianJuLi;
+            c.fShuiXiaMoCaJiao = l.fShuiXiaMoCaJiao;
+        }
+    }
+    if (extractor.bYouShui == 0) {
+        r.bKaoLvShui = 0;
+    } else {
+        r.bKaoLvShui = 1;
+        r.fShuiWeiShenDu = -extractor.fShuiWei - r.fPoMianDaoZhuangDing;
+    }
+    int result = 1;
+    for (int i = 0; i + 1 < r.nTuCengShu; ++i)
+        if (r.TuCeng[i].nLeiXing == 1 && r.TuCeng[i + 1].nLeiXing == 0) {
+            AfxMessageBox("岩层下不能出现土层", MB_OK);
+            result = 0;
+            break;
+        }
+    for (CSlopeBZDC_CS* l : layers)
+        delete l;
+    return result;
+}
+
+int CConvert_to_KangLi::ConvertBack(CSlopeData* slope, int mode, int index)
+{
+    CSlp_KHPile* pile = Pile(slope, mode, index);
+    if (!pile || !m_pData)
+        return 0;
+    const std::vector<float>& points = *m_pData->pDianZuoBiao;
+    const size_t n = points.size();
+    pile->nKangLiDianShu = static_cast<int>(n);
+    pile->KangLiDian.assign(n, 0.0f);
+    pile->KangLiZhi.assign(n, 0.0f);
+    for (size_t i = 0; i < n; ++i) {
+        pile->KangLiDian[i] = points[i];
+        // After a calculation there is one value per point; a record that was
+        // refused before its points were made has none to give.
+        pile->KangLiZhi[i] = i < m_pData->ZuiZhongKangLi.size() ? m_pData->ZuiZhongKangLi[i] : 0.0f;
+    }
+    return 1;
+}
