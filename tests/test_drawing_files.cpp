@@ -108,7 +108,6 @@ TEST(DrawingFiles, DiagramFilesUnderTheWorkPath)
     UseCanvasWriters();
     for (int n = 0; n < 3; ++n)
         EXPECT_EQ(d.calc.WriteJianTu(&d.record, n, 1), 1) << n;
-    SetCanvasFileWriter(nullptr);
     G_strWorkPath = saved;
     for (const char* name : {"kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf"}) {
         const std::string text = ReadText(dir.path + "/" + name);

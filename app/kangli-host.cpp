@@ -1,0 +1,107 @@
+// kangli-host: a small host that loads the resistance module as a host program
+// does, hands it a slope model with one pile and a circular slip surface, and
+// shows what came back.
+//   kangli-host WORKDIR [MODULE]
+// MODULE defaults to libkangli.so beside this program. Exit status 0 when the
+// module calculated, 1 when it did not, 2 when it could not be loaded.
+#include "SlopeData.h"
+#include "WorkPaths.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+CSlopeBZDC_CS Layer(int rock, double h, float gamma, float c, float phi, float saturated)
+{
+    CSlopeBZDC_CS l;
+    l.nYanTu = rock;
+    l.dHouDu = h;
+    l.fZhongDu = gamma;
+    l.fNianJuLi = c;
+    l.fMoCaJiao = phi;
+    l.fBaoHeZhongDu = saturated;
+    l.fShuiXiaNianJuLi = c * 0.8f;
+    l.fShuiXiaMoCaJiao = phi - 2.0f;
+    return l;
+}
+
+// A 16 m circular pile (d = 1.2 m) whose top stands at 100 m; in front of it the
+// ground lies 1 m lower, two soil layers over rock, water 5 m below the top; the
+// slip circle crosses the axis 8 m down.
+CSlopeData ExampleSlope()
+{
+    CSlopeData s;
+    CSlp_KHPile p;
+    p.nID = 5;
+    p.strName = "KH1";
+    p.PoXian.pts = {{0, 100}, {0, 84}};
+    p.nJieMian = 0;
+    p.nDengJi = 30;
+    p.fKuan = 1.2f;
+    p.fGao = 1.2f;
+    p.fJianJu = 4;
+    p.fChang = 16;
+    p.fRongZhong = 25;
+    p.fQianDiMianY = 99;
+    p.QianCeng = {Layer(0, 4, 19, 20, 15, 19.5f), Layer(0, 4, 20, 5, 28, 20.5f),
+                  Layer(1, 10, 24, 300, 35, 25)};
+    p.bYouShui = 1;
+    p.fShuiWeiY = 95;
+    s.KHPiles = {p};
+    s.nZhuangShu = 1;
+    s.CurKHPile = p;
+    s.strCurKHPile = p.strName;
+    s.CurSurface.nHuaMianLeiXing = 0;
+    s.CurSurface.fX = 0;
+    s.CurSurface.fY = 117;
+    s.CurSurface.fR = 25;
+    return s;
+}
+
+std::string ProgramDir()
+{
+    char buf[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return "";
+    std::string path(buf, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: kangli-host WORKDIR [MODULE]\n");
+        return 2;
+    }
+    const std::string module = argc == 3 ? argv[2] : ProgramDir() + "../entry/libkangli.so";
+    void* handle = ::dlopen(module.c_str(), RTLD_NOW);
+    if (!handle) {
+        std::fprintf(stderr, "kangli-host: %s: %s\n", module.c_str(), ::dlerror());
+        return 2;
+    }
+    using SlopeMode = int (*)(CSlopeData*, int);
+    auto calculate = reinterpret_cast<SlopeMode>(::dlsym(handle, "JiSuan_KangLi_Slp"));
+    if (!calculate) {
+        std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp\n", module.c_str());
+        return 2;
+    }
+    G_strWorkPath = WithSeparator(argv[1]);
+    g_lCurFAID = 3;
+    g_lCurHMID = 2;
+    CSlopeData slope = ExampleSlope();
+    const int result = calculate(&slope, 0);
+    const CSlp_KHPile& pile = slope.KHPiles[0];
+    std::printf("JiSuan_KangLi_Slp = %d\n", result);
+    std::printf("pile %s: %d points\n", pile.strName.c_str(), pile.nKangLiDianShu);
+    for (int i = 0; i < pile.nKangLiDianShu; ++i)
+        std::printf("  %6.2f m  %10.3f kN/m\n", pile.KangLiDian[i], pile.KangLiZhi[i]);
+    ::dlclose(handle);
+    return result == 1 ? 0 : 1;
+}

@@ -1,0 +1,33 @@
+/* The resistance module's entry points, as a host loads them (dlopen, dlsym).
+ * Every call runs on the host's user-interface thread. */
+#ifndef KANGLI_H
+#define KANGLI_H
+
+#if defined(_WIN32)
+#define KANGLI_EXPORT __declspec(dllexport)
+#else
+#define KANGLI_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+class CSlopeData;
+extern "C" {
+#else
+typedef struct CSlopeData CSlopeData;
+#endif
+
+/* Slope mode: calculates the pile that slope->strCurKHPile names, if the current
+ * slip surface cuts it; writes the data file, the diagrams, the calculation books
+ * and the .res file under the work path; hands the resistance per point back
+ * into slope->KHPiles[pileIndex]. 1 when a calculation ran (whether it
+ * succeeded or not), 0 when nothing was calculated. */
+KANGLI_EXPORT int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex);
+
+/* Does nothing; 1. */
+KANGLI_EXPORT int JiSuan_KangLi(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
