@@ -102,6 +102,6 @@ int main(int argc, char** argv)
     std::printf("pile %s: %d points\n", pile.strName.c_str(), pile.nKangLiDianShu);
     for (int i = 0; i < pile.nKangLiDianShu; ++i)
         std::printf("  %6.2f m  %10.3f kN/m\n", pile.KangLiDian[i], pile.KangLiZhi[i]);
-    ::dlclose(handle);
+    // The module stays loaded until the process ends, as a host keeps its modules.
     return result == 1 ? 0 : 1;
 }
