@@ -1,0 +1,106 @@
+#include "DlgKangLi.h"
+
+#include "EasyTableView.h"
+#include "PelvorinData.h"
+#include "SketchView.h"
+
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+CDlgKangLiJBXX::CDlgKangLiJBXX(CPelvorinData* data, QWidget* parent) : QWidget(parent)
+{
+    table.pData = data;
+    // A change of the pile table refreshes this table and redraws the sketch.
+    // Queued: the table's widgets are still busy with the edit that sent it.
+    table.owner = [this](int message) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                if (message == WM_ET_REDRAW)
+                    emit Redraw();
+                else if (message == WM_ET_DATACHANGE)
+                    view->UpdateTable();
+            },
+            Qt::QueuedConnection);
+    };
+    view = new EasyTableView(&table, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view);
+}
+
+void CDlgKangLiJBXX::RefreshTables() { view->UpdateTable(); }
+
+CDlgTuCeng::CDlgTuCeng(CPelvorinData* data, QWidget* parent) : QWidget(parent)
+{
+    count.pData = layers.pData = water.pData = data;
+    // Any change in a soil table refreshes the whole page.
+    auto owner = [this](int message) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, message] {
+                if (message == WM_ET_REDRAW)
+                    emit Redraw();
+                else if (message == WM_ET_DATACHANGE)
+                    emit DataChange();
+            },
+            Qt::QueuedConnection);
+    };
+    count.owner = layers.owner = water.owner = owner;
+    countView = new EasyTableView(&count, this);
+    layersView = new EasyTableView(&layers, this);
+    waterView = new EasyTableView(&water, this);
+    auto* layout = new QVBoxLayout(this);
+    waterView->setMaximumHeight(70);
+    countView->setMaximumHeight(70);
+    layout->addWidget(waterView);
+    layout->addWidget(countView);
+    layout->addWidget(layersView, 1);
+}
+
+void CDlgTuCeng::RefreshTables()
+{
+    countView->UpdateTable();
+    layersView->UpdateTable();
+    waterView->UpdateTable();
+}
+
+CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result, QWidget* parent)
+    : QWidget(parent), pData(data), pJiSuan(calc), pResult(result)
+{
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    sketch = new SketchView(splitter);
+    tabs = new QTabWidget(splitter);
+    jbxx = new CDlgKangLiJBXX(data, tabs);
+    tuceng = new CDlgTuCeng(data, tabs);
+    tabs->addTab(jbxx, "基本");
+    tabs->addTab(tuceng, "土层信息");
+    splitter->addWidget(sketch);
+    splitter->addWidget(tabs);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(5, 5, 5, 5);
+    layout->addWidget(splitter);
+    connect(jbxx, &CDlgKangLiJBXX::Redraw, this, &CDlgKangLi::RedrawSketch);
+    connect(tuceng, &CDlgTuCeng::Redraw, this, &CDlgKangLi::RedrawSketch);
+    connect(tuceng, &CDlgTuCeng::DataChange, this, &CDlgKangLi::RefreshPage);
+    connect(tabs, &QTabWidget::currentChanged, this, &CDlgKangLi::RefreshPage);
+    RedrawSketch();
+}
+
+void CDlgKangLi::RefreshPage()
+{
+    jbxx->RefreshTables();
+    tuceng->RefreshTables();
+    RedrawSketch();
+}
+
+void CDlgKangLi::RedrawSketch()
+{
+    CBase_SGT canvas;
+    canvas.SetCurStyle("HZ");
+    if (pData)
+        pData->DrawJiSuanJianTu(&canvas);
+    sketch->SetCanvas(canvas);
+}

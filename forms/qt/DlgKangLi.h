@@ -1,0 +1,66 @@
+// The main input page: the calculation sketch on the left, on the right the two
+// form pages "基本" (pile table) and "土层信息" (water, layer-count and layer
+// tables). Every accepted edit is already in the record; the page keeps the
+// sketch and the tables in step with it.
+#pragma once
+
+#include "TabKangLi.h"
+
+#include <QWidget>
+
+class CPelvorinData;
+class CKangLiJiSuan;
+class CKangLiResult;
+class EasyTableView;
+class SketchView;
+class QTabWidget;
+
+// The pile information form.
+class CDlgKangLiJBXX : public QWidget {
+    Q_OBJECT
+public:
+    CDlgKangLiJBXX(CPelvorinData* data, QWidget* parent = nullptr);
+    void RefreshTables();
+    CTabKangLiJBXX table;
+    EasyTableView* view = nullptr;
+signals:
+    void Redraw();
+};
+
+// The soil layer form: water on top, the layer count below it, the layers last.
+class CDlgTuCeng : public QWidget {
+    Q_OBJECT
+public:
+    CDlgTuCeng(CPelvorinData* data, QWidget* parent = nullptr);
+    void RefreshTables();
+    CTabKangLiTCNum count;
+    CTabKangLiTuCeng layers;
+    CTabKangLiSMX water;
+    EasyTableView *countView = nullptr, *layersView = nullptr, *waterView = nullptr;
+signals:
+    void Redraw();
+    void DataChange();
+};
+
+class CDlgKangLi : public QWidget {
+    Q_OBJECT
+public:
+    CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result,
+               QWidget* parent = nullptr);
+    CPelvorinData* GetJsData() const { return pData; }
+    CKangLiJiSuan* GetJiSuan() const { return pJiSuan; }
+    CKangLiResult* GetJsResult() const { return pResult; }
+    // All four tables from the record, then the sketch.
+    void RefreshPage();
+    void RedrawSketch();
+
+    CDlgKangLiJBXX* jbxx = nullptr;
+    CDlgTuCeng* tuceng = nullptr;
+    QTabWidget* tabs = nullptr;
+
+private:
+    CPelvorinData* pData;
+    CKangLiJiSuan* pJiSuan;
+    CKangLiResult* pResult;
+    SketchView* sketch = nullptr;
+};

@@ -1,0 +1,121 @@
+#include "SketchView.h"
+
+#include "CanvasWriters.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QColor Color(int n)
+{
+    switch (n) {
+    case 1: return QColor(217, 0, 0);
+    case 2: return QColor(184, 135, 10); // yellow, darkened for a white ground
+    case 3: return QColor(0, 140, 0);
+    case 4: return QColor(0, 153, 179);
+    case 5: return QColor(0, 0, 217);
+    case 6: return QColor(191, 0, 191);
+    default: return Qt::black;
+    }
+}
+
+} // namespace
+
+SketchView::SketchView(QWidget* parent) : QWidget(parent)
+{
+    setMinimumSize(200, 200);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+void SketchView::SetCanvas(const CBase_SGT& canvas)
+{
+    canvas_ = canvas;
+    update();
+}
+
+void SketchView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    SgtBounds b = canvas_.Bounds();
+    if (b.empty)
+        return;
+    const double w = std::max(b.maxX - b.minX, 1e-9), h0 = std::max(b.maxY - b.minY, 1e-9);
+    const double margin = 0.05 * std::max(w, h0);
+    const double scale = std::min(width() / (w + 2 * margin), height() / (h0 + 2 * margin));
+    auto map = [&](const SgtTransform& t, double x, double y) {
+        double mx, my;
+        t.Apply(x, y, mx, my);
+        return QPointF((mx - b.minX + margin) * scale, height() - (my - b.minY + margin) * scale);
+    };
+    ForEachItem(canvas_, [&](const SgtItem& it, const SgtTransform& t) {
+        painter.setPen(QPen(Color(it.color), 1));
+        switch (it.kind) {
+        case SgtItem::Line:
+            painter.drawLine(map(t, it.x1, it.y1), map(t, it.x2, it.y2));
+            break;
+        case SgtItem::Text: {
+            const double px = it.height * t.Scale() * scale;
+            if (px < 3 || it.text.empty())
+                break;
+            QFont f = painter.font();
+            f.setPixelSize(static_cast<int>(px));
+            painter.setFont(f);
+            painter.save();
+            painter.translate(map(t, it.x1, it.y1));
+            painter.rotate(-it.angle);
+            painter.drawText(QPointF(0, 0), QString::fromStdString(it.text));
+            painter.restore();
+            break;
+        }
+        case SgtItem::Arc:
+        case SgtItem::Circle: {
+            double sweep = it.kind == SgtItem::Circle ? 360 : it.angle1 - it.angle0;
+            while (sweep <= 0)
+                sweep += 360;
+            const double a0 = it.kind == SgtItem::Circle ? 0 : it.angle0;
+            const int n = std::max(8, static_cast<int>(sweep / 3));
+            QPainterPath path;
+            for (int i = 0; i <= n; ++i) {
+                const double a = (a0 + sweep * i / n) * M_PI / 180.0;
+                const QPointF p = map(t, it.x1 + it.radius * std::cos(a), it.y1 + it.radius * std::sin(a));
+                i ? path.lineTo(p) : path.moveTo(p);
+            }
+            painter.drawPath(path);
+            break;
+        }
+        case SgtItem::Rect: {
+            const double hw = it.width / 2, hh = it.height / 2;
+            QPolygonF poly;
+            for (auto [dx, dy] : {std::pair{-hw, -hh}, {hw, -hh}, {hw, hh}, {-hw, hh}})
+                poly << map(t, it.x1 + dx, it.y1 + dy);
+            painter.drawPolygon(poly);
+            break;
+        }
+        case SgtItem::AlignedDim: {
+            const double h = std::max(w, h0) / 40.0;
+            const DimensionLines d = LayOutDimension(it, h);
+            for (const double* l : {d.ext1, d.ext2, d.dim, d.tick1, d.tick2})
+                painter.drawLine(map(t, l[0], l[1]), map(t, l[2], l[3]));
+            QFont f = painter.font();
+            f.setPixelSize(std::max(8, static_cast<int>(h * scale)));
+            painter.setFont(f);
+            painter.save();
+            painter.translate(map(t, d.textX, d.textY));
+            painter.rotate(-d.textAngle);
+            painter.drawText(QPointF(0, 0), QString::fromStdString(it.text));
+            painter.restore();
+            break;
+        }
+        case SgtItem::Insert:
+            break;
+        }
+    });
+}

@@ -1,0 +1,112 @@
+// The input page on screen (offscreen platform): edits typed into the table views
+// reach the record, a shape change rebuilds the pile table, the water switch
+// changes the states of the soil tables, and the dialog program draws itself.
+#include "DlgKangLi.h"
+#include "EasyTableView.h"
+#include "KangLiJiSuan.h"
+#include "KangLiResult.h"
+#include "Messages.h"
+#include "PelvorinData.h"
+#include "TestFiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void Settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+TEST(InputPage, TypedValuesReachTheRecord)
+{
+    CPelvorinData r;
+    r.TuCeng.resize(2);
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi page(&r, &calc, &result);
+    page.show();
+    Settle();
+    EasyTableView* view = page.jbxx->view;
+    ASSERT_EQ(view->rowCount(), 9);
+    EXPECT_EQ(view->item(1, 1)->text(), "10.000");
+    view->item(1, 1)->setText("12.5"); // pile length
+    Settle();
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 12.5f);
+    EXPECT_EQ(view->item(1, 1)->text(), "12.500");
+    {
+        ScopedMessageRecorder boxes;
+        view->item(0, 1)->setText("0"); // spacing below its limit: refused, and told
+        Settle();
+        EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_EQ(boxes.messages[0].text, "must lie in 0.01 .. 100000");
+        EXPECT_EQ(view->item(0, 1)->text(), "5.000");
+    }
+
+    // The section shape through its drop-down list: the pile table is rebuilt.
+    auto* shape = qobject_cast<QComboBox*>(view->cellWidget(4, 1));
+    ASSERT_NE(shape, nullptr);
+    shape->textActivated("圆形");
+    Settle();
+    EXPECT_EQ(r.nJieMianXingZhuang, 0);
+    EXPECT_EQ(view->rowCount(), 8);
+    EXPECT_EQ(view->item(5, 0)->text(), "桩径（m）");
+}
+
+TEST(InputPage, WaterSwitchRefreshesTheSoilTables)
+{
+    CPelvorinData r;
+    r.TuCeng.resize(2);
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi page(&r, &calc, &result);
+    page.show();
+    Settle();
+    EasyTableView* layers = page.tuceng->layersView;
+    ASSERT_EQ(layers->rowCount(), 2);
+    EXPECT_TRUE(layers->item(0, 7)->flags() & Qt::ItemIsEnabled);
+    auto* water = qobject_cast<QComboBox*>(page.tuceng->waterView->cellWidget(0, 1));
+    ASSERT_NE(water, nullptr);
+    water->textActivated("否");
+    Settle();
+    EXPECT_EQ(r.bKaoLvShui, 0);
+    EXPECT_FALSE(layers->item(0, 7)->flags() & Qt::ItemIsEnabled); // under-water cohesion
+    EXPECT_FALSE(page.tuceng->waterView->item(1, 1)->flags() & Qt::ItemIsEnabled);
+    // More layers: the layer table grows with default layers.
+    page.tuceng->countView->item(0, 1)->setText("4");
+    Settle();
+    EXPECT_EQ(r.TuCeng.size(), 4u);
+    EXPECT_EQ(layers->rowCount(), 4);
+}
+
+TEST(DialogProgram, DrawsItselfWithTheRecord)
+{
+    TempDir dir;
+    const std::string png = dir.path + "/page.png";
+    const std::string cmd = "QT_QPA_PLATFORM=offscreen '" KANGLI_GUI_EXE "' '" KANGLI_EXAMPLES_DIR
+                            "/circular-pile-into-rock.json' --tab 1 --calculate --screenshot '" +
+                            png + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    QImage image(QString::fromStdString(png));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GE(image.width(), 800);
+    EXPECT_GE(image.height(), 500);
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // No dialog may wait for an answer here: messages go to standard error.
+    SetMessageSink(StderrMessageSink);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
