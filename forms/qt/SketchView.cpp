@@ -77,25 +77,22 @@ void SketchView::paintEvent(QPaintEvent*)
         }
         case SgtItem::Arc:
         case SgtItem::Circle: {
-            double sweep = it.kind == SgtItem::Circle ? 360 : it.angle1 - it.angle0;
-            while (sweep <= 0)
-                sweep += 360;
-            const double a0 = it.kind == SgtItem::Circle ? 0 : it.angle0;
-            const int n = std::max(8, static_cast<int>(sweep / 3));
+            std::vector<double> xs, ys;
+            ArcPoints(it, xs, ys);
             QPainterPath path;
-            for (int i = 0; i <= n; ++i) {
-                const double a = (a0 + sweep * i / n) * M_PI / 180.0;
-                const QPointF p = map(t, it.x1 + it.radius * std::cos(a), it.y1 + it.radius * std::sin(a));
+            for (size_t i = 0; i < xs.size(); ++i) {
+                const QPointF p = map(t, xs[i], ys[i]);
                 i ? path.lineTo(p) : path.moveTo(p);
             }
             painter.drawPath(path);
             break;
         }
         case SgtItem::Rect: {
-            const double hw = it.width / 2, hh = it.height / 2;
+            double xs[4], ys[4];
+            RectCorners(it, xs, ys);
             QPolygonF poly;
-            for (auto [dx, dy] : {std::pair{-hw, -hh}, {hw, -hh}, {hw, hh}, {-hw, hh}})
-                poly << map(t, it.x1 + dx, it.y1 + dy);
+            for (int k = 0; k < 4; ++k)
+                poly << map(t, xs[k], ys[k]);
             painter.drawPolygon(poly);
             break;
         }

@@ -95,23 +95,13 @@ void Text(cairo_t* cr, const View& v, const SgtTransform& t, double x, double y,
     cairo_restore(cr);
 }
 
-void Arc(cairo_t* cr, const View& v, const SgtTransform& t, double cx, double cy, double r,
-         double a0, double a1)
+void Arc(cairo_t* cr, const View& v, const SgtTransform& t, const SgtItem& it)
 {
     // Sampled, so that any placement of an inserted drawing maps it exactly.
-    double sweep = a1 - a0;
-    while (sweep <= 0)
-        sweep += 360;
-    if (!std::isfinite(sweep))
-        return;
-    const int n = std::max(8, static_cast<int>(sweep / 3));
-    std::vector<double> xs(static_cast<size_t>(n) + 1), ys(static_cast<size_t>(n) + 1);
-    for (int i = 0; i <= n; ++i) {
-        const double a = (a0 + sweep * i / n) * kPi / 180.0;
-        xs[i] = cx + r * std::cos(a);
-        ys[i] = cy + r * std::sin(a);
-    }
-    Polyline(cr, v, t, xs.data(), ys.data(), n + 1, false);
+    std::vector<double> xs, ys;
+    ArcPoints(it, xs, ys);
+    if (!xs.empty())
+        Polyline(cr, v, t, xs.data(), ys.data(), static_cast<int>(xs.size()), false);
 }
 
 void Draw(cairo_t* cr, const CBase_SGT& canvas, const View& v, double textHeight)
@@ -128,20 +118,12 @@ void Draw(cairo_t* cr, const CBase_SGT& canvas, const View& v, double textHeight
             Text(cr, v, t, it.x1, it.y1, it.height, it.angle, it.text);
             break;
         case SgtItem::Arc:
-            Arc(cr, v, t, it.x1, it.y1, it.radius, it.angle0, it.angle1);
-            break;
         case SgtItem::Circle:
-            Arc(cr, v, t, it.x1, it.y1, it.radius, 0, 360);
+            Arc(cr, v, t, it);
             break;
         case SgtItem::Rect: {
-            const double a = it.angle * kPi / 180.0, ca = std::cos(a), sa = std::sin(a);
-            const double hw = it.width / 2, hh = it.height / 2;
-            const double dx[4] = {-hw, hw, hw, -hw}, dy[4] = {-hh, -hh, hh, hh};
             double xs[4], ys[4];
-            for (int k = 0; k < 4; ++k) {
-                xs[k] = it.x1 + dx[k] * ca - dy[k] * sa;
-                ys[k] = it.y1 + dx[k] * sa + dy[k] * ca;
-            }
+            RectCorners(it, xs, ys);
             Polyline(cr, v, t, xs, ys, 4, true);
             break;
         }

@@ -3,6 +3,7 @@
 #include "JiSuanBase.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cmath>
 
 bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* error);
@@ -40,6 +41,37 @@ bool WriteCanvas(const CBase_SGT& canvas, const std::string& path, std::string* 
     if (error)
         *error = "unknown drawing format (use .dxf, .svg or .png)";
     return false;
+}
+
+void RectCorners(const SgtItem& it, double xs[4], double ys[4])
+{
+    const double a = it.angle * 3.141592653589793 / 180.0, ca = std::cos(a), sa = std::sin(a);
+    const double hw = it.width / 2, hh = it.height / 2;
+    const double dx[4] = {-hw, hw, hw, -hw}, dy[4] = {-hh, -hh, hh, hh};
+    for (int k = 0; k < 4; ++k) {
+        xs[k] = it.x1 + dx[k] * ca - dy[k] * sa;
+        ys[k] = it.y1 + dx[k] * sa + dy[k] * ca;
+    }
+}
+
+void ArcPoints(const SgtItem& it, std::vector<double>& xs, std::vector<double>& ys)
+{
+    xs.clear();
+    ys.clear();
+    const bool circle = it.kind == SgtItem::Circle;
+    double sweep = circle ? 360 : it.angle1 - it.angle0;
+    if (!std::isfinite(sweep) || !std::isfinite(it.radius) || !std::isfinite(it.angle0))
+        return;
+    sweep = std::fmod(sweep, 360.0);
+    if (sweep <= 0)
+        sweep += 360;
+    const double a0 = circle ? 0 : it.angle0;
+    const int n = std::max(8, static_cast<int>(sweep / 3));
+    for (int i = 0; i <= n; ++i) {
+        const double a = (a0 + sweep * i / n) * 3.141592653589793 / 180.0;
+        xs.push_back(it.x1 + it.radius * std::cos(a));
+        ys.push_back(it.y1 + it.radius * std::sin(a));
+    }
 }
 
 void UseCanvasWriters()

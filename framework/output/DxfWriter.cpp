@@ -193,31 +193,14 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
                 break;
             case SgtItem::Arc:
             case SgtItem::Circle: {
-                double sweep = it.kind == SgtItem::Circle ? 360 : it.angle1 - it.angle0;
-                while (sweep <= 0)
-                    sweep += 360;
-                if (!std::isfinite(sweep) || !std::isfinite(it.radius))
-                    break;
-                const double a0 = it.kind == SgtItem::Circle ? 0 : it.angle0;
-                const int n = std::max(8, static_cast<int>(sweep / 3));
-                std::vector<double> xs(n + 1), ys(n + 1);
-                for (int i = 0; i <= n; ++i) {
-                    const double a = (a0 + sweep * i / n) * kPi / 180.0;
-                    xs[i] = it.x1 + it.radius * std::cos(a);
-                    ys[i] = it.y1 + it.radius * std::sin(a);
-                }
-                out.Poly(t, xs.data(), ys.data(), n + 1, false, it.color);
+                std::vector<double> xs, ys;
+                ArcPoints(it, xs, ys);
+                out.Poly(t, xs.data(), ys.data(), static_cast<int>(xs.size()), false, it.color);
                 break;
             }
             case SgtItem::Rect: {
-                const double a = it.angle * kPi / 180.0, ca = std::cos(a), sa = std::sin(a);
-                const double hw = it.width / 2, hh = it.height / 2;
-                const double dx[4] = {-hw, hw, hw, -hw}, dy[4] = {-hh, -hh, hh, hh};
                 double xs[4], ys[4];
-                for (int k = 0; k < 4; ++k) {
-                    xs[k] = it.x1 + dx[k] * ca - dy[k] * sa;
-                    ys[k] = it.y1 + dx[k] * sa + dy[k] * ca;
-                }
+                RectCorners(it, xs, ys);
                 out.Poly(t, xs, ys, 4, true, it.color);
                 break;
             }
