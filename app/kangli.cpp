@@ -116,6 +116,14 @@ int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan
     return status;
 }
 
+// For the programs that need a calculated record: kExitOk when it was
+// calculated, else the exit status to end with.
+int Calculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan& calc)
+{
+    const int status = LoadAndCalculate(in, record, calc);
+    return status < 0 ? kExitFile : status != 1 ? kExitRefused : kExitOk;
+}
+
 int RunCalc(const std::string& in, bool asJson)
 {
     CPelvorinData record;
@@ -160,11 +168,8 @@ int RunDraw(const std::string& in, int diagram, const std::string& out)
         return Report(out, "unknown drawing format (use .dxf, .svg or .png)");
     CPelvorinData record;
     CKangLiJiSuan calc;
-    const int status = LoadAndCalculate(in, record, calc);
-    if (status < 0)
-        return kExitFile;
-    if (status != 1)
-        return kExitRefused;
+    if (const int exit = Calculate(in, record, calc); exit != kExitOk)
+        return exit;
     CBase_SGT canvas;
     calc.DrawTu(diagram, &canvas, nullptr);
     std::string error;
@@ -179,11 +184,8 @@ int RunReport(const std::string& in, const std::string& dir)
 {
     CPelvorinData record;
     CKangLiJiSuan calc;
-    const int status = LoadAndCalculate(in, record, calc);
-    if (status < 0)
-        return kExitFile;
-    if (status != 1)
-        return kExitRefused;
+    if (const int exit = Calculate(in, record, calc); exit != kExitOk)
+        return exit;
     G_strWorkPath = WithSeparator(dir);
     std::string error;
     const std::string data = G_strWorkPath + record.GetDataFileName(0);

@@ -8,6 +8,20 @@
 #include "TabKangLi.h"
 #include "WorkPaths.h"
 
+namespace {
+
+// An input table filled from the record, printed at width per cent of the text.
+template <class Table>
+void PrintTable(CRTF* rtf, CPelvorinData& record, int width)
+{
+    Table table;
+    table.pData = &record;
+    table.FillTable();
+    rtf->InsertTable(&table, 4, width, 0, 0, 1);
+}
+
+} // namespace
+
 void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
 {
     if (!rtf || !pData)
@@ -21,28 +35,13 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
     rtf->InsertText("一 已知条件及计算要求\n\n");
     rtf->InsertText("1、已知条件\n");
     rtf->InsertText("(1)桩信息\n");
-    {
-        CTabKangLiJBXX table;
-        table.pData = &r;
-        table.FillTable();
-        rtf->InsertTable(&table, 4, 60, 0, 0, 1);
-    }
+    PrintTable<CTabKangLiJBXX>(rtf, r, 60);
     rtf->InsertText("\n");
     rtf->InsertText("(1)土层及水位信息\n");
-    {
-        CTabKangLiTCNum table;
-        table.pData = &r;
-        table.FillTable();
-        rtf->InsertTable(&table, 4, 30, 0, 0, 1);
-    }
+    PrintTable<CTabKangLiTCNum>(rtf, r, 30);
     rtf->InsertText("\n     序号  地层类型   层厚(m)   重度   浮重度    粘聚力   内摩擦角  水下粘聚  水下内摩擦\n");
     rtf->InsertText("                               (kN/m3) (kN/m3)    (kPa)    (度)     力(kPa)\t    擦角(度)\t\n");
-    {
-        CTabKangLiTuCeng table;
-        table.pData = &r;
-        table.FillTable();
-        rtf->InsertTable(&table, 4, 90, 0, 0, 1);
-    }
+    PrintTable<CTabKangLiTuCeng>(rtf, r, 90);
     rtf->InsertText("\n");
     if (r.bKaoLvShui != 0)
         rtf->InsertText("     桩前侧水位到坡面距离(m)：%.3f\n\n", r.fShuiWeiShenDu);

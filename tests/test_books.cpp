@@ -21,6 +21,42 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
+// A new record with two default layers, the work path pointing at a fresh
+// directory while it lives.
+struct DefaultInWorkDir {
+    TempDir dir;
+    std::string saved = G_strWorkPath;
+    CPelvorinData r;
+    CKangLiJiSuan calc;
+    DefaultInWorkDir()
+    {
+        G_strWorkPath = dir.path + "/";
+        InitKangLiData(&r);
+        r.TuCeng.resize(2);
+        calc.pData = &r;
+    }
+    ~DefaultInWorkDir() { G_strWorkPath = saved; }
+};
+
+bool HaveWordProcessor()
+{
+    return if_file_exist("/usr/bin/soffice") && if_file_exist("/usr/bin/pdftotext");
+}
+
+// Converts dir/stem.rtf with LibreOffice and reads the PDF's text back (in its
+// page layout when asked). False when either step failed.
+bool PdfText(const std::string& dir, const std::string& stem, bool layout, std::string* text)
+{
+    const std::string cmd = "cd '" + dir + "' && /usr/bin/soffice -env:UserInstallation=file://" +
+                            dir + "/profile --headless --convert-to pdf " + stem +
+                            ".rtf >/dev/null 2>&1 && /usr/bin/pdftotext " + (layout ? "-layout " : "") +
+                            stem + ".pdf " + stem + ".txt";
+    if (std::system(cmd.c_str()) != 0)
+        return false;
+    *text = ReadText(dir + "/" + stem + ".txt");
+    return true;
+}
+
 } // namespace
 
 TEST(ConciseTable, OneLinePerPointFootFirst)
@@ -68,28 +104,18 @@ TEST(RtfWriter, EscapesAndUnicode)
 
 TEST(RtfWriter, BookFileUnderTheWorkPathReadsInAWordProcessor)
 {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    CKangLiJiSuan calc;
-    calc.pData = &r;
-    ASSERT_EQ(calc.JiSuan(), 1);
-    EXPECT_EQ(calc.WriteJiSuanShu(&r, 1), 1);
-    G_strWorkPath = saved;
-    const std::string path = dir.path + "/kl-jss1.rtf";
+    DefaultInWorkDir work;
+    const std::string& dir = work.dir.path;
+    ASSERT_EQ(work.calc.JiSuan(), 1);
+    EXPECT_EQ(work.calc.WriteJiSuanShu(&work.r, 1), 1);
+    const std::string path = dir + "/kl-jss1.rtf";
     ASSERT_EQ(if_file_exist(path.c_str()), 1);
     EXPECT_EQ(ReadText(path).rfind("{\\rtf1", 0), 0u);
 
-    if (!if_file_exist("/usr/bin/soffice") || !if_file_exist("/usr/bin/pdftotext"))
+    if (!HaveWordProcessor())
         GTEST_SKIP() << "LibreOffice or pdftotext not installed";
-    std::string cmd = "cd '" + dir.path + "' && /usr/bin/soffice -env:UserInstallation=file://" +
-                      dir.path + "/profile --headless --convert-to pdf kl-jss1.rtf >/dev/null 2>&1" +
-                      " && /usr/bin/pdftotext -layout kl-jss1.pdf kl-jss1.txt";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::string text = ReadText(dir.path + "/kl-jss1.txt");
+    std::string text;
+    ASSERT_TRUE(PdfText(dir, "kl-jss1", true, &text));
     EXPECT_NE(text.find("最终抗力"), std::string::npos) << text;
     EXPECT_NE(text.find("岩土抗力合力"), std::string::npos);
     // pdftotext lays the blanks out anew: compare with runs of blanks collapsed.
@@ -192,26 +218,20 @@ TEST(DetailedBook, RockCircleAndDryGround)
 
 TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
 {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    CKangLiJiSuan calc;
-    calc.pData = &r;
+    DefaultInWorkDir work;
+    const std::string& dir = work.dir.path;
+    CKangLiJiSuan& calc = work.calc;
     ASSERT_EQ(calc.JiSuan(), 1);
     // Without the drawing the book names the file it wanted.
     CRTF without;
     calc.WriteJss(0, &without);
-    EXPECT_NE(without.Text().find("[图 " + dir.path + "/kl-jt2.dxf]"), std::string::npos);
+    EXPECT_NE(without.Text().find("[图 " + dir + "/kl-jt2.dxf]"), std::string::npos);
     EXPECT_EQ(without.ToRtf().find("\\pngblip"), std::string::npos);
     // A tiny PNG beside the DXF name is embedded as a picture.
     const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x02\0\0\0\x01", 24);
-    WriteText(dir.path + "/kl-jt2.png", png);
+    WriteText(dir + "/kl-jt2.png", png);
     CRTF with;
     calc.WriteJss(0, &with);
-    G_strWorkPath = saved;
     std::string rtf = with.ToRtf();
     EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal5669\\pichgoal2835\n89504e47"),
               std::string::npos);
@@ -236,13 +256,10 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
     r = RunKangli("report '" KANGLI_SOURCE_DIR "/tests/broken/rock-over-soil.dat' '" + dir.path + "'");
     EXPECT_EQ(r.status, 1);
 
-    if (!if_file_exist("/usr/bin/soffice") || !if_file_exist("/usr/bin/pdftotext"))
+    if (!HaveWordProcessor())
         GTEST_SKIP() << "LibreOffice or pdftotext not installed";
-    std::string cmd = "cd '" + dir.path + "' && /usr/bin/soffice -env:UserInstallation=file://" +
-                      dir.path + "/profile --headless --convert-to pdf kl-jss0.rtf >/dev/null 2>&1" +
-                      " && /usr/bin/pdftotext kl-jss0.pdf kl-jss0.txt";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string text = ReadText(dir.path + "/kl-jss0.txt");
+    std::string text;
+    ASSERT_TRUE(PdfText(dir.path, "kl-jss0", false, &text));
     EXPECT_NE(text.find("抗滑桩抗力计算"), std::string::npos) << text;
     EXPECT_NE(text.find("桩中心距"), std::string::npos);
     EXPECT_NE(text.find("Fv = Vc/s0 = 9140.600/6.000 = 1523.433kN/m"), std::string::npos) << text;

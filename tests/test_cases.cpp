@@ -19,14 +19,14 @@ struct CaseRun {
     bool loaded = false;
 };
 
-void LoadRecord(const std::string& where, const std::string& spec, CaseRun& run)
+void LoadRecord(const std::string& where, const std::string& source, CaseRun& run)
 {
     InitKangLiData(&run.record);
     std::string error;
-    if (!spec.empty() && spec[0] == '{')
-        run.loaded = RecordFromJson(spec, run.record, &error);
+    if (!source.empty() && source[0] == '{')
+        run.loaded = RecordFromJson(source, run.record, &error);
     else
-        run.loaded = LoadRecordFile(std::string(KANGLI_SOURCE_DIR) + "/" + spec, run.record, &error);
+        run.loaded = LoadRecordFile(std::string(KANGLI_SOURCE_DIR) + "/" + source, run.record, &error);
     ASSERT_TRUE(run.loaded) << where << ": " << error;
     ScopedMessageRecorder recorder;
     CKangLiJiSuan calc;

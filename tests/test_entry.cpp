@@ -2,44 +2,13 @@
 #include "KangLi.h"
 #include "Messages.h"
 #include "SlopeData.h"
+#include "TestSlope.h"
 #include "TestFiles.h"
 #include "WorkPaths.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-CSlopeBZDC_CS Layer(int rock, double h)
-{
-    CSlopeBZDC_CS l;
-    l.nYanTu = rock;
-    l.dHouDu = h;
-    l.fZhongDu = rock ? 24.0f : 19.0f;
-    l.fNianJuLi = rock ? 300.0f : 15.0f;
-    l.fMoCaJiao = rock ? 35.0f : 20.0f;
-    return l;
-}
-
-// One 12 m pile (id 5) with its top at 100; a slip circle through y = 93.
-CSlopeData Slope()
-{
-    CSlopeData s;
-    CSlp_KHPile p;
-    p.nID = 5;
-    p.strName = "KH1";
-    p.PoXian.pts = {{0, 100}, {0, 88}};
-    p.fChang = 12;
-    p.fQianDiMianY = 98;
-    p.QianCeng = {Layer(0, 4), Layer(1, 20)};
-    s.KHPiles = {p};
-    s.nZhuangShu = 1;
-    s.CurKHPile = p;
-    s.strCurKHPile = "KH1";
-    s.CurSurface.nHuaMianLeiXing = 0;
-    s.CurSurface.fY = 113;
-    s.CurSurface.fR = 20;
-    return s;
-}
 
 struct WorkDir {
     TempDir dir;
@@ -120,7 +89,7 @@ TEST(SlopeMode, AFailedCalculationStillReturnsOneAndClearsThePile)
     s.KHPiles[0].nKangLiDianShu = 3;
     s.KHPiles[0].KangLiDian = {1, 2, 3};
     s.KHPiles[0].KangLiZhi = {1, 2, 3};
-    s.CurKHPile.QianCeng = {Layer(1, 3), Layer(0, 4)}; // rock over soil
+    s.CurKHPile.QianCeng = {Rock(3), Soil(4)}; // rock over soil
     ScopedMessageRecorder rec;
     HideJsxx();
     EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);

@@ -8,22 +8,30 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace {
+
+// A table's owner message, handled once the table's widgets are done with the
+// edit that sent it.
+std::function<void(int)> Queued(QObject* receiver, std::function<void(int)> handle)
+{
+    return [receiver, handle](int message) {
+        QMetaObject::invokeMethod(receiver, [handle, message] { handle(message); },
+                                  Qt::QueuedConnection);
+    };
+}
+
+} // namespace
+
 CDlgKangLiJBXX::CDlgKangLiJBXX(CPelvorinData* data, QWidget* parent) : QWidget(parent)
 {
     table.pData = data;
     // A change of the pile table refreshes this table and redraws the sketch.
-    // Queued: the table's widgets are still busy with the edit that sent it.
-    table.owner = [this](int message) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, message] {
-                if (message == WM_ET_REDRAW)
-                    emit Redraw();
-                else if (message == WM_ET_DATACHANGE)
-                    view->UpdateTable();
-            },
-            Qt::QueuedConnection);
-    };
+    table.owner = Queued(this, [this](int message) {
+        if (message == WM_ET_REDRAW)
+            emit Redraw();
+        else if (message == WM_ET_DATACHANGE)
+            view->UpdateTable();
+    });
     view = new EasyTableView(&table, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view);
@@ -35,17 +43,12 @@ CDlgTuCeng::CDlgTuCeng(CPelvorinData* data, QWidget* parent) : QWidget(parent)
 {
     count.pData = layers.pData = water.pData = data;
     // Any change in a soil table refreshes the whole page.
-    auto owner = [this](int message) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, message] {
-                if (message == WM_ET_REDRAW)
-                    emit Redraw();
-                else if (message == WM_ET_DATACHANGE)
-                    emit DataChange();
-            },
-            Qt::QueuedConnection);
-    };
+    auto owner = Queued(this, [this](int message) {
+        if (message == WM_ET_REDRAW)
+            emit Redraw();
+        else if (message == WM_ET_DATACHANGE)
+            emit DataChange();
+    });
     count.owner = layers.owner = water.owner = owner;
     countView = new EasyTableView(&count, this);
     layersView = new EasyTableView(&layers, this);

@@ -55,6 +55,16 @@ void SketchView::paintEvent(QPaintEvent*)
         t.Apply(x, y, mx, my);
         return QPointF((mx - b.minX + margin) * scale, height() - (my - b.minY + margin) * scale);
     };
+    auto text = [&](QPointF at, double pixels, double angle, const std::string& content) {
+        QFont f = painter.font();
+        f.setPixelSize(static_cast<int>(pixels));
+        painter.setFont(f);
+        painter.save();
+        painter.translate(at);
+        painter.rotate(-angle); // the model turns counter-clockwise, the screen's y points down
+        painter.drawText(QPointF(0, 0), QString::fromStdString(content));
+        painter.restore();
+    };
     ForEachItem(canvas_, [&](const SgtItem& it, const SgtTransform& t) {
         painter.setPen(QPen(Color(it.color), 1));
         switch (it.kind) {
@@ -63,16 +73,8 @@ void SketchView::paintEvent(QPaintEvent*)
             break;
         case SgtItem::Text: {
             const double px = it.height * t.Scale() * scale;
-            if (px < 3 || it.text.empty())
-                break;
-            QFont f = painter.font();
-            f.setPixelSize(static_cast<int>(px));
-            painter.setFont(f);
-            painter.save();
-            painter.translate(map(t, it.x1, it.y1));
-            painter.rotate(-it.angle);
-            painter.drawText(QPointF(0, 0), QString::fromStdString(it.text));
-            painter.restore();
+            if (px >= 3 && !it.text.empty())
+                text(map(t, it.x1, it.y1), px, it.angle, it.text);
             break;
         }
         case SgtItem::Arc:
@@ -101,14 +103,7 @@ void SketchView::paintEvent(QPaintEvent*)
             const DimensionLines d = LayOutDimension(it, h);
             for (const double* l : {d.ext1, d.ext2, d.dim, d.tick1, d.tick2})
                 painter.drawLine(map(t, l[0], l[1]), map(t, l[2], l[3]));
-            QFont f = painter.font();
-            f.setPixelSize(std::max(8, static_cast<int>(h * scale)));
-            painter.setFont(f);
-            painter.save();
-            painter.translate(map(t, d.textX, d.textY));
-            painter.rotate(-d.textAngle);
-            painter.drawText(QPointF(0, 0), QString::fromStdString(it.text));
-            painter.restore();
+            text(map(t, d.textX, d.textY), std::max(8.0, h * scale), d.textAngle, it.text);
             break;
         }
         case SgtItem::Insert:

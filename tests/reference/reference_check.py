@@ -10,7 +10,8 @@ boundaries, the water level) are rounded the same way here, so that a depth on a
 boundary falls on the same side in both. Results must agree to 1e-5 relative
 (the rounding of 32-bit floats stays below 1e-6).
 
-usage: reference_check.py KANGLI [SEED] [COUNT]
+usage: reference_check.py KANGLI [START] [COUNT]
+(START numbers the random sequence of records, so a run can be repeated.)
 """
 import json, math, os, random, struct, subprocess, sys, tempfile
 
@@ -322,9 +323,9 @@ def rand_record(rng):
 
 def main():
     kangli = sys.argv[1]
-    seed = int(sys.argv[2]) if len(sys.argv) > 2 else 1
+    start = int(sys.argv[2]) if len(sys.argv) > 2 else 1
     count = int(sys.argv[3]) if len(sys.argv) > 3 else 200
-    rng = random.Random(seed)
+    rng = random.Random(start)
     worst = 0.0
     failures = 0
     with tempfile.TemporaryDirectory() as tmp:
