@@ -25,6 +25,9 @@ struct CTuCeng {
 // A data file may name at most this many layers; a larger (or negative) count is
 // refused rather than allocated.
 constexpr int kMaxTuCengShu = 1000;
+// The characters of a data file line that a reader takes (its buffer less the
+// terminating NUL); a longer line is refused rather than read cut.
+constexpr int kDataFileLineChars = 299;
 
 class CPelvorinData : public CJsDataBase {
 public:

@@ -1,5 +1,7 @@
 #include "RecordCheck.h"
 
+#include "NumericLocale.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -7,6 +9,7 @@ namespace {
 
 std::string Number(double v)
 {
+    ScopedCNumbers c;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%g", v);
     return buf;

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cfloat>
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 
 using ordered_json = nlohmann::ordered_json;
@@ -89,8 +92,17 @@ struct KeyError {
 // JSON key may hold through escapes) are written as JSON escapes again.
 std::string PrintableKey(const std::string& key)
 {
+    // A key can be any length; a message shows its first 64 bytes, cut at the
+    // start of a UTF-8 character.
+    constexpr size_t kShown = 64;
+    size_t shown = key.size();
+    if (shown > kShown) {
+        shown = kShown;
+        while (shown > 0 && (static_cast<unsigned char>(key[shown]) & 0xC0) == 0x80)
+            --shown;
+    }
     std::string out;
-    for (unsigned char c : key) {
+    for (unsigned char c : key.substr(0, shown)) {
         if (c == '\n')
             out += "\\n";
         else if (c == '\r')
@@ -105,6 +117,8 @@ std::string PrintableKey(const std::string& key)
             out += static_cast<char>(c);
         }
     }
+    if (shown < key.size())
+        out += "... (" + std::to_string(key.size()) + " bytes)";
     return out;
 }
 
@@ -118,8 +132,14 @@ float ReadReal(const json& v, const std::string& key)
     if (!v.is_number())
         Fail(key, std::string("expected a number, found ") + v.type_name());
     double d = v.get<double>();
-    if (!std::isfinite(d) || std::fabs(d) > FLT_MAX)
+    // Halfway between FLT_MAX and the next power of two: anything below rounds
+    // to a finite float (FLT_MAX itself is written as 3.4028235e+38, a hair
+    // above it as a double).
+    constexpr double kFloatLimit = 3.4028235677973366e38;
+    if (!std::isfinite(d) || std::fabs(d) >= kFloatLimit)
         Fail(key, "number out of range of a 32-bit real");
+    if (std::fabs(d) > FLT_MAX)
+        return d > 0 ? FLT_MAX : -FLT_MAX;
     return static_cast<float>(d);
 }
 
@@ -188,19 +208,35 @@ std::string ParseErrorText(const json::parse_error& e)
 
 // Follows the parse so that a number the parser itself rejects (an overflow) can
 // be reported under its key: "TuCeng[1].fHouDu".
+//
+// It also refuses, while parsing and before anything is built from them, what no
+// record holds: nesting deeper than a record's, a key given twice in one object
+// (the parser would silently keep the last), and arrays longer than the most
+// layers a record may have.
 class PathTracker {
 public:
-    bool operator()(int, json::parse_event_t event, json& parsed)
+    static constexpr size_t kMaxDepth = 8;
+
+    bool operator()(int depth, json::parse_event_t event, json& parsed)
     {
         using E = json::parse_event_t;
         switch (event) {
         case E::object_start:
         case E::array_start:
-            frames_.push_back({event == E::array_start, 0, {}});
+            if (depth >= static_cast<int>(kMaxDepth))
+                throw KeyError{(frames_.empty() || frames_[0].key.empty()
+                                    ? std::string()
+                                    : "key \"" + PrintableKey(frames_[0].key) + "\": ") +
+                               "nested deeper than " + std::to_string(kMaxDepth) + " levels; no record is"};
+            frames_.push_back({event == E::array_start, 0, {}, {}});
             break;
         case E::key:
-            if (!frames_.empty())
-                frames_.back().key = parsed.get<std::string>();
+            if (!frames_.empty()) {
+                Frame& f = frames_.back();
+                f.key = parsed.get<std::string>();
+                if (!f.seen.insert(f.key).second)
+                    Fail(Path(), "given twice in one object");
+            }
             break;
         case E::object_end:
         case E::array_end:
@@ -232,11 +268,15 @@ private:
         bool isArray;
         size_t index;
         std::string key;
+        std::set<std::string> seen;
     };
     void Advance()
     {
-        if (!frames_.empty() && frames_.back().isArray)
-            ++frames_.back().index;
+        if (!frames_.empty() && frames_.back().isArray &&
+            ++frames_.back().index > static_cast<size_t>(kMaxTuCengShu)) {
+            frames_.back().isArray = false; // name the array, not its entry
+            Fail(Path(), "more than " + std::to_string(kMaxTuCengShu) + " entries; no record has that many layers");
+        }
     }
     std::vector<Frame> frames_;
 };
@@ -257,7 +297,92 @@ bool IsJsonPath(const std::string& path) { return EndsWithJson(path); }
 
 double JsonReal(float value) { return ShortDouble(value); }
 
-std::string RecordToJson(const CPelvorinData& r)
+namespace {
+
+// The framework's part of the record, as the data file's [JsDataBase] block
+// keeps it, so that a record converted to JSON and back keeps its identity
+// (the file-name stem its files are written under, its title, its names).
+ordered_json BaseToJson(const CJsDataBase& b)
+{
+    ordered_json o = ordered_json::object();
+    o["strLeiBie"] = b.strLeiBie;
+    o["strMingCheng"] = b.strMingCheng;
+    o["strWenJianMing"] = b.strWenJianMing;
+    o["strBiaoTi"] = b.strBiaoTi;
+    o["szJianTuBiaoTi"] = std::string(b.szJianTuBiaoTi);
+    o["bHouXuJiSuan"] = b.bHouXuJiSuan;
+    o["bTiShiChengGong"] = b.bTiShiChengGong;
+    const int jt = std::clamp(b.nJianTuShu, 0, CJsDataBase::kMaxJianTu);
+    const int jss = std::clamp(b.nJiSuanShuShu, 0, CJsDataBase::kMaxJiSuanShu);
+    o["nJianTuShu"] = b.nJianTuShu;
+    o["strJianTuMing"] = ordered_json(std::vector<std::string>(b.strJianTuMing.begin(), b.strJianTuMing.begin() + jt));
+    o["nJiSuanShuShu"] = b.nJiSuanShuShu;
+    o["strJiSuanShuMing"] =
+        ordered_json(std::vector<std::string>(b.strJiSuanShuMing.begin(), b.strJiSuanShuMing.begin() + jss));
+    o["nSheZhi"] = ordered_json(std::vector<int>(b.nSheZhi.begin(), b.nSheZhi.end()));
+    return o;
+}
+
+std::string ReadText(const json& v, const std::string& key)
+{
+    if (!v.is_string())
+        Fail(key, std::string("expected a text, found ") + v.type_name());
+    return v.get<std::string>();
+}
+
+template <size_t N>
+void ReadTexts(const json& v, const std::string& key, std::array<std::string, N>& out)
+{
+    if (!v.is_array())
+        Fail(key, std::string("expected an array of texts, found ") + v.type_name());
+    if (v.size() > N)
+        Fail(key, "more than " + std::to_string(N) + " names");
+    for (size_t i = 0; i < v.size(); ++i)
+        out[i] = ReadText(v[i], key + "[" + std::to_string(i) + "]");
+}
+
+void BaseFromJson(const json& o, CJsDataBase& b)
+{
+    const std::string prefix = "JsDataBase.";
+    if (!o.is_object())
+        Fail("JsDataBase", std::string("expected an object, found ") + o.type_name());
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        const std::string& k = it.key();
+        const std::string key = prefix + k;
+        const json& v = it.value();
+        if (k == "strLeiBie")
+            b.strLeiBie = ReadText(v, key);
+        else if (k == "strMingCheng")
+            b.strMingCheng = ReadText(v, key);
+        else if (k == "strWenJianMing")
+            b.strWenJianMing = ReadText(v, key);
+        else if (k == "strBiaoTi")
+            b.strBiaoTi = ReadText(v, key);
+        else if (k == "szJianTuBiaoTi")
+            b.SetJianTuBiaoTi(ReadText(v, key).c_str());
+        else if (k == "bHouXuJiSuan")
+            b.bHouXuJiSuan = ReadInt(v, key, true);
+        else if (k == "bTiShiChengGong")
+            b.bTiShiChengGong = ReadInt(v, key, true);
+        else if (k == "nJianTuShu")
+            b.nJianTuShu = std::clamp(ReadInt(v, key, false), 0, CJsDataBase::kMaxJianTu);
+        else if (k == "nJiSuanShuShu")
+            b.nJiSuanShuShu = std::clamp(ReadInt(v, key, false), 0, CJsDataBase::kMaxJiSuanShu);
+        else if (k == "strJianTuMing")
+            ReadTexts(v, key, b.strJianTuMing);
+        else if (k == "strJiSuanShuMing")
+            ReadTexts(v, key, b.strJiSuanShuMing);
+        else if (k == "nSheZhi") {
+            if (!v.is_array() || v.size() > b.nSheZhi.size())
+                Fail(key, "expected an array of at most " + std::to_string(b.nSheZhi.size()) + " integers");
+            for (size_t i = 0; i < v.size(); ++i)
+                b.nSheZhi[i] = ReadInt(v[i], key + "[" + std::to_string(i) + "]", false);
+        } else
+            Fail(key, "unknown key");
+    }
+}
+
+ordered_json ToJsonDocument(const CPelvorinData& r)
 {
     ordered_json out = ordered_json::object();
     for (const RecordKey& k : kRecordKeys) {
@@ -275,12 +400,139 @@ std::string RecordToJson(const CPelvorinData& r)
         layers.push_back(std::move(l));
     }
     out["TuCeng"] = std::move(layers);
-    return out.dump(2) + "\n";
+    out["JsDataBase"] = BaseToJson(r);
+    return out;
 }
 
-bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* error)
+// The first real of the record that is not finite, by its key; empty if none.
+std::string FirstNonFinite(const CPelvorinData& r)
+{
+    for (const RecordKey& k : kRecordKeys)
+        if (k.kind == Kind::Real && !std::isfinite(r.*k.real))
+            return k.name;
+    for (size_t i = 0; i < r.TuCeng.size(); ++i)
+        for (const LayerFloatKey& k : kLayerKeys)
+            if (!std::isfinite(r.TuCeng[i].*k.member))
+                return "TuCeng[" + std::to_string(i) + "]." + k.name;
+    return {};
+}
+
+std::string CountProblem(const CPelvorinData& r)
+{
+    if (r.nTuCengShu < 0 || r.nTuCengShu > kMaxTuCengShu)
+        return "key \"nTuCengShu\": layer count " + std::to_string(r.nTuCengShu) + " is outside 0.." +
+               std::to_string(kMaxTuCengShu);
+    if (r.nTuCengShu != static_cast<int>(r.TuCeng.size()))
+        return "key \"nTuCengShu\": layer count " + std::to_string(r.nTuCengShu) + " but " +
+               std::to_string(r.TuCeng.size()) + " layers given under \"TuCeng\"";
+    return {};
+}
+
+bool Refuse(std::string* error, const std::string& what)
+{
+    if (error)
+        *error = what;
+    return false;
+}
+
+} // namespace
+
+std::string RecordToJson(const CPelvorinData& r)
+{
+    return ToJsonDocument(r).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+bool RecordToJsonChecked(const CPelvorinData& r, std::string& text, std::string* error)
+{
+    const std::string bad = FirstNonFinite(r);
+    if (!bad.empty())
+        return Refuse(error, "key \"" + bad + "\": not a finite number; JSON cannot hold it");
+    try {
+        text = ToJsonDocument(r).dump(2) + "\n";
+    } catch (const json::type_error&) {
+        return Refuse(error, "a text of the record (its names or title) is not valid UTF-8");
+    }
+    return true;
+}
+
+bool RecordToDataFile(const CPelvorinData& r, std::string& text, std::string* error)
+{
+    const std::string bad = FirstNonFinite(r);
+    if (!bad.empty())
+        return Refuse(error, "key \"" + bad + "\": not a finite number; the data file cannot hold it");
+    const std::string count = CountProblem(r);
+    if (!count.empty())
+        return Refuse(error, count);
+    char* buf = nullptr;
+    size_t size = 0;
+    FILE* f = ::open_memstream(&buf, &size);
+    if (!f)
+        return Refuse(error, "out of memory");
+    const_cast<CPelvorinData&>(r).SaveData(f);
+    std::fclose(f);
+    text.assign(buf, size);
+    std::free(buf);
+    // A reader takes 299 characters of a line; "%f" of a huge value makes a
+    // longer one, which would read back as another number.
+    const size_t end = text.find("[JsDataBase]");
+    size_t start = 0;
+    for (int line = 1; start < end; ++line) {
+        const size_t eol = text.find('\n', start);
+        if (eol - start > kDataFileLineChars)
+            return Refuse(error, "line " + std::to_string(line) + " would be " + std::to_string(eol - start) +
+                                     " characters long, more than the " + std::to_string(kDataFileLineChars) +
+                                     " a data file line may hold: a value there is too large for the data "
+                                     "file (keep such a record as JSON)");
+        start = eol + 1;
+    }
+    return true;
+}
+
+bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
+{
+    std::string text;
+    if (!RecordToDataFile(r, text, error))
+        return false;
+    CPelvorinData back;
+    InitKangLiData(&back);
+    FILE* f = ::fmemopen(text.data(), text.size(), "r");
+    if (!f)
+        return Refuse(error, "out of memory");
+    std::string problem;
+    const int ok = back.LoadData(f, &problem);
+    std::fclose(f);
+    if (!ok || !problem.empty())
+        return Refuse(error, problem);
+    auto differs = [&](const std::string& key, double was, double now) {
+        char a[64], b[64];
+        std::snprintf(a, sizeof a, "%.9g", was);
+        std::snprintf(b, sizeof b, "%.9g", now);
+        return Refuse(error, "key \"" + key + "\": " + a + " would read back from the data file as " + b +
+                                 " (it keeps six decimals and does not store the reduction factor or the "
+                                 "underwater values); keep this record as JSON");
+    };
+    for (const RecordKey& k : kRecordKeys) {
+        if (k.kind == Kind::Real && !(back.*k.real == r.*k.real))
+            return differs(k.name, r.*k.real, back.*k.real);
+        if (k.kind == Kind::Int && back.*k.integer != r.*k.integer)
+            return differs(k.name, r.*k.integer, back.*k.integer);
+    }
+    for (size_t i = 0; i < r.TuCeng.size(); ++i) {
+        const std::string p = "TuCeng[" + std::to_string(i) + "].";
+        if (back.TuCeng[i].nLeiXing != r.TuCeng[i].nLeiXing)
+            return differs(p + "nLeiXing", r.TuCeng[i].nLeiXing, back.TuCeng[i].nLeiXing);
+        for (const LayerFloatKey& k : kLayerKeys)
+            if (!(back.TuCeng[i].*k.member == r.TuCeng[i].*k.member))
+                return differs(p + k.name, r.TuCeng[i].*k.member, back.TuCeng[i].*k.member);
+    }
+    return true;
+}
+
+bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error)
 {
     PathTracker tracker;
+    // Filled into a copy: a refused text leaves the record as it was.
+    CPelvorinData r(record);
     try {
         json doc = json::parse(text, std::ref(tracker));
         if (!doc.is_object())
@@ -302,6 +554,10 @@ bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* erro
                 haveLayers = true;
                 continue;
             }
+            if (key == "JsDataBase") {
+                BaseFromJson(it.value(), r);
+                continue;
+            }
             const RecordKey* found = nullptr;
             for (const RecordKey& k : kRecordKeys)
                 if (key == k.name)
@@ -317,6 +573,10 @@ bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* erro
         }
         if (haveLayers && !haveCount)
             r.nTuCengShu = static_cast<int>(r.TuCeng.size());
+        if (r.nTuCengShu < 0 || r.nTuCengShu > kMaxTuCengShu)
+            Fail("nTuCengShu", "layer count " + std::to_string(r.nTuCengShu) + " is outside 0.." +
+                                   std::to_string(kMaxTuCengShu));
+        record = r;
         return true;
     } catch (const KeyError& e) {
         if (error)
@@ -337,31 +597,24 @@ bool RecordFromJson(const std::string& text, CPelvorinData& r, std::string* erro
 
 bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
 {
-    if (IsJsonPath(path)) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            if (error)
-                *error = "cannot open the file for reading";
-            return false;
-        }
-        std::ostringstream text;
-        text << in.rdbuf();
-        if (in.bad()) {
-            if (error)
-                *error = "read error";
-            return false;
-        }
-        return RecordFromJson(text.str(), r, error);
-    }
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) {
-        if (error)
-            *error = "cannot open the file for reading";
+    std::string text;
+    if (!ReadInputFile(path, kMaxRecordFileBytes, text, error))
         return false;
+    if (IsJsonPath(path))
+        return RecordFromJson(text, r, error);
+    std::string problem = "line 1: no pile values (expected ten comma-separated numbers)";
+    int ok = 1;
+    if (!text.empty()) {
+        problem.clear();
+        FILE* f = ::fmemopen(text.data(), text.size(), "r");
+        if (!f) {
+            if (error)
+                *error = "cannot read the file: out of memory";
+            return false;
+        }
+        ok = r.LoadData(f, &problem);
+        std::fclose(f);
     }
-    std::string problem;
-    int ok = r.LoadData(f, &problem);
-    std::fclose(f);
     if ((!ok || !problem.empty()) && error)
         *error = problem;
     return ok != 0 && problem.empty();
@@ -369,20 +622,13 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
 
 bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
 {
-    SafeFileWriter writer(path);
-    FILE* f = writer.open();
-    if (f) {
-        bool written;
-        if (IsJsonPath(path)) {
-            std::string text = RecordToJson(r);
-            written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        } else {
-            written = r.SaveData(f) == 1;
-        }
-        if (written && writer.commit())
-            return true;
+    std::string text;
+    if (IsJsonPath(path)) {
+        if (!RecordToJsonChecked(r, text, error))
+            return false;
+    } else {
+        if (!RecordToDataFile(r, text, error))
+            return false;
     }
-    if (error)
-        *error = "cannot write the file: " + writer.error();
-    return false;
+    return WriteFileSafely(path, text, error);
 }

@@ -7,21 +7,39 @@
 
 #include <string>
 
-// Every key, each real written so that it reads back to the same 32-bit float.
+// Every key, each real written so that it reads back to the same 32-bit float,
+// and the framework's part (identity, names) under "JsDataBase". NaN and
+// infinity come out as null, text that is not UTF-8 with replacement marks.
 std::string RecordToJson(const CPelvorinData& record);
+// The same for a file: refuses a real that is not finite and a text that is not
+// UTF-8, naming the key, since what it wrote would not read back.
+bool RecordToJsonChecked(const CPelvorinData& record, std::string& text, std::string* error);
+
+// The data file text of a record. Refuses, naming the key or line, what would
+// not read back: a real that is not finite, a layer count outside 0..1000 or
+// other than the number of layers, a line longer than a reader takes.
+bool RecordToDataFile(const CPelvorinData& record, std::string& text, std::string* error);
+// True when the data file of record reads back into a new record with every
+// input as it is; otherwise *error names the first key that would change
+// (six decimals, or a value that the data file does not store).
+bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error);
 
 // Fills record from text. A missing key keeps the record's value (so a new record
 // gives the defaults); a missing nTuCengShu becomes the length of TuCeng; each
 // layer starts from the layer defaults. Returns false with *error naming the key
-// (as "TuCeng[i].key" inside a layer) or the text position; the record may then
-// be partly filled.
+// (as "TuCeng[i].key" inside a layer) or the text position; the record is then
+// unchanged. Refused besides wrong types: a key given twice, nesting deeper
+// than a record's, more than 1000 layers, a layer count outside 0..1000.
 bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error);
 
 // Loads a record from a data file, or from JSON when the path ends in ".json".
 // On failure *error is one line without the path: "line 3: ..." or "key ...". A
-// data file whose first line holds no pile value is refused as no data file.
+// data file whose first line holds no pile value is refused as no data file;
+// what is not a regular file, or larger than kMaxRecordFileBytes, is refused
+// before it is read.
 bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
-// Saves a record the same way, through a temporary file renamed over path.
+// Saves a record the same way (RecordToDataFile or RecordToJsonChecked), written
+// whole or not at all (WriteFileSafely).
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 
 // The double to hand a JSON writer for a 32-bit real: it prints in the shortest

@@ -1,4 +1,5 @@
 #include "EasyTable.h"
+#include "NumericLocale.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,6 +17,7 @@ void CETCell::SetLimit(double lo, double hi)
 
 std::string CETCell::DisplayText() const
 {
+    ScopedCNumbers numbers;
     char buf[128];
     switch (kind) {
     case Text:
@@ -86,6 +88,7 @@ CETCell* CEasyTableWnd::AddText(int row, int col, const char* format, ...)
 {
     CETCell* c = Add(CETCell::Text, row, col);
     if (format) {
+        ScopedCNumbers numbers;
         char buf[512];
         va_list args;
         va_start(args, format);
@@ -142,6 +145,7 @@ namespace {
 
 bool ParseReal(const std::string& text, double& v)
 {
+    ScopedCNumbers numbers;
     errno = 0;
     char* end = nullptr;
     v = std::strtod(text.c_str(), &end);

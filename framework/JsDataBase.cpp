@@ -48,7 +48,8 @@ std::string Unescape(const std::string& s)
     return out;
 }
 
-// One physical line of any length, without its line end. False at end of stream.
+// One physical line of any length, without its line end (LF, CR LF or CR).
+// False at end of stream.
 bool ReadLine(FILE* f, std::string& line)
 {
     line.clear();
@@ -58,10 +59,14 @@ bool ReadLine(FILE* f, std::string& line)
         any = true;
         if (c == '\n')
             break;
+        if (c == '\r') { // CR LF, or a lone CR
+            const int next = std::fgetc(f);
+            if (next != '\n' && next != EOF)
+                std::ungetc(next, f);
+            break;
+        }
         line += static_cast<char>(c);
     }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
     return any;
 }
 

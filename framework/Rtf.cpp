@@ -1,6 +1,7 @@
 #include "Rtf.h"
 
 #include "EasyTable.h"
+#include "NumericLocale.h"
 #include "SafeFile.h"
 
 #include <algorithm>
@@ -125,6 +126,7 @@ int CRTF::InsertText(const char* format, ...)
 {
     if (!format)
         return 0;
+    ScopedCNumbers c;
     va_list args;
     va_start(args, format);
     va_list copy;
@@ -264,10 +266,5 @@ std::string CRTF::ToRtf() const
 
 int CRTF::Save(const std::string& path, std::string* error) const
 {
-    std::string why;
-    if (WriteFileSafely(path, ToRtf(), &why))
-        return 1;
-    if (error)
-        *error = "cannot write the file: " + why;
-    return 0;
+    return WriteFileSafely(path, ToRtf(), error) ? 1 : 0;
 }

@@ -9,15 +9,19 @@
 #include <cstdio>
 
 // Reads the next line that is neither blank nor a comment into line (at most
-// size - 1 characters plus the terminating NUL), without its line end ("\n" or
-// "\r\n"). The rest of a line longer than the buffer is skipped, so the next call
+// size - 1 characters plus the terminating NUL), without its line end ("\n",
+// "\r\n" or a lone "\r"). The rest of a line longer than the buffer is skipped, so the next call
 // starts on the next line. NUL bytes inside a line end the text at that point.
 // Returns line, or nullptr at the end of the stream, on a read error, or for a
 // null stream or buffer.
 char* fgets_skip_comment(char* line, int size, FILE* stream);
 // The same, counting the physical lines consumed into *lineNo (when not null), so
 // that *lineNo is the number of the line returned.
+// A UTF-8 byte-order mark before line 1 is dropped.
 char* fgets_skip_comment(char* line, int size, FILE* stream, int* lineNo);
+// The same, telling in *tooLong whether the line returned was longer than the
+// buffer (its rest skipped), so that a caller can refuse a number cut in two.
+char* fgets_skip_comment(char* line, int size, FILE* stream, int* lineNo, bool* tooLong);
 
 // The framework's field parser: the C library's scanf conversions over a text.
 struct JSVsscanf {

@@ -1,6 +1,7 @@
 // The three diagrams: calculation sketch (record), result diagram (calculation)
 // and earth-pressure diagram (ground calculator), drawn onto the canvas.
 #include "Canvas.h"
+#include "NumericLocale.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
 #include "TuKangLiJiSuan.h"
@@ -16,6 +17,7 @@ namespace {
 
 std::string Num(double v)
 {
+    ScopedCNumbers c;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%0.2f", v);
     return buf;

@@ -169,7 +169,7 @@ bool WriteCairo(const CBase_SGT& canvas, const std::string& path, bool png, std:
     FILE* f = writer.open();
     if (!f) {
         if (error)
-            *error = "cannot write the file: " + writer.error();
+            *error = writer.error();
         return false;
     }
     cairo_surface_t* surface =
@@ -201,7 +201,7 @@ bool WriteCairo(const CBase_SGT& canvas, const std::string& path, bool png, std:
     }
     if (!writer.commit()) {
         if (error)
-            *error = "cannot write the file: " + writer.error();
+            *error = writer.error();
         return false;
     }
     return true;

@@ -7,14 +7,63 @@
 
 #include <dxflib/dl_dxf.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <set>
 #include <utility>
 
 namespace {
+
+// dxflib's writer prints into a file stream of its own whose failures nobody
+// sees, and its reals follow the process's locale. This one gathers the file in
+// memory, with reals in the shortest form that reads back exactly and a point
+// for the decimal separator whatever the locale; the text then goes to disk
+// through the safe writer, which checks every write.
+class MemoryDxfWriter : public DL_WriterA {
+public:
+    MemoryDxfWriter() : DL_WriterA("", DL_Codes::AC1015) {}
+
+    void dxfReal(int gc, double value) const override
+    {
+        char buf[64];
+        if (!std::isfinite(value))
+            value = 0.0; // callers skip what is not finite; never write "nan"
+        if (value == 0.0)
+            value = 0.0; // no "-0.0"
+        auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+        std::string text(buf, res.ec == std::errc() ? res.ptr : buf);
+        if (res.ec != std::errc())
+            text = "0.0";
+        else if (text.find('.') == std::string::npos)
+            text += ".0";
+        dxfString(gc, text);
+    }
+    void dxfInt(int gc, int value) const override { dxfString(gc, std::to_string(value)); }
+    void dxfHex(int gc, int value) const override
+    {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%X", static_cast<unsigned>(value));
+        dxfString(gc, buf);
+    }
+    void dxfString(int gc, const char* value) const override { dxfString(gc, std::string(value ? value : "")); }
+    void dxfString(int gc, const std::string& value) const override
+    {
+        // The group code right-aligned in three columns, as CAD programs write it.
+        const std::string code = std::to_string(gc);
+        text_.append(code.size() < 3 ? 3 - code.size() : 0, ' ');
+        text_ += code;
+        text_ += '\n';
+        text_ += value;
+        text_ += '\n';
+    }
+
+    const std::string& Text() const { return text_; }
+
+private:
+    mutable std::string text_;
+};
 
 constexpr double kPi = 3.141592653589793;
 const char kFontFile[] = "wqy-zenhei.ttc";
@@ -53,10 +102,11 @@ std::string DxfText(const std::string& utf8)
 // resolved, so it is written as 7, the drawing colour.
 int DxfColor(int color) { return color >= 1 && color <= 255 ? color : 7; }
 
-void WriteStyle(DL_WriterA& dw, const char* name)
+// Returns the handle of the style record.
+int WriteStyle(DL_WriterA& dw, const char* name)
 {
     dw.dxfString(0, "STYLE");
-    dw.handle();
+    const int handle = static_cast<int>(dw.handle());
     dw.dxfHex(330, 3); // owner: the STYLE table
     dw.dxfString(100, "AcDbSymbolTableRecord");
     dw.dxfString(100, "AcDbTextStyleTableRecord");
@@ -69,6 +119,34 @@ void WriteStyle(DL_WriterA& dw, const char* name)
     dw.dxfReal(42, 2.5);
     dw.dxfString(3, kFontFile);
     dw.dxfString(4, "");
+    return handle;
+}
+
+// The one dimension style, pointing at the text style that really is there
+// (dxflib's own table points at a handle it never sets).
+void WriteDimStyle(DL_WriterA& dw, int textStyle)
+{
+    dw.dxfString(0, "TABLE");
+    dw.dxfString(2, "DIMSTYLE");
+    dw.dxfHex(5, 0xA);
+    dw.dxfString(100, "AcDbSymbolTable");
+    dw.dxfInt(70, 1);
+    dw.dxfString(100, "AcDbDimStyleTable");
+    dw.dxfInt(71, 0);
+    dw.dxfString(0, "DIMSTYLE");
+    dw.dxfHex(105, 0x27);
+    dw.dxfHex(330, 0xA);
+    dw.dxfString(100, "AcDbSymbolTableRecord");
+    dw.dxfString(100, "AcDbDimStyleTableRecord");
+    dw.dxfString(2, "Standard");
+    dw.dxfInt(70, 0);
+    dw.dxfReal(41, 2.5);
+    dw.dxfReal(42, 0.625);
+    dw.dxfReal(44, 1.25);
+    dw.dxfReal(140, 2.5);
+    dw.dxfReal(147, 0.625);
+    dw.dxfHex(340, textStyle);
+    dw.dxfString(0, "ENDTAB");
 }
 
 struct Out {
@@ -114,21 +192,11 @@ struct Out {
 
 bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* error)
 {
-    SafeFileWriter safe(path);
-    if (!safe.open()) {
-        if (error)
-            *error = "cannot write the file: " + safe.error();
-        return false;
-    }
     std::set<std::string> styles{"Standard", "HZ"};
+    MemoryDxfWriter writer;
     {
         DL_Dxf dxf;
-        std::unique_ptr<DL_WriterA> dw(dxf.out(safe.tempPath().c_str(), DL_Codes::AC1015));
-        if (!dw || dw->openFailed()) {
-            if (error)
-                *error = "cannot write the file";
-            return false;
-        }
+        DL_WriterA* dw = &writer;
         dxf.writeHeader(*dw);
         dw->sectionEnd();
 
@@ -143,15 +211,19 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
         dxf.writeLayer(*dw, DL_LayerData("0", 0), DL_Attributes("", 7, 100, "CONTINUOUS", 1.0));
         dw->tableEnd();
         dw->tableStyle(static_cast<int>(styles.size()));
-        for (const std::string& s : styles)
-            WriteStyle(*dw, s.c_str());
+        int standardStyle = 0;
+        for (const std::string& s : styles) {
+            const int handle = WriteStyle(*dw, s.c_str());
+            if (s == "Standard")
+                standardStyle = handle;
+        }
         dw->tableEnd();
         dxf.writeView(*dw);
         dxf.writeUcs(*dw);
         dw->tableAppid(1);
         dxf.writeAppid(*dw, "ACAD");
         dw->tableEnd();
-        dxf.writeDimStyle(*dw, 2.5, 1.25, 0.625, 0.625, 2.5);
+        WriteDimStyle(*dw, standardStyle);
         // The block records by hand: dxflib adds a third paper space that no
         // layout owns. The handles are the ones its BLOCK entries refer to.
         dw->dxfString(0, "TABLE");
@@ -217,12 +289,6 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
         });
         dw->sectionEnd();
         dw->dxfEOF();
-        dw->close();
     }
-    if (!safe.commit()) {
-        if (error)
-            *error = "cannot write the file: " + safe.error();
-        return false;
-    }
-    return true;
+    return WriteFileSafely(path, writer.Text(), error);
 }
