@@ -25,6 +25,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -49,7 +50,8 @@ public:
     {
         std::string problem;
         if (!CheckKangLiData(*data_, &problem)) {
-            QMessageBox::warning(this, "提示", QString::fromStdString(problem));
+            // Through the message service, so that an unattended run answers it.
+            AfxMessageBox(problem.c_str(), MB_OK, "提示");
             return false;
         }
         if (!calc_.CheckDataChange() || calc_.JiSuan() != 1)
@@ -102,7 +104,7 @@ public:
             return;
         std::string error;
         if (!SaveRecordFile(path_.toStdString(), *data_, &error))
-            QMessageBox::warning(this, "提示", path_ + ": " + QString::fromStdString(error));
+            AfxMessageBox((path_.toStdString() + ": " + error).c_str(), MB_OK, "提示");
     }
 
     CDlgKangLi* page = nullptr;
@@ -120,6 +122,10 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // QApplication has set the user's locale for the C library; the window shows
+    // numbers through Qt, and the C library's numbers go into files, which never
+    // follow the locale (a comma-decimal locale would read 22,000000 as 22).
+    std::setlocale(LC_NUMERIC, "C");
     QStringList args = app.arguments();
     args.removeFirst();
     QString record, screenshot;

@@ -12,13 +12,18 @@
 #include "PelvorinData.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "Rtf.h"
+#include "SafeFile.h"
 #include "WorkPaths.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 
@@ -51,6 +56,16 @@ int RunConvert(const std::string& in, const std::string& out)
     InitKangLiData(&record);
     std::string error;
     if (!LoadRecordFile(in, record, &error))
+        return Report(in, error);
+    // A conversion must not change what the record calculates: a record whose
+    // layer count disagrees with its layers (which calc refuses) would be
+    // written as another record, and the data file keeps six decimals and
+    // neither the reduction factor nor the underwater values.
+    if (record.nTuCengShu != static_cast<int>(record.TuCeng.size()))
+        return Report(in, "key \"nTuCengShu\": layer count " + std::to_string(record.nTuCengShu) +
+                              " but " + std::to_string(record.TuCeng.size()) +
+                              " layers given; nothing converted");
+    if (!IsJsonPath(out) && !CheckDataFileKeeps(record, &error))
         return Report(in, error);
     if (!SaveRecordFile(out, record, &error))
         return Report(out, error);
@@ -180,30 +195,71 @@ int RunDraw(const std::string& in, int diagram, const std::string& out)
 
 // What a host's slope mode leaves in its work directory, into dir: the data
 // file, the diagrams (DXF with a PNG beside each) and the two calculation books.
+// Everything is written first into a fresh folder inside dir and moved into dir
+// only when all of it was written, so that a full disk or a size limit leaves dir
+// as it was, old books never standing beside new diagrams.
 int RunReport(const std::string& in, const std::string& dir)
 {
     CPelvorinData record;
     CKangLiJiSuan calc;
     if (const int exit = Calculate(in, record, calc); exit != kExitOk)
         return exit;
-    G_strWorkPath = WithSeparator(dir);
+    const std::string target = WithSeparator(dir);
+    std::string staging = target + ".kangli-report-XXXXXX";
+    if (!::mkdtemp(staging.data()))
+        return Report(dir, std::string("cannot write into the directory: ") + std::strerror(errno));
+    struct Cleanup {
+        std::string path;
+        ~Cleanup()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } cleanup{staging};
+    G_strWorkPath = WithSeparator(staging);
+
+    std::vector<std::string> names;
     std::string error;
-    const std::string data = G_strWorkPath + record.GetDataFileName(0);
-    if (!SaveRecordFile(data, record, &error))
-        return Report(data, error);
-    std::printf("%s\n", data.c_str());
-    UseCanvasWriters();
+    const std::string data = record.GetDataFileName(0);
+    if (!SaveRecordFile(G_strWorkPath + data, record, &error))
+        return Report(target + data, error);
+    names.push_back(data);
+    std::string drawingError;
+    SetCanvasFileWriter([&drawingError](const CBase_SGT& canvas, const std::string& path, std::string*) {
+        // As UseCanvasWriters, keeping the reason of a failure for the message.
+        if (!WriteCanvas(canvas, path, &drawingError))
+            return false;
+        return CanvasFormatOf(path) != CanvasFormat::Dxf ||
+               WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", &drawingError);
+    });
     for (int i = 0; i < record.nJianTuShu; ++i) {
-        const std::string path = G_strWorkPath + record.GetJtFileName(i);
+        const std::string name = record.GetJtFileName(i);
         if (!calc.WriteJianTu(&record, i, 1))
-            return Report(path, "cannot write the drawing");
-        std::printf("%s\n", path.c_str());
+            return Report(target + name, drawingError.empty() ? "cannot draw the diagram" : drawingError);
+        names.push_back(name);
+        names.push_back(name.substr(0, name.size() - 4) + ".png");
     }
     for (int i = 0; i < record.nJiSuanShuShu; ++i) {
-        const std::string path = G_strWorkPath + record.GetJssFileName(i);
-        if (!calc.WriteJiSuanShu(&record, i))
-            return Report(path, "cannot write the calculation book");
-        std::printf("%s\n", path.c_str());
+        const std::string name = record.GetJssFileName(i);
+        CRTF book;
+        calc.WriteJss(i, &book);
+        if (!book.Save(G_strWorkPath + name, &error))
+            return Report(target + name, error);
+        names.push_back(name);
+    }
+    // All written: move them in. A rename within one file system does not fail
+    // for want of space; should one fail all the same, say what is new.
+    std::vector<std::string> moved;
+    for (const std::string& name : names) {
+        if (!PublishFile(G_strWorkPath + name, target + name, &error)) {
+            std::string already;
+            for (const std::string& m : moved)
+                already += (already.empty() ? "" : ", ") + m;
+            return Report(target + name, error + (moved.empty() ? std::string("; nothing in the directory changed")
+                                                                 : "; already replaced: " + already));
+        }
+        moved.push_back(target + name);
+        std::printf("%s\n", (target + name).c_str());
     }
     return kExitOk;
 }

@@ -4,11 +4,13 @@
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "Rtf.h"
+#include "SafeFile.h"
 #include "WorkPaths.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 CKangLiJiSuan::CKangLiJiSuan() = default;
 CKangLiJiSuan::~CKangLiJiSuan() = default;
@@ -111,11 +113,20 @@ int CKangLiJiSuan::CheckDataChange()
     const std::string stored = G_strWorkPath + name;
     if (!if_file_exist(stored.c_str()))
         return 1;
-    const std::string fresh = G_strWorkPath + "new-" + name;
-    r.SaveData(fresh.c_str());
-    const int same = FileCompare(stored.c_str(), fresh.c_str());
-    std::remove(fresh.c_str());
-    if (same)
+    // The record as it would be saved now is compared in memory with the stored
+    // file: a transient copy on disk would need a name, and any name beside the
+    // record may be a file of the user's.
+    char* buf = nullptr;
+    size_t size = 0;
+    FILE* f = ::open_memstream(&buf, &size);
+    if (f) {
+        r.SaveData(f);
+        std::fclose(f);
+    }
+    const std::string fresh(buf ? buf : "", buf ? size : 0);
+    std::free(buf);
+    std::string old;
+    if (f && ReadInputFile(stored, kMaxRecordFileBytes, old, nullptr) && old == fresh)
         return 1;
     return AfxMessageBox("数据已发生改变，是否继续计算！", MB_YESNO, "提示") == IDYES ? 1 : 0;
 }

@@ -521,9 +521,14 @@ bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
         const std::string p = "TuCeng[" + std::to_string(i) + "].";
         if (back.TuCeng[i].nLeiXing != r.TuCeng[i].nLeiXing)
             return differs(p + "nLeiXing", r.TuCeng[i].nLeiXing, back.TuCeng[i].nLeiXing);
-        for (const LayerFloatKey& k : kLayerKeys)
-            if (!(back.TuCeng[i].*k.member == r.TuCeng[i].*k.member))
+        // The underwater values count only for soil where water is considered.
+        const bool underwater = r.bKaoLvShui == 1 && r.TuCeng[i].nLeiXing == 0;
+        for (const LayerFloatKey& k : kLayerKeys) {
+            const bool onlyUnderwater =
+                k.member == &CTuCeng::fShuiXiaNianJuLi || k.member == &CTuCeng::fShuiXiaMoCaJiao;
+            if ((underwater || !onlyUnderwater) && !(back.TuCeng[i].*k.member == r.TuCeng[i].*k.member))
                 return differs(p + k.name, r.TuCeng[i].*k.member, back.TuCeng[i].*k.member);
+        }
     }
     return true;
 }

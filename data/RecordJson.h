@@ -20,8 +20,9 @@ bool RecordToJsonChecked(const CPelvorinData& record, std::string& text, std::st
 // other than the number of layers, a line longer than a reader takes.
 bool RecordToDataFile(const CPelvorinData& record, std::string& text, std::string* error);
 // True when the data file of record reads back into a new record with every
-// input as it is; otherwise *error names the first key that would change
-// (six decimals, or a value that the data file does not store).
+// input that the calculation uses as it is; otherwise *error names the first key
+// that would change (six decimals, or a value that the data file does not store;
+// underwater values count only for soil layers where water is considered).
 bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error);
 
 // Fills record from text. A missing key keeps the record's value (so a new record

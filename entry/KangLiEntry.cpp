@@ -7,6 +7,7 @@
 #include "Convert_to_KangLi.h"
 #include "KangLiJiSuan.h"
 #include "Messages.h"
+#include "NumericLocale.h"
 #include "PelvorinData.h"
 #include "SlopeData.h"
 #include "WorkPaths.h"
@@ -54,6 +55,8 @@ extern "C" int JiSuan_KangLi(void) { return 1; }
 
 extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
 {
+    // The host has set its user's locale; our files are written in the C one.
+    ScopedCNumbers numbers;
     const int count = slope ? std::min(slope->nZhuangShu, static_cast<int>(slope->KHPiles.size())) : 0;
     if (pileIndex < 0 || pileIndex >= count)
         return 0;
@@ -96,7 +99,7 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
             calc.WriteJiSuanShu(record.get(), i);
         if (record->bTiShiChengGong)
             tell_error(201, "抗滑力计算成功 !");
-        GenResFileOne((G_strWorkPath + record->strWenJianMing + ".res").c_str(), record.get());
+        GenResFileOne((G_strWorkPath + record->FileStem() + ".res").c_str(), record.get());
     } else if (status == 0) {
         const int visible = IsJsxxVisible();
         tell_error(201, "抗滑力计算失败 !");

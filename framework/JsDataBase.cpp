@@ -172,19 +172,30 @@ int CheckBiaoShiLine(FILE* stream, const char* key)
 int CJsDataBase::SetBiaoShi(FILE* stream, const char* key) { return WriteBiaoShiLine(stream, key); }
 int CJsDataBase::CheckBiaoShi(FILE* stream, const char* key) { return CheckBiaoShiLine(stream, key); }
 
-std::string CJsDataBase::GetDataFileName(int) { return strWenJianMing + ".dat"; }
-std::string CJsDataBase::GetResFileName() { return strWenJianMing + ".rst"; }
+std::string CJsDataBase::FileStem() const
+{
+    // The stem comes from a data file or JSON that anybody may have written: it
+    // names files inside the work directory and must never lead out of it.
+    std::string stem = strWenJianMing.empty() ? "_" : strWenJianMing;
+    for (char& c : stem)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = '_';
+    return stem;
+}
+
+std::string CJsDataBase::GetDataFileName(int) { return FileStem() + ".dat"; }
+std::string CJsDataBase::GetResFileName() { return FileStem() + ".rst"; }
 std::string CJsDataBase::GetJtFileName(int n)
 {
-    return strWenJianMing + "-jt" + std::to_string(n) + ".dxf";
+    return FileStem() + "-jt" + std::to_string(n) + ".dxf";
 }
 std::string CJsDataBase::GetYunTuFileName(int n)
 {
-    return strWenJianMing + "-yt" + std::to_string(n) + ".dxf";
+    return FileStem() + "-yt" + std::to_string(n) + ".dxf";
 }
 std::string CJsDataBase::GetJssFileName(int n)
 {
-    return strWenJianMing + "-jss" + std::to_string(n) + ".rtf";
+    return FileStem() + "-jss" + std::to_string(n) + ".rtf";
 }
 
 int CJsDataBase::Remove_Result_Files()

@@ -2,7 +2,7 @@
 // label, file-name stem, title), the lists of diagrams and calculation books it
 // produces, and the file names under the work directory that belong to it.
 //
-// File names, all under G_strWorkPath, for the file-name stem S:
+// File names, all under G_strWorkPath, for the file-name stem S (FileStem):
 //   data file               S.dat          (GetDataFileName, any number)
 //   result-record file      S.rst          (GetResFileName)
 //   diagram n               S-jt<n>.dxf    (GetJtFileName)
@@ -76,4 +76,9 @@ public:
     std::array<int, kSheZhiShu> nSheZhi{}; // the framework's own switches
 
     void SetJianTuBiaoTi(const char* text); // truncates on a character boundary
+
+    // The file-name stem as a plain name: every "/", "\\" and control character
+    // (NUL included) of strWenJianMing becomes "_", and an empty stem "_", so
+    // that a record's files stay in the directory they are written to.
+    std::string FileStem() const;
 };

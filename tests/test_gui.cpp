@@ -7,11 +7,15 @@
 #include "KangLiResult.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "RecordJson.h"
 #include "TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+
+#include <clocale>
+#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +103,52 @@ TEST(DialogProgram, DrawsItselfWithTheRecord)
     ASSERT_FALSE(image.isNull());
     EXPECT_GE(image.width(), 800);
     EXPECT_GE(image.height(), 500);
+}
+
+TEST(InputPage, ACommaLocaleChangesNoNumberReadTypedOrSaved)
+{
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+        GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+    TempDir dir;
+    const std::string path = dir.path + "/pile.dat";
+    std::string text = ReadText(KANGLI_EXAMPLES_DIR "/defaults.dat");
+    text.replace(text.find("10.000000"), 9, "30.000000");
+    WriteText(path, text);
+    CPelvorinData r;
+    InitKangLiData(&r);
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(path, r, &error)) << error;
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 30.0f); // not 30 read as "30" then stopped at ","
+    EXPECT_FLOAT_EQ(r.fZhuangKuan, 1.0f);
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi page(&r, &calc, &result);
+    page.show();
+    Settle();
+    EasyTableView* view = page.jbxx->view;
+    EXPECT_EQ(view->item(1, 1)->text(), "30.000");
+    view->item(1, 1)->setText("12.5");
+    Settle();
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 12.5f);
+    ASSERT_TRUE(SaveRecordFile(path, r, &error)) << error;
+    std::setlocale(LC_ALL, "C");
+    text.replace(text.find("30.000000"), 9, "12.500000");
+    EXPECT_EQ(ReadText(path), text);
+}
+
+TEST(DialogProgram, AnUnattendedRunNeverWaitsForAnAnswer)
+{
+    TempDir dir;
+    const std::string rec = dir.path + "/zero-spacing.json", png = dir.path + "/page.png";
+    WriteText(rec, "{\"fZhuangJianJu\": 0, \"TuCeng\": [{}, {}]}");
+    // Refused by the check before calculating: the message must not open a box.
+    const std::string cmd = "QT_QPA_PLATFORM=offscreen timeout 20 '" KANGLI_GUI_EXE "' '" + rec +
+                            "' --calculate --screenshot '" + png + "' >/dev/null 2>" + dir.path + "/err";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0); // 124 when timeout had to end it
+    EXPECT_NE(ReadText(dir.path + "/err").find("fZhuangJianJu"), std::string::npos);
+    EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
 }
 
 int main(int argc, char** argv)

@@ -163,7 +163,7 @@ TEST(KangliCli, EveryOutputKindKeepsTheOldFileWhenAWriteFails)
     const std::vector<std::pair<std::string, std::string>> runs = {
         {"/x.dat", "new '%s'"},
         {"/x.json", "new '%s'"},
-        {"/x.dat", "convert '" + record + "' '%s'"},
+        {"/x.dat", "convert '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '%s'"},
         {"/d.dxf", "draw '" + record + "' 0 '%s'"},
         {"/d.dxf", "draw '" + record + "' 1 '%s'"},
         {"/d.svg", "draw '" + record + "' 2 '%s'"},
