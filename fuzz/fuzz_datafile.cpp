@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
+#include "RecordJson.h"
 
 #include <cmath>
 #include <cstdint>
@@ -32,6 +33,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (record.TuCeng.size() != static_cast<size_t>(record.nTuCengShu))
         std::abort();
+    // What we write of an accepted record reads back to the same numbers: the
+    // text written from the record read back is the text written again.
+    std::string written, error;
+    if (RecordToDataFile(record, written, &error)) {
+        FILE* g = fmemopen(written.data(), written.size(), "r");
+        if (!g)
+            std::abort();
+        CPelvorinData back;
+        InitKangLiData(&back);
+        std::string why;
+        const int again = back.LoadData(g, &why);
+        std::fclose(g);
+        std::string rewritten;
+        if (!again || !why.empty() || !RecordToDataFile(back, rewritten, &error) || rewritten != written)
+            std::abort();
+    } else if (error.empty() || error.find('\n') != std::string::npos) {
+        std::abort(); // a refusal to write says why, in one line
+    }
     std::string why;
     const bool plausible = CheckKangLiData(record, &why);
     // Records the check refuses still go through the calculation when their

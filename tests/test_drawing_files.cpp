@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -132,4 +134,37 @@ TEST(DrawingFiles, KangliDraw)
     r = RunKangli("draw '" KANGLI_SOURCE_DIR "/tests/broken/zero-spacing.dat' 1 '" + out + "'");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(ReadText(out).substr(0, 4), "\x89PNG"); // the earlier drawing stays
+}
+
+TEST(DrawingFiles, DxfIsTheSameFromRunToRunAndEveryHandlePointsAtSomething)
+{
+    Drawn d("circular-pile-into-rock.json");
+    TempDir dir;
+    for (int n = 0; n < 3; ++n) {
+        const std::string a = dir.path + "/a.dxf", b = dir.path + "/b.dxf";
+        std::string error;
+        ASSERT_TRUE(WriteCanvas(d.canvas[n], a, &error)) << error;
+        {
+            // Fresh heap and stack contents between the two writes.
+            std::vector<char> noise(1 << 16, static_cast<char>(0x5A + n));
+            (void)noise;
+        }
+        ASSERT_TRUE(WriteCanvas(d.canvas[n], b, &error)) << error;
+        const std::string text = ReadText(a);
+        EXPECT_EQ(ReadText(b), text) << "diagram " << n;
+        // Group codes and values alternate line by line: collect the handles an
+        // object carries (5, 105) and those that point at one (330, 340).
+        std::istringstream lines(text);
+        std::string code, value;
+        std::set<std::string> handles, pointers;
+        while (std::getline(lines, code) && std::getline(lines, value)) {
+            const int gc = std::stoi(code);
+            if (gc == 5 || gc == 105)
+                handles.insert(value);
+            if (gc == 340)
+                pointers.insert(value);
+        }
+        for (const std::string& p : pointers)
+            EXPECT_TRUE(handles.count(p)) << "diagram " << n << ": group 340 points at nothing: " << p;
+    }
 }
