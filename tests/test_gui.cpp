@@ -2,6 +2,7 @@
 // reach the record, a shape change rebuilds the pile table, the water switch
 // changes the states of the soil tables, and the dialog program draws itself.
 #include "DlgKangLi.h"
+#include "DlgKangLi_Slp.h"
 #include "EasyTableView.h"
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
@@ -9,10 +10,16 @@
 #include "PelvorinData.h"
 #include "RecordJson.h"
 #include "TestFiles.h"
+#include "WorkPaths.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QTest>
+#include <QToolBar>
+#include <QWheelEvent>
 
 #include <clocale>
 #include <sys/wait.h>
@@ -103,6 +110,128 @@ TEST(DialogProgram, DrawsItselfWithTheRecord)
     ASSERT_FALSE(image.isNull());
     EXPECT_GE(image.width(), 800);
     EXPECT_GE(image.height(), 500);
+}
+
+namespace {
+
+QAction* Command(QMainWindow& frame, const QString& text)
+{
+    // A command as the toolbar offers it (not the toolbar's own show/hide entry).
+    for (QToolBar* bar : frame.findChildren<QToolBar*>())
+        for (QAction* a : bar->actions())
+            if (a->text() == text)
+                return a;
+    ADD_FAILURE() << "no command " << text.toStdString();
+    static QAction none;
+    return &none;
+}
+
+// Opens the editor of a cell as a double click does and types into it, without
+// Enter. Returns the editor.
+QLineEdit* TypeInto(EasyTableView* view, int row, int col, const QString& text)
+{
+    view->setCurrentCell(row, col);
+    view->editItem(view->item(row, col));
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(view->model()->index(row, col)));
+    if (editor) {
+        editor->clear();
+        QTest::keyClicks(editor, text);
+    }
+    return editor;
+}
+
+} // namespace
+
+TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    const QString file = QString::fromStdString(dir.path + "/rec.dat");
+    CDlgKangLi_Slp frame(&r, file);
+    frame.show();
+    Settle();
+    EasyTableView* view = frame.page->jbxx->view;
+    ASSERT_NE(TypeInto(view, 1, 1, "12.5"), nullptr); // pile length, no Enter
+    Command(frame, "计算")->trigger();
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 12.5f);
+    ASSERT_FALSE(r.pDianZuoBiao->empty());
+    EXPECT_FLOAT_EQ(r.pDianZuoBiao->front(), 12.5f); // the points run to the new foot
+    EXPECT_EQ(view->item(1, 1)->text(), "12.500");
+
+    // Typed, then saved without Enter: the file holds what the screen shows.
+    ASSERT_NE(TypeInto(view, 2, 1, "2.5"), nullptr); // slope surface below the top
+    Command(frame, "保存数据")->trigger();
+    EXPECT_NE(ReadText(file.toStdString()).find(",2.500000,"), std::string::npos);
+    G_strWorkPath = saved;
+}
+
+TEST(Frame, TabMovesBetweenValuesAndKeepsEachOne)
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    CDlgKangLi_Slp frame(&r, QString());
+    frame.show();
+    Settle();
+    EasyTableView* view = frame.page->jbxx->view;
+    QLineEdit* editor = TypeInto(view, 0, 1, "4"); // spacing
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    Settle(); // the refresh after the edit runs here, as it does for a person
+    EXPECT_EQ(view->currentRow(), 1); // past the label, onto the pile length
+    EXPECT_EQ(view->currentColumn(), 1);
+    view->edit(view->currentIndex());
+    auto* next = qobject_cast<QLineEdit*>(view->indexWidget(view->currentIndex()));
+    ASSERT_NE(next, nullptr);
+    next->clear();
+    QTest::keyClicks(next, "14");
+    Settle();
+    // Still open with what was typed, after every refresh the first edit caused.
+    EXPECT_EQ(view->indexWidget(view->currentIndex()), next);
+    EXPECT_EQ(next->text(), "14");
+    QTest::keyClick(next, Qt::Key_Backtab);
+    Settle();
+    EXPECT_EQ(view->currentRow(), 0);
+    EXPECT_FLOAT_EQ(r.fZhuangJianJu, 4.0f);
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 14.0f);
+}
+
+TEST(Frame, SwitchingPagesKeepsWhatIsTyped)
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    CDlgKangLi_Slp frame(&r, QString());
+    frame.show();
+    Settle();
+    ASSERT_NE(TypeInto(frame.page->jbxx->view, 1, 1, "9"), nullptr);
+    frame.page->tabs->setCurrentIndex(1);
+    Settle();
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 9.0f);
+}
+
+TEST(Frame, TheWheelOverAChoiceDoesNotChangeIt)
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    CDlgKangLi_Slp frame(&r, QString());
+    frame.show();
+    Settle();
+    EasyTableView* view = frame.page->jbxx->view;
+    auto* shape = qobject_cast<QComboBox*>(view->cellWidget(4, 1));
+    ASSERT_NE(shape, nullptr);
+    ASSERT_FALSE(shape->hasFocus());
+    QWheelEvent wheel(QPointF(5, 5), shape->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(shape, &wheel);
+    Settle();
+    EXPECT_EQ(r.nJieMianXingZhuang, 1);
+    EXPECT_EQ(shape->currentText(), "矩形");
 }
 
 TEST(InputPage, ACommaLocaleChangesNoNumberReadTypedOrSaved)

@@ -4,6 +4,7 @@
 #include "PelvorinData.h"
 #include "SketchView.h"
 
+#include <QCoreApplication>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -88,7 +89,10 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
     connect(jbxx, &CDlgKangLiJBXX::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::DataChange, this, &CDlgKangLi::RefreshPage);
-    connect(tabs, &QTabWidget::currentChanged, this, &CDlgKangLi::RefreshPage);
+    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+        CommitEdits();
+        RefreshPage();
+    });
     RedrawSketch();
 }
 
@@ -97,6 +101,16 @@ void CDlgKangLi::RefreshPage()
     jbxx->RefreshTables();
     tuceng->RefreshTables();
     RedrawSketch();
+}
+
+void CDlgKangLi::CommitEdits()
+{
+    for (EasyTableView* v : {jbxx->view, tuceng->waterView, tuceng->countView, tuceng->layersView})
+        v->CommitEditor();
+    // The tables tell their owners through queued messages (a new layer count
+    // resizes the layer list when the layer table refreshes): deliver them now,
+    // so that whoever reads the record next sees every consequence of the edit.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 void CDlgKangLi::RedrawSketch()

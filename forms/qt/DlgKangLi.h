@@ -52,6 +52,10 @@ public:
     CKangLiResult* GetJsResult() const { return pResult; }
     // All four tables from the record, then the sketch.
     void RefreshPage();
+    // Takes what is typed into any open cell editor into the record, with the
+    // refreshes it causes, as if the user had pressed Enter. Commands of the
+    // frame and page switches call it before they read the record.
+    void CommitEdits();
     void RedrawSketch();
 
     CDlgKangLiJBXX* jbxx = nullptr;

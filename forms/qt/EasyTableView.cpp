@@ -3,7 +3,11 @@
 #include "Messages.h"
 
 #include <QComboBox>
+
+#include <algorithm>
 #include <QHeaderView>
+#include <QSignalBlocker>
+#include <QWheelEvent>
 #include <QTimer>
 
 EasyTableView::EasyTableView(CEasyTableWnd* table, QWidget* parent)
@@ -22,9 +26,66 @@ void EasyTableView::UpdateTable()
     Rebuild();
 }
 
+namespace {
+
+// A drop-down list changes only when it is opened and chosen from, or turned
+// with the wheel while it has the focus: scrolling the table over it must
+// never change the record.
+class ChoiceBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void wheelEvent(QWheelEvent* e) override
+    {
+        if (hasFocus())
+            QComboBox::wheelEvent(e);
+        else
+            e->ignore(); // to the table, which scrolls
+    }
+};
+
+} // namespace
+
+std::string EasyTableView::Shape() const
+{
+    // What decides the widgets of the cells: their count, kinds and choices.
+    std::string key;
+    if (!table_)
+        return key;
+    const int rows = table_->GetRowNum(), cols = table_->GetColNum();
+    key = std::to_string(rows) + "x" + std::to_string(cols);
+    for (const std::string& t : table_->titles)
+        key += "|" + t;
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= cols; ++c) {
+            const CETCell* cell = table_->GetCell(r, c);
+            key += ";";
+            if (!cell)
+                continue;
+            key += std::to_string(cell->kind) + (cell->Editable() ? "e" : "r");
+            if (cell->kind == CETCell::Choice || cell->kind == CETCell::Check)
+                for (const std::string& choice : cell->Choices())
+                    key += "," + choice;
+        }
+    return key;
+}
+
 void EasyTableView::Rebuild()
 {
     filling_ = true;
+    const std::string shape = Shape();
+    if (shape != shape_ || rowCount() != (table_ ? table_->GetRowNum() : 0))
+        BuildCells();
+    else
+        UpdateCells();
+    shape_ = shape;
+    filling_ = false;
+}
+
+void EasyTableView::BuildCells()
+{
+    const int keepRow = currentRow(), keepCol = currentColumn();
     clear();
     const int rows = table_ ? table_->GetRowNum() : 0;
     const int cols = table_ ? table_->GetColNum() : 0;
@@ -47,23 +108,12 @@ void EasyTableView::Rebuild()
             CETCell* cell = table_->GetCell(r, c);
             if (!cell)
                 continue;
-            auto* item = new QTableWidgetItem(QString::fromStdString(cell->DisplayText()));
-            if (!cell->strTiShi.empty())
-                item->setToolTip(QString::fromStdString(cell->strTiShi));
-            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (cell->Editable() && cell->kind != CETCell::Choice && cell->kind != CETCell::Check)
-                flags |= Qt::ItemIsEditable;
-            if (cell->nState == ETCELL_STATE_DISABLE) {
-                flags &= ~Qt::ItemIsEnabled;
-                item->setForeground(Qt::gray);
-            }
-            item->setFlags(flags);
-            setItem(r - 1, c - 1, item);
+            setItem(r - 1, c - 1, new QTableWidgetItem);
             if (cell->Editable() && (cell->kind == CETCell::Choice || cell->kind == CETCell::Check)) {
-                auto* box = new QComboBox(this);
+                auto* box = new ChoiceBox(this);
+                box->setFocusPolicy(Qt::StrongFocus);
                 for (const std::string& choice : cell->Choices())
                     box->addItem(QString::fromStdString(choice));
-                box->setCurrentText(QString::fromStdString(cell->DisplayText()));
                 connect(box, &QComboBox::textActivated, this, [this, r, c](const QString& text) {
                     std::string why;
                     if (!table_->EditCell(r, c, text.toStdString(), &why))
@@ -74,8 +124,85 @@ void EasyTableView::Rebuild()
                 setCellWidget(r - 1, c - 1, box);
             }
         }
+    UpdateCells();
     resizeRowsToContents();
-    filling_ = false;
+    if (keepRow >= 0 && keepRow < rows && keepCol >= 0 && keepCol < cols)
+        setCurrentCell(keepRow, keepCol);
+}
+
+void EasyTableView::UpdateCells()
+{
+    const int rows = table_ ? table_->GetRowNum() : 0;
+    const int cols = table_ ? table_->GetColNum() : 0;
+    const bool editing = state() == QAbstractItemView::EditingState;
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= cols; ++c) {
+            CETCell* cell = table_->GetCell(r, c);
+            QTableWidgetItem* item = this->item(r - 1, c - 1);
+            if (!cell || !item)
+                continue;
+            // The cell the user is typing into keeps what is typed.
+            if (editing && currentRow() == r - 1 && currentColumn() == c - 1)
+                continue;
+            const QString text = QString::fromStdString(cell->DisplayText());
+            if (item->text() != text)
+                item->setText(text);
+            const QString tip = QString::fromStdString(cell->strTiShi);
+            if (item->toolTip() != tip)
+                item->setToolTip(tip);
+            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+            if (cell->Editable() && cell->kind != CETCell::Choice && cell->kind != CETCell::Check)
+                flags |= Qt::ItemIsEditable;
+            const bool disabled = cell->nState == ETCELL_STATE_DISABLE;
+            if (disabled)
+                flags &= ~Qt::ItemIsEnabled;
+            if (item->flags() != flags)
+                item->setFlags(flags);
+            const QBrush ink = disabled ? QBrush(Qt::gray) : QBrush();
+            if (item->foreground() != ink)
+                item->setForeground(ink);
+            if (auto* box = qobject_cast<QComboBox*>(cellWidget(r - 1, c - 1))) {
+                const QSignalBlocker quiet(box);
+                box->setCurrentText(text);
+            }
+        }
+}
+
+bool EasyTableView::Changeable(int row, int col) const
+{
+    const QTableWidgetItem* it = item(row, col);
+    if (cellWidget(row, col))
+        return cellWidget(row, col)->isEnabled();
+    return it && (it->flags() & Qt::ItemIsEditable) && (it->flags() & Qt::ItemIsEnabled);
+}
+
+QModelIndex EasyTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if (action != MoveNext && action != MovePrevious)
+        return QTableWidget::moveCursor(action, modifiers);
+    const int rows = rowCount(), cols = columnCount();
+    if (rows == 0 || cols == 0)
+        return QTableWidget::moveCursor(action, modifiers);
+    const int step = action == MoveNext ? 1 : -1;
+    const int cells = rows * cols;
+    int at = currentRow() >= 0 ? currentRow() * cols + std::max(currentColumn(), 0) : (step > 0 ? -1 : cells);
+    for (int k = 0; k < cells; ++k) {
+        at = ((at + step) % cells + cells) % cells; // round the table, as a form does
+        if (Changeable(at / cols, at % cols))
+            return model()->index(at / cols, at % cols, rootIndex());
+    }
+    return currentIndex();
+}
+
+void EasyTableView::CommitEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    QWidget* editor = indexWidget(currentIndex());
+    if (!editor)
+        return;
+    commitData(editor); // cellChanged: the model checks the value and takes it
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void EasyTableView::Edited(int row, int col)

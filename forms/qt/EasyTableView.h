@@ -14,11 +14,26 @@ public:
     explicit EasyTableView(CEasyTableWnd* table, QWidget* parent = nullptr);
     // Runs the model's FillTable and shows the cells again.
     void UpdateTable();
-    // Shows the model's cells as they are.
+    // Shows the model's cells as they are. When the table keeps its shape the
+    // cells are updated in place, so the current cell, the focus and an editor
+    // the user is typing into survive (a refresh follows every edit).
     void Rebuild();
+    // Writes what is typed into an open editor to the model, as Enter would,
+    // and closes the editor. Every command and page switch calls it first.
+    void CommitEditor();
+
+protected:
+    // Tab and Shift+Tab go from one cell the user can change to the next,
+    // passing over labels and read-only cells.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
+    bool Changeable(int row, int col) const;
     void Edited(int row, int col);
+    void BuildCells();
+    void UpdateCells();
+    std::string Shape() const;
     CEasyTableWnd* table_;
     bool filling_ = false;
+    std::string shape_;
 };
