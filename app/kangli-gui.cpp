@@ -19,6 +19,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QTableWidget>
@@ -36,6 +38,10 @@ int main(int argc, char** argv)
     // numbers through Qt, and the C library's numbers go into files, which never
     // follow the locale (a comma-decimal locale would read 22,000000 as 22).
     std::setlocale(LC_NUMERIC, "C");
+    // Qt's own texts (standard buttons, file dialogs) in Chinese, like ours.
+    QTranslator qtChinese;
+    if (qtChinese.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtChinese);
     QStringList args = app.arguments();
     args.removeFirst();
     QString record, screenshot;

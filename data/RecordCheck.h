@@ -27,6 +27,9 @@
 constexpr int kMaxJiSuanTuCengShu = 100;
 
 // True when the record may be calculated; otherwise *problem names the field
-// first at fault, e.g. "TuCeng[2].fMoCaJiao: friction angle must lie in 0 .. <90
-// degrees (is 95)".
+// first at fault by its key and its label in the input tables, e.g.
+// "TuCeng[2].fMoCaJiao (第3层 内摩擦角(°)): friction angle (degrees) must lie in
+// 0 .. <90 (is 95)", and *chinese says the same for the window:
+// "“第3层 内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 95".
 bool CheckKangLiData(const CPelvorinData& record, std::string* problem);
+bool CheckKangLiData(const CPelvorinData& record, std::string* problem, std::string* chinese);

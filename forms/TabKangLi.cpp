@@ -2,6 +2,9 @@
 
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "RecordCheck.h"
+
+#include <cmath>
 
 namespace {
 
@@ -44,7 +47,10 @@ int CTabKangLiJBXX::FillTable()
     real("桩中心距（m）", &r.fZhuangJianJu, 0.01, 100000);
     real("桩长（m）", &r.fZhuangChang, 0.01, 100000);
     real("坡面到桩顶距离（m）", &r.fPoMianDaoZhuangDing, 0.01, 100000);
+    // No limit of its own in the table's definition; the calculation refuses a
+    // slip surface that does not cut the pile, so the cell refuses it at once.
     CETCell* slip = real("滑面到桩顶距离（m）", &r.fHuaMianDaoZhuangDing, 0, 0);
+    slip->SetLimit(0, std::isfinite(r.fZhuangChang) && r.fZhuangChang > 0 ? r.fZhuangChang : 0);
     if (r.bHuaMianKeBian == 0)
         slip->SetState(ETCELL_STATE_READONLY);
     ++row;
@@ -75,10 +81,15 @@ int CTabKangLiTCNum::FillTable()
     if (!pData)
         return 1;
     AddText(1, 1, "%s", "土层数");
-    AddInt(1, 2, &pData->nTuCengShu)->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
+    // Limits beyond the tables' own definitions, the same as the calculation's
+    // check: a count it would refuse is refused here, where it is typed.
+    CETCell* count = AddInt(1, 2, &pData->nTuCengShu);
+    count->SetLimit(0, kMaxJiSuanTuCengShu);
+    count->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
     AddText(2, 1, "%s", "被动土压力折减系数");
-    AddFloat(2, 2, &pData->fZheJianXiShu, "%.1f")
-        ->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
+    CETCell* factor = AddFloat(2, 2, &pData->fZheJianXiShu, "%.1f");
+    factor->SetLimit(0, 1);
+    factor->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
     SetRowNum(2);
     return 1;
 }
@@ -94,6 +105,7 @@ int CTabKangLiSMX::FillTable()
     AddCheck(1, 2, &pData->bKaoLvShui, "否", "是");
     AddText(2, 1, "%s", "桩前侧水位到坡面距离（m）");
     CETCell* level = AddFloat(2, 2, &pData->fShuiWeiShenDu, "%.3f");
+    level->SetLimit(-100000, 100000);
     if (pData->bKaoLvShui == 0)
         level->SetState(ETCELL_STATE_DISABLE);
     SetRowNum(2);

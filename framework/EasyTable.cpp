@@ -156,6 +156,45 @@ bool ParseReal(const std::string& text, double& v)
 
 } // namespace
 
+std::string CEasyTableWnd::CellLabel(int row, int col)
+{
+    auto clean = [](std::string t) {
+        std::string out;
+        for (char ch : t)
+            if (ch != '\n' && ch != '\r')
+                out += ch;
+        while (!out.empty() && out.front() == ' ')
+            out.erase(out.begin());
+        while (!out.empty() && out.back() == ' ')
+            out.pop_back();
+        return out;
+    };
+    // A table with column titles has one row per item (a layer): "第2层 内摩擦角(°)".
+    if (!titles.empty() && col >= 1 && col <= static_cast<int>(titles.size()))
+        return "第" + std::to_string(row) + "层 " + clean(titles[static_cast<size_t>(col - 1)]);
+    // A list of label/value rows: the label is the text to the left of the value.
+    for (int c = col - 1; c >= 1; --c)
+        if (const CETCell* cell = GetCell(row, c); cell && cell->kind == CETCell::Text)
+            return clean(cell->strText);
+    return "第" + std::to_string(row) + "行第" + std::to_string(col) + "列";
+}
+
+namespace {
+
+std::string Shown(double v)
+{
+    // Whole numbers in full (10000000, not 1e+07), others briefly.
+    ScopedCNumbers numbers;
+    char buf[64];
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+} // namespace
+
 int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::string* why)
 {
     CETCell* c = GetCell(row, col);
@@ -165,28 +204,32 @@ int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::stri
         return 0;
     };
     if (!c)
-        return refuse("no such cell");
-    if (!c->Editable())
-        return refuse("the cell cannot be edited");
+        return refuse("没有这一格");
+    // Every refusal names the cell as the table shows it, what it takes and what
+    // was typed, so that the user knows what to change.
+    const std::string label = "“" + CellLabel(row, col) + "”";
+    if (!c->Editable() || c->kind == CETCell::Text)
+        return refuse(label + "不能修改");
     switch (c->kind) {
     case CETCell::Float: {
         double v;
         if (!ParseReal(text, v))
-            return refuse("not a number");
-        if (c->bLimit && (v < c->fLow || v > c->fHigh)) {
-            char buf[128];
-            std::snprintf(buf, sizeof buf, "must lie in %g .. %g", c->fLow, c->fHigh);
-            return refuse(buf);
-        }
+            return refuse(label + "应为数字，输入的是“" + text + "”");
+        if (c->bLimit && (v < c->fLow || v > c->fHigh))
+            return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) + " 之间，输入值为 " +
+                          Shown(v));
         if (std::fabs(v) > 3.4e38)
-            return refuse("number out of range");
+            return refuse(label + "的数值过大，输入值为 " + Shown(v));
         *c->pFloat = static_cast<float>(v);
         break;
     }
     case CETCell::Int: {
         double v;
         if (!ParseReal(text, v) || v != std::floor(v) || v < INT_MIN || v > INT_MAX)
-            return refuse("not a whole number");
+            return refuse(label + "应为整数，输入的是“" + text + "”");
+        if (c->bLimit && (v < c->fLow || v > c->fHigh))
+            return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) + " 之间，输入值为 " +
+                          Shown(v));
         *c->pInt = static_cast<int>(v);
         break;
     }
@@ -196,12 +239,12 @@ int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::stri
         while (i < c->items.size() && c->items[i] != text)
             ++i;
         if (i >= c->items.size() || i >= c->values.size())
-            return refuse("not one of the choices");
+            return refuse(label + "没有“" + text + "”这一项");
         *c->pInt = c->values[i];
         break;
     }
     case CETCell::Text:
-        return refuse("the cell cannot be edited");
+        break;
     }
     // Reactions of the cell first, then those of the table; a rebuild last, so
     // that the messages still name the cells the user saw.

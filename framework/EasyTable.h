@@ -81,8 +81,12 @@ public:
     // Takes a value typed (or chosen) into a cell: it must parse, lie within the
     // cell's limits and the cell must be editable; then it is written into the
     // record, the reactions run (messages to the owner, a rebuild) and
-    // AfterDataChange follows. Returns 1 when taken, else 0 with *why.
+    // AfterDataChange follows. Returns 1 when taken, else 0 with *why: one
+    // Chinese sentence naming the cell, its limits and the value typed.
     int EditCell(int row, int col, const std::string& text, std::string* why);
+    // The name of a cell as the table shows it: the label left of a value, or
+    // "第N层 " and the column title in a table with titles.
+    std::string CellLabel(int row, int col);
     // Runs FillTable again (a view repaints after it).
     int UpdateTable() { return FillTable(); }
 

@@ -58,7 +58,7 @@ TEST(InputPage, TypedValuesReachTheRecord)
         Settle();
         EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
         ASSERT_EQ(boxes.messages.size(), 1u);
-        EXPECT_EQ(boxes.messages[0].text, "must lie in 0.01 .. 100000");
+        EXPECT_EQ(boxes.messages[0].text, "“桩中心距（m）”应在 0.01 到 100000 之间，输入值为 0");
         EXPECT_EQ(view->item(0, 1)->text(), "5.000");
     }
 
@@ -276,7 +276,9 @@ TEST(DialogProgram, AnUnattendedRunNeverWaitsForAnAnswer)
     const int raw = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 0); // 124 when timeout had to end it
-    EXPECT_NE(ReadText(dir.path + "/err").find("fZhuangJianJu"), std::string::npos);
+    EXPECT_NE(ReadText(dir.path + "/err").find("“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0"),
+              std::string::npos)
+        << ReadText(dir.path + "/err");
     EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
 }
 

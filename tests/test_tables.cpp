@@ -54,16 +54,21 @@ TEST(PileTable, LimitsAndTheFixedSlipSurface)
     t.FillTable();
     std::string why;
     EXPECT_EQ(t.EditCell(1, 2, "0", &why), 0); // spacing: at least 0.01
-    EXPECT_EQ(why, "must lie in 0.01 .. 100000");
+    EXPECT_EQ(why, "“桩中心距（m）”应在 0.01 到 100000 之间，输入值为 0");
     EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
     EXPECT_EQ(t.EditCell(1, 2, "abc", &why), 0);
+    EXPECT_EQ(why, "“桩中心距（m）”应为数字，输入的是“abc”");
     EXPECT_EQ(t.EditCell(1, 2, " 6.5 ", &why), 1);
     EXPECT_FLOAT_EQ(r.fZhuangJianJu, 6.5f);
-    EXPECT_EQ(t.EditCell(4, 2, "0", &why), 1); // the slip surface has no limit
+    EXPECT_EQ(t.EditCell(4, 2, "0", &why), 1); // the slip surface at the pile top
     EXPECT_FLOAT_EQ(r.fHuaMianDaoZhuangDing, 0.0f);
+    // It must cut the pile, as the calculation requires: 0 .. the pile length.
+    EXPECT_EQ(t.EditCell(4, 2, "10.5", &why), 0);
+    EXPECT_EQ(why, "“滑面到桩顶距离（m）”应在 0 到 10 之间，输入值为 10.5");
     EXPECT_EQ(t.EditCell(9, 2, "C40", &why), 1);
     EXPECT_EQ(r.nHunNingTuDengJi, 40);
     EXPECT_EQ(t.EditCell(9, 2, "C42", &why), 0);
+    EXPECT_EQ(why, "“混凝土等级”没有“C42”这一项");
     EXPECT_EQ(t.EditCell(1, 1, "x", &why), 0); // labels are not edited
 
     r.bHuaMianKeBian = 0; // fixed by the slope model
@@ -87,6 +92,14 @@ TEST(LayerTables, CountWaterAndLayers)
     ASSERT_EQ(count.EditCell(1, 2, "3", &why), 1);
     EXPECT_EQ(messages, (std::vector<int>{WM_ET_DATACHANGE, WM_ET_REDRAW, WM_ET_DATACHANGE}));
     EXPECT_EQ(count.EditCell(1, 2, "2.5", &why), 0);
+    EXPECT_EQ(why, "“土层数”应为整数，输入的是“2.5”");
+    // What the calculation would refuse is refused where it is typed.
+    EXPECT_EQ(count.EditCell(1, 2, "-1", &why), 0);
+    EXPECT_EQ(why, "“土层数”应在 0 到 100 之间，输入值为 -1");
+    EXPECT_EQ(count.EditCell(1, 2, "101", &why), 0);
+    EXPECT_EQ(count.EditCell(2, 2, "1.5", &why), 0);
+    EXPECT_EQ(why, "“被动土压力折减系数”应在 0 到 1 之间，输入值为 1.5");
+    EXPECT_EQ(r.nTuCengShu, 3);
 
     // The layer table brings the list to the count, with default layers.
     CTabKangLiTuCeng layers;
@@ -101,6 +114,7 @@ TEST(LayerTables, CountWaterAndLayers)
     EXPECT_EQ(Shown(layers, 3, 3), "2.00");
     EXPECT_EQ(Shown(layers, 1, 9), "15.00");
     EXPECT_EQ(layers.EditCell(1, 7, "0", &why), 0); // at least 0.001
+    EXPECT_EQ(why, "“第1层 内摩擦角(°)”应在 0.001 到 100000 之间，输入值为 0");
 
     // Rock: its under-water cells are disabled; so are all of them without water.
     ASSERT_EQ(layers.EditCell(3, 2, "岩层", &why), 1);

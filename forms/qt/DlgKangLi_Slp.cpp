@@ -32,10 +32,10 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, QString path, QWidget* paren
 bool CDlgKangLi_Slp::Calculate()
 {
     page->CommitEdits();
-    std::string problem;
-    if (!CheckKangLiData(*data_, &problem)) {
+    std::string problem, chinese;
+    if (!CheckKangLiData(*data_, &problem, &chinese)) {
         // Through the message service, so that an unattended run answers it.
-        AfxMessageBox(problem.c_str(), MB_OK, "提示");
+        AfxMessageBox(chinese.c_str(), MB_OK, "提示");
         return false;
     }
     if (!calc_.CheckDataChange() || calc_.JiSuan() != 1)
