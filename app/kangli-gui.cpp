@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -89,8 +90,12 @@ int main(int argc, char** argv)
         G_strWorkPath = WithSeparator(QFileInfo(record).absolutePath().toStdString());
     }
 
-    CDlgKangLi_Slp frame(&data, record);
-    frame.page->tabs->setCurrentIndex(tab);
+    if (G_strWorkPath.empty())
+        G_strWorkPath = WithSeparator(QDir::currentPath().toStdString());
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&data, &calc, &result, record);
+    frame.pPage->tabs->setCurrentIndex(tab);
     if (calculate)
         frame.Calculate();
     if (!screenshot.isEmpty()) {

@@ -15,6 +15,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QTest>
@@ -22,6 +26,7 @@
 #include <QWheelEvent>
 
 #include <clocale>
+#include <filesystem>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -114,7 +119,7 @@ TEST(DialogProgram, DrawsItselfWithTheRecord)
 
 namespace {
 
-QAction* Command(QMainWindow& frame, const QString& text)
+QAction* Command(QWidget& frame, const QString& text)
 {
     // A command as the toolbar offers it (not the toolbar's own show/hide entry).
     for (QToolBar* bar : frame.findChildren<QToolBar*>())
@@ -151,12 +156,14 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
     InitKangLiData(&r);
     r.TuCeng.resize(2);
     const QString file = QString::fromStdString(dir.path + "/rec.dat");
-    CDlgKangLi_Slp frame(&r, file);
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, file);
     frame.show();
     Settle();
-    EasyTableView* view = frame.page->jbxx->view;
+    EasyTableView* view = frame.pPage->jbxx->view;
     ASSERT_NE(TypeInto(view, 1, 1, "12.5"), nullptr); // pile length, no Enter
-    Command(frame, "计算")->trigger();
+    Command(frame, "构件计算")->trigger();
     EXPECT_FLOAT_EQ(r.fZhuangChang, 12.5f);
     ASSERT_FALSE(r.pDianZuoBiao->empty());
     EXPECT_FLOAT_EQ(r.pDianZuoBiao->front(), 12.5f); // the points run to the new foot
@@ -169,15 +176,79 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
     G_strWorkPath = saved;
 }
 
+TEST(Frame, ResultsBelongToTheRecordOnScreen)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
+    frame.show();
+    Settle();
+    ScopedMessageRecorder answers(IDYES); // "数据已发生改变，是否继续计算！": yes
+    EXPECT_EQ(frame.status->text(), "尚未计算");
+
+    // Calculating writes what slope mode writes under the work path.
+    ASSERT_TRUE(frame.Calculate());
+    for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-jt2.png",
+                             "kl-jss0.rtf", "kl-jss1.rtf"})
+        EXPECT_TRUE(std::filesystem::exists(dir.path + "/" + name)) << name;
+    EXPECT_TRUE(frame.ResultsCurrent());
+    EXPECT_TRUE(frame.status->text().startsWith("已计算"));
+
+    // An edit makes them stale, and says so.
+    ASSERT_NE(TypeInto(frame.pPage->jbxx->view, 1, 1, "12"), nullptr);
+    frame.pPage->CommitEdits();
+    Settle();
+    EXPECT_FALSE(frame.ResultsCurrent());
+    EXPECT_EQ(frame.status->text(), "数据已修改，计算结果已过时：请重新计算");
+
+    // The result view never shows them: it calculates the record on screen first.
+    int rows = -1, tabs = -1;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible() || w->windowTitle() != "结果查询")
+                continue;
+            if (auto* table = w->findChild<QTableWidget*>())
+                rows = table->rowCount();
+            if (auto* t = w->findChild<QTabWidget*>())
+                tabs = t->count();
+            w->close();
+        }
+    });
+    closer.start(20);
+    frame.ShowResults();
+    EXPECT_EQ(rows, 21); // a 12 m pile: 20 steps of 0.6 m and the foot
+    EXPECT_EQ(tabs, 3);  // the table, the result diagram, the earth-pressure diagram
+    EXPECT_FLOAT_EQ(r.pDianZuoBiao->front(), 12.0f);
+    EXPECT_TRUE(frame.ResultsCurrent());
+
+    // A refused calculation leaves no results behind.
+    r.fZhuangJianJu = 0;
+    EXPECT_FALSE(frame.Calculate());
+    EXPECT_TRUE(r.ZuiZhongKangLi.empty());
+    EXPECT_EQ(frame.status->text(), "尚未计算");
+    ASSERT_FALSE(answers.messages.empty());
+    EXPECT_EQ(answers.messages.back().text, "“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0");
+    G_strWorkPath = saved;
+}
+
 TEST(Frame, TabMovesBetweenValuesAndKeepsEachOne)
 {
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
-    CDlgKangLi_Slp frame(&r, QString());
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
     frame.show();
     Settle();
-    EasyTableView* view = frame.page->jbxx->view;
+    EasyTableView* view = frame.pPage->jbxx->view;
     QLineEdit* editor = TypeInto(view, 0, 1, "4"); // spacing
     ASSERT_NE(editor, nullptr);
     QTest::keyClick(editor, Qt::Key_Tab);
@@ -205,11 +276,13 @@ TEST(Frame, SwitchingPagesKeepsWhatIsTyped)
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
-    CDlgKangLi_Slp frame(&r, QString());
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
     frame.show();
     Settle();
-    ASSERT_NE(TypeInto(frame.page->jbxx->view, 1, 1, "9"), nullptr);
-    frame.page->tabs->setCurrentIndex(1);
+    ASSERT_NE(TypeInto(frame.pPage->jbxx->view, 1, 1, "9"), nullptr);
+    frame.pPage->tabs->setCurrentIndex(1);
     Settle();
     EXPECT_FLOAT_EQ(r.fZhuangChang, 9.0f);
 }
@@ -219,10 +292,12 @@ TEST(Frame, TheWheelOverAChoiceDoesNotChangeIt)
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
-    CDlgKangLi_Slp frame(&r, QString());
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
     frame.show();
     Settle();
-    EasyTableView* view = frame.page->jbxx->view;
+    EasyTableView* view = frame.pPage->jbxx->view;
     auto* shape = qobject_cast<QComboBox*>(view->cellWidget(4, 1));
     ASSERT_NE(shape, nullptr);
     ASSERT_FALSE(shape->hasFocus());

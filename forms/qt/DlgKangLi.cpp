@@ -120,4 +120,5 @@ void CDlgKangLi::RedrawSketch()
     if (pData)
         pData->DrawJiSuanJianTu(&canvas);
     sketch->SetCanvas(canvas);
+    emit Edited();
 }

@@ -62,6 +62,11 @@ public:
     CDlgTuCeng* tuceng = nullptr;
     QTabWidget* tabs = nullptr;
 
+signals:
+    // After every change of the record that the page shows (the sketch is
+    // redrawn after each accepted edit).
+    void Edited();
+
 private:
     CPelvorinData* pData;
     CKangLiJiSuan* pJiSuan;

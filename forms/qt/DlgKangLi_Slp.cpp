@@ -1,95 +1,325 @@
 #include "DlgKangLi_Slp.h"
 
+#include "CanvasWriters.h"
+#include "KangLiJiSuan.h"
+#include "KangLiResult.h"
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "Rtf.h"
+#include "SketchView.h"
+#include "WorkPaths.h"
 
-#include <QDialog>
+#include <QAction>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, QString path, QWidget* parent)
-    : QMainWindow(parent), data_(data), path_(std::move(path))
+namespace {
+
+const char kFilter[] = "数据文件 (*.dat);;JSON 文件 (*.json)";
+
+// A name chosen without an extension gets the one of the chosen kind.
+QString WithExtension(QString path, const QString& filter)
 {
-    calc_.pData = data;
-    calc_.pResult = &result_;
-    page = new CDlgKangLi(data, &calc_, &result_, this);
-    setCentralWidget(page);
-    QToolBar* bar = addToolBar("工具栏");
-    bar->addAction("计算", this, [this] { Calculate(); });
-    bar->addAction("计算结果", this, [this] { ShowResults(); });
-    bar->addAction("保存数据", this, [this] { Save(); });
-    setWindowTitle("抗滑桩抗力计算");
-    resize(1100, 700);
+    if (!QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + (filter.contains("json") ? ".json" : ".dat");
+}
+
+} // namespace
+
+CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result,
+                               QString path, QWidget* parent)
+    : QDialog(parent), strWorkPath(G_strWorkPath), path_(std::move(path))
+{
+    setWindowTitle("边坡治理构件计算");
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* menus = new QMenuBar(this);
+    QMenu* dataMenu = menus->addMenu("数据");
+    dataMenu->addAction("导出，即数据另存", this, [this] { SaveAs(); });
+    dataMenu->addAction("导入，即读入数据", this, [this] { Import(); });
+    layout->setMenuBar(menus);
+
+    toolBar = new QToolBar("构件计算工具栏", this);
+    toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    buildAction_ = toolBar->addAction("根据模型生成构件计算数据", this, [this] { BuildFromModel(); });
+    buildAction_->setVisible(false); // dialog slope mode only
+    toolBar->addAction("构件计算", this, [this] { Calculate(); });
+    toolBar->addAction("结果查询", this, [this] { ShowResults(); });
+    toolBar->addAction("保存数据", this, [this] { Save(); });
+    toolBar->addAction("帮助", this, [this] { Help(); });
+    layout->addWidget(toolBar);
+
+    if (calc) {
+        calc->pData = data;
+        calc->pResult = result;
+    }
+    pPage = new CDlgKangLi(data, calc, result, this);
+    layout->addWidget(pPage, 1);
+    status = new QLabel(this);
+    status->setContentsMargins(8, 3, 8, 3);
+    layout->addWidget(status);
+    connect(pPage, &CDlgKangLi::Edited, this, &CDlgKangLi_Slp::UpdateStatus);
+    resize(1100, 720);
+    UpdateStatus();
+}
+
+void CDlgKangLi_Slp::SetBuildFromModel(std::function<bool()> build)
+{
+    build_ = std::move(build);
+    buildAction_->setVisible(static_cast<bool>(build_));
+}
+
+std::string CDlgKangLi_Slp::Snapshot() const
+{
+    // Every input of the record, the ones a data file leaves out included.
+    return RecordToJson(*pPage->GetJsData());
+}
+
+bool CDlgKangLi_Slp::ResultsCurrent() const
+{
+    return !calculated_.empty() && calculated_ == Snapshot();
+}
+
+void CDlgKangLi_Slp::UpdateStatus()
+{
+    if (calculated_.empty())
+        status->setText("尚未计算");
+    else if (ResultsCurrent())
+        status->setText(QString("已计算，计算书和图形在 %1").arg(QString::fromStdString(strWorkPath)));
+    else
+        status->setText("数据已修改，计算结果已过时：请重新计算");
+}
+
+void CDlgKangLi_Slp::ClearResults()
+{
+    CPelvorinData& r = *pPage->GetJsData();
+    r.pDianZuoBiao->clear();
+    r.TuKangLi.clear();
+    r.ZhuangKangLi.clear();
+    r.ZuiZhongKangLi.clear();
+    calculated_.clear();
+}
+
+bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
+{
+    // What slope mode leaves in the work directory: the data file, the three
+    // diagrams (DXF with a PNG beside each, which the books embed), the books.
+    CPelvorinData& r = *pPage->GetJsData();
+    CKangLiJiSuan& calc = *pPage->GetJiSuan();
+    G_strWorkPath = strWorkPath;
+    if (!SaveRecordFile(G_strWorkPath + r.GetDataFileName(0), r, error))
+        return false;
+    std::string drawingError;
+    SetCanvasFileWriter([&drawingError](const CBase_SGT& canvas, const std::string& path, std::string*) {
+        if (!WriteCanvas(canvas, path, &drawingError))
+            return false;
+        return CanvasFormatOf(path) != CanvasFormat::Dxf ||
+               WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", &drawingError);
+    });
+    for (int i = 0; i < r.nJianTuShu; ++i)
+        if (!calc.WriteJianTu(&r, i, 1)) {
+            *error = G_strWorkPath + r.GetJtFileName(i) + ": " + drawingError;
+            return false;
+        }
+    for (int i = 0; i < r.nJiSuanShuShu; ++i) {
+        CRTF book;
+        calc.WriteJss(i, &book);
+        std::string why;
+        if (!book.Save(G_strWorkPath + r.GetJssFileName(i), &why)) {
+            *error = G_strWorkPath + r.GetJssFileName(i) + ": " + why;
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CDlgKangLi_Slp::Calculate()
 {
-    page->CommitEdits();
+    pPage->CommitEdits();
+    CPelvorinData& r = *pPage->GetJsData();
     std::string problem, chinese;
-    if (!CheckKangLiData(*data_, &problem, &chinese)) {
+    if (!CheckKangLiData(r, &problem, &chinese)) {
+        ClearResults();
+        UpdateStatus();
         // Through the message service, so that an unattended run answers it.
         AfxMessageBox(chinese.c_str(), MB_OK, "提示");
         return false;
     }
-    if (!calc_.CheckDataChange() || calc_.JiSuan() != 1)
+    CKangLiJiSuan& calc = *pPage->GetJiSuan();
+    G_strWorkPath = strWorkPath;
+    if (!calc.CheckDataChange() || calc.JiSuan() != 1) {
+        ClearResults();
+        UpdateStatus();
         return false;
-    calculated_ = true;
-    page->RefreshPage();
+    }
+    std::string error;
+    if (!WriteOutputs(&error))
+        AfxMessageBox(("计算结果文件未能写出：" + error).c_str(), MB_OK, "提示");
+    pPage->RefreshPage();
+    // Taken last: the calculation and the drawings name the record's diagrams.
+    calculated_ = Snapshot();
+    UpdateStatus();
     return true;
-}
-
-void CDlgKangLi_Slp::ShowResults()
-{
-    page->CommitEdits();
-    if (!calculated_ && !Calculate())
-        return;
-    QDialog dialog(this);
-    dialog.setWindowTitle("计算结果");
-    auto* table = new QTableWidget(&dialog);
-    FillResults(table);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(table);
-    dialog.resize(560, 600);
-    dialog.exec();
 }
 
 void CDlgKangLi_Slp::FillResults(QTableWidget* table) const
 {
-    const std::vector<float>& z = *data_->pDianZuoBiao;
-    const size_t n = std::min({z.size(), data_->TuKangLi.size(), data_->ZhuangKangLi.size(),
-                               data_->ZuiZhongKangLi.size()});
+    const CPelvorinData& r = *pPage->GetJsData();
+    const std::vector<float>& z = *r.pDianZuoBiao;
+    const size_t n = std::min({z.size(), r.TuKangLi.size(), r.ZhuangKangLi.size(), r.ZuiZhongKangLi.size()});
     table->setColumnCount(4);
     table->setRowCount(static_cast<int>(n));
     table->setHorizontalHeaderLabels({"深度(m)", "土抗力(kN/m)", "桩抗力(kN/m)", "最终抗力(kN/m)"});
     table->verticalHeader()->setVisible(false);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (size_t i = 0; i < n; ++i) {
-        const float values[4] = {z[i], data_->TuKangLi[i], data_->ZhuangKangLi[i], data_->ZuiZhongKangLi[i]};
+        const float values[4] = {z[i], r.TuKangLi[i], r.ZhuangKangLi[i], r.ZuiZhongKangLi[i]};
         for (int c = 0; c < 4; ++c) {
             auto* item = new QTableWidgetItem(QString::number(values[c], 'f', c == 0 ? 2 : 3));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            item->setFlags(Qt::ItemIsEnabled);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             table->setItem(static_cast<int>(i), c, item);
         }
     }
     table->resizeColumnsToContents();
 }
 
-void CDlgKangLi_Slp::Save()
+void CDlgKangLi_Slp::ShowResults()
 {
-    page->CommitEdits();
-    if (path_.isEmpty())
-        path_ = QFileDialog::getSaveFileName(this, "保存数据", QString(), "数据文件 (*.dat);;JSON (*.json)");
-    if (path_.isEmpty())
+    pPage->CommitEdits();
+    // Results of another record are never shown: calculate what is on screen.
+    if (!ResultsCurrent() && !Calculate())
         return;
-    std::string error;
-    if (!SaveRecordFile(path_.toStdString(), *data_, &error))
-        AfxMessageBox((path_.toStdString() + ": " + error).c_str(), MB_OK, "提示");
+    CPelvorinData& r = *pPage->GetJsData();
+    CKangLiJiSuan& calc = *pPage->GetJiSuan();
+    QDialog dialog(this);
+    dialog.setWindowTitle("结果查询");
+    auto* tabs = new QTabWidget(&dialog);
+    auto* table = new QTableWidget(tabs);
+    FillResults(table);
+    tabs->addTab(table, "计算结果");
+    // The diagrams from the same canvas model as the files.
+    const char* names[2] = {"计算结果图", "土压力结果图"};
+    for (int n = 1; n <= 2; ++n) {
+        CBase_SGT canvas;
+        calc.DrawTu(n, &canvas, nullptr);
+        auto* view = new SketchView(tabs);
+        view->SetCanvas(canvas);
+        tabs->addTab(view, names[n - 1]);
+    }
+    auto* buttons = new QDialogButtonBox(&dialog);
+    const std::string books[2] = {G_strWorkPath + r.GetJssFileName(0), G_strWorkPath + r.GetJssFileName(1)};
+    const char* bookNames[2] = {"打开详细计算书", "打开简明计算书"};
+    for (int i = 0; i < 2; ++i) {
+        QPushButton* open = buttons->addButton(bookNames[i], QDialogButtonBox::ActionRole);
+        const QString file = QFileInfo(QString::fromStdString(books[i])).absoluteFilePath();
+        open->setEnabled(QFileInfo::exists(file));
+        connect(open, &QPushButton::clicked, &dialog, [file] {
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+                AfxMessageBox(("没有能打开计算书的程序：" + file.toStdString()).c_str(), MB_OK, "提示");
+        });
+    }
+    buttons->addButton(QDialogButtonBox::Close);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(tabs, 1);
+    layout->addWidget(buttons);
+    dialog.resize(760, 640);
+    dialog.exec();
 }
 
+bool CDlgKangLi_Slp::Save()
+{
+    pPage->CommitEdits();
+    if (path_.isEmpty())
+        return SaveAs();
+    std::string error;
+    if (!SaveRecordFile(path_.toStdString(), *pPage->GetJsData(), &error)) {
+        AfxMessageBox(("数据未能保存：" + path_.toStdString() + "：" + error).c_str(), MB_OK, "提示");
+        return false;
+    }
+    status->setText("数据已保存到 " + path_);
+    return true;
+}
+
+bool CDlgKangLi_Slp::SaveAs()
+{
+    pPage->CommitEdits();
+    QString filter;
+    // The file dialog asks before it replaces an existing file.
+    QString chosen = QFileDialog::getSaveFileName(this, "数据另存", path_, kFilter, &filter);
+    if (chosen.isEmpty())
+        return false;
+    chosen = WithExtension(chosen, filter);
+    const QString previous = path_;
+    path_ = chosen;
+    if (!Save()) {
+        path_ = previous;
+        return false;
+    }
+    return true;
+}
+
+bool CDlgKangLi_Slp::Import()
+{
+    pPage->CommitEdits();
+    const QString chosen = QFileDialog::getOpenFileName(this, "读入数据", path_, kFilter);
+    if (chosen.isEmpty())
+        return false;
+    CPelvorinData& r = *pPage->GetJsData();
+    std::string error;
+    if (!LoadRecordFile(chosen.toStdString(), r, &error)) {
+        AfxMessageBox(("数据未能读入：" + chosen.toStdString() + "：" + error).c_str(), MB_OK, "提示");
+        return false;
+    }
+    path_ = chosen;
+    ClearResults();
+    pPage->RefreshPage();
+    UpdateStatus();
+    return true;
+}
+
+void CDlgKangLi_Slp::BuildFromModel()
+{
+    pPage->CommitEdits();
+    if (!build_)
+        return;
+    if (build_())
+        ClearResults();
+    pPage->RefreshPage();
+    UpdateStatus();
+}
+
+void CDlgKangLi_Slp::Help()
+{
+    AfxMessageBox("抗滑桩抗力计算\n\n"
+                  "左侧为计算简图，右侧“基本”页填写桩的信息，“土层信息”页填写地下水、土层数和各土层参数。"
+                  "长度单位为 m（钢筋合力点到边缘距离为 mm），重度 kN/m3，粘聚力 kPa，角度为度。\n\n"
+                  "构件计算：检查数据并计算各计算点的土抗力、桩抗力和最终抗力，"
+                  "同时在工作目录写出数据文件、计算简图、结果图、土压力图和两本计算书。\n"
+                  "结果查询：查看各点抗力、结果图和土压力图，并可打开计算书；数据修改后将重新计算。\n"
+                  "保存数据：保存为数据文件（.dat）或 JSON 文件（.json）。\n"
+                  "数据菜单：导出（另存）和导入（读入）数据。",
+                  MB_OK, "帮助");
+}

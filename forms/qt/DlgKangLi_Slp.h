@@ -1,35 +1,77 @@
-// The calculation frame: the input page under a toolbar of commands that
-// calculate, show the results and save the record.
+// The calculation frame "边坡治理构件计算": the toolbar of commands above the
+// main input page. Box mode and dialog slope mode run it modally; kangli-gui
+// runs it as a window.
+//
+// Commands (toolbar "构件计算工具栏", in this order):
+//   根据模型生成构件计算数据  rebuild the record from the slope model (dialog
+//                            slope mode only)
+//   构件计算                  check and calculate; on success the data file, the
+//                            three diagrams and both books are written under
+//                            the work path
+//   结果查询                  the resistance per point, the result diagram and the
+//                            earth-pressure diagram; opens the books
+//   保存数据                  save the record (data file or JSON)
+//   帮助                      what the commands do
+// and, not on the toolbar, 导出，即数据另存 and 导入，即读入数据 in the 数据 menu.
+//
+// Every command first takes what is typed into an open cell editor. Results
+// belong to the record as it was calculated: after an edit they are stale and
+// 结果查询 calculates again; a refused calculation clears them.
 #pragma once
 
 #include "DlgKangLi.h"
-#include "KangLiJiSuan.h"
-#include "KangLiResult.h"
 
-#include <QMainWindow>
+#include <QDialog>
 #include <QString>
 
-class QTableWidget;
-class CPelvorinData;
+#include <functional>
+#include <string>
 
-class CDlgKangLi_Slp : public QMainWindow {
+class QLabel;
+class QTableWidget;
+class QToolBar;
+class CPelvorinData;
+class CKangLiJiSuan;
+class CKangLiResult;
+
+class CDlgKangLi_Slp : public QDialog {
     Q_OBJECT
 public:
-    // path: where 保存数据 writes; empty to ask for a name.
-    CDlgKangLi_Slp(CPelvorinData* data, QString path, QWidget* parent = nullptr);
+    // The page is made here on the record, calculation and result record given;
+    // the frame reaches them only through the page. path: where 保存数据 writes
+    // (empty: ask for a name).
+    CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result, QString path,
+                   QWidget* parent = nullptr);
 
-    // The commands. Each first takes what is typed into an open cell editor.
+    // Dialog slope mode: the command that rebuilds the record from the model.
+    // Returns false when the model could not be converted.
+    void SetBuildFromModel(std::function<bool()> build);
+
+    // The commands.
     bool Calculate();
     void ShowResults();
-    void Save();
+    bool Save();
+    bool SaveAs();
+    bool Import();
+    void Help();
+    void BuildFromModel();
+
+    // True when the record's results belong to the record as it is now.
+    bool ResultsCurrent() const;
     void FillResults(QTableWidget* table) const;
 
-    CDlgKangLi* page = nullptr;
+    CDlgKangLi* pPage = nullptr;
+    std::string strWorkPath; // the work path the frame writes under
+    QToolBar* toolBar = nullptr;
+    QLabel* status = nullptr;
 
 private:
-    CPelvorinData* data_;
+    void UpdateStatus();
+    void ClearResults();
+    bool WriteOutputs(std::string* error);
+    std::string Snapshot() const;
     QString path_;
-    CKangLiJiSuan calc_;
-    CKangLiResult result_;
-    bool calculated_ = false;
+    std::string calculated_; // the record as calculated; empty: no results
+    std::function<bool()> build_;
+    QAction* buildAction_ = nullptr;
 };
