@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include <clocale>
+#include <dlfcn.h>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -62,19 +63,26 @@ int main(int argc, char** argv)
             record = args[i];
     }
 
+    if (G_strWorkPath.empty())
+        G_strWorkPath = WithSeparator(QDir::currentPath().toStdString());
+    // Without a record: box mode, through the module as a host opens it.
+    if (record.isEmpty() && screenshot.isEmpty() && !calculate && tab == 0) {
+        const QString module = QCoreApplication::applicationDirPath() + "/../entry/libkangli.so";
+        if (void* handle = ::dlopen(module.toLocal8Bit().constData(), RTLD_NOW)) {
+            if (auto box = reinterpret_cast<int (*)()>(::dlsym(handle, "JiSuan_KangLi_Box")))
+                return box() == 1 ? 0 : 1;
+        }
+        // No module beside us: the same frame, built into this program.
+    }
+
     // Messages of the calculation become message boxes; a screenshot run answers
     // them without showing anything.
-    SetMessageSink([&screenshot](const MessageRequest& req) {
+    SetMessageSink([&screenshot](const MessageRequest& req) -> int {
         if (!screenshot.isEmpty()) {
             std::fprintf(stderr, "kangli-gui: %s\n", req.text.c_str());
             return (req.buttons & 0xF) == MB_YESNO ? IDYES : IDOK;
         }
-        const QString text = QString::fromStdString(req.text);
-        const QString caption = QString::fromStdString(req.caption.empty() ? "提示" : req.caption);
-        if (req.kind == MessageRequest::Box && (req.buttons & 0xF) == MB_YESNO)
-            return QMessageBox::question(nullptr, caption, text) == QMessageBox::Yes ? IDYES : IDNO;
-        QMessageBox::information(nullptr, caption, text);
-        return IDOK;
+        return QtMessageBoxSink(req);
     });
 
     CPelvorinData data;
@@ -90,8 +98,6 @@ int main(int argc, char** argv)
         G_strWorkPath = WithSeparator(QFileInfo(record).absolutePath().toStdString());
     }
 
-    if (G_strWorkPath.empty())
-        G_strWorkPath = WithSeparator(QDir::currentPath().toStdString());
     CKangLiJiSuan calc;
     CKangLiResult result;
     CDlgKangLi_Slp frame(&data, &calc, &result, record);

@@ -1,7 +1,7 @@
 // kangli-host: a small host that loads the resistance module as a host program
 // does, hands it a slope model with one pile and a circular slip surface, and
 // shows what came back.
-//   kangli-host WORKDIR [MODULE]
+//   kangli-host [--dialog] WORKDIR [MODULE]
 // MODULE defaults to libkangli.so beside this program. Exit status 0 when the
 // module calculated, 1 when it did not, 2 when it could not be loaded.
 #include "SlopeData.h"
@@ -76,8 +76,15 @@ std::string ProgramDir()
 
 int main(int argc, char** argv)
 {
+    // --dialog: dialog slope mode, the user checks and calculates the pile in the
+    // module's window; otherwise slope mode.
+    const bool dialog = argc > 1 && std::string(argv[1]) == "--dialog";
+    if (dialog) {
+        --argc;
+        ++argv;
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: kangli-host WORKDIR [MODULE]\n");
+        std::fprintf(stderr, "usage: kangli-host [--dialog] WORKDIR [MODULE]\n");
         return 2;
     }
     const std::string module = argc == 3 ? argv[2] : ProgramDir() + "../entry/libkangli.so";
@@ -96,6 +103,23 @@ int main(int argc, char** argv)
     g_lCurFAID = 3;
     g_lCurHMID = 2;
     CSlopeData slope = ExampleSlope();
+    if (dialog) {
+        using DialogMode = int (*)(CSlopeData*);
+        auto open = reinterpret_cast<DialogMode>(::dlsym(handle, "JiSuan_KangLi_Slp_New"));
+        if (!open) {
+            std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp_New\n", module.c_str());
+            return 2;
+        }
+        const int answer = open(&slope);
+        std::printf("JiSuan_KangLi_Slp_New = %d\n", answer);
+        std::printf("key %s, resistance on the slip surface %.3f kN/m\n", slope.strKangLiJian.c_str(),
+                    slope.fCurKangLi);
+        const CSlp_KHPile& pile = slope.CurKHPile;
+        std::printf("working pile %s: %d points\n", pile.strName.c_str(), pile.nKangLiDianShu);
+        for (int i = 0; i < pile.nKangLiDianShu; ++i)
+            std::printf("  %6.2f m  %10.3f kN/m\n", pile.KangLiDian[i], pile.KangLiZhi[i]);
+        return answer == 1 ? 0 : 1;
+    }
     const int result = calculate(&slope, 0);
     const CSlp_KHPile& pile = slope.KHPiles[0];
     std::printf("JiSuan_KangLi_Slp = %d\n", result);

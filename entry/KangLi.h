@@ -26,6 +26,18 @@ KANGLI_EXPORT int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex);
 /* Does nothing; 1. */
 KANGLI_EXPORT int JiSuan_KangLi(void);
 
+/* Box mode: the calculation frame on a new record, modal; the user enters a
+ * pile by hand, calculates, views and saves. G_strWorkPath is as before after
+ * the call. 1. (JiSuan_KangLi_Slp(slope, -1) runs box mode too, and gives 0.) */
+KANGLI_EXPORT int JiSuan_KangLi_Box(void);
+
+/* Dialog slope mode: the calculation frame on slope->CurKHPile, modal; the
+ * per-point results go back into the working pile, and after a calculation
+ * into the pile of slope->KHPiles that strCurKHPile names, whose slip-surface
+ * resistance the host then recalculates into slope->fCurKangLi. The frame's
+ * result (1 OK, 0 cancel), or 0 when the pile could not be converted. */
+KANGLI_EXPORT int JiSuan_KangLi_Slp_New(CSlopeData* slope);
+
 #ifdef __cplusplus
 }
 #endif

@@ -12,19 +12,99 @@
 #include "SlopeData.h"
 #include "WorkPaths.h"
 
+#include "KangLiResult.h"
+
+#if KANGLI_DIALOGS
+#include "DlgKangLi_Slp.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#endif
+
 #include <algorithm>
+#include <clocale>
+#include <cstdlib>
 #include <cstdio>
+#include <dlfcn.h>
 #include <memory>
 
 namespace {
 
+// The directory this module was loaded from, ending with '/'.
+std::string ModuleDirectory()
+{
+    Dl_info info{};
+    if (!::dladdr(reinterpret_cast<void*>(&JiSuan_KangLi_Box), &info) || !info.dli_fname)
+        return "";
+    const std::string path = info.dli_fname;
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
 // The module's one application object: loading the module starts the drawing
-// output that the diagrams are written with; unloading stops it.
+// output that the diagrams are written with and names the program path;
+// unloading stops the drawing output.
 struct CPelvorinApp {
-    CPelvorinApp() { UseCanvasWriters(); }
+    CPelvorinApp()
+    {
+        UseCanvasWriters();
+        G_strExePath = ModuleDirectory();
+    }
     ~CPelvorinApp() { SetCanvasFileWriter(nullptr); }
 };
 CPelvorinApp theApp;
+
+#if KANGLI_DIALOGS
+// What a dialog needs for one call: an application object (a host without Qt
+// gets one for the call, and keeps its own locale), Qt's Chinese texts, and
+// messages as message boxes. Everything is put back on return.
+class DialogCall {
+public:
+    // False when no window can be shown here: Qt would end the host's process
+    // for want of a display.
+    static bool CanShowWindows()
+    {
+        if (QApplication::instance())
+            return true;
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            if (const char* value = std::getenv(v); value && *value)
+                return true;
+        tell_error(201, "没有可用的显示器，无法打开计算对话框");
+        return false;
+    }
+
+    DialogCall()
+    {
+        if (!QApplication::instance()) {
+            const std::string locale = std::setlocale(LC_ALL, nullptr);
+            static int argc = 1;
+            static char name[] = "kangli";
+            static char* argv[] = {name, nullptr};
+            own_ = std::make_unique<QApplication>(argc, argv);
+            std::setlocale(LC_ALL, locale.c_str()); // QApplication took the user's
+        }
+        if (chinese_.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&chinese_);
+        previous_ = SetMessageSink(QtMessageBoxSink);
+        // Part of the program path's duty: fonts and resources come from here.
+        G_strExePath = ModuleDirectory();
+        SetForOcxUse(1);
+    }
+    ~DialogCall()
+    {
+        SetMessageSink(previous_);
+        QCoreApplication::removeTranslator(&chinese_);
+    }
+    DialogCall(const DialogCall&) = delete;
+    DialogCall& operator=(const DialogCall&) = delete;
+
+private:
+    std::unique_ptr<QApplication> own_;
+    QTranslator chinese_;
+    MessageSink previous_;
+};
+#endif
 
 // Does the current slip surface cut the pile? The pile id stays, or becomes 0.
 int CutTest(CSlopeData* slope, const CSlp_KHPile* pile, int pileId)
@@ -53,8 +133,97 @@ int CutTest(CSlopeData* slope, const CSlp_KHPile* pile, int pileId)
 
 extern "C" int JiSuan_KangLi(void) { return 1; }
 
+#if !KANGLI_DIALOGS
+extern "C" int JiSuan_KangLi_Box(void)
+{
+    tell_error(201, "此模块编译时未包含对话框");
+    return 0;
+}
+
+extern "C" int JiSuan_KangLi_Slp_New(CSlopeData*)
+{
+    tell_error(201, "此模块编译时未包含对话框");
+    return 0;
+}
+#else
+extern "C" int JiSuan_KangLi_Box(void)
+{
+    if (!DialogCall::CanShowWindows())
+        return 0;
+    ScopedCNumbers numbers;
+    std::unique_ptr<CPelvorinData> record(new CPelvorinData);
+    InitKangLiData(record.get());
+    DialogCall call;
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    const std::string keep = G_strWorkPath;
+    {
+        CDlgKangLi_Slp frame(record.get(), &calc, &result, QString());
+        frame.exec();
+    }
+    // The dialog may have changed the work path; the host finds its own.
+    G_strWorkPath = keep;
+    return 1;
+}
+
+extern "C" int JiSuan_KangLi_Slp_New(CSlopeData* slope)
+{
+    if (!slope || !DialogCall::CanShowWindows())
+        return 0;
+    ScopedCNumbers numbers;
+    std::unique_ptr<CPelvorinData> record(new CPelvorinData);
+    InitKangLiData(record.get());
+    // Only the first dialog on a slope model takes the slip-surface distance
+    // from the model as fixed.
+    if (slope->bKangLiChuShiHua == 0) {
+        record->bHuaMianKeBian = 0;
+        slope->bKangLiChuShiHua = 1;
+    }
+    DialogCall call;
+    char key[128];
+    std::snprintf(key, sizeof key, "kl-%d-%d", g_lCurFAID, g_lCurHMID);
+    record->strWenJianMing = key;
+    slope->strKangLiJian = key;
+    record->strMingCheng = slope->strCurKHPile;
+
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    const std::string keep = G_strWorkPath;
+    int answer = 0;
+    {
+        CDlgKangLi_Slp frame(record.get(), &calc, &result, QString());
+        CConvert_to_KangLi converter;
+        converter.m_pData = record.get();
+        if (converter.Convert(slope, 2, 0) == 0) {
+            G_strWorkPath = keep;
+            return 0;
+        }
+        frame.SetBuildFromModel([&converter, slope] { return converter.Convert(slope, 2, 0) != 0; });
+        frame.pPage->RefreshPage();
+        answer = frame.exec();
+        converter.ConvertBack(slope, 2, 0);
+    }
+    if (record->bYiJiSuan) {
+        const int count = std::min(slope->nZhuangShu, static_cast<int>(slope->KHPiles.size()));
+        for (int i = 0; i < count; ++i)
+            if (slope->KHPiles[static_cast<size_t>(i)].strName == slope->strCurKHPile) {
+                slope->KHPiles[static_cast<size_t>(i)].cloneSelf(slope->CurKHPile);
+                if (CalHMKangLi_KHZ(slope, i, nullptr, 1) == 1)
+                    slope->fCurKangLi = slope->KHPiles[static_cast<size_t>(i)].fKangLi;
+                break;
+            }
+    }
+    G_strWorkPath = keep;
+    return answer;
+}
+#endif
+
 extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
 {
+    if (pileIndex == -1) {
+        JiSuan_KangLi_Box();
+        return 0;
+    }
     // The host has set its user's locale; our files are written in the C one.
     ScopedCNumbers numbers;
     const int count = slope ? std::min(slope->nZhuangShu, static_cast<int>(slope->KHPiles.size())) : 0;

@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordJson.h"
+#include "SketchView.h"
 #include "TestFiles.h"
 #include "WorkPaths.h"
 
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -307,6 +309,46 @@ TEST(Frame, TheWheelOverAChoiceDoesNotChangeIt)
     Settle();
     EXPECT_EQ(r.nJieMianXingZhuang, 1);
     EXPECT_EQ(shape->currentText(), "矩形");
+}
+
+TEST(Frame, SmallThingsAPersonNotices)
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    r.bHuaMianKeBian = 0; // the slip distance fixed by a slope model
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
+    frame.show();
+    Settle();
+    // Esc (and Enter) on the page leave the frame open.
+    QTest::keyClick(&frame, Qt::Key_Escape);
+    QTest::keyClick(frame.pPage->jbxx->view, Qt::Key_Escape);
+    QTest::keyClick(&frame, Qt::Key_Return);
+    Settle();
+    EXPECT_TRUE(frame.isVisible());
+    // Neither pane of the page can be dragged away to nothing.
+    auto* splitter = frame.pPage->findChild<QSplitter*>();
+    ASSERT_NE(splitter, nullptr);
+    EXPECT_FALSE(splitter->childrenCollapsible());
+    splitter->setSizes({0, 2000});
+    Settle();
+    EXPECT_GE(splitter->sizes()[0], 160);
+    // The read-only slip distance looks read-only.
+    QTableWidgetItem* slip = frame.pPage->jbxx->view->item(3, 1);
+    EXPECT_FALSE(slip->flags() & Qt::ItemIsEditable);
+    EXPECT_NE(slip->background(), QBrush());
+    EXPECT_EQ(frame.pPage->jbxx->view->item(1, 1)->background(), QBrush());
+    // The wheel zooms the sketch, a double click fits it again.
+    auto* sketch = frame.pPage->findChild<SketchView*>();
+    ASSERT_NE(sketch, nullptr);
+    QWheelEvent wheel(QPointF(50, 50), sketch->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 240),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(sketch, &wheel);
+    EXPECT_NEAR(sketch->Zoom(), 1.5625, 1e-9);
+    QTest::mouseDClick(sketch, Qt::LeftButton);
+    EXPECT_EQ(sketch->Zoom(), 1.0);
 }
 
 TEST(InputPage, ACommaLocaleChangesNoNumberReadTypedOrSaved)

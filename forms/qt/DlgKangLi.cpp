@@ -83,6 +83,10 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
+    // Neither pane can be dragged away to nothing.
+    splitter->setChildrenCollapsible(false);
+    sketch->setMinimumWidth(160);
+    tabs->setMinimumWidth(320);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(5, 5, 5, 5);
     layout->addWidget(splitter);

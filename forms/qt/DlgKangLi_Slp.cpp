@@ -12,12 +12,15 @@
 #include "WorkPaths.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -43,6 +46,17 @@ QString WithExtension(QString path, const QString& filter)
 }
 
 } // namespace
+
+int QtMessageBoxSink(const MessageRequest& req)
+{
+    const QString text = QString::fromStdString(req.text);
+    const QString caption = QString::fromStdString(req.caption.empty() ? "提示" : req.caption);
+    QWidget* parent = QApplication::activeWindow();
+    if (req.kind == MessageRequest::Box && (req.buttons & 0xF) == MB_YESNO)
+        return QMessageBox::question(parent, caption, text) == QMessageBox::Yes ? IDYES : IDNO;
+    QMessageBox::information(parent, caption, text);
+    return IDOK;
+}
 
 CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result,
                                QString path, QWidget* parent)
@@ -78,10 +92,33 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
     layout->addWidget(pPage, 1);
     status = new QLabel(this);
     status->setContentsMargins(8, 3, 8, 3);
-    layout->addWidget(status);
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(0, 0, 8, 6);
+    bottom->addWidget(status, 1);
+    // What the host's frame gives back: 确定 (1) or 取消 (0).
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    for (QAbstractButton* b : buttons->buttons())
+        if (auto* push = qobject_cast<QPushButton*>(b))
+            push->setAutoDefault(false); // Enter in a cell never closes the frame
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        pPage->CommitEdits();
+        accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    bottom->addWidget(buttons);
+    layout->addLayout(bottom);
     connect(pPage, &CDlgKangLi::Edited, this, &CDlgKangLi_Slp::UpdateStatus);
     resize(1100, 720);
     UpdateStatus();
+}
+
+void CDlgKangLi_Slp::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void CDlgKangLi_Slp::SetBuildFromModel(std::function<bool()> build)
@@ -202,7 +239,7 @@ void CDlgKangLi_Slp::FillResults(QTableWidget* table) const
             table->setItem(static_cast<int>(i), c, item);
         }
     }
-    table->resizeColumnsToContents();
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
 }
 
 void CDlgKangLi_Slp::ShowResults()

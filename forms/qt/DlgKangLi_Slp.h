@@ -34,6 +34,10 @@ class CPelvorinData;
 class CKangLiJiSuan;
 class CKangLiResult;
 
+struct MessageRequest;
+// Messages of the calculation as message boxes on screen, in Chinese.
+int QtMessageBoxSink(const MessageRequest& request);
+
 class CDlgKangLi_Slp : public QDialog {
     Q_OBJECT
 public:
@@ -64,6 +68,11 @@ public:
     std::string strWorkPath; // the work path the frame writes under
     QToolBar* toolBar = nullptr;
     QLabel* status = nullptr;
+
+protected:
+    // Esc inside the page neither closes nor hides the frame: it would throw
+    // away what was entered. The window's close button and 取消 do.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void UpdateStatus();

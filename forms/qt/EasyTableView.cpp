@@ -158,9 +158,14 @@ void EasyTableView::UpdateCells()
                 flags &= ~Qt::ItemIsEnabled;
             if (item->flags() != flags)
                 item->setFlags(flags);
-            const QBrush ink = disabled ? QBrush(Qt::gray) : QBrush();
+            // Values the user cannot change look it: grey text on a grey ground.
+            const bool readOnly = !disabled && cell->kind != CETCell::Text && !cell->Editable();
+            const QBrush ink = disabled || readOnly ? QBrush(Qt::gray) : QBrush();
             if (item->foreground() != ink)
                 item->setForeground(ink);
+            const QBrush ground = readOnly ? QBrush(QColor(236, 236, 236)) : QBrush();
+            if (item->background() != ground)
+                item->setBackground(ground);
             if (auto* box = qobject_cast<QComboBox*>(cellWidget(r - 1, c - 1))) {
                 const QSignalBlocker quiet(box);
                 box->setCurrentText(text);

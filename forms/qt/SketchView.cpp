@@ -2,7 +2,9 @@
 
 #include "CanvasWriters.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -36,9 +38,48 @@ SketchView::SketchView(QWidget* parent) : QWidget(parent)
 
 void SketchView::SetCanvas(const CBase_SGT& canvas)
 {
+    // A redraw after an edit keeps the user's zoom and position.
     canvas_ = canvas;
     update();
 }
+
+void SketchView::FitAll()
+{
+    zoom_ = 1.0;
+    pan_ = QPointF();
+    update();
+}
+
+void SketchView::wheelEvent(QWheelEvent* e)
+{
+    const double steps = e->angleDelta().y() / 120.0;
+    if (steps == 0) {
+        e->ignore();
+        return;
+    }
+    const double factor = std::pow(1.25, steps);
+    const double zoom = std::clamp(zoom_ * factor, 0.2, 200.0);
+    const double f = zoom / zoom_;
+    // Keep the point under the cursor where it is.
+    const QPointF centre(width() / 2.0, height() / 2.0);
+    const QPointF q = e->position();
+    pan_ = q - centre - f * (q - centre - pan_);
+    zoom_ = zoom;
+    update();
+    e->accept();
+}
+
+void SketchView::mousePressEvent(QMouseEvent* e) { grab_ = e->position() - pan_; }
+
+void SketchView::mouseMoveEvent(QMouseEvent* e)
+{
+    if (e->buttons() == Qt::NoButton)
+        return;
+    pan_ = e->position() - grab_;
+    update();
+}
+
+void SketchView::mouseDoubleClickEvent(QMouseEvent*) { FitAll(); }
 
 void SketchView::paintEvent(QPaintEvent*)
 {
@@ -49,11 +90,14 @@ void SketchView::paintEvent(QPaintEvent*)
         return;
     const double w = std::max(b.maxX - b.minX, 1e-9), h0 = std::max(b.maxY - b.minY, 1e-9);
     const double margin = 0.05 * std::max(w, h0);
-    const double scale = std::min(width() / (w + 2 * margin), height() / (h0 + 2 * margin));
+    // Fitted and centred, then the user's zoom and position.
+    const double scale = zoom_ * std::min(width() / (w + 2 * margin), height() / (h0 + 2 * margin));
+    const double cx = (b.minX + b.maxX) / 2, cy = (b.minY + b.maxY) / 2;
+    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + pan_;
     auto map = [&](const SgtTransform& t, double x, double y) {
         double mx, my;
         t.Apply(x, y, mx, my);
-        return QPointF((mx - b.minX + margin) * scale, height() - (my - b.minY + margin) * scale);
+        return QPointF(centre.x() + (mx - cx) * scale, centre.y() - (my - cy) * scale);
     };
     auto text = [&](QPointF at, double pixels, double angle, const std::string& content) {
         QFont f = painter.font();

@@ -1,0 +1,153 @@
+// The dialog run modes as a host calls them through the module: box mode, the
+// slope-mode export with -1, and dialog slope mode after Cancel and after a
+// calculation. A timer plays the user: it finds the frame, acts, and closes it.
+#include "KangLi.h"
+#include "Messages.h"
+#include "SlopeData.h"
+#include "TestFiles.h"
+#include "TestSlope.h"
+#include "WorkPaths.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs call while a timer waits for the frame to show, then hands it to act
+// (which closes it). Returns what call returned; *seen tells whether the frame
+// was shown.
+int WithFrame(const std::function<int()>& call, const std::function<void(QDialog*)>& act, bool* seen)
+{
+    *seen = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* frame = qobject_cast<QDialog*>(w);
+                frame && frame->isVisible() && frame->windowTitle() == "边坡治理构件计算") {
+                *seen = true;
+                act(frame);
+            }
+    });
+    user.start(20);
+    return call();
+}
+
+void Trigger(QDialog* frame, const QString& text)
+{
+    for (QToolBar* bar : frame->findChildren<QToolBar*>())
+        for (QAction* a : bar->actions())
+            if (a->text() == text && a->isVisible())
+                a->trigger();
+}
+
+// The value cell of the slip-surface row in the pile table ("基本", row 4).
+QTableWidgetItem* SlipCell(QDialog* frame)
+{
+    for (QTableWidget* t : frame->findChildren<QTableWidget*>())
+        if (t->rowCount() >= 4 && t->item(3, 0) && t->item(3, 0)->text() == "滑面到桩顶距离（m）")
+            return t->item(3, 1);
+    return nullptr;
+}
+
+struct HostState {
+    TempDir dir;
+    std::string saved = G_strWorkPath;
+    HostState()
+    {
+        G_strWorkPath = dir.path + "/";
+        g_lCurFAID = 3;
+        g_lCurHMID = 2;
+    }
+    ~HostState() { G_strWorkPath = saved; }
+};
+
+} // namespace
+
+TEST(DialogModes, BoxModeGivesTheHostItsWorkPathBack)
+{
+    HostState host;
+    bool seen = false;
+    const int result = WithFrame(JiSuan_KangLi_Box,
+                                 [](QDialog* frame) {
+                                     G_strWorkPath = "/somewhere/else/"; // the dialog may change it
+                                     frame->reject();
+                                 },
+                                 &seen);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(G_strWorkPath, host.dir.path + "/");
+    // The program path is the module's own folder.
+    ASSERT_FALSE(G_strExePath.empty());
+    EXPECT_EQ(G_strExePath.back(), '/');
+    const std::string module = KANGLI_MODULE;
+    EXPECT_EQ(G_strExePath, module.substr(0, module.rfind('/') + 1));
+
+    CSlopeData s = Slope();
+    seen = false;
+    EXPECT_EQ(WithFrame([&s] { return JiSuan_KangLi_Slp(&s, -1); }, [](QDialog* f) { f->reject(); }, &seen), 0);
+    EXPECT_TRUE(seen); // box mode ran
+}
+
+TEST(DialogModes, SlopeModeAfterCancelHandsBackNothingCalculated)
+{
+    HostState host;
+    CSlopeData s = Slope();
+    s.fCurKangLi = 123.0f;
+    bool seen = false, readOnly = false;
+    const int result = WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                                 [&readOnly](QDialog* frame) {
+                                     QTableWidgetItem* slip = SlipCell(frame);
+                                     readOnly = slip && !(slip->flags() & Qt::ItemIsEditable);
+                                     frame->reject();
+                                 },
+                                 &seen);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(readOnly); // the first dialog on a model fixes the slip distance
+    EXPECT_EQ(s.bKangLiChuShiHua, 1);
+    EXPECT_EQ(s.strKangLiJian, "kl-3-2");
+    EXPECT_EQ(s.fCurKangLi, 123.0f);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0); // the host's list untouched
+    EXPECT_EQ(s.CurKHPile.nKangLiDianShu, 0);  // the working pile got the empty results
+    EXPECT_EQ(G_strWorkPath, host.dir.path + "/");
+}
+
+TEST(DialogModes, SlopeModeAfterACalculationHandsTheResistanceBack)
+{
+    HostState host;
+    CSlopeData s = Slope();
+    s.bKangLiChuShiHua = 1; // not the first call: the slip distance stays editable
+    bool seen = false, editable = false;
+    const int result = WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                                 [&editable](QDialog* frame) {
+                                     QTableWidgetItem* slip = SlipCell(frame);
+                                     editable = slip && (slip->flags() & Qt::ItemIsEditable);
+                                     Trigger(frame, "构件计算");
+                                     frame->accept();
+                                 },
+                                 &seen);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(editable);
+    ASSERT_EQ(s.CurKHPile.nKangLiDianShu, 21); // 12 m pile, steps of 0.6 m
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21); // cloned into the host's pile
+    EXPECT_GT(s.fCurKangLi, 0.0f);              // the slip-surface resistance recalculated
+    EXPECT_FLOAT_EQ(s.fCurKangLi, s.KHPiles[0].fKangLi);
+    // The frame's calculation wrote its files under the work path.
+    EXPECT_TRUE(if_file_exist((host.dir.path + "/kl-3-2-jss1.rtf").c_str()));
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
