@@ -48,6 +48,7 @@ void CEasyTableWnd::AfterDataChange(int, int) {}
 void CEasyTableWnd::ClearEasyTable()
 {
     cells.clear();
+    index.clear();
     reacts.clear();
     edges.clear();
     titles.clear();
@@ -70,16 +71,16 @@ void CEasyTableWnd::IniEasyTable(int flags, int, const std::vector<int>& edgeLis
 
 CETCell* CEasyTableWnd::Add(CETCell::Kind kind, int row, int col)
 {
-    // A cell defined twice replaces the earlier one.
-    for (auto it = cells.begin(); it != cells.end(); ++it)
-        if ((*it)->nRow == row && (*it)->nCol == col) {
-            cells.erase(it);
-            break;
-        }
     auto cell = std::make_unique<CETCell>();
     cell->kind = kind;
     cell->nRow = row;
     cell->nCol = col;
+    // A cell defined twice replaces the earlier one, in its place.
+    const auto [at, added] = index.emplace(Key(row, col), cells.size());
+    if (!added) {
+        cells[at->second] = std::move(cell);
+        return cells[at->second].get();
+    }
     cells.push_back(std::move(cell));
     return cells.back().get();
 }
@@ -135,10 +136,8 @@ CETCell* CEasyTableWnd::AddCheck(int row, int col, int* field, const char* no, c
 
 CETCell* CEasyTableWnd::GetCell(int row, int col)
 {
-    for (auto& c : cells)
-        if (c->nRow == row && c->nCol == col)
-            return c.get();
-    return nullptr;
+    const auto it = index.find(Key(row, col));
+    return it == index.end() ? nullptr : cells[it->second].get();
 }
 
 namespace {

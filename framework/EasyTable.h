@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 enum : int { ETCELL_STATE_DISABLE = 0, ETCELL_STATE_NORMAL = 1, ETCELL_STATE_READONLY = 2 };
@@ -101,7 +102,10 @@ public:
 
 private:
     CETCell* Add(CETCell::Kind kind, int row, int col);
+    // A table of a thousand layers has nine thousand cells: found by position.
+    static long long Key(int row, int col) { return (static_cast<long long>(row) << 32) ^ static_cast<unsigned>(col); }
     std::vector<std::unique_ptr<CETCell>> cells;
+    std::unordered_map<long long, size_t> index; // position -> entry of cells
     int nRowNum = 0;
 };
 
