@@ -173,7 +173,20 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
 
     // Typed, then saved without Enter: the file holds what the screen shows.
     ASSERT_NE(TypeInto(view, 2, 1, "2.5"), nullptr); // slope surface below the top
-    Command(frame, "保存数据")->trigger();
+    WriteText(file.toStdString(), "the user's old file");
+    {
+        ScopedMessageRecorder no(IDNO); // replace it? no
+        Command(frame, "保存数据")->trigger();
+        ASSERT_EQ(no.messages.size(), 1u);
+        EXPECT_NE(no.messages[0].text.find("已存在，是否覆盖？"), std::string::npos);
+        EXPECT_EQ(ReadText(file.toStdString()), "the user's old file");
+    }
+    {
+        ScopedMessageRecorder yes(IDYES);
+        Command(frame, "保存数据")->trigger();
+        Command(frame, "保存数据")->trigger(); // asked once only
+        EXPECT_EQ(yes.messages.size(), 1u);
+    }
     EXPECT_NE(ReadText(file.toStdString()).find(",2.500000,"), std::string::npos);
     G_strWorkPath = saved;
 }

@@ -291,6 +291,14 @@ bool CDlgKangLi_Slp::Save()
     pPage->CommitEdits();
     if (path_.isEmpty())
         return SaveAs();
+    // A file that this frame has not written yet is replaced only when the user
+    // says so (the file dialog of 导出 asks on its own).
+    if (path_ != confirmed_ && QFileInfo::exists(path_)) {
+        const std::string question = "文件“" + path_.toStdString() + "”已存在，是否覆盖？";
+        if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
+            return false;
+    }
+    confirmed_ = path_;
     std::string error;
     if (!SaveRecordFile(path_.toStdString(), *pPage->GetJsData(), &error)) {
         AfxMessageBox(("数据未能保存：" + path_.toStdString() + "：" + error).c_str(), MB_OK, "提示");
@@ -311,6 +319,7 @@ bool CDlgKangLi_Slp::SaveAs()
     chosen = WithExtension(chosen, filter);
     const QString previous = path_;
     path_ = chosen;
+    confirmed_ = chosen;
     if (!Save()) {
         path_ = previous;
         return false;

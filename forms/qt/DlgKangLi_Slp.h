@@ -80,6 +80,7 @@ private:
     bool WriteOutputs(std::string* error);
     std::string Snapshot() const;
     QString path_;
+    QString confirmed_; // the file the user agreed to replace
     std::string calculated_; // the record as calculated; empty: no results
     std::function<bool()> build_;
     QAction* buildAction_ = nullptr;
