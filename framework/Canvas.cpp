@@ -225,7 +225,10 @@ int JH_GetInterPoint_Circle_LineSection(double cx, double cy, double r, double x
             return 0;
     }
     const double root = std::sqrt(disc);
-    const double ts[2] = {(-b - root) / (2 * a), (-b + root) / (2 * a)};
+    // The point nearer the segment's end comes first: the slip arc of the
+    // sketch, drawn counter-clockwise from the second point to the first, then
+    // is the arc below the slope line, through the pile.
+    const double ts[2] = {(-b + root) / (2 * a), (-b - root) / (2 * a)};
     const double len = std::sqrt(a);
     int n = 0;
     for (int k = 0; k < 2; ++k) {

@@ -92,9 +92,9 @@ CBase_SGT* NewMemDxf();
 // Angle of the direction from (x0, y0) to (x1, y1), radians in [0, 2 pi).
 double JH_GetAngle(double x0, double y0, double x1, double y1);
 
-// Points where the segment (x1, y1)-(x2, y2) meets the circle, in the order of the
-// segment; tol widens the segment ends. Returns how many (0, 1 or 2) and fills
-// px, py.
+// Points where the segment (x1, y1)-(x2, y2) meets the circle, the one nearer
+// (x2, y2) first; tol widens the segment ends. Returns how many (0, 1 or 2)
+// and fills px, py.
 int JH_GetInterPoint_Circle_LineSection(double cx, double cy, double r, double x1, double y1,
                                         double x2, double y2, double tol, double px[2],
                                         double py[2]);

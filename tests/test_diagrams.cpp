@@ -24,10 +24,11 @@ std::vector<const SgtItem*> OfKind(const CBase_SGT& c, SgtItem::Kind kind)
 TEST(CanvasGeometry, CircleAndSegment)
 {
     double px[2], py[2];
-    // Unit circle and the x axis from -2 to 2: two points, in the segment's order.
+    // Unit circle and the x axis from -2 to 2: two points, the one nearer the
+    // segment's end first.
     ASSERT_EQ(JH_GetInterPoint_Circle_LineSection(0, 0, 1, -2, 0, 2, 0, 1e-5, px, py), 2);
-    EXPECT_DOUBLE_EQ(px[0], -1);
-    EXPECT_DOUBLE_EQ(px[1], 1);
+    EXPECT_DOUBLE_EQ(px[0], 1);
+    EXPECT_DOUBLE_EQ(px[1], -1);
     EXPECT_EQ(JH_GetInterPoint_Circle_LineSection(0, 0, 1, 0, 0, 2, 0, 1e-5, px, py), 1);
     EXPECT_DOUBLE_EQ(px[0], 1);
     EXPECT_EQ(JH_GetInterPoint_Circle_LineSection(0, 0, 1, -2, 3, 2, 3, 1e-5, px, py), 0);
@@ -86,6 +87,48 @@ TEST(Diagrams, SketchOfARectangularPile)
         // On the line from (-5000, 5000) to (6000, 7000).
         EXPECT_NEAR((y - 5000) * 11000 - (x + 5000) * 2000, 0, 1e-3);
     }
+}
+
+// The slip arc of the sketch must cut the pile: it runs counter-clockwise from
+// its start to its end angle, so it passes below the centre (270 degrees), where
+// the pile stands, between its ends on the slope line.
+void ExpectArcThroughPile(const CBase_SGT& c, double pileWidth, double L)
+{
+    auto arcs = OfKind(c, SgtItem::Arc);
+    ASSERT_EQ(arcs.size(), 1u);
+    const SgtItem& arc = *arcs[0];
+    // Start on the left of the slope line (between 180 and 270 degrees), end on
+    // the right (between 270 and 360).
+    EXPECT_GT(arc.angle0, 180.0);
+    EXPECT_LT(arc.angle0, 270.0);
+    EXPECT_GT(arc.angle1, 270.0);
+    EXPECT_LT(arc.angle1, 360.0);
+    // Its lowest point, straight below the centre at 0.3 L, lies on the pile axis.
+    const double lowY = arc.y1 - arc.radius;
+    EXPECT_NEAR(lowY, 0.3 * L, 1e-6);
+    EXPECT_GE(arc.x1, 0.0);
+    EXPECT_LE(arc.x1, pileWidth);
+}
+
+TEST(Diagrams, TheSlipArcCutsThePile)
+{
+    CPelvorinData r;
+    CBase_SGT rect;
+    r.DrawJiSuanJianTu(&rect);
+    ExpectArcThroughPile(rect, 1000, 10000);
+    auto arcs = OfKind(rect, SgtItem::Arc);
+    ASSERT_EQ(arcs.size(), 1u);
+    // By hand: the line y = 5000 + (x + 5000) 2/11 meets the circle about
+    // (500, 7000), r 4000, at (-3138.57, 5338.44), 204.544 degrees from the
+    // centre, and at (4490.57, 6725.56), 356.066 degrees.
+    EXPECT_NEAR(arcs[0]->angle0, 204.544, 0.001);
+    EXPECT_NEAR(arcs[0]->angle1, 356.066, 0.001);
+    r.nJieMianXingZhuang = 0;
+    r.fZhuangChang = 16;
+    r.fZhuangJing = 1.2f;
+    CBase_SGT circ;
+    r.DrawJiSuanJianTu(&circ);
+    ExpectArcThroughPile(circ, 1200, 16000);
 }
 
 TEST(Diagrams, SketchOfACircularPile)
