@@ -205,6 +205,10 @@ int RunReport(const std::string& in, const std::string& dir)
     if (const int exit = Calculate(in, record, calc); exit != kExitOk)
         return exit;
     const std::string target = WithSeparator(dir);
+    std::error_code made;
+    std::filesystem::create_directories(dir, made); // with its parents, as mkdir -p
+    if (made)
+        return Report(dir, "cannot make the directory: " + made.message());
     std::string staging = target + ".kangli-report-XXXXXX";
     if (!::mkdtemp(staging.data()))
         return Report(dir, std::string("cannot write into the directory: ") + std::strerror(errno));
@@ -242,7 +246,7 @@ int RunReport(const std::string& in, const std::string& dir)
     for (int i = 0; i < record.nJiSuanShuShu; ++i) {
         const std::string name = record.GetJssFileName(i);
         CRTF book;
-        calc.WriteJss(i, &book);
+        calc.ComposeJiSuanShu(&record, i, book);
         if (!book.Save(G_strWorkPath + name, &error))
             return Report(target + name, error);
         names.push_back(name);
@@ -304,7 +308,7 @@ int main(int argc, char** argv)
         "report", "calculate and write into DIR the data file, the three diagrams (DXF and PNG) "
                   "and the detailed and concise calculation books (RTF)");
     cmdReport->add_option("RECORD", reportFile, "data file, or JSON when it ends in .json")->required();
-    cmdReport->add_option("DIR", reportDir, "an existing directory")->required()->check(CLI::ExistingDirectory);
+    cmdReport->add_option("DIR", reportDir, "the directory to write into (made when missing)")->required();
 
     try {
         app.parse(argc, argv);

@@ -160,6 +160,11 @@ int CKangLiJiSuan::WriteJss(int n, CRTF* writer)
     return 1;
 }
 
+std::string CKangLiJiSuan::JiSuanShuTitle(CJsDataBase*, int n)
+{
+    return n == 0 ? "抗滑桩抗力详细计算书" : n == 1 ? "抗滑桩抗力简明计算书" : "";
+}
+
 void CKangLiJiSuan::WriteJianMingJss(CRTF* rtf)
 {
     rtf->InsertText("点号    坐标     岩石抗力    土抗力    岩土抗力合力     桩抗力     最终抗力\n");

@@ -24,6 +24,9 @@ public:
     // Book 0 is the detailed book, book 1 the concise result table; other
     // numbers write nothing.
     int WriteJss(int n, CRTF* writer) override;
+    // By content: book 0 is the detailed book, 1 the concise table (the record's
+    // list of book names has them the other way round).
+    std::string JiSuanShuTitle(CJsDataBase* record, int n) override;
     // The detailed book at the slip surface; read after a calculation.
     void WriteXiangXiJss(CRTF* writer);
     // The concise result table: a line per calculation point.

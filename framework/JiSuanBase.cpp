@@ -5,6 +5,8 @@
 #include "WorkPaths.h"
 #include "Rtf.h"
 
+#include <ctime>
+
 namespace {
 CanvasFileWriter& FileWriter()
 {
@@ -27,12 +29,44 @@ int CJiSuanBase::WriteJianTu(CJsDataBase* record, int n, int)
     return FileWriter()(canvas, G_strWorkPath + record->GetJtFileName(n), &error) ? 1 : 0;
 }
 
+void CJiSuanBase::ComposeJiSuanShu(CJsDataBase* record, int n, CRTF& writer)
+{
+    if (record) {
+        // Once printed, a page must still say what it belongs to.
+        std::string header;
+        auto add = [&header](const std::string& part) {
+            if (!part.empty())
+                header += (header.empty() ? "" : "    ") + part;
+        };
+        add(JiSuanShuTitle(record, n));
+        add(record->FileStem());
+        add(record->strBiaoTi);
+        if (!record->strMingCheng.empty())
+            add("桩 " + record->strMingCheng);
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        char date[32] = "";
+        if (::localtime_r(&now, &local))
+            std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+        add(date);
+        writer.strHeader = header;
+    }
+    WriteJss(n, &writer);
+}
+
+std::string CJiSuanBase::JiSuanShuTitle(CJsDataBase* record, int n)
+{
+    if (!record || n < 0 || n >= CJsDataBase::kMaxJiSuanShu)
+        return {};
+    return record->strJiSuanShuMing[static_cast<size_t>(n)];
+}
+
 int CJiSuanBase::WriteJiSuanShu(CJsDataBase* record, int n)
 {
     if (!record)
         return 0;
     CRTF writer;
-    WriteJss(n, &writer);
+    ComposeJiSuanShu(record, n, writer);
     return writer.Save(G_strWorkPath + record->GetJssFileName(n));
 }
 

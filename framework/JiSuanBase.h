@@ -35,6 +35,15 @@ public:
     virtual int ReFormJss_ForRes();
     virtual int EndACADConect();
     virtual ~CJiSuanBase();
+    // The title of book n as its pages show it in their header; the base takes
+    // the record's name for it.
+    virtual std::string JiSuanShuTitle(CJsDataBase* record, int n);
+
+    // Book n of record into writer through WriteJss, with its page furniture: a
+    // header naming the book, the record's file-name stem, its title and label
+    // and the date; page numbers in the footer. WriteJiSuanShu writes what this
+    // composes; programs that report the reason of a failed write use it directly.
+    void ComposeJiSuanShu(CJsDataBase* record, int n, CRTF& writer);
 };
 
 // Writes a drawn canvas to a file (format by extension); installed by programs

@@ -214,8 +214,14 @@ std::string CRTF::ToRtf() const
     std::string out =
         "{\\rtf1\\ansi\\ansicpg936\\deff0\\uc1"
         "{\\fonttbl{\\f0\\fmodern\\fcharset134 WenQuanYi Zen Hei Mono;}}\n"
-        "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1134\\margb1134\n"
-        "\\pard\\plain\\f0\\fs20 ";
+        "\\paperw11906\\paperh16838\\margl1134\\margr1134\\margt1134\\margb1134"
+        "\\headery567\\footery567\n";
+    if (!strHeader.empty())
+        out += "{\\header\\pard\\plain\\f0\\fs16\\qc " + Escape(strHeader, " ") + "\\par}\n";
+    out += "{\\footer\\pard\\plain\\f0\\fs16\\qc " + Escape("第 ", "") +
+           "{\\field{\\*\\fldinst PAGE}{\\fldrslt 1}}" + Escape(" 页 共 ", "") +
+           "{\\field{\\*\\fldinst NUMPAGES}{\\fldrslt 1}}" + Escape(" 页", "") + "\\par}\n";
+    out += "\\pard\\plain\\f0\\fs20 ";
     static const char kHex[] = "0123456789abcdef";
     for (const Block& b : blocks) {
         switch (b.kind) {

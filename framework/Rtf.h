@@ -37,6 +37,9 @@ public:
     int Save(const std::string& path, std::string* error = nullptr) const;
 
     std::string strText;
+    // Printed at the top of every page (empty: no header). Every page's footer
+    // carries "第 N 页 共 M 页" as page fields that the word processor fills in.
+    std::string strHeader;
 
 private:
     struct Block {

@@ -241,27 +241,36 @@ TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
 
 TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
 {
-    TempDir dir;
+    TempDir top;
+    const std::string out = top.path + "/new/folder"; // made with its parents
     CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" +
-                         dir.path + "'");
+                         out + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt0.png", "kl-jt1.dxf", "kl-jt1.png",
                              "kl-jt2.dxf", "kl-jt2.png", "kl-jss0.rtf", "kl-jss1.rtf"})
-        EXPECT_EQ(if_file_exist((dir.path + "/" + name).c_str()), 1) << name;
-    EXPECT_NE(r.out.find(dir.path + "/kl-jss0.rtf\n"), std::string::npos);
-    const std::string rtf = ReadText(dir.path + "/kl-jss0.rtf");
+        EXPECT_EQ(if_file_exist((out + "/" + name).c_str()), 1) << name;
+    EXPECT_NE(r.out.find(out + "/kl-jss0.rtf\n"), std::string::npos);
+    const std::string rtf = ReadText(out + "/kl-jss0.rtf");
     EXPECT_NE(rtf.find(" = 1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m
     EXPECT_NE(rtf.find("\\pngblip"), std::string::npos);
 
-    r = RunKangli("report '" KANGLI_SOURCE_DIR "/tests/broken/rock-over-soil.dat' '" + dir.path + "'");
+    r = RunKangli("report '" KANGLI_SOURCE_DIR "/tests/broken/rock-over-soil.dat' '" + out + "'");
     EXPECT_EQ(r.status, 1);
 
     if (!HaveWordProcessor())
         GTEST_SKIP() << "LibreOffice or pdftotext not installed";
     std::string text;
-    ASSERT_TRUE(PdfText(dir.path, "kl-jss0", false, &text));
+    ASSERT_TRUE(PdfText(out, "kl-jss0", false, &text));
     EXPECT_NE(text.find("抗滑桩抗力计算"), std::string::npos) << text;
     EXPECT_NE(text.find("桩中心距"), std::string::npos);
     EXPECT_NE(text.find("Fv = Vc/s0 = 9140.600/6.000 = 1523.433kN/m"), std::string::npos) << text;
     EXPECT_NE(text.find("抗力 = 1523.433kN/m"), std::string::npos);
+    // Every page says what it belongs to and where it stands.
+    EXPECT_NE(text.find("抗滑桩抗力详细计算书"), std::string::npos);
+    EXPECT_NE(text.find("kl"), std::string::npos);
+    EXPECT_NE(text.find("第1页共"), std::string::npos) << text;
+    std::string concise;
+    ASSERT_TRUE(PdfText(out, "kl-jss1", false, &concise));
+    EXPECT_NE(concise.find("抗滑桩抗力简明计算书"), std::string::npos);
+    EXPECT_NE(concise.find("第1页共1页"), std::string::npos) << concise;
 }

@@ -181,7 +181,7 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
         }
     for (int i = 0; i < r.nJiSuanShuShu; ++i) {
         CRTF book;
-        calc.WriteJss(i, &book);
+        calc.ComposeJiSuanShu(&r, i, book);
         std::string why;
         if (!book.Save(G_strWorkPath + r.GetJssFileName(i), &why)) {
             *error = G_strWorkPath + r.GetJssFileName(i) + ": " + why;
