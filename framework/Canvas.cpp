@@ -49,6 +49,7 @@ SgtItem& CBase_SGT::Add(SgtItem::Kind kind)
     item.kind = kind;
     item.color = nCurColor;
     item.style = strCurStyle;
+    item.layer = strCurLayer;
     items.push_back(std::move(item));
     return items.back();
 }

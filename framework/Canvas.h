@@ -17,6 +17,7 @@ struct SgtItem {
     Kind kind = Line;
     int color = 7;
     std::string style;      // text style (texts and dimensions)
+    std::string layer;      // what the item is, for CAD layers ("PILE", "SLIP", ...)
     double x1 = 0, y1 = 0;  // line start; text insertion point; arc, circle, rect centre
     double x2 = 0, y2 = 0;  // line end; dimension second point
     double x3 = 0, y3 = 0;  // dimension line position
@@ -56,6 +57,8 @@ public:
 
     void SetCurStyle(const char* style) { strCurStyle = style ? style : ""; }
     void SetCurColor(int color) { nCurColor = color; }
+    // What the following items are (a CAD layer name); empty for layer "0".
+    void SetCurLayer(const char* layer) { strCurLayer = layer ? layer : ""; }
 
     void Draw_Line(double x1, double y1, double x2, double y2, int w);
     void Draw_Text(double x, double y, double height, double angle, const char* text);
@@ -75,6 +78,9 @@ public:
 
     std::string strCurStyle;
     int nCurColor = 7;
+    std::string strCurLayer;
+    // The unit of the drawing's coordinates, for the files' headers.
+    enum Units { Millimetres, Metres } nUnits = Millimetres;
     std::vector<SgtItem> items;
 
 private:

@@ -33,8 +33,11 @@ int CPelvorinData::DrawJiSuanJianTu(CBase_SGT* c)
     const double L = 1000.0 * fZhuangChang;
 
     // The slope line and the slip arc that crosses the pile.
+    c->nUnits = CBase_SGT::Millimetres;
     const double x1 = -0.5 * L, y1 = 0.5 * L, x2 = 0.6 * L, y2 = 0.7 * L;
+    c->SetCurLayer("SLOPE");
     c->Draw_Line(x1, y1, x2, y2, 1);
+    c->SetCurLayer("SLIP");
     const double cx = 0.5 * B, cy = 0.7 * L, r = 0.4 * L;
     double px[2], py[2];
     if (JH_GetInterPoint_Circle_LineSection(cx, cy, r, x1, y1, x2, y2, 0.00001, px, py) == 2) {
@@ -45,12 +48,16 @@ int CPelvorinData::DrawJiSuanJianTu(CBase_SGT* c)
     }
 
     if (nJieMianXingZhuang == 1) {
+        c->SetCurLayer("PILE");
         c->Draw_Rect_C(B, L, 0.5 * B, 0.5 * L, 0);
+        c->SetCurLayer("SECTION");
         c->Draw_Rect_C(B, H, 0.5 * B, -H, 0);
         c->Draw_AlignedDim(-B / 6, -1.5 * H, -B / 6, -0.5 * H, -0.5 * B, 0, "h", "VR");
         c->Draw_AlignedDim(0, -H / 2.5, B, -H / 2.5, 0, -0.25 * H, "h", "VR");
     } else if (nJieMianXingZhuang == 0) {
+        c->SetCurLayer("PILE");
         c->Draw_Rect_C(D, L, 0.5 * D, 0.5 * L, 0);
+        c->SetCurLayer("SECTION");
         c->Draw_Circle(0.5 * D, -D, 0.5 * D, 1);
         c->Draw_AlignedDim(0, -D / 2.5, D, -D / 2.5, 0, -0.25 * D, "h", "VR");
     }
@@ -83,20 +90,25 @@ int CKangLiJiSuan::DrawJieGuoTu(CBase_SGT* c)
     const double k = static_cast<int>(kq);
     const double h = L / 100;
 
+    c->nUnits = CBase_SGT::Metres;
     std::unique_ptr<CBase_SGT> first(NewMemDxf());
     first->SetCurColor(0);
+    first->SetCurLayer("AXIS");
     first->Draw_Line(0, 0, 0, -L, 1);
     for (size_t i = 0; i + 1 < n; ++i) {
         first->SetCurColor(2);
+        first->SetCurLayer("GROUND-RESISTANCE");
         first->Draw_Line(g[i] / k, -z[i], g[i + 1] / k, -z[i + 1], 1);
         first->Draw_Text(-0.5, -z[i + 1], h, 0, Num(z[i + 1]).c_str());
         first->Draw_Text(g[i + 1] / k + 0.1, -z[i + 1], h, 0, Num(g[i + 1]).c_str());
         first->SetCurColor(3);
+        first->SetCurLayer("PILE-RESISTANCE");
         first->Draw_Line(p[i] / k, -z[i], p[i + 1] / k, -z[i + 1], 1);
         first->Draw_Text(p[i + 1] / k + 0.1, -z[i + 1], h, 0, Num(p[i + 1]).c_str());
     }
     first->SetCurStyle("HZ");
     first->SetCurColor(0);
+    first->SetCurLayer("AXIS");
     first->Draw_Line(0, 0, g[n - 1] / k, 0, 1);
     first->Draw_Line(0, 0, p[n - 1] / k, 0, 1);
     first->Draw_Line(0, -L, p[0] / k, -L, 1);
@@ -112,9 +124,11 @@ int CKangLiJiSuan::DrawJieGuoTu(CBase_SGT* c)
     std::unique_ptr<CBase_SGT> second(NewMemDxf());
     second->SetCurStyle("HZ");
     second->SetCurColor(0);
+    second->SetCurLayer("AXIS");
     second->Draw_Line(0, 0, 0, -L, 1);
     for (size_t i = 0; i + 1 < n; ++i) {
         second->SetCurColor(2);
+        second->SetCurLayer("FINAL-RESISTANCE");
         second->Draw_Line(f[i] / k, -z[i], f[i + 1] / k, -z[i + 1], 1);
         second->Draw_Text(-0.5, -z[i + 1], h, 0, Num(z[i + 1]).c_str());
         second->Draw_Text(f[i + 1] / k + 0.1, -z[i + 1], h, 0, Num(f[i + 1]).c_str());
@@ -122,6 +136,7 @@ int CKangLiJiSuan::DrawJieGuoTu(CBase_SGT* c)
     second->Draw_Text(f[0] / k + 0.1, -z[0], h, 0, Num(f[0]).c_str());
     second->Draw_Text(-0.5, -z[0], h, 0, Num(z[0]).c_str());
     second->SetCurColor(0);
+    second->SetCurLayer("AXIS");
     second->Draw_Line(0, 0, f[n - 1] / k, 0, 1);
     second->Draw_Text(0, -z[0] - 4 * L / k, 2 * L / k, 0, "最终抗力");
     c->InsertDxf(*second, L, 0, 1, 1, 0);
@@ -136,6 +151,8 @@ int CTuKangLiJiSuan::DrawTuYaLiTu()
     const std::vector<float>& d = TuYaFenDuan;
     const size_t m = std::min({d.size(), YaLiXia.size(), YaLiShang.size()});
     const double h = pData->fZhuangChang / 50.0;
+    c->nUnits = CBase_SGT::Metres;
+    c->SetCurLayer("EARTH-PRESSURE");
     for (size_t j = 0; j + 1 < m; ++j) {
         const double a = YaLiXia[j + 1], b = YaLiShang[j];
         c->Draw_Line(a / 30, -d[j + 1], b / 30, -d[j], 1);
@@ -148,6 +165,7 @@ int CTuKangLiJiSuan::DrawTuYaLiTu()
         c->Draw_Line(0, -d[j], 0, -d[j + 1], 1);
     }
     c->SetCurColor(0);
+    c->SetCurLayer("AXIS");
     c->Draw_Line(0, 0, 0, -static_cast<double>(pData->fZhuangChang), 1);
     return 1;
 }

@@ -77,12 +77,28 @@ TEST(DrawingFiles, PngAndSvg)
     EXPECT_EQ(error.rfind("cannot write the file", 0), 0u);
 }
 
-TEST(DrawingFiles, DxfReadsCleanlyInACadLibrary)
+namespace {
+
+// The value after "key " on its line of the audit report.
+std::string Field(const std::string& report, const std::string& key)
+{
+    const size_t at = report.find("\n" + key + " ");
+    if (at == std::string::npos)
+        return "";
+    const size_t start = at + key.size() + 2;
+    return report.substr(start, report.find('\n', start) - start);
+}
+
+} // namespace
+
+TEST(DrawingFiles, DxfReadsAsACadUserExpects)
 {
     if (!HaveEzdxf())
         GTEST_SKIP() << "python3-ezdxf not installed";
     Drawn d("rectangular-pile-soil-layers.json");
     TempDir dir;
+    const char* types[3] = {"ARC:1 DIMENSION:2 LINE:9", "LINE:", "LINE:"};
+    const char* units[3] = {"4", "6", "6"}; // millimetres, metres, metres
     for (int n = 0; n < 3; ++n) {
         std::string path = dir.path + "/d" + std::to_string(n) + ".dxf";
         std::string error;
@@ -91,12 +107,42 @@ TEST(DrawingFiles, DxfReadsCleanlyInACadLibrary)
         std::string report = Audit(path, &status);
         EXPECT_EQ(status, 0) << report;
         EXPECT_EQ(report.rfind("problems 0 ", 0), 0u) << report;
+        EXPECT_EQ(Field(report, "units"), units[n]) << report;
+        EXPECT_EQ(Field(report, "types").rfind(types[n], 0), 0u) << report;
+        EXPECT_EQ(Field(report, "duplicates"), "0") << report;
+        // Every text style resolves to an installed font with Chinese glyphs.
+        EXPECT_NE(report.find("font unicode WenQuanYi_Zen_Hei yes"), std::string::npos) << report;
+        // The active viewport holds the whole drawing.
+        double x0, y0, x1, y1, cx, cy, h, w;
+        ASSERT_EQ(std::sscanf(Field(report, "extents").c_str(), "%lf %lf %lf %lf", &x0, &y0, &x1, &y1), 4);
+        ASSERT_EQ(std::sscanf(Field(report, "view").c_str(), "%lf %lf %lf %lf", &cx, &cy, &h, &w), 4);
+        EXPECT_LE(cx - w / 2, x0) << report;
+        EXPECT_GE(cx + w / 2, x1) << report;
+        EXPECT_LE(cy - h / 2, y0) << report;
+        EXPECT_GE(cy + h / 2, y1) << report;
+        if (n == 0) {
+            for (const char* layer : {"DIM:2", "PILE:4", "SECTION:4", "SLIP:1", "SLOPE:1"})
+                EXPECT_NE(Field(report, "layers").find(layer), std::string::npos) << report;
+        }
         if (n == 1) {
             EXPECT_NE(report.find("土提供抗力"), std::string::npos) << report;
             EXPECT_NE(report.find("最终抗力"), std::string::npos) << report;
             EXPECT_NE(report.find("1523.43"), std::string::npos) << report; // pile at 14 m
+            for (const char* layer : {"AXIS:", "GROUND-RESISTANCE:", "PILE-RESISTANCE:", "FINAL-RESISTANCE:", "LABEL:"})
+                EXPECT_NE(Field(report, "layers").find(layer), std::string::npos) << report;
         }
     }
+    // The earth-pressure diagram draws interior depth labels and lines twice;
+    // the file holds each once.
+    int drawn = 0;
+    ForEachItem(d.canvas[2], [&drawn](const SgtItem&, const SgtTransform&) { ++drawn; });
+    int status = -1;
+    const std::string report = Audit(dir.path + "/d2.dxf", &status);
+    int written = 0;
+    const std::string counts = Field(report, "types");
+    for (size_t at = counts.find(':'); at != std::string::npos; at = counts.find(':', at + 1))
+        written += std::atoi(counts.c_str() + at + 1);
+    EXPECT_LT(written, drawn) << report;
 }
 
 TEST(DrawingFiles, DiagramFilesUnderTheWorkPath)
