@@ -194,11 +194,12 @@ int RunDraw(const std::string& in, int diagram, const std::string& out)
 }
 
 // What a host's slope mode leaves in its work directory, into dir: the data
-// file, the diagrams (DXF with a PNG beside each) and the two calculation books.
+// file, the diagrams (DXF, and a PNG beside each when pictures) and the two
+// calculation books.
 // Everything is written first into a fresh folder inside dir and moved into dir
 // only when all of it was written, so that a full disk or a size limit leaves dir
 // as it was, old books never standing beside new diagrams.
-int RunReport(const std::string& in, const std::string& dir)
+int RunReport(const std::string& in, const std::string& dir, bool pictures)
 {
     CPelvorinData record;
     CKangLiJiSuan calc;
@@ -229,11 +230,12 @@ int RunReport(const std::string& in, const std::string& dir)
         return Report(target + data, error);
     names.push_back(data);
     std::string drawingError;
-    SetCanvasFileWriter([&drawingError](const CBase_SGT& canvas, const std::string& path, std::string*) {
-        // As UseCanvasWriters, keeping the reason of a failure for the message.
+    SetCanvasFileWriter([&drawingError, pictures](const CBase_SGT& canvas, const std::string& path, std::string*) {
+        // As UseCanvasWriters, keeping the reason of a failure for the message;
+        // a PNG beside each drawing only when asked for.
         if (!WriteCanvas(canvas, path, &drawingError))
             return false;
-        return CanvasFormatOf(path) != CanvasFormat::Dxf ||
+        return !pictures || CanvasFormatOf(path) != CanvasFormat::Dxf ||
                WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", &drawingError);
     });
     for (int i = 0; i < record.nJianTuShu; ++i) {
@@ -241,7 +243,8 @@ int RunReport(const std::string& in, const std::string& dir)
         if (!calc.WriteJianTu(&record, i, 1))
             return Report(target + name, drawingError.empty() ? "cannot draw the diagram" : drawingError);
         names.push_back(name);
-        names.push_back(name.substr(0, name.size() - 4) + ".png");
+        if (pictures)
+            names.push_back(name.substr(0, name.size() - 4) + ".png");
     }
     for (int i = 0; i < record.nJiSuanShuShu; ++i) {
         const std::string name = record.GetJssFileName(i);
@@ -304,11 +307,13 @@ int main(int argc, char** argv)
     cmdDraw->add_option("OUT", drawOut, "drawing file")->required();
 
     std::string reportFile, reportDir;
+    bool reportPictures = false;
     auto* cmdReport = app.add_subcommand(
         "report", "calculate and write into DIR the data file, the three diagrams (DXF and PNG) "
                   "and the detailed and concise calculation books (RTF)");
     cmdReport->add_option("RECORD", reportFile, "data file, or JSON when it ends in .json")->required();
     cmdReport->add_option("DIR", reportDir, "the directory to write into (made when missing)")->required();
+    cmdReport->add_flag("--png", reportPictures, "also a PNG picture beside each DXF diagram");
 
     try {
         app.parse(argc, argv);
@@ -330,7 +335,7 @@ int main(int argc, char** argv)
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)
-            return RunReport(reportFile, reportDir);
+            return RunReport(reportFile, reportDir, reportPictures);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;

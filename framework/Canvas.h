@@ -104,3 +104,16 @@ double JH_GetAngle(double x0, double y0, double x1, double y1);
 int JH_GetInterPoint_Circle_LineSection(double cx, double cy, double r, double x1, double y1,
                                         double x2, double y2, double tol, double px[2],
                                         double py[2]);
+
+// The geometry that the writers share. A rectangle item's corners, turning
+// counter-clockwise from its lower left corner:
+void RectCorners(const SgtItem& rect, double xs[4], double ys[4]);
+// An arc or circle item as a polyline, a point about every 3 degrees
+// (counter-clockwise from its start angle); empty when it is not finite.
+void ArcPoints(const SgtItem& arc, std::vector<double>& xs, std::vector<double>& ys);
+// A dimension as lines and a text.
+struct DimensionLines {
+    double ext1[4], ext2[4], dim[4], tick1[4], tick2[4]; // x1 y1 x2 y2 each
+    double textX, textY, textAngle;                       // degrees
+};
+DimensionLines LayOutDimension(const SgtItem& dim, double textHeight);

@@ -1,6 +1,7 @@
 #include "JiSuanBase.h"
 
 #include "Canvas.h"
+#include "Emf.h"
 #include "JsDataBase.h"
 #include "WorkPaths.h"
 #include "Rtf.h"
@@ -23,10 +24,14 @@ int CJiSuanBase::WriteJianTu(CJsDataBase* record, int n, int)
         return 0;
     CBase_SGT canvas;
     DrawTu(n, &canvas, nullptr);
+    const std::string path = G_strWorkPath + record->GetJtFileName(n);
+    // A book that embeds this diagram takes the drawing itself, as a vector
+    // picture, rather than a raster picture of the file.
+    RememberDrawing(path, canvas);
     if (!FileWriter())
         return 0; // nothing to write the drawing with
     std::string error;
-    return FileWriter()(canvas, G_strWorkPath + record->GetJtFileName(n), &error) ? 1 : 0;
+    return FileWriter()(canvas, path, &error) ? 1 : 0;
 }
 
 void CJiSuanBase::ComposeJiSuanShu(CJsDataBase* record, int n, CRTF& writer)

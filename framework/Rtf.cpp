@@ -1,10 +1,12 @@
 #include "Rtf.h"
 
 #include "EasyTable.h"
+#include "Emf.h"
 #include "NumericLocale.h"
 #include "SafeFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -195,6 +197,20 @@ int CRTF::InsertDXF(const char* path, double width, double height)
     png += ".png";
     Block b;
     b.kind = Block::Picture;
+    if (const CBase_SGT* drawing = RememberedDrawing(file)) {
+        EmfPicture pic = CanvasToEmf(*drawing, width, height);
+        if (!pic.bytes.empty()) {
+            b.emf = true;
+            b.png = std::move(pic.bytes);
+            b.mmX = pic.widthMm;
+            b.mmY = pic.heightMm;
+            b.pixelsX = static_cast<int>(std::ceil(pic.widthMm * 100)); // hundredths of a mm
+            b.pixelsY = static_cast<int>(std::ceil(pic.heightMm * 100));
+            strText += "[图 " + file + "]";
+            blocks.push_back(std::move(b));
+            return 1;
+        }
+    }
     if (!ReadPng(png, b.png, b.pixelsX, b.pixelsY)) {
         InsertText("[图 %s]", file.c_str());
         return 0;
@@ -250,7 +266,8 @@ std::string CRTF::ToRtf() const
             break;
         }
         case Block::Picture: {
-            out += "{\\pict\\pngblip\\picw" + std::to_string(b.pixelsX) + "\\pich" +
+            out += std::string("{\\pict") + (b.emf ? "\\emfblip" : "\\pngblip") + "\\picw" +
+                   std::to_string(b.pixelsX) + "\\pich" +
                    std::to_string(b.pixelsY) + "\\picwgoal" +
                    std::to_string(static_cast<int>(b.mmX * kTwipsPerMm + 0.5)) + "\\pichgoal" +
                    std::to_string(static_cast<int>(b.mmY * kTwipsPerMm + 0.5)) + "\n";

@@ -21,10 +21,11 @@ public:
     // as the table's column edges do. The other arguments are kept for the
     // framework's signature. Returns 1, or 0 for a null table.
     int InsertTable(CEasyTableWnd* table, int, int width, int, int, int);
-    // Embeds the drawing of a diagram file: the PNG of the same name beside it
-    // (the diagram writer makes one with every DXF), fitted into width x height
-    // millimetres. Without a PNG the book names the file instead. Returns 1 when
-    // a picture was embedded.
+    // Embeds the drawing of a diagram file, fitted into width x height
+    // millimetres: the drawing itself as a vector picture (EMF) when it was drawn
+    // into that file in this run, else a PNG of the same name beside the file.
+    // Without either the book names the file instead. Returns 1 when a picture
+    // was embedded.
     int InsertDXF(const char* path, double width, double height);
 
     // The book as plain text: tables as lines of cells separated by " | ",
@@ -50,6 +51,7 @@ private:
         std::vector<double> share;                // table: column shares of its width
         int width = 100;                          // table: per cent of the text width
         std::string png;                          // picture bytes
+        bool emf = false;                         // an EMF, not a PNG
         int pixelsX = 0, pixelsY = 0;
         double mmX = 0, mmY = 0;
     };

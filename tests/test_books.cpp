@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 
 namespace {
@@ -246,13 +248,15 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
     CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" +
                          out + "'");
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt0.png", "kl-jt1.dxf", "kl-jt1.png",
-                             "kl-jt2.dxf", "kl-jt2.png", "kl-jss0.rtf", "kl-jss1.rtf"})
+    for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-jss0.rtf", "kl-jss1.rtf"})
         EXPECT_EQ(if_file_exist((out + "/" + name).c_str()), 1) << name;
     EXPECT_NE(r.out.find(out + "/kl-jss0.rtf\n"), std::string::npos);
     const std::string rtf = ReadText(out + "/kl-jss0.rtf");
     EXPECT_NE(rtf.find(" = 1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m
-    EXPECT_NE(rtf.find("\\pngblip"), std::string::npos);
+    // The earth-pressure diagram as a vector picture; no raster picture written.
+    EXPECT_NE(rtf.find("{\\pict\\emfblip"), std::string::npos);
+    EXPECT_EQ(rtf.find("\\pngblip"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(out + "/kl-jt2.png"));
 
     r = RunKangli("report '" KANGLI_SOURCE_DIR "/tests/broken/rock-over-soil.dat' '" + out + "'");
     EXPECT_EQ(r.status, 1);
@@ -273,4 +277,10 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
     ASSERT_TRUE(PdfText(out, "kl-jss1", false, &concise));
     EXPECT_NE(concise.find("抗滑桩抗力简明计算书"), std::string::npos);
     EXPECT_NE(concise.find("第1页共1页"), std::string::npos) << concise;
+    // The picture in the printed book is drawn, not a raster image: the PDF
+    // holds no image at all (pdfimages lists none below its two heading lines).
+    const std::string images = out + "/images.txt";
+    ASSERT_EQ(std::system(("/usr/bin/pdfimages -list '" + out + "/kl-jss0.pdf' >'" + images + "'").c_str()), 0);
+    const std::string listed = ReadText(images);
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2) << listed;
 }

@@ -350,7 +350,7 @@ TEST(Placement, AStemWithSeparatorsStaysInTheFolder)
     EXPECT_EQ(Entries(dir.path), std::vector<std::string>{"a"});
     EXPECT_EQ(Entries(dir.path + "/a"), std::vector<std::string>{"b"});
     const std::vector<std::string> written = Entries(ab + "/out");
-    EXPECT_EQ(written.size(), 9u); // data file, three DXF and three PNG, two books
+    EXPECT_EQ(written.size(), 6u); // data file, three drawings, two books
     for (const std::string& name : written)
         EXPECT_EQ(name.rfind(".._.._.._escaped", 0), 0u) << name;
 }

@@ -209,7 +209,7 @@ TEST(Frame, ResultsBelongToTheRecordOnScreen)
 
     // Calculating writes what slope mode writes under the work path.
     ASSERT_TRUE(frame.Calculate());
-    for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-jt2.png",
+    for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf",
                              "kl-jss0.rtf", "kl-jss1.rtf"})
         EXPECT_TRUE(std::filesystem::exists(dir.path + "/" + name)) << name;
     EXPECT_TRUE(frame.ResultsCurrent());

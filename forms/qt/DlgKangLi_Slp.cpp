@@ -161,7 +161,7 @@ void CDlgKangLi_Slp::ClearResults()
 bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
 {
     // What slope mode leaves in the work directory: the data file, the three
-    // diagrams (DXF with a PNG beside each, which the books embed), the books.
+    // diagrams and the books.
     CPelvorinData& r = *pPage->GetJsData();
     CKangLiJiSuan& calc = *pPage->GetJiSuan();
     G_strWorkPath = strWorkPath;
@@ -169,10 +169,7 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
         return false;
     std::string drawingError;
     SetCanvasFileWriter([&drawingError](const CBase_SGT& canvas, const std::string& path, std::string*) {
-        if (!WriteCanvas(canvas, path, &drawingError))
-            return false;
-        return CanvasFormatOf(path) != CanvasFormat::Dxf ||
-               WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", &drawingError);
+        return WriteCanvas(canvas, path, &drawingError);
     });
     for (int i = 0; i < r.nJianTuShu; ++i)
         if (!calc.WriteJianTu(&r, i, 1)) {

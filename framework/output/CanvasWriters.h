@@ -22,19 +22,6 @@ CanvasFormat CanvasFormatOf(const std::string& path);
 // Writes the canvas in the format of path. Returns false with *error set.
 bool WriteCanvas(const CBase_SGT& canvas, const std::string& path, std::string* error);
 
-// Makes WriteCanvas the writer of the calculation's diagram files; a DXF
-// diagram file also gets a PNG of the same name beside it for the books.
+// Makes WriteCanvas the writer of the calculation's diagram files.
 void UseCanvasWriters();
 
-// The geometry that the writers share. A rectangle item's corners, turning
-// counter-clockwise from its lower left corner:
-void RectCorners(const SgtItem& rect, double xs[4], double ys[4]);
-// An arc or circle item as a polyline, a point about every 3 degrees
-// (counter-clockwise from its start angle); empty when it is not finite.
-void ArcPoints(const SgtItem& arc, std::vector<double>& xs, std::vector<double>& ys);
-// A dimension as lines and a text.
-struct DimensionLines {
-    double ext1[4], ext2[4], dim[4], tick1[4], tick2[4]; // x1 y1 x2 y2 each
-    double textX, textY, textAngle;                       // degrees
-};
-DimensionLines LayOutDimension(const SgtItem& dim, double textHeight);
