@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "NumericLocale.h"
 #include "PelvorinData.h"
+#include "RecordCheck.h"
 #include "SlopeData.h"
 #include "WorkPaths.h"
 
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <dlfcn.h>
@@ -105,6 +107,24 @@ private:
     MessageSink previous_;
 };
 #endif
+
+bool AllFinite(const CPelvorinData& r)
+{
+    for (const std::vector<float>* list : {static_cast<const std::vector<float>*>(r.pDianZuoBiao), &r.TuKangLi,
+                                           &r.ZhuangKangLi, &r.ZuiZhongKangLi})
+        for (float v : *list)
+            if (!std::isfinite(v))
+                return false;
+    return true;
+}
+
+void ClearResults(CPelvorinData& r)
+{
+    r.pDianZuoBiao->clear();
+    r.TuKangLi.clear();
+    r.ZhuangKangLi.clear();
+    r.ZuiZhongKangLi.clear();
+}
 
 // Does the current slip surface cut the pile? The pile id stays, or becomes 0.
 int CutTest(CSlopeData* slope, const CSlp_KHPile* pile, int pileId)
@@ -256,19 +276,49 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
 
     CKangLiJiSuan calc;
     calc.pData = record.get();
-    int status = calc.JiSuan();
+    // What no pile can be is refused before it is calculated, as the command
+    // line refuses it: a host must never get an infinite or undefined
+    // resistance. The slip-surface depth is not taken from the model (the
+    // record keeps its default) and only the detailed book uses it: it never
+    // refuses a pile here.
+    int status = 1;
+    {
+        CPelvorinData probe(*record);
+        probe.fHuaMianDaoZhuangDing = 0.0f;
+        std::string problem, chinese;
+        if (!CheckKangLiData(probe, &problem, &chinese)) {
+            tell_error(201, (record->strMingCheng + " " + chinese).c_str());
+            status = 0;
+        }
+    }
+    if (status == 1)
+        status = calc.JiSuan();
+    if (status == 1 && !AllFinite(*record)) {
+        tell_error(201, "计算结果不是有限数");
+        status = 0;
+    }
+    if (status != 1)
+        ClearResults(*record); // the host's pile gets no points, never a half result
     if (status == 1 && record->bHouXuJiSuan)
         status = JiSuan_KangLi();
 
     if (status == 1) {
-        record->SaveData((G_strWorkPath + record->GetDataFileName(0)).c_str());
+        // The results do not depend on the files: a file that cannot be written
+        // is told, and the pile still gets its resistance.
+        auto told = [](const std::string& path, bool written) {
+            if (!written)
+                tell_error(201, ("文件未能写出：" + path).c_str());
+        };
+        const std::string data = G_strWorkPath + record->GetDataFileName(0);
+        told(data, record->SaveData(data.c_str()) == 1);
         for (int i = 0; i < record->nJianTuShu; ++i)
-            calc.WriteJianTu(record.get(), i, 1);
+            told(G_strWorkPath + record->GetJtFileName(i), calc.WriteJianTu(record.get(), i, 1) == 1);
         for (int i = 0; i < record->nJiSuanShuShu; ++i)
-            calc.WriteJiSuanShu(record.get(), i);
+            told(G_strWorkPath + record->GetJssFileName(i), calc.WriteJiSuanShu(record.get(), i) == 1);
         if (record->bTiShiChengGong)
             tell_error(201, "抗滑力计算成功 !");
-        GenResFileOne((G_strWorkPath + record->FileStem() + ".res").c_str(), record.get());
+        const std::string res = G_strWorkPath + record->FileStem() + ".res";
+        told(res, GenResFileOne(res.c_str(), record.get()) == 1);
     } else if (status == 0) {
         const int visible = IsJsxxVisible();
         tell_error(201, "抗滑力计算失败 !");

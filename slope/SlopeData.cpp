@@ -1,5 +1,7 @@
 #include "SlopeData.h"
 
+#include "SafeFile.h"
+
 #include "JsDataBase.h"
 
 #include <algorithm>
@@ -158,7 +160,9 @@ int GenResFileOne(const char* path, CJsDataBase* record)
 {
     if (!path || !record)
         return 0;
-    FILE* f = std::fopen(path, "w");
+    // Written whole or not at all, as every file of ours.
+    SafeFileWriter writer(path);
+    FILE* f = writer.open();
     if (!f)
         return 0;
     std::fprintf(f, "KANGLI-RES %s\n", record->strLeiBie.c_str());
@@ -168,5 +172,5 @@ int GenResFileOne(const char* path, CJsDataBase* record)
         std::fprintf(f, "%s\n", record->GetJtFileName(i).c_str());
     for (int i = 0; i < record->nJiSuanShuShu && i < CJsDataBase::kMaxJiSuanShu; ++i)
         std::fprintf(f, "%s\n", record->GetJssFileName(i).c_str());
-    return std::fclose(f) == 0 ? 1 : 0;
+    return writer.commit() ? 1 : 0;
 }

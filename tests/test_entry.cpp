@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <dlfcn.h>
+#include <limits>
+
 namespace {
 
 struct WorkDir {
@@ -120,4 +124,102 @@ TEST(SlopeMode, AHostLoadsTheModule)
     EXPECT_NE(text.find("JiSuan_KangLi_Slp = 1\npile KH1: 21 points\n"), std::string::npos) << text;
     EXPECT_NE(text.find("   15.20 m     220.336 kN/m\n"), std::string::npos) << text;
     EXPECT_EQ(if_file_exist((dir.path + "/kl-3-2-5-jss0.rtf").c_str()), 1);
+}
+
+namespace {
+
+// JiSuan_KangLi_Slp as a host finds it: through dlopen and dlsym.
+using SlopeModeFn = int (*)(CSlopeData*, int);
+SlopeModeFn LoadedSlopeMode()
+{
+    void* handle = ::dlopen(KANGLI_MODULE, RTLD_NOW);
+    return handle ? reinterpret_cast<SlopeModeFn>(::dlsym(handle, "JiSuan_KangLi_Slp")) : nullptr;
+}
+
+std::string AllTexts(const ScopedMessageRecorder& rec)
+{
+    std::string all;
+    for (const MessageRequest& m : rec.messages)
+        all += m.text + "\n";
+    return all;
+}
+
+} // namespace
+
+TEST(SlopeMode, APileNoPileCanBeGetsNoPointsAndTheFailureIsTold)
+{
+    SlopeModeFn slopeMode = LoadedSlopeMode();
+    ASSERT_NE(slopeMode, nullptr) << ::dlerror();
+    WorkDir work;
+    CSlopeData s = Slope();
+    s.KHPiles[0].fJianJu = 0; // would divide by zero
+    s.KHPiles[0].nKangLiDianShu = 3;
+    s.KHPiles[0].KangLiDian = {1, 2, 3};
+    s.KHPiles[0].KangLiZhi = {1, 2, 3};
+    ScopedMessageRecorder rec;
+    HideJsxx();
+    EXPECT_EQ(slopeMode(&s, 0), 1); // a calculation was attempted
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
+    EXPECT_TRUE(s.KHPiles[0].KangLiZhi.empty());
+    const std::string told = AllTexts(rec);
+    EXPECT_NE(told.find("“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0"), std::string::npos) << told;
+    EXPECT_NE(told.find("抗滑力计算失败 !"), std::string::npos) << told;
+    EXPECT_EQ(work.Files(), 0);
+    HideJsxx();
+}
+
+TEST(SlopeMode, NoAbsurdPileHandsANonFiniteNumberBack)
+{
+    SlopeModeFn slopeMode = LoadedSlopeMode();
+    ASSERT_NE(slopeMode, nullptr);
+    WorkDir work;
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (float v : {nan, inf, -inf, 0.0f, -1.0f, 1e-30f, 1e30f, 3.4e38f}) {
+        for (int field = 0; field < 5; ++field) {
+            CSlopeData s = Slope();
+            CSlp_KHPile& p = s.KHPiles[0];
+            float* target[5] = {&p.fJianJu, &p.fKuan, &p.fGao, &p.fRongZhong, &p.fChang};
+            *target[field] = v;
+            ScopedMessageRecorder rec;
+            slopeMode(&s, 0);
+            for (float r : s.KHPiles[0].KangLiZhi)
+                ASSERT_TRUE(std::isfinite(r)) << "field " << field << " = " << v;
+            for (float z : s.KHPiles[0].KangLiDian)
+                ASSERT_TRUE(std::isfinite(z)) << "field " << field << " = " << v;
+        }
+    }
+}
+
+TEST(SlopeMode, APileShorterThanTheDefaultSlipDepthIsStillCalculated)
+{
+    WorkDir work;
+    CSlopeData s = Slope();
+    // A 4 m pile: the record's slip-surface depth keeps its default 5 m, below
+    // the foot; slope mode does not take it from the model, so it refuses
+    // nothing, and the detailed book is written for that depth.
+    s.KHPiles[0].fChang = 4;
+    s.KHPiles[0].PoXian.pts = {{0, 100}, {0, 96}};
+    s.CurSurface.nHuaMianLeiXing = 2; // a surface kind without a cut test
+    ScopedMessageRecorder rec;
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    EXPECT_TRUE(rec.messages.empty()) << AllTexts(rec);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21);
+    EXPECT_FLOAT_EQ(s.KHPiles[0].KangLiDian.front(), 4.0f);
+    EXPECT_EQ(if_file_exist((work.dir.path + "/kl-3-2-5-jss0.rtf").c_str()), 1);
+}
+
+TEST(SlopeMode, AWorkPathThatCannotBeWrittenIsToldAndThePileStillGetsItsResults)
+{
+    WorkDir work;
+    G_strWorkPath = work.dir.path + "/missing/folder/";
+    CSlopeData s = Slope();
+    ScopedMessageRecorder rec;
+    HideJsxx();
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21);
+    const std::string told = AllTexts(rec);
+    for (const char* name : {"kl-3-2-5.dat", "kl-3-2-5-jt0.dxf", "kl-3-2-5-jt2.dxf", "kl-3-2-5-jss0.rtf",
+                             "kl-3-2-5-jss1.rtf", "kl-3-2-5.res"})
+        EXPECT_NE(told.find("文件未能写出：" + G_strWorkPath + name), std::string::npos) << name << "\n" << told;
+    HideJsxx();
 }
