@@ -1,15 +1,27 @@
 // kangli-host: a small host that loads the resistance module as a host program
-// does, hands it a slope model with one pile and a circular slip surface, and
-// shows what came back.
+// does, hands it a slope model and shows what came back.
 //   kangli-host [--dialog] WORKDIR [MODULE]
+//       the built-in model: one pile, one circular slip surface; --dialog opens
+//       dialog slope mode on it
+//   kangli-host MODEL.json WORKDIR [--pile NAME] [--surface N | --all-surfaces]
+//               [--save OUT.json] [--module MODULE]
+//       a model of one's own (slope/SlopeJson.h): slope mode for each chosen
+//       slip surface and pile, as a host's search runs it
 // MODULE defaults to libkangli.so beside this program. Exit status 0 when the
-// module calculated, 1 when it did not, 2 when it could not be loaded.
+// module calculated, 1 when it did not, 2 when it could not be loaded or the
+// model could not be read.
 #include "SlopeData.h"
+#include "SlopeJson.h"
 #include "WorkPaths.h"
+
+#include <chrono>
+#include <filesystem>
 
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
@@ -72,10 +84,105 @@ std::string ProgramDir()
     return path.substr(0, path.rfind('/') + 1);
 }
 
+using SlopeMode = int (*)(CSlopeData*, int);
+
+// Slope mode over a model file: every chosen slip surface with every chosen
+// pile, one call each, as a host's search makes them.
+int RunModel(int argc, char** argv)
+{
+    const std::string modelPath = argv[1], work = argv[2];
+    std::string module = ProgramDir() + "../entry/libkangli.so", pileName, save;
+    int surfaceId = 0;
+    bool all = false;
+    for (int i = 3; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--pile" && i + 1 < argc)
+            pileName = argv[++i];
+        else if (a == "--surface" && i + 1 < argc)
+            surfaceId = std::atoi(argv[++i]);
+        else if (a == "--all-surfaces")
+            all = true;
+        else if (a == "--save" && i + 1 < argc)
+            save = argv[++i];
+        else if (a == "--module" && i + 1 < argc)
+            module = argv[++i];
+        else {
+            std::fprintf(stderr, "kangli-host: unknown option %s\n", a.c_str());
+            return 2;
+        }
+    }
+    SlopeModelFile model;
+    std::string error;
+    if (!LoadSlopeModel(modelPath, model, &error)) {
+        std::fprintf(stderr, "kangli-host: %s: %s\n", modelPath.c_str(), error.c_str());
+        return 2;
+    }
+    void* handle = ::dlopen(module.c_str(), RTLD_NOW);
+    auto calculate = handle ? reinterpret_cast<SlopeMode>(::dlsym(handle, "JiSuan_KangLi_Slp")) : nullptr;
+    if (!calculate) {
+        std::fprintf(stderr, "kangli-host: %s: %s\n", module.c_str(), handle ? "no JiSuan_KangLi_Slp" : ::dlerror());
+        return 2;
+    }
+    std::error_code made;
+    std::filesystem::create_directories(work, made); // as a host's project folder, made when missing
+    G_strWorkPath = WithSeparator(work);
+    g_lCurFAID = model.scheme;
+    std::vector<const SlopeSurfaceEntry*> surfaces;
+    for (const SlopeSurfaceEntry& e : model.surfaces)
+        if (all || e.id == (surfaceId ? surfaceId : model.currentSurface))
+            surfaces.push_back(&e);
+    if (surfaces.empty()) {
+        std::fprintf(stderr, "kangli-host: %s: no such slip surface\n", modelPath.c_str());
+        return 2;
+    }
+    CSlopeData& slope = model.slope;
+    int calls = 0, calculated = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (const SlopeSurfaceEntry* e : surfaces) {
+        for (size_t i = 0; i < slope.KHPiles.size(); ++i) {
+            if (!pileName.empty() && slope.KHPiles[i].strName != pileName)
+                continue;
+            slope.CurSurface = e->surface;
+            g_lCurHMID = e->id;
+            slope.strCurKHPile = slope.KHPiles[i].strName;
+            slope.CurKHPile = slope.KHPiles[i];
+            const int result = calculate(&slope, static_cast<int>(i));
+            ++calls;
+            CSlp_KHPile& pile = slope.KHPiles[i];
+            if (result != 1) {
+                std::printf("surface %d, pile %s: %d, the surface does not cut the pile\n", e->id,
+                            pile.strName.c_str(), result);
+                continue;
+            }
+            ++calculated;
+            slope.CurKHPile = pile;
+            const float depth = CetHM_KHZ_Dis(&slope, nullptr, nullptr);
+            if (pile.nKangLiDianShu > 0 && CalHMKangLi_KHZ(&slope, static_cast<int>(i), nullptr, 1) == 1)
+                std::printf("surface %d, pile %s: %d, cut %.2f m below the top, resistance %.3f kN/m (%d points)\n",
+                            e->id, pile.strName.c_str(), result, depth, pile.fKangLi, pile.nKangLiDianShu);
+            else
+                std::printf("surface %d, pile %s: %d, no resistance handed back\n", e->id, pile.strName.c_str(),
+                            result);
+        }
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%d calls, %d calculated, in %.3f s\n", calls, calculated, seconds);
+    if (!save.empty() && !SaveSlopeModel(save, model, &error)) {
+        std::fprintf(stderr, "kangli-host: %s: %s\n", save.c_str(), error.c_str());
+        return 2;
+    }
+    return calculated > 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc >= 3) {
+        const std::string first = argv[1];
+        if (first.size() > 5 && first.compare(first.size() - 5, 5, ".json") == 0)
+            return RunModel(argc, argv);
+    }
     // --dialog: dialog slope mode, the user checks and calculates the pile in the
     // module's window; otherwise slope mode.
     const bool dialog = argc > 1 && std::string(argv[1]) == "--dialog";
@@ -93,7 +200,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kangli-host: %s: %s\n", module.c_str(), ::dlerror());
         return 2;
     }
-    using SlopeMode = int (*)(CSlopeData*, int);
     auto calculate = reinterpret_cast<SlopeMode>(::dlsym(handle, "JiSuan_KangLi_Slp"));
     if (!calculate) {
         std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp\n", module.c_str());

@@ -2,6 +2,7 @@
 #include "KangLi.h"
 #include "Messages.h"
 #include "SlopeData.h"
+#include "SlopeJson.h"
 #include "TestSlope.h"
 #include "TestFiles.h"
 #include "WorkPaths.h"
@@ -222,4 +223,75 @@ TEST(SlopeMode, AWorkPathThatCannotBeWrittenIsToldAndThePileStillGetsItsResults)
                              "kl-3-2-5-jss1.rtf", "kl-3-2-5.res"})
         EXPECT_NE(told.find("文件未能写出：" + G_strWorkPath + name), std::string::npos) << name << "\n" << told;
     HideJsxx();
+}
+
+// ---------------------------------------------------------------- model files
+
+TEST(SlopeModelFile, RoundTripAndRefusalsByKey)
+{
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(LoadSlopeModel(KANGLI_EXAMPLES_DIR "/slope/search-200-surfaces.json", model, &error)) << error;
+    EXPECT_EQ(model.slope.KHPiles.size(), 2u);
+    EXPECT_EQ(model.surfaces.size(), 200u);
+    EXPECT_EQ(model.slope.strCurKHPile, "KH1");
+    EXPECT_EQ(model.slope.KHPiles[0].QianCeng.size(), 3u);
+    EXPECT_EQ(model.slope.KHPiles[0].QianCeng[2].nYanTu, 1);
+    const std::string once = SlopeModelToJson(model);
+    SlopeModelFile again;
+    ASSERT_TRUE(SlopeModelFromJson(once, again, &error)) << error;
+    EXPECT_EQ(SlopeModelToJson(again), once);
+
+    const std::pair<const char*, const char*> bad[] = {
+        {R"({"piles": [{"layers": [{}, {"friction": "steep"}]}]})",
+         "key \"piles[0].layers[1].friction\": expected a number, found string"},
+        {R"({"piles": [{"spacing": 1e300}]})", "key \"piles[0].spacing\": number out of range"},
+        {R"({"surfaces": [{"kind": "ellipse"}]})", "key \"surfaces[0].kind\": expected \"circle\" or \"polyline\""},
+        {R"({"piles": [{"axis": [[0, 1, 2]]}]})", "key \"piles[0].axis[0]\": expected [x, y]"},
+        {R"({"pile": []})", "key \"pile\": unknown key"},
+        {R"({"piles": [)", "parse error"},
+    };
+    for (const auto& [text, hint] : bad) {
+        EXPECT_FALSE(SlopeModelFromJson(text, again, &error)) << text;
+        EXPECT_NE(error.find(hint), std::string::npos) << text << "\n" << error;
+    }
+}
+
+TEST(SlopeModelFile, TheHostRunsTheExamplesAsASearchDoes)
+{
+    struct Case {
+        const char* model;
+        const char* expected;
+        int files;
+    };
+    // Worked by hand: the circle about (0, 117) with r = 25 meets the axis x = 0
+    // at y = 92, and the polyline from (-10, 96) to (10, 88) at y = 92 as well:
+    // 8 m below the pile top at 100, where the pile section governs (360.549).
+    const Case cases[] = {
+        {"circle-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 7},
+        {"polyline-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 7},
+        {"surface-misses-pile", "surface 1, pile KH1: 0, the surface does not cut the pile", 0},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string work = dir.path + "/work", out = dir.path + "/out.txt";
+        const std::string cmd = "'" KANGLI_HOST_EXE "' '" KANGLI_EXAMPLES_DIR "/slope/" + std::string(c.model) +
+                                ".json' '" + work + "' --module '" KANGLI_MODULE "' --save '" + dir.path +
+                                "/saved.json' >'" + out + "' 2>&1";
+        const int raw = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(raw));
+        const std::string text = ReadText(out);
+        EXPECT_NE(text.find(c.expected), std::string::npos) << c.model << "\n" << text;
+        int files = 0;
+        for (auto& e : std::filesystem::directory_iterator(work)) {
+            (void)e;
+            ++files;
+        }
+        EXPECT_EQ(files, c.files) << c.model;
+        // What came back is saved with the model.
+        SlopeModelFile saved;
+        std::string error;
+        ASSERT_TRUE(LoadSlopeModel(dir.path + "/saved.json", saved, &error)) << error;
+        EXPECT_EQ(saved.slope.KHPiles[0].nKangLiDianShu, c.files ? 21 : 0) << c.model;
+    }
 }

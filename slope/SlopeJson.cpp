@@ -1,0 +1,344 @@
+#include "SlopeJson.h"
+
+#include "SafeFile.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+using json = nlohmann::json;
+using ordered_json = nlohmann::ordered_json;
+
+namespace {
+
+struct Refusal {
+    std::string text;
+};
+
+[[noreturn]] void Fail(const std::string& key, const std::string& what) { throw Refusal{"key \"" + key + "\": " + what}; }
+
+float Real(const json& v, const std::string& key)
+{
+    if (!v.is_number())
+        Fail(key, std::string("expected a number, found ") + v.type_name());
+    const double d = v.get<double>();
+    if (!std::isfinite(d) || std::fabs(d) > FLT_MAX)
+        Fail(key, "number out of range of a 32-bit real");
+    return static_cast<float>(d);
+}
+
+int Int(const json& v, const std::string& key)
+{
+    if (!v.is_number_integer())
+        Fail(key, std::string("expected an integer, found ") + v.type_name());
+    const auto i = v.get<std::int64_t>();
+    if (i < INT32_MIN || i > INT32_MAX)
+        Fail(key, "integer out of range");
+    return static_cast<int>(i);
+}
+
+bool Bool(const json& v, const std::string& key)
+{
+    if (!v.is_boolean())
+        Fail(key, std::string("expected true or false, found ") + v.type_name());
+    return v.get<bool>();
+}
+
+std::string Text(const json& v, const std::string& key)
+{
+    if (!v.is_string())
+        Fail(key, std::string("expected a text, found ") + v.type_name());
+    return v.get<std::string>();
+}
+
+const json& Array(const json& v, const std::string& key)
+{
+    if (!v.is_array())
+        Fail(key, std::string("expected an array, found ") + v.type_name());
+    return v;
+}
+
+void Object(const json& v, const std::string& key)
+{
+    if (!v.is_object())
+        Fail(key, std::string("expected an object, found ") + v.type_name());
+}
+
+CSlp_PoXian Points(const json& v, const std::string& key)
+{
+    CSlp_PoXian line;
+    for (size_t i = 0; i < Array(v, key).size(); ++i) {
+        const std::string k = key + "[" + std::to_string(i) + "]";
+        const json& p = Array(v[i], k);
+        if (p.size() != 2)
+            Fail(k, "expected [x, y]");
+        line.pts.push_back({Real(p[0], k + "[0]"), Real(p[1], k + "[1]")});
+    }
+    return line;
+}
+
+CSlopeBZDC_CS Layer(const json& v, const std::string& key)
+{
+    Object(v, key);
+    CSlopeBZDC_CS l;
+    for (auto it = v.begin(); it != v.end(); ++it) {
+        const std::string k = key + "." + it.key();
+        const std::string& n = it.key();
+        if (n == "rock")
+            l.nYanTu = Bool(*it, k) ? 1 : 0;
+        else if (n == "thickness")
+            l.dHouDu = Real(*it, k);
+        else if (n == "unitWeight")
+            l.fZhongDu = Real(*it, k);
+        else if (n == "saturatedUnitWeight")
+            l.fBaoHeZhongDu = Real(*it, k);
+        else if (n == "cohesion")
+            l.fNianJuLi = Real(*it, k);
+        else if (n == "friction")
+            l.fMoCaJiao = Real(*it, k);
+        else if (n == "cohesionUnderWater")
+            l.fShuiXiaNianJuLi = Real(*it, k);
+        else if (n == "frictionUnderWater")
+            l.fShuiXiaMoCaJiao = Real(*it, k);
+        else
+            Fail(k, "unknown key");
+    }
+    return l;
+}
+
+CSlp_KHPile Pile(const json& v, const std::string& key)
+{
+    Object(v, key);
+    CSlp_KHPile p;
+    for (auto it = v.begin(); it != v.end(); ++it) {
+        const std::string k = key + "." + it.key();
+        const std::string& n = it.key();
+        if (n == "id")
+            p.nID = Int(*it, k);
+        else if (n == "name")
+            p.strName = Text(*it, k);
+        else if (n == "axis")
+            p.PoXian = Points(*it, k);
+        else if (n == "section")
+            p.nJieMian = Int(*it, k);
+        else if (n == "grade")
+            p.nDengJi = Int(*it, k);
+        else if (n == "width")
+            p.fKuan = Real(*it, k);
+        else if (n == "height")
+            p.fGao = Real(*it, k);
+        else if (n == "spacing")
+            p.fJianJu = Real(*it, k);
+        else if (n == "length")
+            p.fChang = Real(*it, k);
+        else if (n == "unitWeight")
+            p.fRongZhong = Real(*it, k);
+        else if (n == "groundY")
+            p.fQianDiMianY = Real(*it, k);
+        else if (n == "water")
+            p.bYouShui = Bool(*it, k) ? 1 : 0;
+        else if (n == "waterY")
+            p.fShuiWeiY = Real(*it, k);
+        else if (n == "layers") {
+            for (size_t i = 0; i < Array(*it, k).size(); ++i)
+                p.QianCeng.push_back(Layer((*it)[i], k + "[" + std::to_string(i) + "]"));
+        } else if (n == "points") {
+            for (size_t i = 0; i < Array(*it, k).size(); ++i)
+                p.KangLiDian.push_back(Real((*it)[i], k + "[" + std::to_string(i) + "]"));
+        } else if (n == "resistance") {
+            for (size_t i = 0; i < Array(*it, k).size(); ++i)
+                p.KangLiZhi.push_back(Real((*it)[i], k + "[" + std::to_string(i) + "]"));
+        } else
+            Fail(k, "unknown key");
+    }
+    if (p.KangLiDian.size() != p.KangLiZhi.size())
+        Fail(key + ".points", "as many points as resistances are needed");
+    p.nKangLiDianShu = static_cast<int>(p.KangLiDian.size());
+    return p;
+}
+
+SlopeSurfaceEntry Surface(const json& v, const std::string& key)
+{
+    Object(v, key);
+    SlopeSurfaceEntry e;
+    std::string kind = "circle";
+    for (auto it = v.begin(); it != v.end(); ++it) {
+        const std::string k = key + "." + it.key();
+        const std::string& n = it.key();
+        if (n == "id")
+            e.id = Int(*it, k);
+        else if (n == "kind")
+            kind = Text(*it, k);
+        else if (n == "x")
+            e.surface.fX = Real(*it, k);
+        else if (n == "y")
+            e.surface.fY = Real(*it, k);
+        else if (n == "r")
+            e.surface.fR = Real(*it, k);
+        else if (n == "points")
+            e.surface.PoXian = Points(*it, k);
+        else
+            Fail(k, "unknown key");
+    }
+    if (kind == "circle")
+        e.surface.nHuaMianLeiXing = 0;
+    else if (kind == "polyline")
+        e.surface.nHuaMianLeiXing = 1;
+    else
+        Fail(key + ".kind", "expected \"circle\" or \"polyline\", found \"" + kind + "\"");
+    return e;
+}
+
+// The double that prints as the shortest text reading back to the float.
+double Num(float f)
+{
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf - 1, f);
+    *res.ptr = '\0';
+    return std::strtod(buf, nullptr);
+}
+
+ordered_json Pts(const CSlp_PoXian& line)
+{
+    ordered_json a = ordered_json::array();
+    for (const CFPoint& p : line.pts)
+        a.push_back({Num(p.x), Num(p.y)});
+    return a;
+}
+
+} // namespace
+
+bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::string* error)
+{
+    SlopeModelFile m;
+    try {
+        const json doc = json::parse(text);
+        Object(doc, "(top)");
+        std::string current;
+        for (auto it = doc.begin(); it != doc.end(); ++it) {
+            const std::string& k = it.key();
+            if (k == "scheme")
+                m.scheme = Int(*it, k);
+            else if (k == "currentSurface")
+                m.currentSurface = Int(*it, k);
+            else if (k == "currentPile")
+                current = Text(*it, k);
+            else if (k == "piles") {
+                for (size_t i = 0; i < Array(*it, k).size(); ++i)
+                    m.slope.KHPiles.push_back(Pile((*it)[i], "piles[" + std::to_string(i) + "]"));
+            } else if (k == "surfaces") {
+                for (size_t i = 0; i < Array(*it, k).size(); ++i)
+                    m.surfaces.push_back(Surface((*it)[i], "surfaces[" + std::to_string(i) + "]"));
+            } else
+                Fail(k, "unknown key");
+        }
+        m.slope.nZhuangShu = static_cast<int>(m.slope.KHPiles.size());
+        if (current.empty() && !m.slope.KHPiles.empty())
+            current = m.slope.KHPiles.front().strName;
+        m.slope.strCurKHPile = current;
+        for (const CSlp_KHPile& p : m.slope.KHPiles)
+            if (p.strName == current)
+                m.slope.CurKHPile = p;
+        if (m.currentSurface == 0 && !m.surfaces.empty())
+            m.currentSurface = m.surfaces.front().id;
+        for (const SlopeSurfaceEntry& s : m.surfaces)
+            if (s.id == m.currentSurface)
+                m.slope.CurSurface = s.surface;
+    } catch (const Refusal& r) {
+        if (error)
+            *error = r.text;
+        return false;
+    } catch (const json::exception& e) {
+        if (error) {
+            std::string what = e.what();
+            const size_t close = what.find("] ");
+            *error = close == std::string::npos ? what : what.substr(close + 2);
+        }
+        return false;
+    }
+    model = std::move(m);
+    return true;
+}
+
+std::string SlopeModelToJson(const SlopeModelFile& m)
+{
+    ordered_json doc = ordered_json::object();
+    doc["scheme"] = m.scheme;
+    doc["currentSurface"] = m.currentSurface;
+    doc["currentPile"] = m.slope.strCurKHPile;
+    ordered_json piles = ordered_json::array();
+    for (const CSlp_KHPile& p : m.slope.KHPiles) {
+        ordered_json o = ordered_json::object();
+        o["id"] = p.nID;
+        o["name"] = p.strName;
+        o["axis"] = Pts(p.PoXian);
+        o["section"] = p.nJieMian;
+        o["grade"] = p.nDengJi;
+        o["width"] = Num(p.fKuan);
+        o["height"] = Num(p.fGao);
+        o["spacing"] = Num(p.fJianJu);
+        o["length"] = Num(p.fChang);
+        o["unitWeight"] = Num(p.fRongZhong);
+        o["groundY"] = Num(p.fQianDiMianY);
+        o["water"] = p.bYouShui != 0;
+        o["waterY"] = Num(p.fShuiWeiY);
+        ordered_json layers = ordered_json::array();
+        for (const CSlopeBZDC_CS& l : p.QianCeng) {
+            ordered_json lo = ordered_json::object();
+            lo["rock"] = l.nYanTu != 0;
+            lo["thickness"] = l.dHouDu;
+            lo["unitWeight"] = Num(l.fZhongDu);
+            lo["saturatedUnitWeight"] = Num(l.fBaoHeZhongDu);
+            lo["cohesion"] = Num(l.fNianJuLi);
+            lo["friction"] = Num(l.fMoCaJiao);
+            lo["cohesionUnderWater"] = Num(l.fShuiXiaNianJuLi);
+            lo["frictionUnderWater"] = Num(l.fShuiXiaMoCaJiao);
+            layers.push_back(std::move(lo));
+        }
+        o["layers"] = std::move(layers);
+        if (!p.KangLiDian.empty()) {
+            ordered_json z = ordered_json::array(), v = ordered_json::array();
+            for (float d : p.KangLiDian)
+                z.push_back(Num(d));
+            for (float r : p.KangLiZhi)
+                v.push_back(Num(r));
+            o["points"] = std::move(z);
+            o["resistance"] = std::move(v);
+        }
+        piles.push_back(std::move(o));
+    }
+    doc["piles"] = std::move(piles);
+    ordered_json surfaces = ordered_json::array();
+    for (const SlopeSurfaceEntry& s : m.surfaces) {
+        ordered_json o = ordered_json::object();
+        o["id"] = s.id;
+        if (s.surface.nHuaMianLeiXing == 1) {
+            o["kind"] = "polyline";
+            o["points"] = Pts(s.surface.PoXian);
+        } else {
+            o["kind"] = "circle";
+            o["x"] = Num(s.surface.fX);
+            o["y"] = Num(s.surface.fY);
+            o["r"] = Num(s.surface.fR);
+        }
+        surfaces.push_back(std::move(o));
+    }
+    doc["surfaces"] = std::move(surfaces);
+    return doc.dump(2) + "\n";
+}
+
+bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error)
+{
+    std::string text;
+    if (!ReadInputFile(path, kMaxRecordFileBytes * 4, text, error))
+        return false;
+    return SlopeModelFromJson(text, model, error);
+}
+
+bool SaveSlopeModel(const std::string& path, const SlopeModelFile& model, std::string* error)
+{
+    return WriteFileSafely(path, SlopeModelToJson(model), error);
+}

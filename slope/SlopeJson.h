@@ -1,0 +1,55 @@
+// A slope model as a JSON file, so that slope mode can be run over models of a
+// user's own, the way a host's search runs it.
+//
+// {
+//   "scheme": 1,                          current scheme (g_lCurFAID)
+//   "currentSurface": 1,                  id of the current slip surface
+//   "currentPile": "KH1",                 name of the working pile
+//   "piles": [{
+//     "id": 5, "name": "KH1",
+//     "axis": [[x, y], [x, y]],           pile axis, top first, m
+//     "section": 0,                       0 circle, 1 rectangle
+//     "grade": 30,                        concrete grade (30 for C30)
+//     "width": 1.2, "height": 1.2,        section, m (a circle's diameter is the width)
+//     "spacing": 4, "length": 16,         m
+//     "unitWeight": 25,                   kN/m3
+//     "groundY": 99,                      ground surface in front of the pile, m
+//     "water": true, "waterY": 95,        groundwater and its level, m
+//     "layers": [{                        in front of the pile, top down
+//       "rock": false, "thickness": 4,
+//       "unitWeight": 19, "saturatedUnitWeight": 19.5,
+//       "cohesion": 20, "friction": 15,
+//       "cohesionUnderWater": 16, "frictionUnderWater": 13 }] }],
+//   "surfaces": [
+//     {"id": 1, "kind": "circle", "x": 0, "y": 117, "r": 25},
+//     {"id": 2, "kind": "polyline", "points": [[x, y], ...]} ]
+// }
+//
+// Coordinates in metres, y upwards. A missing key takes the default of the
+// model's classes; an unknown key, a wrong type, a number that is not finite or
+// out of the range of a 32-bit real is refused, naming the key
+// ("piles[0].layers[1].friction"). The results slope mode writes into a pile
+// (its points and resistances) are saved as "points" and "resistance".
+#pragma once
+
+#include "SlopeData.h"
+
+#include <string>
+
+struct SlopeSurfaceEntry {
+    int id = 0;
+    CSlp_Surface surface;
+};
+
+struct SlopeModelFile {
+    CSlopeData slope;
+    int scheme = 1;
+    int currentSurface = 0;
+    std::vector<SlopeSurfaceEntry> surfaces;
+};
+
+bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);
+bool SaveSlopeModel(const std::string& path, const SlopeModelFile& model, std::string* error);
+// The same over text.
+bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::string* error);
+std::string SlopeModelToJson(const SlopeModelFile& model);
