@@ -4,6 +4,9 @@
 //   kangli calc RECORD [--json]  the resistance at every calculation point
 //   kangli draw RECORD N OUT     diagram N as DXF, SVG or PNG
 //   kangli report RECORD DIR     data file, diagrams and calculation books in DIR
+//   kangli calc A B DIR/ [--csv FILE | --jsonl]   one row per record
+//   kangli sweep RECORD --vary KEY=FROM:TO:STEP [--vary ...] [--csv F] [--chart F]
+//   kangli design RECORD --thrust T --vary ...    the least concrete that carries T
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
 #include "CanvasWriters.h"
@@ -12,6 +15,8 @@
 #include "PelvorinData.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "Chart.h"
+#include "Study.h"
 #include "Rtf.h"
 #include "SafeFile.h"
 #include "WorkPaths.h"
@@ -271,6 +276,229 @@ int RunReport(const std::string& in, const std::string& dir, bool pictures)
     return kExitOk;
 }
 
+// ---------------------------------------------------------------- studies
+
+// The records named on the command line: a folder stands for every data file
+// and JSON record in it, in name order.
+std::vector<std::string> ExpandRecords(const std::vector<std::string>& args)
+{
+    std::vector<std::string> files;
+    for (const std::string& a : args) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(a, ec)) {
+            std::vector<std::string> found;
+            for (const auto& e : std::filesystem::directory_iterator(a, ec)) {
+                const std::string name = e.path().string();
+                const std::string ext = e.path().extension().string();
+                if (ext == ".dat" || ext == ".json" || ext == ".DAT" || ext == ".JSON")
+                    found.push_back(name);
+            }
+            std::sort(found.begin(), found.end());
+            files.insert(files.end(), found.begin(), found.end());
+        } else {
+            files.push_back(a);
+        }
+    }
+    return files;
+}
+
+// Writes text to a file, or standard output for "-" or no name.
+int Emit(const std::string& file, const std::string& text)
+{
+    if (file.empty() || file == "-") {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return kExitOk;
+    }
+    std::string error;
+    if (!WriteFileSafely(file, text, &error))
+        return Report(file, error);
+    return kExitOk;
+}
+
+const char kBom[] = "\xEF\xBB\xBF"; // so that a spreadsheet reads the CSV as UTF-8
+
+std::string Governs(const StudyResult& r) { return r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground"; }
+
+// Many records in one run, one row each; a bad file never stops the run.
+int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool jsonl)
+{
+    const std::vector<std::string> files = ExpandRecords(args);
+    if (files.empty())
+        return Report(args.empty() ? "." : args.front(), "no record files found");
+    struct Row {
+        std::string file, status;
+        StudyResult r;
+    };
+    std::vector<Row> rows(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        rows[i].file = files[i];
+        CPelvorinData record;
+        InitKangLiData(&record);
+        std::string error;
+        if (!LoadRecordFile(files[i], record, &error)) {
+            rows[i].status = "unreadable";
+            rows[i].r.message = error;
+            continue;
+        }
+        rows[i].r = Study(record);
+        rows[i].status = rows[i].r.status == 1 ? "calculated" : "refused";
+    }
+    bool all = true;
+    std::string out;
+    if (jsonl) {
+        for (const Row& row : rows) {
+            nlohmann::ordered_json o = nlohmann::ordered_json::object();
+            o["file"] = row.file;
+            o["status"] = row.status;
+            if (row.r.status == 1) {
+                o["at_slip"] = JsonReal(static_cast<float>(row.r.atSlip));
+                o["governs"] = Governs(row.r);
+                o["top"] = JsonReal(static_cast<float>(row.r.top));
+                o["minimum"] = JsonReal(static_cast<float>(row.r.minimum));
+            } else {
+                o["message"] = row.r.message;
+            }
+            out += o.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+            all = all && row.r.status == 1;
+        }
+    } else if (!csv.empty()) {
+        out = std::string(kBom) +
+              "文件 file,状态 status,滑面处抗力 at slip (kN/m),控制 governs,桩顶最终抗力 top (kN/m),"
+              "最小最终抗力 minimum (kN/m),说明 message\r\n";
+        for (const Row& row : rows) {
+            const bool ok = row.r.status == 1;
+            out += CsvField(row.file) + "," + row.status + "," + (ok ? Fixed(row.r.atSlip, 3) : "") + "," +
+                   Governs(row.r) + "," + (ok ? Fixed(row.r.top, 3) : "") + "," + (ok ? Fixed(row.r.minimum, 3) : "") +
+                   "," + CsvField(row.r.message) + "\r\n";
+            all = all && ok;
+        }
+    } else {
+        for (const Row& row : rows) {
+            const bool ok = row.r.status == 1;
+            out += row.file + "  " + row.status;
+            if (ok)
+                out += "  " + Fixed(row.r.atSlip, 3) + " kN/m at the slip surface (" + Governs(row.r) +
+                       " governs), top " + Fixed(row.r.top, 3) + ", minimum " + Fixed(row.r.minimum, 3);
+            else
+                out += "  " + row.r.message;
+            out += "\n";
+            all = all && ok;
+        }
+    }
+    if (const int exit = Emit(csv, out); exit != kExitOk)
+        return exit;
+    return all ? kExitOk : kExitRefused;
+}
+
+// Loads the record and parses the ranges; kExitOk or the exit status.
+int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CPelvorinData& record,
+                 std::vector<StudyRange>& ranges)
+{
+    InitKangLiData(&record);
+    std::string error;
+    if (!LoadRecordFile(in, record, &error))
+        return Report(in, error);
+    if (vary.empty() || vary.size() > 2)
+        return Report(in, "give one or two --vary KEY=FROM:TO:STEP");
+    for (const std::string& v : vary) {
+        StudyRange range;
+        if (!ParseStudyRange(v, record, range, &error))
+            return Report(in, error);
+        ranges.push_back(std::move(range));
+    }
+    return kExitOk;
+}
+
+int RunSweep(const std::string& in, const std::vector<std::string>& vary, const std::string& csv,
+             const std::string& chart)
+{
+    CPelvorinData record;
+    std::vector<StudyRange> ranges;
+    if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
+        return exit;
+    if (!chart.empty() && CanvasFormatOf(chart) != CanvasFormat::Svg && CanvasFormatOf(chart) != CanvasFormat::Png)
+        return Report(chart, "unknown chart format (use .svg or .png)");
+    const std::vector<StudyPoint> points = Sweep(record, ranges);
+    std::string out = csv.empty() ? "" : kBom;
+    const std::string sep = csv.empty() ? "  " : ",";
+    const std::string eol = csv.empty() ? "\n" : "\r\n";
+    for (const StudyRange& r : ranges)
+        out += CsvField(FieldLabel(r.key) + " " + r.key) + sep;
+    out += "滑面处抗力 at slip (kN/m)" + sep + "控制 governs" + sep + "桩抗力 pile (kN/m)" + sep +
+           "土抗力 ground (kN/m)" + sep + "说明 message" + eol;
+    for (const StudyPoint& p : points) {
+        for (double v : p.values)
+            out += Fixed(v, 4) + sep;
+        const bool ok = p.result.status == 1;
+        out += (ok ? Fixed(p.result.atSlip, 3) : "") + sep + Governs(p.result) + sep +
+               (ok ? Fixed(p.result.pile, 3) : "") + sep + (ok ? Fixed(p.result.ground, 3) : "") + sep +
+               CsvField(p.result.message) + eol;
+    }
+    if (const int exit = Emit(csv, out); exit != kExitOk)
+        return exit;
+    if (!chart.empty()) {
+        std::vector<std::string> labels;
+        for (const StudyRange& r : ranges)
+            labels.push_back(FieldLabel(r.key));
+        std::string error;
+        if (!WriteCanvas(SweepChart(points, ranges, labels), chart, &error))
+            return Report(chart, error);
+    }
+    return kExitOk;
+}
+
+int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust)
+{
+    CPelvorinData record;
+    std::vector<StudyRange> ranges;
+    if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
+        return exit;
+    if (!(thrust > 0) || !std::isfinite(thrust))
+        return Report(in, "--thrust must be a positive number of kN/m");
+    std::vector<StudyPoint> points = Sweep(record, ranges);
+    auto describe = [&ranges](const StudyPoint& p) {
+        std::string d;
+        for (size_t k = 0; k < ranges.size(); ++k)
+            d += (k ? ", " : "") + ranges[k].key + " = " + Fixed(p.values[k], 3);
+        return d;
+    };
+    std::vector<const StudyPoint*> carrying;
+    const StudyPoint* best = nullptr;
+    for (const StudyPoint& p : points) {
+        if (p.result.status != 1)
+            continue;
+        if (!best || p.result.atSlip > best->result.atSlip)
+            best = &p;
+        if (p.result.atSlip >= thrust)
+            carrying.push_back(&p);
+    }
+    if (carrying.empty()) {
+        std::printf("no combination reaches %s kN/m at the slip surface", Fixed(thrust, 3).c_str());
+        if (best)
+            std::printf("; the largest reached is %s kN/m (%s)\n", Fixed(best->result.atSlip, 3).c_str(),
+                        describe(*best).c_str());
+        else
+            std::printf("; none of the %zu combinations could be calculated\n", points.size());
+        return kExitRefused;
+    }
+    // Least concrete per metre of slope first; the larger resistance breaks a tie.
+    std::stable_sort(carrying.begin(), carrying.end(), [](const StudyPoint* a, const StudyPoint* b) {
+        if (a->result.concrete != b->result.concrete)
+            return a->result.concrete < b->result.concrete;
+        return a->result.atSlip > b->result.atSlip;
+    });
+    std::printf("%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
+                points.size(), Fixed(thrust, 3).c_str());
+    for (size_t i = 0; i < carrying.size() && i < 10; ++i) {
+        const StudyResult& r = carrying[i]->result;
+        std::printf("%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
+                    i + 1, describe(*carrying[i]).c_str(), Fixed(r.concrete, 4).c_str(), Fixed(r.atSlip, 3).c_str(),
+                    Governs(r).c_str(), Fixed(r.atSlip - thrust, 3).c_str(),
+                    Fixed(100.0 * (r.atSlip - thrust) / thrust, 1).c_str());
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -290,12 +518,35 @@ int main(int argc, char** argv)
     cmdConvert->add_option("IN", inFile, "input record")->required();
     cmdConvert->add_option("OUT", outFile, "output record")->required();
 
-    std::string calcFile;
-    bool calcJson = false;
+    std::vector<std::string> calcFiles;
+    bool calcJson = false, calcJsonl = false;
+    std::string calcCsv;
     auto* cmdCalc = app.add_subcommand("calc", "calculate the resistance at every calculation point "
-                                               "(depth m; ground, pile, final kN/m)");
-    cmdCalc->add_option("RECORD", calcFile, "data file, or JSON when it ends in .json")->required();
+                                               "(depth m; ground, pile, final kN/m); with several "
+                                               "records or a folder, one row per record");
+    cmdCalc->add_option("RECORD", calcFiles, "data file, or JSON when it ends in .json; a folder means every "
+                                             "record in it")->required();
     cmdCalc->add_flag("--json", calcJson, "print one JSON object instead of the table");
+    cmdCalc->add_option("--csv", calcCsv, "many records: write the rows as CSV to this file (- for standard output)");
+    cmdCalc->add_flag("--jsonl", calcJsonl, "many records: one JSON object per line");
+
+    std::string studyFile, sweepCsv, sweepChart;
+    std::vector<std::string> vary;
+    auto* cmdSweep = app.add_subcommand(
+        "sweep", "vary one or two inputs (--vary KEY=FROM:TO:STEP, keys of the JSON record) and give the "
+                 "resistance at the slip surface for every combination");
+    cmdSweep->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
+    cmdSweep->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one or two)")->required();
+    cmdSweep->add_option("--csv", sweepCsv, "write the table as CSV to this file");
+    cmdSweep->add_option("--chart", sweepChart, "draw the resistance as a chart (.svg or .png)");
+
+    double thrust = 0;
+    auto* cmdDesign = app.add_subcommand(
+        "design", "find the combinations of --vary ranges whose resistance at the slip surface reaches "
+                  "--thrust, the least concrete first");
+    cmdDesign->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
+    cmdDesign->add_option("--thrust", thrust, "the thrust to carry, kN/m")->required();
+    cmdDesign->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one or two)")->required();
 
     std::string drawFile, drawOut;
     int drawNumber = 1;
@@ -330,8 +581,17 @@ int main(int argc, char** argv)
             return RunNew(newFile);
         if (*cmdConvert)
             return RunConvert(inFile, outFile);
-        if (*cmdCalc)
-            return RunCalc(calcFile, calcJson);
+        if (*cmdCalc) {
+            std::error_code ec;
+            if (calcFiles.size() == 1 && calcCsv.empty() && !calcJsonl &&
+                !std::filesystem::is_directory(calcFiles[0], ec))
+                return RunCalc(calcFiles[0], calcJson);
+            return RunBatch(calcFiles, calcCsv, calcJsonl);
+        }
+        if (*cmdSweep)
+            return RunSweep(studyFile, vary, sweepCsv, sweepChart);
+        if (*cmdDesign)
+            return RunDesign(studyFile, vary, thrust);
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)

@@ -12,6 +12,12 @@
 class CPelvorinData;
 class CKangLiResult;
 
+// The pile section at the slip surface, every step of the detailed book.
+struct PileSectionAtSlip {
+    double sigma = 0, area = 0, n0 = 0, b0 = 0, h0 = 0, fc = 0, ftk = 0, n1 = 0, n = 0, vc = 0, fv = 0;
+};
+PileSectionAtSlip SectionAtSlip(const CPelvorinData& record);
+
 class CKangLiJiSuan : public CJiSuanBase {
 public:
     CKangLiJiSuan();
@@ -24,6 +30,10 @@ public:
     // Book 0 is the detailed book, book 1 the concise result table; other
     // numbers write nothing.
     int WriteJss(int n, CRTF* writer) override;
+    // After JiSuan: the pile-section (Fv) and the ground resistance (Ev) at the
+    // slip-surface depth, as the detailed book reports them; the governing one
+    // is the smaller. 0 before a calculation.
+    int HuaMianKangLi(double* pile, double* ground);
     // By content: book 0 is the detailed book, 1 the concise table (the record's
     // list of book names has them the other way round).
     std::string JiSuanShuTitle(CJsDataBase* record, int n) override;

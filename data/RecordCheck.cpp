@@ -23,7 +23,9 @@ std::string Number(double v)
 
 // The label under which the input tables show a field (a layer's fields under
 // "第N层" and the column title).
-std::string Label(const std::string& field)
+} // namespace
+
+std::string FieldLabel(const std::string& field)
 {
     static const std::pair<const char*, const char*> kLabels[] = {
         {"fZhuangJianJu", "桩中心距（m）"},
@@ -63,6 +65,10 @@ std::string Label(const std::string& field)
             return prefix + label;
     return field;
 }
+
+namespace {
+
+std::string Label(const std::string& field) { return FieldLabel(field); }
 
 struct Checker {
     std::string* problem;

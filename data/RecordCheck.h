@@ -33,3 +33,8 @@ constexpr int kMaxJiSuanTuCengShu = 100;
 // "“第3层 内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 95".
 bool CheckKangLiData(const CPelvorinData& record, std::string* problem);
 bool CheckKangLiData(const CPelvorinData& record, std::string* problem, std::string* chinese);
+
+// The label under which the input tables show the field with this JSON key
+// ("fZhuangJianJu" -> "桩中心距（m）", "TuCeng[2].fMoCaJiao" -> "第3层 内摩擦角(°)");
+// the key itself when there is none.
+std::string FieldLabel(const std::string& key);

@@ -637,3 +637,50 @@ bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
     }
     return WriteFileSafely(path, text, error);
 }
+
+bool SetRecordValue(CPelvorinData& r, const std::string& key, double value, std::string* error)
+{
+    auto fail = [&](const std::string& what) {
+        if (error)
+            *error = "key \"" + PrintableKey(key) + "\": " + what;
+        return false;
+    };
+    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX)
+        return fail("value out of range of a 32-bit real");
+    for (const RecordKey& k : kRecordKeys) {
+        if (key != k.name)
+            continue;
+        if (k.kind == Kind::Real) {
+            r.*k.real = static_cast<float>(value);
+            return true;
+        }
+        if (value != std::floor(value) || value < INT_MIN || value > INT_MAX)
+            return fail("expected a whole number");
+        if (key == "nTuCengShu")
+            return fail("the layer count cannot be varied");
+        r.*k.integer = static_cast<int>(value);
+        return true;
+    }
+    // "TuCeng[i].key": a layer's value.
+    if (key.rfind("TuCeng[", 0) == 0) {
+        const size_t close = key.find("].");
+        char* end = nullptr;
+        const long index = std::strtol(key.c_str() + 7, &end, 10);
+        if (close == std::string::npos || end != key.c_str() + close || index < 0)
+            return fail("expected TuCeng[i].key");
+        if (static_cast<size_t>(index) >= r.TuCeng.size())
+            return fail("the record has " + std::to_string(r.TuCeng.size()) + " layers");
+        const std::string name = key.substr(close + 2);
+        CTuCeng& layer = r.TuCeng[static_cast<size_t>(index)];
+        for (const LayerFloatKey& k : kLayerKeys)
+            if (name == k.name) {
+                layer.*k.member = static_cast<float>(value);
+                return true;
+            }
+        if (name == "nLeiXing" && (value == 0 || value == 1)) {
+            layer.nLeiXing = static_cast<int>(value);
+            return true;
+        }
+    }
+    return fail("unknown key");
+}

@@ -49,3 +49,8 @@ double JsonReal(float value);
 
 // True when path ends in ".json" (any letter case).
 bool IsJsonPath(const std::string& path);
+
+// Sets one input by its JSON key ("fZhuangJianJu", "nHunNingTuDengJi",
+// "TuCeng[2].fMoCaJiao"). False with *error naming the key when there is no
+// such input, the layer does not exist, or the value cannot be taken.
+bool SetRecordValue(CPelvorinData& record, const std::string& key, double value, std::string* error);

@@ -22,6 +22,51 @@ void PrintTable(CRTF* rtf, CPelvorinData& record, int width)
 
 } // namespace
 
+PileSectionAtSlip SectionAtSlip(const CPelvorinData& r)
+{
+    // The pile section at the slip-surface depth s, as the detailed book
+    // works it: the pile's own weight above s as axial force, the concrete's
+    // shear capacity, spread over the spacing.
+    PileSectionAtSlip p;
+    const float s = r.fHuaMianDaoZhuangDing;
+    const bool circle = r.nJieMianXingZhuang == 0;
+    p.sigma = static_cast<double>(s) * r.fZhuangRongZhong;
+    if (circle)
+        p.area = static_cast<double>(r.fZhuangJing) * 3.1415926535 * r.fZhuangJing * 0.25;
+    else
+        p.area = static_cast<double>(r.fZhuangGao) * r.fZhuangKuan;
+    p.n0 = p.sigma * p.area;
+    if (circle) {
+        p.b0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.76 * 0.5;
+        p.h0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.6 * 0.5;
+    } else {
+        p.b0 = 1000.0 * r.fZhuangKuan;
+        p.h0 = 1000.0 * r.fZhuangGao - r.fAs;
+    }
+    Con_Prop prop;
+    get_rc_property(r.nHunNingTuDengJi, &prop);
+    p.fc = prop.fc;
+    p.ftk = prop.ftk;
+    p.n1 = 0.3 * prop.fc * p.area * 1000;
+    p.n = p.n0 <= p.n1 ? p.n0 : p.n1;
+    p.vc = 0.7 * p.b0 * p.h0 * prop.ftk / 1000 + 0.07 * p.n;
+    p.fv = p.vc / r.fZhuangJianJu;
+    return p;
+}
+
+int CKangLiJiSuan::HuaMianKangLi(double* pile, double* ground)
+{
+    if (!pData || pData->pDianZuoBiao->empty())
+        return 0;
+    const double fv = SectionAtSlip(*pData).fv;
+    const double ev = ::ChaZhi(pData->fHuaMianDaoZhuangDing, *pData->pDianZuoBiao, TuKangLiJiSuan.KangLi);
+    if (pile)
+        *pile = fv;
+    if (ground)
+        *ground = ev;
+    return 1;
+}
+
 void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
 {
     if (!rtf || !pData)
@@ -52,46 +97,31 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
 
     // Pile section at the slip surface.
     const bool circle = r.nJieMianXingZhuang == 0;
+    const PileSectionAtSlip p = SectionAtSlip(r);
     rtf->InsertText("二 桩身截面强度提供的抗滑力\n\n");
     rtf->InsertText("2.1 滑面处桩的自重应力\n");
-    const double sigma = static_cast<double>(s) * r.fZhuangRongZhong;
-    rtf->InsertText("\tσc = γc×s = %.3f×%.3f = %.3fkN/m^2\n", r.fZhuangRongZhong, s, sigma);
+    rtf->InsertText("\tσc = γc×s = %.3f×%.3f = %.3fkN/m^2\n", r.fZhuangRongZhong, s, p.sigma);
     rtf->InsertText("2.2 滑面处桩的自重压力合力\n");
-    double area;
-    if (circle) {
-        area = static_cast<double>(r.fZhuangJing) * 3.1415926535 * r.fZhuangJing * 0.25;
-        rtf->InsertText("       A=π×%.3f×%.3f/4=%.3fm^2\n", r.fZhuangJing, r.fZhuangJing, area);
-    } else {
-        area = static_cast<double>(r.fZhuangGao) * r.fZhuangKuan;
-        rtf->InsertText("       A=%.3f×%.3f=%.3fm^2\n", r.fZhuangGao, r.fZhuangKuan, area);
-    }
-    const double n0 = sigma * area;
-    rtf->InsertText("\tN0 = σc×A = %.3f×%.3f = %.3fkN\n", sigma, area, n0);
+    if (circle)
+        rtf->InsertText("       A=π×%.3f×%.3f/4=%.3fm^2\n", r.fZhuangJing, r.fZhuangJing, p.area);
+    else
+        rtf->InsertText("       A=%.3f×%.3f=%.3fm^2\n", r.fZhuangGao, r.fZhuangKuan, p.area);
+    rtf->InsertText("\tN0 = σc×A = %.3f×%.3f = %.3fkN\n", p.sigma, p.area, p.n0);
     rtf->InsertText("2.3 桩截面抗剪力Vc\n");
-    double b0, h0;
     if (circle) {
-        b0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.76 * 0.5;
-        rtf->InsertText("       b0 = 1000×1.76r = 1000×1.76×%.3f/2 = %.3fmm\n", r.fZhuangJing, b0);
-        h0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.6 * 0.5;
-        rtf->InsertText("\th0 = 1000×1.6r = 1000×1.6×%.3f/2 = %.3fmm\n", r.fZhuangJing, h0);
+        rtf->InsertText("       b0 = 1000×1.76r = 1000×1.76×%.3f/2 = %.3fmm\n", r.fZhuangJing, p.b0);
+        rtf->InsertText("\th0 = 1000×1.6r = 1000×1.6×%.3f/2 = %.3fmm\n", r.fZhuangJing, p.h0);
     } else {
-        b0 = 1000.0 * r.fZhuangKuan;
-        rtf->InsertText("       b0 = 1000×b = 1000×%.3f = %.3fmm\n", r.fZhuangKuan, b0);
-        h0 = 1000.0 * r.fZhuangGao - r.fAs;
-        rtf->InsertText("\th0 = 1000×h-as = 1000×%.3f-%.3f = %.3fmm\n", r.fZhuangGao, r.fAs, h0);
+        rtf->InsertText("       b0 = 1000×b = 1000×%.3f = %.3fmm\n", r.fZhuangKuan, p.b0);
+        rtf->InsertText("\th0 = 1000×h-as = 1000×%.3f-%.3f = %.3fmm\n", r.fZhuangGao, r.fAs, p.h0);
     }
-    Con_Prop prop;
-    get_rc_property(r.nHunNingTuDengJi, &prop);
-    const double n1 = 0.3 * prop.fc * area * 1000;
-    rtf->InsertText("\tN1 = 0.3×fc×A×1000=0.3×%.3f×%.3f×1000 = %.3fkN\n", prop.fc, area, n1);
+    rtf->InsertText("\tN1 = 0.3×fc×A×1000=0.3×%.3f×%.3f×1000 = %.3fkN\n", p.fc, p.area, p.n1);
     rtf->InsertText("\tN取N0和N1中的较小者，故：\n");
-    const double n = n0 <= n1 ? n0 : n1;
-    rtf->InsertText("\t\tN=%.3fkN\n", n);
-    const double vc = 0.7 * b0 * h0 * prop.ftk / 1000 + 0.07 * n;
+    rtf->InsertText("\t\tN=%.3fkN\n", p.n);
     rtf->InsertText("\tVc = 0.7×b0×h0×ftk/1000 +0.07×N= 0.7×%.3f×%.3f×%.3f/1000+0.07×%.3f = %.3fkN\n",
-                    b0, h0, prop.ftk, n, vc);
+                    p.b0, p.h0, p.ftk, p.n, p.vc);
     rtf->InsertText("2.4 桩身截面强度贡献的抗滑力\n");
-    const double fv = vc / r.fZhuangJianJu;
+    const double vc = p.vc, fv = p.fv;
     rtf->InsertText("\tFv = Vc/s0 = %.3f/%.3f = %.3fkN/m\n", vc, r.fZhuangJianJu, fv);
     rtf->InsertText("\n");
 

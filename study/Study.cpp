@@ -1,0 +1,163 @@
+#include "Study.h"
+
+#include "KangLiJiSuan.h"
+#include "NumericLocale.h"
+#include "RecordCheck.h"
+#include "RecordJson.h"
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+StudyResult Study(const CPelvorinData& input)
+{
+    StudyResult out;
+    CPelvorinData r(input);
+    std::string problem;
+    if (!CheckKangLiData(r, &problem)) {
+        out.message = problem;
+        return out;
+    }
+    // The calculation's own refusal, told here so that it never asks the
+    // message service (which belongs to one thread).
+    for (size_t i = 0; i + 1 < r.TuCeng.size(); ++i)
+        if (r.TuCeng[i].nLeiXing == 1 && r.TuCeng[i + 1].nLeiXing == 0) {
+            out.message = "TuCeng[" + std::to_string(i + 1) + "]: 岩层下不能出现土层 (a soil layer below rock)";
+            return out;
+        }
+    CKangLiJiSuan calc;
+    calc.pData = &r;
+    if (calc.JiSuan() != 1 || !calc.HuaMianKangLi(&out.pile, &out.ground)) {
+        out.message = "not calculated";
+        return out;
+    }
+    out.atSlip = std::min(out.pile, out.ground);
+    out.governs = out.pile <= out.ground ? 'P' : 'G';
+    if (!r.ZuiZhongKangLi.empty()) {
+        out.top = r.ZuiZhongKangLi.back(); // the points run from the foot to the top
+        out.minimum = *std::min_element(r.ZuiZhongKangLi.begin(), r.ZuiZhongKangLi.end());
+    }
+    const double area = r.nJieMianXingZhuang == 0 ? 3.141592653589793 * r.fZhuangJing * r.fZhuangJing / 4
+                                                  : static_cast<double>(r.fZhuangKuan) * r.fZhuangGao;
+    out.concrete = area * r.fZhuangChang / r.fZhuangJianJu;
+    if (!std::isfinite(out.atSlip) || !std::isfinite(out.top) || !std::isfinite(out.minimum)) {
+        out = StudyResult{};
+        out.message = "the calculation gave a number that is not finite";
+        return out;
+    }
+    out.status = 1;
+    return out;
+}
+
+namespace {
+
+bool Number(const std::string& text, double& v)
+{
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    auto res = std::from_chars(begin, end, v);
+    return res.ec == std::errc() && res.ptr == end && std::isfinite(v);
+}
+
+} // namespace
+
+bool ParseStudyRange(const std::string& text, const CPelvorinData& record, StudyRange& range, std::string* error)
+{
+    auto fail = [&](const std::string& what) {
+        if (error)
+            *error = "--vary " + text + ": " + what;
+        return false;
+    };
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0)
+        return fail("expected KEY=FROM:TO:STEP");
+    range.key = text.substr(0, eq);
+    const std::string spec = text.substr(eq + 1);
+    const size_t c1 = spec.find(':'), c2 = c1 == std::string::npos ? c1 : spec.find(':', c1 + 1);
+    double from, to, step;
+    if (c2 == std::string::npos || !Number(spec.substr(0, c1), from) || !Number(spec.substr(c1 + 1, c2 - c1 - 1), to) ||
+        !Number(spec.substr(c2 + 1), step))
+        return fail("expected FROM:TO:STEP, three numbers");
+    if (!(step > 0))
+        return fail("the step must be positive");
+    if (to < from)
+        return fail("the range is empty (TO below FROM)");
+    const double count = std::floor((to - from) / step + 1e-3) + 1;
+    if (count > 1e6)
+        return fail("more than a million values");
+    CPelvorinData probe(record);
+    std::string why;
+    if (!SetRecordValue(probe, range.key, from, &why)) {
+        if (error)
+            *error = why;
+        return false;
+    }
+    range.values.clear();
+    for (int i = 0; i < static_cast<int>(count); ++i)
+        range.values.push_back(from + i * step);
+    return true;
+}
+
+std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+{
+    size_t total = 1;
+    for (const StudyRange& r : ranges)
+        total *= r.values.size();
+    std::vector<StudyPoint> points(ranges.empty() ? 0 : total);
+    for (size_t n = 0; n < points.size(); ++n) {
+        size_t rest = n;
+        points[n].values.resize(ranges.size());
+        for (size_t k = ranges.size(); k-- > 0;) {
+            points[n].values[k] = ranges[k].values[rest % ranges[k].values.size()];
+            rest /= ranges[k].values.size();
+        }
+    }
+    // Each combination is a calculation of its own record: shared between
+    // threads is only the read-only base record.
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t n = next.fetch_add(1); n < points.size(); n = next.fetch_add(1)) {
+            CPelvorinData r(record);
+            bool ok = true;
+            std::string why;
+            for (size_t k = 0; k < ranges.size() && ok; ++k)
+                ok = SetRecordValue(r, ranges[k].key, points[n].values[k], &why);
+            if (ok)
+                points[n].result = Study(r);
+            else
+                points[n].result.message = why;
+        }
+    };
+    const unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+    return points;
+}
+
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\n\r") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string Fixed(double value, int decimals)
+{
+    ScopedCNumbers numbers;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    return buf;
+}

@@ -1,0 +1,51 @@
+// Design studies over the calculation: many records at once, sweeps of one or
+// two inputs, and the search for the pile with the least concrete that carries
+// a given thrust. Each try is one whole calculation of a record; the resistance
+// that counts is the one the detailed book reports at the slip surface: the
+// smaller of the pile-section resistance Fv and the ground resistance Ev there.
+#pragma once
+
+#include "PelvorinData.h"
+
+#include <string>
+#include <vector>
+
+struct StudyResult {
+    int status = 0;          // 1 calculated, 0 refused
+    std::string message;     // why it was refused
+    double pile = 0;         // Fv at the slip surface, kN/m
+    double ground = 0;       // Ev at the slip surface, kN/m
+    double atSlip = 0;       // the smaller: the resistance to design with
+    char governs = ' ';      // 'P' the pile section, 'G' the ground
+    double top = 0;          // final resistance at the pile top, kN/m
+    double minimum = 0;      // the smallest final resistance over the pile
+    double concrete = 0;     // section area x length / spacing, m3 per m of slope
+};
+
+// Checks and calculates a copy of record. Never shows a message: what the
+// calculation would refuse (rock above soil included) comes back in message.
+// Safe to call from several threads at once on different records.
+StudyResult Study(const CPelvorinData& record);
+
+// One input to vary: KEY=FROM:TO:STEP. The range includes both ends (TO counts
+// when it lies within a thousandth of a step of the last step).
+struct StudyRange {
+    std::string key;
+    std::vector<double> values;
+};
+// Parses "KEY=FROM:TO:STEP" and checks the key on record. False with *error.
+bool ParseStudyRange(const std::string& text, const CPelvorinData& record, StudyRange& range,
+                     std::string* error);
+
+// Every combination of the ranges (the first varies slowest), calculated in
+// parallel over the machine's cores.
+struct StudyPoint {
+    std::vector<double> values; // one per range
+    StudyResult result;
+};
+std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges);
+
+// CSV cells: a field quoted when it needs it.
+std::string CsvField(const std::string& text);
+// A number as the files print it: fixed, with the given decimals, C locale.
+std::string Fixed(double value, int decimals);

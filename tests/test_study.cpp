@@ -1,0 +1,136 @@
+// Design studies from the command line: many records, sweeps, the design search.
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+std::string Q(const std::string& s) { return "'" + s + "'"; }
+
+// The final resistance at a depth from a single `kangli calc --json` run.
+double FinalAt(const std::string& record, double depth)
+{
+    const CliRun r = RunKangli("calc --json " + Q(record));
+    const auto doc = nlohmann::json::parse(r.out);
+    for (const auto& p : doc["points"])
+        if (std::fabs(p["depth"].get<double>() - depth) < 1e-4)
+            return p["final"].get<double>();
+    return NAN;
+}
+
+} // namespace
+
+TEST(Study, ManyRecordsOneRowEachABadFileNeverStopsTheRun)
+{
+    TempDir dir;
+    const std::string folder = dir.path + "/records";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(KANGLI_EXAMPLES_DIR "/defaults.json", folder + "/a-defaults.json");
+    std::filesystem::copy_file(KANGLI_BROKEN_DIR "/rock-over-soil.dat", folder + "/b-rock-over-soil.dat");
+    std::filesystem::copy_file(KANGLI_BROKEN_DIR "/zero-spacing.dat", folder + "/c-zero-spacing.dat");
+    WriteText(folder + "/d-broken.json", "{\"fZhuangChang\": ");
+    WriteText(folder + "/notes.txt", "not a record");
+    const std::string csv = dir.path + "/out.csv";
+    const CliRun r = RunKangli("calc " + Q(folder) + " " + Q(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.dat") +
+                               " --csv " + Q(csv));
+    EXPECT_EQ(r.status, 1) << r.err; // not all were calculated
+    // Read back as a spreadsheet would: Python's csv module, UTF-8 with BOM.
+    const std::string script = dir.path + "/read.py";
+    WriteText(script, "import csv,sys\n"
+                      "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')))\n"
+                      "print(len(rows)); print(rows[0][0]); print(rows[0][2])\n"
+                      "for r in rows[1:]: print(r[0].split('/')[-1], r[1], r[2], r[3], r[6][:30], sep='|')\n");
+    const CliRun py = [&] {
+        CliRun out;
+        const std::string o = dir.path + "/py.txt";
+        std::system(("/usr/bin/python3 " + Q(script) + " " + Q(csv) + " >" + Q(o) + " 2>&1").c_str());
+        out.out = ReadText(o);
+        return out;
+    }();
+    EXPECT_EQ(py.out, "6\n"
+                      "文件 file\n"
+                      "滑面处抗力 at slip (kN/m)\n"
+                      "a-defaults.json|calculated|113.772|ground|\n"
+                      "b-rock-over-soil.dat|refused|||TuCeng[1]: 岩层下不能出现土层 (a soil l\n"
+                      "c-zero-spacing.dat|refused|||fZhuangJianJu (桩中心距（m）): pile \n"
+                      "d-broken.json|unreadable|||parse error at line 1, column \n"
+                      "rectangular-pile-soil-layers.dat|calculated|1523.433|pile|\n")
+        << py.out;
+    EXPECT_EQ(ReadText(csv).rfind("\xEF\xBB\xBF", 0), 0u);
+    // Every record calculated: exit 0; and the JSON lines form.
+    const CliRun ok = RunKangli("calc --jsonl " + Q(KANGLI_EXAMPLES_DIR "/defaults.json") + " " +
+                                Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json"));
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_NE(ok.out.find("\"at_slip\":360.5485"), std::string::npos) << ok.out;
+    EXPECT_EQ(std::count(ok.out.begin(), ok.out.end(), '\n'), 2);
+}
+
+TEST(Study, ASweepGivesWhatSingleRunsGive)
+{
+    TempDir dir;
+    const std::string csv = dir.path + "/sweep.csv", chart = dir.path + "/sweep.svg";
+    const std::string base = KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json";
+    const CliRun r = RunKangli("sweep " + Q(base) + " --vary fZhuangJianJu=3:5:1 --vary nHunNingTuDengJi=25:35:5 --csv " +
+                               Q(csv) + " --chart " + Q(chart));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string text = ReadText(csv);
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::istringstream lines(text);
+    std::string line;
+    std::getline(lines, line); // heading
+    int rows = 0;
+    const std::string original = ReadText(base);
+    while (std::getline(lines, line)) {
+        ++rows;
+        double spacing, grade, atSlip;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf,%lf,%lf", &spacing, &grade, &atSlip), 3) << line;
+        // The same record with these two values, calculated on its own: the final
+        // resistance at the slip surface (8 m, a calculation point).
+        std::string one = original;
+        one.replace(one.find("\"fZhuangJianJu\": 4"), 18, "\"fZhuangJianJu\": " + std::to_string(spacing));
+        one.replace(one.find("\"nHunNingTuDengJi\": 30"), 22, "\"nHunNingTuDengJi\": " + std::to_string(static_cast<int>(grade)));
+        WriteText(dir.path + "/one.json", one);
+        EXPECT_NEAR(FinalAt(dir.path + "/one.json", 8.0), atSlip, 1e-3 * atSlip) << line;
+    }
+    EXPECT_EQ(rows, 9); // both ends of both ranges included
+    const std::string svg = ReadText(chart);
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_GT(svg.size(), 5000u);
+
+    const CliRun bad = RunKangli("sweep " + Q(base) + " --vary TuCeng[7].fMoCaJiao=10:20:5");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("key \"TuCeng[7].fMoCaJiao\": the record has 3 layers"), std::string::npos) << bad.err;
+}
+
+TEST(Study, TheDesignSearchFindsTheLeastConcreteWorkedByHand)
+{
+    // Spacing 3 or 4 m, diameter 1.2 or 1.6 m, C30 (ftk 2.01, fc 14.3), slip
+    // surface 8 m down, unit weight 25: N0 = 8 x 25 x A; b0 = 880 d, h0 = 800 d
+    // (mm); Vc = 0.7 b0 h0 ftk / 1000 + 0.07 N0.
+    //   d = 1.2: A = 1.1310, Vc = 1426.35 + 15.83 = 1442.18; Fv = 480.73 (s 3), 360.55 (s 4)
+    //   d = 1.6: A = 2.0106, Vc = 2535.73 + 28.15 = 2563.88; Fv = 854.63 (s 3), 640.97 (s 4)
+    // The ground is stronger at 8 m, so the pile governs. For 600 kN/m two carry:
+    // d 1.6 at s 4 (2.0106 x 16 / 4 = 8.0425 m3 per m) and at s 3 (10.7233).
+    const CliRun r = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
+                               " --thrust 600 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("2 of 4 combinations carry 600.000 kN/m"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 1. fZhuangJianJu = 4.000, fZhuangJing = 1.600: 8.0425 m3 of concrete per m of slope, "
+                         "640.97"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(" 2. fZhuangJianJu = 3.000, fZhuangJing = 1.600: 10.7233 m3"), std::string::npos) << r.out;
+    // Out of reach: said plainly, with the largest reached.
+    const CliRun none = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
+                                  " --thrust 900 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.out.find("no combination reaches 900.000 kN/m at the slip surface; the largest reached is 854.63"),
+              std::string::npos)
+        << none.out;
+}
