@@ -159,10 +159,13 @@ TEST(Input, EndlessAndSpecialFilesAreRefusedQuickly)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"/dev/zero", "it is a device"},
         {"/dev/zero.json", ""}, // no such file, but never an endless read
-        {dir.path, "it is a directory"},
         {fifo, "it is a FIFO"},
         {big, "larger than 4096 KiB"},
     };
+    // A folder given to calc is a batch of its records; elsewhere it is refused.
+    const CliRun folder = RunKangli("convert " + Q(dir.path) + " " + Q(dir.path + "/x.json"));
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_NE(folder.err.find("it is a directory"), std::string::npos) << folder.err;
     for (const auto& [path, hint] : cases) {
         const auto start = std::chrono::steady_clock::now();
         CliRun r = RunKangli("calc " + Q(path));
