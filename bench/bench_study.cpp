@@ -1,0 +1,71 @@
+// Design studies: a sweep of 10,000 combinations with its CSV text, and the
+// batch of 1,000 record files (read, checked, calculated, one row each).
+#include "RecordJson.h"
+#include "Study.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+CPelvorinData Example()
+{
+    CPelvorinData record;
+    InitKangLiData(&record);
+    std::string error;
+    LoadRecordFile(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json", record, &error);
+    return record;
+}
+
+void Sweep10000(benchmark::State& state)
+{
+    const CPelvorinData record = Example();
+    std::vector<StudyRange> ranges(2);
+    std::string error;
+    ParseStudyRange("fZhuangJianJu=2:6.95:0.05", record, ranges[0], &error);
+    ParseStudyRange("fZhuangJing=0.8:2.78:0.02", record, ranges[1], &error);
+    for (auto _ : state) {
+        const std::vector<StudyPoint> points = Sweep(record, ranges);
+        std::string csv;
+        for (const StudyPoint& p : points)
+            csv += Fixed(p.values[0], 4) + "," + Fixed(p.values[1], 4) + "," + Fixed(p.result.atSlip, 3) + "\n";
+        benchmark::DoNotOptimize(csv.data());
+        state.counters["combinations"] = static_cast<double>(points.size());
+    }
+}
+BENCHMARK(Sweep10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Batch1000Files(benchmark::State& state)
+{
+    char tmpl[] = "/tmp/kangli-batch-XXXXXX";
+    if (!::mkdtemp(tmpl)) {
+        state.SkipWithError("no scratch folder");
+        return;
+    }
+    CPelvorinData record = Example();
+    std::vector<std::string> files;
+    for (int i = 0; i < 1000; ++i) {
+        record.fZhuangJianJu = 2.0f + 0.004f * static_cast<float>(i);
+        files.push_back(std::string(tmpl) + "/r" + std::to_string(i) + ".json");
+        std::string error;
+        SaveRecordFile(files.back(), record, &error);
+    }
+    for (auto _ : state) {
+        double sum = 0;
+        for (const std::string& f : files) {
+            CPelvorinData r;
+            InitKangLiData(&r);
+            std::string error;
+            if (LoadRecordFile(f, r, &error))
+                sum += Study(r).atSlip;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(tmpl, ec);
+}
+BENCHMARK(Batch1000Files)->Unit(benchmark::kMillisecond);
+
+} // namespace
