@@ -16,6 +16,7 @@
 #include "RecordCheck.h"
 #include "RecordJson.h"
 #include "Chart.h"
+#include "ReportFiles.h"
 #include "Study.h"
 #include "Rtf.h"
 #include "SafeFile.h"
@@ -210,69 +211,12 @@ int RunReport(const std::string& in, const std::string& dir, bool pictures)
     CKangLiJiSuan calc;
     if (const int exit = Calculate(in, record, calc); exit != kExitOk)
         return exit;
-    const std::string target = WithSeparator(dir);
-    std::error_code made;
-    std::filesystem::create_directories(dir, made); // with its parents, as mkdir -p
-    if (made)
-        return Report(dir, "cannot make the directory: " + made.message());
-    std::string staging = target + ".kangli-report-XXXXXX";
-    if (!::mkdtemp(staging.data()))
-        return Report(dir, std::string("cannot write into the directory: ") + std::strerror(errno));
-    struct Cleanup {
-        std::string path;
-        ~Cleanup()
-        {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    } cleanup{staging};
-    G_strWorkPath = WithSeparator(staging);
-
-    std::vector<std::string> names;
-    std::string error;
-    const std::string data = record.GetDataFileName(0);
-    if (!SaveRecordFile(G_strWorkPath + data, record, &error))
-        return Report(target + data, error);
-    names.push_back(data);
-    std::string drawingError;
-    SetCanvasFileWriter([&drawingError, pictures](const CBase_SGT& canvas, const std::string& path, std::string*) {
-        // As UseCanvasWriters, keeping the reason of a failure for the message;
-        // a PNG beside each drawing only when asked for.
-        if (!WriteCanvas(canvas, path, &drawingError))
-            return false;
-        return !pictures || CanvasFormatOf(path) != CanvasFormat::Dxf ||
-               WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", &drawingError);
-    });
-    for (int i = 0; i < record.nJianTuShu; ++i) {
-        const std::string name = record.GetJtFileName(i);
-        if (!calc.WriteJianTu(&record, i, 1))
-            return Report(target + name, drawingError.empty() ? "cannot draw the diagram" : drawingError);
-        names.push_back(name);
-        if (pictures)
-            names.push_back(name.substr(0, name.size() - 4) + ".png");
-    }
-    for (int i = 0; i < record.nJiSuanShuShu; ++i) {
-        const std::string name = record.GetJssFileName(i);
-        CRTF book;
-        calc.ComposeJiSuanShu(&record, i, book);
-        if (!book.Save(G_strWorkPath + name, &error))
-            return Report(target + name, error);
-        names.push_back(name);
-    }
-    // All written: move them in. A rename within one file system does not fail
-    // for want of space; should one fail all the same, say what is new.
-    std::vector<std::string> moved;
-    for (const std::string& name : names) {
-        if (!PublishFile(G_strWorkPath + name, target + name, &error)) {
-            std::string already;
-            for (const std::string& m : moved)
-                already += (already.empty() ? "" : ", ") + m;
-            return Report(target + name, error + (moved.empty() ? std::string("; nothing in the directory changed")
-                                                                 : "; already replaced: " + already));
-        }
-        moved.push_back(target + name);
-        std::printf("%s\n", (target + name).c_str());
-    }
+    std::vector<std::string> written;
+    std::string errorPath, error;
+    if (!WriteReportFiles(record, calc, dir, pictures, written, errorPath, error))
+        return Report(errorPath, error);
+    for (const std::string& path : written)
+        std::printf("%s\n", path.c_str());
     return kExitOk;
 }
 

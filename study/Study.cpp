@@ -12,10 +12,14 @@
 #include <cstdio>
 #include <thread>
 
-StudyResult Study(const CPelvorinData& input)
+StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr); }
+
+StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated)
 {
     StudyResult out;
-    CPelvorinData r(input);
+    CPelvorinData local;
+    CPelvorinData& r = calculated ? *calculated : local;
+    r = input;
     std::string problem;
     if (!CheckKangLiData(r, &problem)) {
         out.message = problem;

@@ -26,6 +26,9 @@ struct StudyResult {
 // calculation would refuse (rock above soil included) comes back in message.
 // Safe to call from several threads at once on different records.
 StudyResult Study(const CPelvorinData& record);
+// The same, leaving the calculated copy (with its points and resistances) in
+// *calculated.
+StudyResult Study(const CPelvorinData& record, CPelvorinData* calculated);
 
 // One input to vary: KEY=FROM:TO:STEP. The range includes both ends (TO counts
 // when it lies within a thousandth of a step of the last step).

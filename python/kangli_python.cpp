@@ -1,0 +1,267 @@
+// `import kangli`: records, the calculation, sweeps, drawings and books from
+// Python, over the same engine as the command line.
+//
+//   r = kangli.Record.load("examples/circular-pile-into-rock.json")
+//   r.fZhuangJianJu = 3.5
+//   res = kangli.calculate(r)
+//   res.depth, res.final      # NumPy float32 arrays, from the foot to the top
+//   res.at_slip, res.governs  # the resistance at the slip surface and its side
+#include "CanvasWriters.h"
+#include "KangLiJiSuan.h"
+#include "PelvorinData.h"
+#include "RecordJson.h"
+#include "ReportFiles.h"
+#include "Study.h"
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <limits>
+
+namespace py = pybind11;
+
+namespace {
+
+// A new record: the defaults and two default layers, as `kangli new` writes it.
+CPelvorinData NewRecord()
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    r.nTuCengShu = 2;
+    return r;
+}
+
+// The record's layers as Python sees them: a list that, set again, also sets
+// the layer count.
+std::vector<CTuCeng> GetLayers(const CPelvorinData& r) { return r.TuCeng; }
+void SetLayers(CPelvorinData& r, const std::vector<CTuCeng>& layers)
+{
+    r.TuCeng = layers;
+    r.nTuCengShu = static_cast<int>(layers.size());
+}
+
+py::array_t<float> Array(const std::vector<float>& values)
+{
+    py::array_t<float> a(static_cast<py::ssize_t>(values.size()));
+    std::copy(values.begin(), values.end(), a.mutable_data());
+    return a; // owns its memory: it outlives the result it came from
+}
+
+struct Result {
+    int status = 0;
+    std::string message;
+    py::array_t<float> depth, ground, pile, final;
+    double at_slip = std::numeric_limits<double>::quiet_NaN();
+    double pile_at_slip = std::numeric_limits<double>::quiet_NaN();
+    double ground_at_slip = std::numeric_limits<double>::quiet_NaN();
+    std::string governs;
+};
+
+Result Calculate(const CPelvorinData& record)
+{
+    CPelvorinData calculated;
+    StudyResult s;
+    {
+        py::gil_scoped_release free;
+        s = Study(record, &calculated); // a copy: the caller's record stays as it was
+    }
+    Result r;
+    r.status = s.status;
+    r.message = s.message;
+    if (s.status == 1) {
+        r.depth = Array(*calculated.pDianZuoBiao);
+        r.ground = Array(calculated.TuKangLi);
+        r.pile = Array(calculated.ZhuangKangLi);
+        r.final = Array(calculated.ZuiZhongKangLi);
+        r.at_slip = s.atSlip;
+        r.pile_at_slip = s.pile;
+        r.ground_at_slip = s.ground;
+        r.governs = s.governs == 'P' ? "pile" : "ground";
+    } else {
+        r.depth = r.ground = r.pile = r.final = Array({});
+    }
+    return r;
+}
+
+[[noreturn]] void Raise(const std::string& where, const std::string& what)
+{
+    throw py::value_error(where.empty() ? what : where + ": " + what);
+}
+
+// The resistance at the slip surface over a grid: one axis per key, in the
+// dict's order; NaN where a combination is refused.
+py::array_t<double> SweepGrid(const CPelvorinData& record, const py::dict& vary)
+{
+    std::vector<StudyRange> ranges;
+    for (const auto& item : vary) {
+        StudyRange range;
+        range.key = py::cast<std::string>(item.first);
+        for (const auto& v : py::iterable(py::reinterpret_borrow<py::object>(item.second)))
+            range.values.push_back(py::cast<double>(v));
+        if (range.values.empty())
+            Raise("", "key \"" + range.key + "\": no values to try");
+        CPelvorinData probe(record);
+        std::string why;
+        if (!SetRecordValue(probe, range.key, range.values.front(), &why))
+            Raise("", why);
+        ranges.push_back(std::move(range));
+    }
+    if (ranges.empty())
+        Raise("", "nothing to vary");
+    std::vector<StudyPoint> points;
+    {
+        py::gil_scoped_release free;
+        points = Sweep(record, ranges);
+    }
+    std::vector<py::ssize_t> shape;
+    for (const StudyRange& r : ranges)
+        shape.push_back(static_cast<py::ssize_t>(r.values.size()));
+    py::array_t<double> out(shape);
+    double* d = out.mutable_data();
+    for (size_t i = 0; i < points.size(); ++i)
+        d[i] = points[i].result.status == 1 ? points[i].result.atSlip : std::numeric_limits<double>::quiet_NaN();
+    return out;
+}
+
+} // namespace
+
+PYBIND11_MODULE(kangli, m)
+{
+    m.doc() = "Resistance of anti-slide piles (抗滑桩抗力计算): records, the calculation, sweeps, "
+              "drawings and calculation books.";
+    UseCanvasWriters();
+
+    py::class_<CTuCeng>(m, "Layer", "A soil or rock layer in front of the pile, top down.")
+        .def(py::init<>())
+        .def_readwrite("nLeiXing", &CTuCeng::nLeiXing, "0 soil, 1 rock")
+        .def_readwrite("fHouDu", &CTuCeng::fHouDu, "thickness, m")
+        .def_readwrite("fZhongDu", &CTuCeng::fZhongDu, "unit weight, kN/m3")
+        .def_readwrite("fFuZhongDu", &CTuCeng::fFuZhongDu, "buoyant unit weight, kN/m3")
+        .def_readwrite("fNianJuLi", &CTuCeng::fNianJuLi, "cohesion, kPa")
+        .def_readwrite("fMoCaJiao", &CTuCeng::fMoCaJiao, "friction angle, degrees")
+        .def_readwrite("fShuiXiaNianJuLi", &CTuCeng::fShuiXiaNianJuLi, "cohesion under water, kPa")
+        .def_readwrite("fShuiXiaMoCaJiao", &CTuCeng::fShuiXiaMoCaJiao, "friction angle under water, degrees")
+        .def_readwrite("fCengXiShu", &CTuCeng::fCengXiShu, "layer factor");
+
+    py::class_<CPelvorinData>(m, "Record", "The input record of a resistance calculation.")
+        .def(py::init(&NewRecord), "A new record: the defaults and two default layers.")
+        .def_static(
+            "load",
+            [](const std::string& path) {
+                CPelvorinData r = NewRecord();
+                std::string error;
+                if (!LoadRecordFile(path, r, &error))
+                    Raise(path, error);
+                return r;
+            },
+            py::arg("path"), "Reads a data file, or JSON when the name ends in .json.")
+        .def(
+            "save",
+            [](CPelvorinData& r, const std::string& path) {
+                std::string error;
+                if (!SaveRecordFile(path, r, &error))
+                    Raise(path, error);
+            },
+            py::arg("path"), "Writes a data file, or JSON when the name ends in .json; whole or not at all.")
+        .def(
+            "to_dict",
+            [](const CPelvorinData& r) { return py::module_::import("json").attr("loads")(RecordToJson(r)); },
+            "The JSON form of the record as a dict.")
+        .def_static(
+            "from_dict",
+            [](const py::dict& d) {
+                CPelvorinData r = NewRecord();
+                std::string error;
+                const std::string text = py::cast<std::string>(py::module_::import("json").attr("dumps")(d));
+                if (!RecordFromJson(text, r, &error))
+                    Raise("", error);
+                return r;
+            },
+            py::arg("d"), "A record from the JSON form's dict.")
+        .def("copy", [](const CPelvorinData& r) { return CPelvorinData(r); })
+        .def_readwrite("fZhuangRongZhong", &CPelvorinData::fZhuangRongZhong, "unit weight of the pile, kN/m3")
+        .def_readwrite("fZhuangChang", &CPelvorinData::fZhuangChang, "pile length, m")
+        .def_readwrite("fZhuangKuan", &CPelvorinData::fZhuangKuan, "rectangle width, m")
+        .def_readwrite("fZhuangGao", &CPelvorinData::fZhuangGao, "rectangle height, m")
+        .def_readwrite("fZhuangJing", &CPelvorinData::fZhuangJing, "circle diameter, m")
+        .def_readwrite("fZhuangJianJu", &CPelvorinData::fZhuangJianJu, "pile spacing, m")
+        .def_readwrite("fPoMianDaoZhuangDing", &CPelvorinData::fPoMianDaoZhuangDing,
+                       "slope surface below the pile top, m")
+        .def_readwrite("nJieMianXingZhuang", &CPelvorinData::nJieMianXingZhuang, "1 rectangle, 0 circle")
+        .def_readwrite("fAs", &CPelvorinData::fAs, "edge to reinforcement centre, mm")
+        .def_readwrite("fHuaMianDaoZhuangDing", &CPelvorinData::fHuaMianDaoZhuangDing,
+                       "slip surface below the pile top, m")
+        .def_readwrite("nHunNingTuDengJi", &CPelvorinData::nHunNingTuDengJi, "concrete grade, 30 for C30")
+        .def_readwrite("nTuCengShu", &CPelvorinData::nTuCengShu, "number of layers")
+        .def_readwrite("fShuiWeiShenDu", &CPelvorinData::fShuiWeiShenDu, "water level below the slope surface, m")
+        .def_readwrite("bKaoLvShui", &CPelvorinData::bKaoLvShui, "1 when groundwater is considered")
+        .def_readwrite("fZheJianXiShu", &CPelvorinData::fZheJianXiShu, "reduction factor of the passive pressure")
+        .def_readwrite("strWenJianMing", &CPelvorinData::strWenJianMing, "file-name stem")
+        .def_readwrite("strBiaoTi", &CPelvorinData::strBiaoTi, "title")
+        .def_property("TuCeng", &GetLayers, &SetLayers,
+                      "The layers, top down, as a list (a copy: set the list again after changing it; "
+                      "setting it also sets nTuCengShu).");
+
+    py::class_<Result>(m, "Result", "What a calculation gave.")
+        .def_readonly("status", &Result::status, "1 calculated, 0 refused")
+        .def_readonly("message", &Result::message, "why the record was refused")
+        .def_readonly("depth", &Result::depth, "calculation points, m below the pile top, foot first")
+        .def_readonly("ground", &Result::ground, "ground resistance per point, kN/m")
+        .def_readonly("pile", &Result::pile, "pile-section resistance per point, kN/m")
+        .def_readonly("final", &Result::final, "final resistance per point, kN/m")
+        .def_readonly("at_slip", &Result::at_slip, "the resistance at the slip surface, kN/m")
+        .def_readonly("pile_at_slip", &Result::pile_at_slip, "Fv at the slip surface, kN/m")
+        .def_readonly("ground_at_slip", &Result::ground_at_slip, "Ev at the slip surface, kN/m")
+        .def_readonly("governs", &Result::governs, "\"pile\" or \"ground\"")
+        .def("__repr__", [](const Result& r) {
+            return r.status == 1 ? "<kangli.Result " + Fixed(r.at_slip, 3) + " kN/m at the slip surface, " +
+                                       r.governs + " governs>"
+                                 : "<kangli.Result refused: " + r.message + ">";
+        });
+
+    m.def("calculate", &Calculate, py::arg("record"),
+          "Checks and calculates a copy of the record; a refusal is a result with status 0 and its message.");
+    m.def("sweep", &SweepGrid, py::arg("record"), py::arg("vary"),
+          "The resistance at the slip surface for every combination of the values given per JSON key, "
+          "as an array with one axis per key (NaN where refused); calculated in parallel.");
+    m.def(
+        "draw",
+        [](const CPelvorinData& record, int n, const std::string& path) {
+            CPelvorinData r(record);
+            CKangLiJiSuan calc;
+            StudyResult s = Study(record, &r);
+            if (s.status != 1)
+                Raise("", s.message);
+            calc.pData = &r;
+            calc.JiSuan();
+            CBase_SGT canvas;
+            calc.DrawTu(n, &canvas, nullptr);
+            std::string error;
+            if (!WriteCanvas(canvas, path, &error))
+                Raise(path, error);
+        },
+        py::arg("record"), py::arg("n"), py::arg("path"),
+        "Diagram n (0 sketch, 1 result, 2 earth pressure) as .dxf, .svg or .png.");
+    m.def(
+        "report",
+        [](const CPelvorinData& record, const std::string& dir, bool png) {
+            CPelvorinData r(record);
+            StudyResult s = Study(record, &r);
+            if (s.status != 1)
+                Raise("", s.message);
+            CKangLiJiSuan calc;
+            calc.pData = &r;
+            calc.JiSuan();
+            std::vector<std::string> written;
+            std::string errorPath, error;
+            if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error))
+                Raise(errorPath, error);
+            UseCanvasWriters();
+            return written;
+        },
+        py::arg("record"), py::arg("dir"), py::arg("png") = false,
+        "The data file, the three diagrams and both calculation books in dir; the paths written.");
+}

@@ -1,0 +1,144 @@
+"""`import kangli` as a notebook user meets it. Run by CTest with /usr/bin/python3;
+the environment names the kangli program and the examples folder."""
+import gc
+import json
+import math
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import numpy
+
+import kangli
+
+EXAMPLES = os.environ["KANGLI_EXAMPLES_DIR"]
+KANGLI = os.environ["KANGLI_EXE"]
+
+
+def calc_json(path):
+    out = subprocess.run([KANGLI, "calc", "--json", path], capture_output=True, text=True, check=True).stdout
+    return json.loads(out)
+
+
+class RecordsAndCalculation(unittest.TestCase):
+    def test_a_record_built_field_by_field_gives_what_the_command_line_gives(self):
+        r = kangli.Record()
+        r.fZhuangChang = 16
+        r.nJieMianXingZhuang = 0
+        r.fZhuangJing = 1.2
+        r.fZhuangJianJu = 4
+        r.nHunNingTuDengJi = 30
+        r.fHuaMianDaoZhuangDing = 8
+        r.fPoMianDaoZhuangDing = 1
+        r.fShuiWeiShenDu = 4
+        layers = []
+        for thickness, rock, c, phi in [(4, 0, 20, 15), (4, 0, 5, 28), (10, 1, 300, 35)]:
+            layer = kangli.Layer()
+            layer.fHouDu, layer.nLeiXing, layer.fNianJuLi, layer.fMoCaJiao = thickness, rock, c, phi
+            layers.append(layer)
+        r.TuCeng = layers
+        self.assertEqual(r.nTuCengShu, 3)
+        res = kangli.calculate(r)
+        self.assertEqual(res.status, 1, res.message)
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "r.json")
+            r.save(path)
+            expected = calc_json(path)["points"]
+        self.assertEqual(len(res.depth), len(expected))
+        # The command line prints each float32 in the shortest form that reads
+        # back to it: read back as float32, the two are the same bits.
+        for i, p in enumerate(expected):
+            self.assertEqual(res.depth[i], numpy.float32(p["depth"]))
+            self.assertEqual(res.ground[i], numpy.float32(p["ground"]))
+            self.assertEqual(res.pile[i], numpy.float32(p["pile"]))
+            self.assertEqual(res.final[i], numpy.float32(p["final"]))
+        self.assertEqual(res.final.dtype, numpy.float32)
+
+    def test_the_slip_surface_value_is_the_books(self):
+        res = kangli.calculate(kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json")))
+        self.assertAlmostEqual(res.at_slip, 360.549, places=3)
+        self.assertEqual(res.governs, "pile")
+        self.assertAlmostEqual(res.ground_at_slip, 1769.221, places=3)
+
+    def test_a_refusal_is_a_result_and_the_record_is_left_alone(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "defaults.json"))
+        r.fZhuangJianJu = 0
+        res = kangli.calculate(r)
+        self.assertEqual(res.status, 0)
+        self.assertIn("fZhuangJianJu", res.message)
+        self.assertEqual(len(res.final), 0)
+        self.assertTrue(math.isnan(res.at_slip))
+        r.fZhuangJianJu = 5
+        kangli.calculate(r)
+        self.assertEqual(r.fZhuangJianJu, 5)  # calculate works on a copy
+        self.assertEqual(r.nTuCengShu, 2)
+
+    def test_a_bad_file_raises_with_the_command_lines_message(self):
+        with self.assertRaises(ValueError) as caught:
+            kangli.Record.load(os.path.join(os.path.dirname(EXAMPLES), "tests", "broken", "nan-length.dat"))
+        self.assertIn("nan-length.dat: line 1: value 2 (pile length, fZhuangChang) is not a finite number",
+                      str(caught.exception))
+        with self.assertRaises(ValueError):
+            kangli.Record.from_dict({"fZhuangChang": "long"})
+
+    def test_the_dict_form_round_trips(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "rectangular-pile-soil-layers.json"))
+        d = r.to_dict()
+        self.assertEqual(kangli.Record.from_dict(d).to_dict(), d)
+        self.assertEqual(len(d["TuCeng"]), 5)
+
+    def test_an_array_outlives_its_result(self):
+        depth = kangli.calculate(kangli.Record()).depth
+        gc.collect()
+        self.assertEqual(float(depth[0]), 10.0)
+        self.assertEqual(float(depth[-1]), 0.0)
+
+
+class Studies(unittest.TestCase):
+    def test_a_sweep_agrees_with_single_calculations(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        spacings = numpy.arange(3, 8, 0.25)
+        grid = kangli.sweep(r, {"fZhuangJianJu": spacings, "nHunNingTuDengJi": [25, 35]})
+        self.assertEqual(grid.shape, (20, 2))
+        for i, s in enumerate(spacings):
+            for j, grade in enumerate([25, 35]):
+                one = r.copy()
+                one.fZhuangJianJu = float(s)
+                one.nHunNingTuDengJi = grade
+                self.assertAlmostEqual(grid[i, j], kangli.calculate(one).at_slip, places=6)
+        with self.assertRaises(ValueError):
+            kangli.sweep(r, {"fNope": [1, 2]})
+
+    def test_drawings_and_books_are_what_the_command_line_writes(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        with tempfile.TemporaryDirectory() as d:
+            written = kangli.report(r, os.path.join(d, "out"))
+            self.assertEqual([os.path.basename(p) for p in written],
+                             ["kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-jss0.rtf", "kl-jss1.rtf"])
+            subprocess.run([KANGLI, "report", os.path.join(EXAMPLES, "circular-pile-into-rock.json"),
+                            os.path.join(d, "cli")], check=True, capture_output=True)
+            for name in ["kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf"]:
+                with open(os.path.join(d, "out", name), "rb") as a, open(os.path.join(d, "cli", name), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), name)
+            kangli.draw(r, 1, os.path.join(d, "result.svg"))
+            self.assertGreater(os.path.getsize(os.path.join(d, "result.svg")), 1000)
+
+    def test_the_readme_snippet_runs(self):
+        # The five lines of the README, plotting to a file instead of a window.
+        import matplotlib
+        matplotlib.use("Agg")
+        os.chdir(os.path.dirname(EXAMPLES))
+        import kangli, matplotlib.pyplot as plt
+        r = kangli.Record.load("examples/circular-pile-into-rock.json")
+        r.fZhuangJianJu = 3.5
+        res = kangli.calculate(r)
+        plt.plot(res.final, -res.depth); plt.xlabel("final resistance (kN/m)"); plt.ylabel("depth (m)")
+        with tempfile.TemporaryDirectory() as d:
+            plt.savefig(os.path.join(d, "plot.png"))
+            self.assertGreater(os.path.getsize(os.path.join(d, "plot.png")), 1000)
+
+
+if __name__ == "__main__":
+    unittest.main()
