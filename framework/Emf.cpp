@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <cstdio>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace {
@@ -282,7 +284,16 @@ EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHei
     };
 
     const double dimText = extent / 40.0;
+    // The earth-pressure diagram draws interior depth labels and lines twice;
+    // drawn twice, a text looks bold. Each is drawn once.
+    std::set<std::string> seen;
     ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform& t) {
+        char key[512];
+        std::snprintf(key, sizeof key, "%d|%d|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g|%.9g", it.kind,
+                      it.color, it.x1, it.y1, it.x2, it.y2, it.radius, it.angle0, it.angle1, it.height, it.width,
+                      t.a, t.d, t.e, t.f);
+        if (!seen.insert(std::string(key) + it.text).second)
+            return;
         switch (it.kind) {
         case SgtItem::Line: {
             const double xs[2] = {it.x1, it.x2}, ys[2] = {it.y1, it.y2};
