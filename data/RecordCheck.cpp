@@ -9,17 +9,7 @@
 
 namespace {
 
-std::string Number(double v)
-{
-    // Whole numbers in full (10000000, not 1e+07), others briefly.
-    ScopedCNumbers numbers;
-    char buf[64];
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-    else
-        std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
+std::string Number(double v) { return MessageNumber(v); }
 
 // The label under which the input tables show a field (a layer's fields under
 // "第N层" and the column title).

@@ -180,17 +180,7 @@ std::string CEasyTableWnd::CellLabel(int row, int col)
 
 namespace {
 
-std::string Shown(double v)
-{
-    // Whole numbers in full (10000000, not 1e+07), others briefly.
-    ScopedCNumbers numbers;
-    char buf[64];
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-    else
-        std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
+std::string Shown(double v) { return MessageNumber(v); }
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "Emf.h"
 
 #include "Canvas.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,19 +97,7 @@ std::u16string Utf16(const std::string& utf8)
 {
     std::u16string out;
     for (size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        if (i + len > utf8.size())
-            len = 1;
-        std::uint32_t cp = c;
-        if (len > 1) {
-            cp = c & (0x7F >> len);
-            for (size_t k = 1; k < len; ++k)
-                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        } else if (c >= 0x80) {
-            cp = 0xFFFD;
-        }
-        i += len;
+        std::uint32_t cp = NextCodePoint(utf8, i);
         if (cp < 0x20)
             continue;
         if (cp >= 0x10000) {

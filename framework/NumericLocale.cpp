@@ -1,5 +1,8 @@
 #include "NumericLocale.h"
 
+#include <cmath>
+#include <cstdio>
+
 namespace {
 locale_t CLocale()
 {
@@ -19,4 +22,15 @@ ScopedCNumbers::~ScopedCNumbers()
 {
     if (previous_)
         ::uselocale(previous_);
+}
+
+std::string MessageNumber(double v)
+{
+    ScopedCNumbers numbers;
+    char buf[64];
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
 }

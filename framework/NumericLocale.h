@@ -19,3 +19,9 @@ public:
 private:
     locale_t previous_ = nullptr;
 };
+
+#include <string>
+
+// A number for a message: whole numbers in full (10000000, not 1e+07), others
+// in the briefest form (%g), in the C locale.
+std::string MessageNumber(double value);

@@ -14,6 +14,7 @@
 // The file is gathered in memory and written by WriteFileSafely.
 #include "CanvasWriters.h"
 #include "SafeFile.h"
+#include "Utf8.h"
 
 #include <dxflib/dl_dxf.h>
 
@@ -105,33 +106,19 @@ public:
     {
         std::string out;
         for (size_t i = 0; i < utf8.size();) {
-            const unsigned char c = static_cast<unsigned char>(utf8[i]);
-            size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-            if (i + len > utf8.size())
-                len = 1;
-            std::uint32_t cp = c;
-            if (len > 1) {
-                cp = c & (0x7F >> len);
-                for (size_t k = 1; k < len; ++k)
-                    cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-            } else if (c >= 0x80) {
-                cp = 0xFFFD;
-            }
-            if (cp < 0x20) {
-                i += len;
+            const size_t start = i;
+            const std::uint32_t cp = NextCodePoint(utf8, i);
+            if (cp < 0x20)
                 continue; // control characters have no place in a drawing text
-            }
             if (cp < 0x80) {
                 out += static_cast<char>(cp);
-                i += len;
                 continue;
             }
-            if (!Convert(utf8.substr(i, len), out)) {
+            if (cp == 0xFFFD || !Convert(utf8.substr(start, i - start), out)) {
                 char buf[16];
                 std::snprintf(buf, sizeof buf, "\\U+%04X", static_cast<unsigned>(cp));
                 out += buf;
             }
-            i += len;
         }
         return out;
     }
