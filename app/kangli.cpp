@@ -504,7 +504,7 @@ int main(int argc, char** argv)
     std::string reportFile, reportDir;
     bool reportPictures = false;
     auto* cmdReport = app.add_subcommand(
-        "report", "calculate and write into DIR the data file, the three diagrams (DXF and PNG) "
+        "report", "calculate and write into DIR the data file, the three diagrams (DXF, with --png a PNG too) "
                   "and the detailed and concise calculation books (RTF)");
     cmdReport->add_option("RECORD", reportFile, "data file, or JSON when it ends in .json")->required();
     cmdReport->add_option("DIR", reportDir, "the directory to write into (made when missing)")->required();
