@@ -6,6 +6,7 @@
 
 #include <cfloat>
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -107,6 +108,51 @@ CSlopeBZDC_CS Layer(const json& v, const std::string& key)
             Fail(k, "unknown key");
     }
     return l;
+}
+
+// The ordinate of a polyline at x (linear between its points); false when x
+// lies beyond its ends.
+bool YAt(const CSlp_PoXian& line, double x, double& y)
+{
+    for (size_t i = 0; i + 1 < line.pts.size(); ++i) {
+        const double x0 = line.pts[i].x, x1 = line.pts[i + 1].x;
+        if ((x0 <= x && x <= x1) || (x1 <= x && x <= x0)) {
+            const double y0 = line.pts[i].y, y1 = line.pts[i + 1].y;
+            y = x1 == x0 ? std::max(y0, y1) : y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The ground in front of a pile from the whole slope: surface, strata, water.
+void FromWholeSlope(const SlopeModelFile& m, CSlp_KHPile& p, const std::string& key)
+{
+    if (p.PoXian.pts.size() < 2)
+        Fail(key + ".axis", "the pile needs an axis to find the ground in front of it");
+    const double x = p.PoXian.pts.front().x;
+    const double foot = p.PoXian.pts.back().y;
+    double top;
+    if (!YAt(m.ground, x, top))
+        Fail("ground", "does not reach the pile " + p.strName + " at x = " + std::to_string(x));
+    p.fQianDiMianY = static_cast<float>(top);
+    p.QianCeng.clear();
+    for (size_t i = 0; i < m.strata.size(); ++i) {
+        double bottom = std::min(top, foot) - 50.0;
+        if (!m.strata[i].bottom.pts.empty() && !YAt(m.strata[i].bottom, x, bottom))
+            Fail("strata[" + std::to_string(i) + "].bottom", "does not reach the pile " + p.strName);
+        bottom = std::min(bottom, top); // a boundary above the one over it: pinched out
+        if (top - bottom > 1e-6) {
+            CSlopeBZDC_CS layer = m.strata[i].properties;
+            layer.dHouDu = top - bottom;
+            p.QianCeng.push_back(layer);
+        }
+        top = bottom;
+    }
+    double water;
+    p.bYouShui = !m.waterLine.pts.empty() && YAt(m.waterLine, x, water) ? 1 : 0;
+    if (p.bYouShui)
+        p.fShuiWeiY = static_cast<float>(water);
 }
 
 CSlp_KHPile Pile(const json& v, const std::string& key)
@@ -232,8 +278,34 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
             } else if (k == "surfaces") {
                 for (size_t i = 0; i < Array(*it, k).size(); ++i)
                     m.surfaces.push_back(Surface((*it)[i], "surfaces[" + std::to_string(i) + "]"));
+            } else if (k == "ground")
+                m.ground = Points(*it, k);
+            else if (k == "waterLine")
+                m.waterLine = Points(*it, k);
+            else if (k == "strata") {
+                for (size_t i = 0; i < Array(*it, k).size(); ++i) {
+                    const std::string sk = "strata[" + std::to_string(i) + "]";
+                    json props = (*it)[i];
+                    Object(props, sk);
+                    SlopeStratum stratum;
+                    if (props.contains("bottom")) {
+                        stratum.bottom = Points(props["bottom"], sk + ".bottom");
+                        props.erase("bottom");
+                    }
+                    if (props.contains("thickness"))
+                        Fail(sk + ".thickness", "a stratum's thickness comes from its boundaries");
+                    stratum.properties = Layer(props, sk);
+                    m.strata.push_back(std::move(stratum));
+                }
             } else
                 Fail(k, "unknown key");
+        }
+        // Piles without layers of their own take them from the whole slope.
+        if (!m.ground.pts.empty()) {
+            const json& piles = doc.contains("piles") ? doc["piles"] : json::array();
+            for (size_t i = 0; i < m.slope.KHPiles.size(); ++i)
+                if (!piles[i].contains("layers"))
+                    FromWholeSlope(m, m.slope.KHPiles[i], "piles[" + std::to_string(i) + "]");
         }
         m.slope.nZhuangShu = static_cast<int>(m.slope.KHPiles.size());
         if (current.empty() && !m.slope.KHPiles.empty())
@@ -327,6 +399,27 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
         surfaces.push_back(std::move(o));
     }
     doc["surfaces"] = std::move(surfaces);
+    if (!m.ground.pts.empty()) {
+        doc["ground"] = Pts(m.ground);
+        ordered_json strata = ordered_json::array();
+        for (const SlopeStratum& st : m.strata) {
+            ordered_json o = ordered_json::object();
+            if (!st.bottom.pts.empty())
+                o["bottom"] = Pts(st.bottom);
+            const CSlopeBZDC_CS& l = st.properties;
+            o["rock"] = l.nYanTu != 0;
+            o["unitWeight"] = Num(l.fZhongDu);
+            o["saturatedUnitWeight"] = Num(l.fBaoHeZhongDu);
+            o["cohesion"] = Num(l.fNianJuLi);
+            o["friction"] = Num(l.fMoCaJiao);
+            o["cohesionUnderWater"] = Num(l.fShuiXiaNianJuLi);
+            o["frictionUnderWater"] = Num(l.fShuiXiaMoCaJiao);
+            strata.push_back(std::move(o));
+        }
+        doc["strata"] = std::move(strata);
+        if (!m.waterLine.pts.empty())
+            doc["waterLine"] = Pts(m.waterLine);
+    }
     return doc.dump(2) + "\n";
 }
 

@@ -22,8 +22,21 @@
 //       "cohesionUnderWater": 16, "frictionUnderWater": 13 }] }],
 //   "surfaces": [
 //     {"id": 1, "kind": "circle", "x": 0, "y": 117, "r": 25},
-//     {"id": 2, "kind": "polyline", "points": [[x, y], ...]} ]
+//     {"id": 2, "kind": "polyline", "points": [[x, y], ...]} ],
+//   "ground": [[x, y], ...],              the whole slope, optional: its surface,
+//   "strata": [{                          its layers top down, each down to the
+//     "bottom": [[x, y], ...],            boundary below it (the last may go on
+//     "rock": false, "unitWeight": 19,    without one), with the layer keys above
+//     ... }],                             but thickness,
+//   "waterLine": [[x, y], ...]            and its groundwater line
 // }
+//
+// A pile that gives no "layers" of its own takes them from the whole slope,
+// as the host's layer extraction does: at the pile's axis, the ground surface
+// is its "groundY", each stratum's thickness is the height between its top and
+// its bottom there (a stratum that has pinched out is left out; the last one
+// without a bottom reaches 50 m below the foot), and the water line, where it
+// passes over the pile, gives "water" and "waterY".
 //
 // Coordinates in metres, y upwards. A missing key takes the default of the
 // model's classes; an unknown key, a wrong type, a number that is not finite or
@@ -41,8 +54,15 @@ struct SlopeSurfaceEntry {
     CSlp_Surface surface;
 };
 
+struct SlopeStratum {
+    CSlp_PoXian bottom; // empty: no lower boundary
+    CSlopeBZDC_CS properties;
+};
+
 struct SlopeModelFile {
     CSlopeData slope;
+    CSlp_PoXian ground, waterLine;
+    std::vector<SlopeStratum> strata;
     int scheme = 1;
     int currentSurface = 0;
     std::vector<SlopeSurfaceEntry> surfaces;

@@ -295,3 +295,35 @@ TEST(SlopeModelFile, TheHostRunsTheExamplesAsASearchDoes)
         EXPECT_EQ(saved.slope.KHPiles[0].nKangLiDianShu, c.files ? 21 : 0) << c.model;
     }
 }
+
+TEST(SlopeModelFile, PilesTakeTheGroundInFrontFromTheWholeSlope)
+{
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(LoadSlopeModel(KANGLI_EXAMPLES_DIR "/slope/whole-slope.json", model, &error)) << error;
+    ASSERT_EQ(model.slope.KHPiles.size(), 2u);
+    // By hand, at x = 0: the ground from (-10, 100) to (10, 98) at 99; the first boundary,
+    // from (-40, 104) to (40, 88), at 96; the second, from (-40, 100) to (40, 84),
+    // at 92; the rock goes on to 50 m below the foot (84 - 50 = 34); water 94.
+    // At x = 20: ground 95, boundaries 92 and 88, rock to 79 - 50 = 29, water 92.
+    const struct {
+        float ground, water;
+        std::vector<double> thickness;
+    } expected[2] = {{99, 94, {3, 4, 58}}, {95, 92, {3, 4, 59}}};
+    for (int i = 0; i < 2; ++i) {
+        const CSlp_KHPile& p = model.slope.KHPiles[static_cast<size_t>(i)];
+        EXPECT_FLOAT_EQ(p.fQianDiMianY, expected[i].ground) << i;
+        EXPECT_EQ(p.bYouShui, 1);
+        EXPECT_FLOAT_EQ(p.fShuiWeiY, expected[i].water) << i;
+        ASSERT_EQ(p.QianCeng.size(), 3u);
+        for (size_t k = 0; k < 3; ++k)
+            EXPECT_NEAR(p.QianCeng[k].dHouDu, expected[i].thickness[k], 1e-4) << i << " " << k;
+        EXPECT_EQ(p.QianCeng[2].nYanTu, 1);
+        EXPECT_FLOAT_EQ(p.QianCeng[1].fMoCaJiao, 28);
+    }
+    // A stratum boundary that does not reach a pile is named.
+    EXPECT_FALSE(SlopeModelFromJson(R"({"ground": [[-1, 10], [1, 10]], "strata": [{"bottom": [[5, 0], [9, 0]]}],
+                                        "piles": [{"axis": [[0, 10], [0, 0]]}]})",
+                                    model, &error));
+    EXPECT_NE(error.find("key \"strata[0].bottom\": does not reach the pile"), std::string::npos) << error;
+}
