@@ -93,9 +93,14 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
     connect(jbxx, &CDlgKangLiJBXX::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::DataChange, this, &CDlgKangLi::RefreshPage);
-    connect(tabs, &QTabWidget::currentChanged, this, [this] {
+    // A page switch takes what is typed first; back on "基本" every table is
+    // refreshed, and the sketch is redrawn on every switch.
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int index) {
         CommitEdits();
-        RefreshPage();
+        if (index == 0)
+            RefreshPage();
+        else
+            RedrawSketch();
     });
     RedrawSketch();
 }
