@@ -158,6 +158,11 @@ TEST(DataFile, LayerCountOutOfBoundsIsRefusedNotAllocated)
     EXPECT_EQ(r.nTuCengShu, 2);
     EXPECT_EQ(LoadFromString(r, "22\n25,2000000000,1,1\n"), 0);
     EXPECT_TRUE(r.TuCeng.empty());
+    // The path form says the same, and a refused file leaves every field alone:
+    // no new pile values beside the old layers.
+    EXPECT_EQ(r.LoadData(path.c_str()), 0);
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 10.0f);
+    EXPECT_EQ(r.nTuCengShu, 2);
 }
 
 TEST(DataFile, PathFormsReportUnopenableFiles)
