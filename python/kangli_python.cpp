@@ -66,7 +66,7 @@ Result Calculate(const CPelvorinData& record)
     StudyResult s;
     {
         py::gil_scoped_release free;
-        s = Study(record, &calculated); // a copy: the caller's record stays as it was
+        s = Study(record, &calculated, nullptr); // a copy: the caller's record stays as it was
     }
     Result r;
     r.status = s.status;
@@ -230,13 +230,11 @@ PYBIND11_MODULE(kangli, m)
     m.def(
         "draw",
         [](const CPelvorinData& record, int n, const std::string& path) {
-            CPelvorinData r(record);
+            CPelvorinData r;
             CKangLiJiSuan calc;
-            StudyResult s = Study(record, &r);
+            const StudyResult s = Study(record, &r, &calc);
             if (s.status != 1)
                 Raise("", s.message);
-            calc.pData = &r;
-            calc.JiSuan();
             CBase_SGT canvas;
             calc.DrawTu(n, &canvas, nullptr);
             std::string error;
@@ -248,13 +246,11 @@ PYBIND11_MODULE(kangli, m)
     m.def(
         "report",
         [](const CPelvorinData& record, const std::string& dir, bool png) {
-            CPelvorinData r(record);
-            StudyResult s = Study(record, &r);
+            CPelvorinData r;
+            CKangLiJiSuan calc;
+            const StudyResult s = Study(record, &r, &calc);
             if (s.status != 1)
                 Raise("", s.message);
-            CKangLiJiSuan calc;
-            calc.pData = &r;
-            calc.JiSuan();
             std::vector<std::string> written;
             std::string errorPath, error;
             if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error))

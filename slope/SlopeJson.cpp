@@ -247,6 +247,23 @@ double Num(float f)
     return std::strtod(buf, nullptr);
 }
 
+// A layer's keys, for a pile's layers (with their thickness) and for the
+// strata of the whole slope (whose thickness comes from their boundaries).
+ordered_json LayerToJson(const CSlopeBZDC_CS& l, const double* thickness)
+{
+    ordered_json o = ordered_json::object();
+    o["rock"] = l.nYanTu != 0;
+    if (thickness)
+        o["thickness"] = *thickness;
+    o["unitWeight"] = Num(l.fZhongDu);
+    o["saturatedUnitWeight"] = Num(l.fBaoHeZhongDu);
+    o["cohesion"] = Num(l.fNianJuLi);
+    o["friction"] = Num(l.fMoCaJiao);
+    o["cohesionUnderWater"] = Num(l.fShuiXiaNianJuLi);
+    o["frictionUnderWater"] = Num(l.fShuiXiaMoCaJiao);
+    return o;
+}
+
 ordered_json Pts(const CSlp_PoXian& line)
 {
     ordered_json a = ordered_json::array();
@@ -358,18 +375,8 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
         o["water"] = p.bYouShui != 0;
         o["waterY"] = Num(p.fShuiWeiY);
         ordered_json layers = ordered_json::array();
-        for (const CSlopeBZDC_CS& l : p.QianCeng) {
-            ordered_json lo = ordered_json::object();
-            lo["rock"] = l.nYanTu != 0;
-            lo["thickness"] = l.dHouDu;
-            lo["unitWeight"] = Num(l.fZhongDu);
-            lo["saturatedUnitWeight"] = Num(l.fBaoHeZhongDu);
-            lo["cohesion"] = Num(l.fNianJuLi);
-            lo["friction"] = Num(l.fMoCaJiao);
-            lo["cohesionUnderWater"] = Num(l.fShuiXiaNianJuLi);
-            lo["frictionUnderWater"] = Num(l.fShuiXiaMoCaJiao);
-            layers.push_back(std::move(lo));
-        }
+        for (const CSlopeBZDC_CS& l : p.QianCeng)
+            layers.push_back(LayerToJson(l, &l.dHouDu));
         o["layers"] = std::move(layers);
         if (!p.KangLiDian.empty()) {
             ordered_json z = ordered_json::array(), v = ordered_json::array();
@@ -406,14 +413,7 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
             ordered_json o = ordered_json::object();
             if (!st.bottom.pts.empty())
                 o["bottom"] = Pts(st.bottom);
-            const CSlopeBZDC_CS& l = st.properties;
-            o["rock"] = l.nYanTu != 0;
-            o["unitWeight"] = Num(l.fZhongDu);
-            o["saturatedUnitWeight"] = Num(l.fBaoHeZhongDu);
-            o["cohesion"] = Num(l.fNianJuLi);
-            o["friction"] = Num(l.fMoCaJiao);
-            o["cohesionUnderWater"] = Num(l.fShuiXiaNianJuLi);
-            o["frictionUnderWater"] = Num(l.fShuiXiaMoCaJiao);
+            o.update(LayerToJson(st.properties, nullptr));
             strata.push_back(std::move(o));
         }
         doc["strata"] = std::move(strata);

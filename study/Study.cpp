@@ -12,14 +12,14 @@
 #include <cstdio>
 #include <thread>
 
-StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr); }
+StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr, nullptr); }
 
-StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated)
+StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLiJiSuan* calculation)
 {
     StudyResult out;
     CPelvorinData local;
     CPelvorinData& r = calculated ? *calculated : local;
-    r = input;
+    r = input; // nothing to copy when the caller hands its own copy in
     std::string problem;
     if (!CheckKangLiData(r, &problem)) {
         out.message = problem;
@@ -32,7 +32,8 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated)
             out.message = "TuCeng[" + std::to_string(i + 1) + "]: 岩层下不能出现土层 (a soil layer below rock)";
             return out;
         }
-    CKangLiJiSuan calc;
+    CKangLiJiSuan own;
+    CKangLiJiSuan& calc = calculation ? *calculation : own;
     calc.pData = &r;
     if (calc.JiSuan() != 1 || !calc.HuaMianKangLi(&out.pile, &out.ground)) {
         out.message = "not calculated";
@@ -79,11 +80,11 @@ bool ParseStudyRange(const std::string& text, const CPelvorinData& record, Study
     if (eq == std::string::npos || eq == 0)
         return fail("expected KEY=FROM:TO:STEP");
     range.key = text.substr(0, eq);
-    const std::string spec = text.substr(eq + 1);
-    const size_t c1 = spec.find(':'), c2 = c1 == std::string::npos ? c1 : spec.find(':', c1 + 1);
+    const std::string bounds = text.substr(eq + 1);
+    const size_t c1 = bounds.find(':'), c2 = c1 == std::string::npos ? c1 : bounds.find(':', c1 + 1);
     double from, to, step;
-    if (c2 == std::string::npos || !Number(spec.substr(0, c1), from) || !Number(spec.substr(c1 + 1, c2 - c1 - 1), to) ||
-        !Number(spec.substr(c2 + 1), step))
+    if (c2 == std::string::npos || !Number(bounds.substr(0, c1), from) ||
+        !Number(bounds.substr(c1 + 1, c2 - c1 - 1), to) || !Number(bounds.substr(c2 + 1), step))
         return fail("expected FROM:TO:STEP, three numbers");
     if (!(step > 0))
         return fail("the step must be positive");
@@ -130,7 +131,7 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
             for (size_t k = 0; k < ranges.size() && ok; ++k)
                 ok = SetRecordValue(r, ranges[k].key, points[n].values[k], &why);
             if (ok)
-                points[n].result = Study(r);
+                points[n].result = Study(r, &r, nullptr);
             else
                 points[n].result.message = why;
         }

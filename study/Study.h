@@ -27,8 +27,10 @@ struct StudyResult {
 // Safe to call from several threads at once on different records.
 StudyResult Study(const CPelvorinData& record);
 // The same, leaving the calculated copy (with its points and resistances) in
-// *calculated.
-StudyResult Study(const CPelvorinData& record, CPelvorinData* calculated);
+// *calculated (which may be record itself) and, when calculation is given, the
+// calculation that made it (ready to draw diagrams and write books) there.
+class CKangLiJiSuan;
+StudyResult Study(const CPelvorinData& record, CPelvorinData* calculated, CKangLiJiSuan* calculation);
 
 // One input to vary: KEY=FROM:TO:STEP. The range includes both ends (TO counts
 // when it lies within a thousandth of a step of the last step).

@@ -147,6 +147,29 @@ QLineEdit* TypeInto(EasyTableView* view, int row, int col, const QString& text)
     return editor;
 }
 
+// A new record with two layers, and the frame open on it, shown.
+CPelvorinData NewRecord(bool slipEditable)
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    r.bHuaMianKeBian = slipEditable ? 1 : 0;
+    return r;
+}
+
+struct OpenFrame {
+    CPelvorinData r;
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame;
+    explicit OpenFrame(const QString& path = QString(), bool slipEditable = true)
+        : r(NewRecord(slipEditable)), frame(&r, &calc, &result, path)
+    {
+        frame.show();
+        Settle();
+    }
+};
+
 } // namespace
 
 TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
@@ -154,15 +177,10 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
     TempDir dir;
     const std::string saved = G_strWorkPath;
     G_strWorkPath = dir.path + "/";
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
     const QString file = QString::fromStdString(dir.path + "/rec.dat");
-    CKangLiJiSuan calc;
-    CKangLiResult result;
-    CDlgKangLi_Slp frame(&r, &calc, &result, file);
-    frame.show();
-    Settle();
+    OpenFrame open(file);
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
     EasyTableView* view = frame.pPage->jbxx->view;
     ASSERT_NE(TypeInto(view, 1, 1, "12.5"), nullptr); // pile length, no Enter
     Command(frame, "构件计算")->trigger();
@@ -196,14 +214,9 @@ TEST(Frame, ResultsBelongToTheRecordOnScreen)
     TempDir dir;
     const std::string saved = G_strWorkPath;
     G_strWorkPath = dir.path + "/";
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    CKangLiJiSuan calc;
-    CKangLiResult result;
-    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
-    frame.show();
-    Settle();
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
     ScopedMessageRecorder answers(IDYES); // "数据已发生改变，是否继续计算！": yes
     EXPECT_EQ(frame.status->text(), "尚未计算");
 
@@ -255,14 +268,9 @@ TEST(Frame, ResultsBelongToTheRecordOnScreen)
 
 TEST(Frame, TabMovesBetweenValuesAndKeepsEachOne)
 {
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    CKangLiJiSuan calc;
-    CKangLiResult result;
-    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
-    frame.show();
-    Settle();
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
     EasyTableView* view = frame.pPage->jbxx->view;
     QLineEdit* editor = TypeInto(view, 0, 1, "4"); // spacing
     ASSERT_NE(editor, nullptr);
@@ -288,14 +296,9 @@ TEST(Frame, TabMovesBetweenValuesAndKeepsEachOne)
 
 TEST(Frame, SwitchingPagesKeepsWhatIsTyped)
 {
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    CKangLiJiSuan calc;
-    CKangLiResult result;
-    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
-    frame.show();
-    Settle();
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
     ASSERT_NE(TypeInto(frame.pPage->jbxx->view, 1, 1, "9"), nullptr);
     frame.pPage->tabs->setCurrentIndex(1);
     Settle();
@@ -304,14 +307,9 @@ TEST(Frame, SwitchingPagesKeepsWhatIsTyped)
 
 TEST(Frame, TheWheelOverAChoiceDoesNotChangeIt)
 {
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    CKangLiJiSuan calc;
-    CKangLiResult result;
-    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
-    frame.show();
-    Settle();
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
     EasyTableView* view = frame.pPage->jbxx->view;
     auto* shape = qobject_cast<QComboBox*>(view->cellWidget(4, 1));
     ASSERT_NE(shape, nullptr);
@@ -326,15 +324,8 @@ TEST(Frame, TheWheelOverAChoiceDoesNotChangeIt)
 
 TEST(Frame, SmallThingsAPersonNotices)
 {
-    CPelvorinData r;
-    InitKangLiData(&r);
-    r.TuCeng.resize(2);
-    r.bHuaMianKeBian = 0; // the slip distance fixed by a slope model
-    CKangLiJiSuan calc;
-    CKangLiResult result;
-    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
-    frame.show();
-    Settle();
+    OpenFrame open(QString(), false); // the slip distance fixed by a slope model
+    CDlgKangLi_Slp& frame = open.frame;
     // Esc (and Enter) on the page leave the frame open.
     QTest::keyClick(&frame, Qt::Key_Escape);
     QTest::keyClick(frame.pPage->jbxx->view, Qt::Key_Escape);
