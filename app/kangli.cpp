@@ -124,7 +124,7 @@ int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan
     }
     // The command line has nobody to ask: a question is answered Yes, every other
     // message becomes a line on standard error naming the record.
-    SetMessageSink([&in](const MessageRequest& req) {
+    ScopedMessageSink sink([&in](const MessageRequest& req) {
         if (req.kind == MessageRequest::Box && (req.buttons & 0xF) == MB_YESNO)
             return IDYES;
         std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), req.text.c_str());
@@ -132,9 +132,7 @@ int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan
     });
     G_strWorkPath = DirectoryOf(in);
     calc.pData = &record;
-    const int status = calc.CheckDataChange() ? calc.JiSuan() : 0;
-    SetMessageSink(nullptr);
-    return status;
+    return calc.CheckDataChange() ? calc.JiSuan() : 0;
 }
 
 // For the programs that need a calculated record: kExitOk when it was

@@ -3,6 +3,7 @@
 // the resistance back into the pile.
 #include "KangLi.h"
 
+#include "CalculationFiles.h"
 #include "CanvasWriters.h"
 #include "Convert_to_KangLi.h"
 #include "KangLiJiSuan.h"
@@ -88,23 +89,18 @@ public:
         }
         if (chinese_.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(&chinese_);
-        previous_ = SetMessageSink(QtMessageBoxSink);
         // Part of the program path's duty: fonts and resources come from here.
         G_strExePath = ModuleDirectory();
         SetForOcxUse(1);
     }
-    ~DialogCall()
-    {
-        SetMessageSink(previous_);
-        QCoreApplication::removeTranslator(&chinese_);
-    }
+    ~DialogCall() { QCoreApplication::removeTranslator(&chinese_); }
     DialogCall(const DialogCall&) = delete;
     DialogCall& operator=(const DialogCall&) = delete;
 
 private:
     std::unique_ptr<QApplication> own_;
     QTranslator chinese_;
-    MessageSink previous_;
+    ScopedMessageSink boxes_{QtMessageBoxSink};
 };
 #endif
 
@@ -305,20 +301,17 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     if (status == 1) {
         // The results do not depend on the files: a file that cannot be written
         // is told, and the pile still gets its resistance.
-        auto told = [](const std::string& path, bool written) {
-            if (!written)
-                tell_error(201, ("文件未能写出：" + path).c_str());
+        CalculationFiles where;
+        where.folder = G_strWorkPath;
+        where.drawingWriter = WriteCanvas;
+        where.resultFileWriter = [&record](const std::string& path) {
+            return GenResFileOne(path.c_str(), record.get()) == 1;
         };
-        const std::string data = G_strWorkPath + record->GetDataFileName(0);
-        told(data, record->SaveData(data.c_str()) == 1);
-        for (int i = 0; i < record->nJianTuShu; ++i)
-            told(G_strWorkPath + record->GetJtFileName(i), calc.WriteJianTu(record.get(), i, 1) == 1);
-        for (int i = 0; i < record->nJiSuanShuShu; ++i)
-            told(G_strWorkPath + record->GetJssFileName(i), calc.WriteJiSuanShu(record.get(), i) == 1);
+        const CalculationFilesWritten files = WriteCalculationFiles(*record, calc, where);
+        for (const CalculationFilesWritten::Failure& f : files.failed)
+            tell_error(201, ("文件未能写出：" + f.path).c_str());
         if (record->bTiShiChengGong)
             tell_error(201, "抗滑力计算成功 !");
-        const std::string res = G_strWorkPath + record->FileStem() + ".res";
-        told(res, GenResFileOne(res.c_str(), record.get()) == 1);
     } else if (status == 0) {
         const int visible = IsJsxxVisible();
         tell_error(201, "抗滑力计算失败 !");

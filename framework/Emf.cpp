@@ -363,19 +363,3 @@ EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHei
     pic.bytes = std::move(bytes);
     return pic;
 }
-
-namespace {
-std::map<std::string, CBase_SGT>& Drawings()
-{
-    static std::map<std::string, CBase_SGT> drawings;
-    return drawings;
-}
-} // namespace
-
-void RememberDrawing(const std::string& path, const CBase_SGT& canvas) { Drawings()[path] = canvas; }
-
-const CBase_SGT* RememberedDrawing(const std::string& path)
-{
-    const auto it = Drawings().find(path);
-    return it == Drawings().end() ? nullptr : &it->second;
-}

@@ -16,9 +16,3 @@ struct EmfPicture {
 };
 
 EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHeightMm);
-
-// The drawings a calculation drew into diagram files during this run, by file
-// path, so that a book can embed the drawing itself instead of a picture of it.
-void RememberDrawing(const std::string& path, const CBase_SGT& canvas);
-// Null when no drawing was made for path.
-const CBase_SGT* RememberedDrawing(const std::string& path);

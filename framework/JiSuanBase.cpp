@@ -25,9 +25,6 @@ int CJiSuanBase::WriteJianTu(CJsDataBase* record, int n, int)
     CBase_SGT canvas;
     DrawTu(n, &canvas, nullptr);
     const std::string path = G_strWorkPath + record->GetJtFileName(n);
-    // A book that embeds this diagram takes the drawing itself, as a vector
-    // picture, rather than a raster picture of the file.
-    RememberDrawing(path, canvas);
     if (!FileWriter())
         return 0; // nothing to write the drawing with
     std::string error;

@@ -46,6 +46,19 @@ void HideJsxx();
 // A plain message box; returns the answer.
 int AfxMessageBox(const char* text, int buttons = MB_OK, const char* caption = "提示");
 
+// Installs a sink for the length of a scope and puts back whatever was
+// installed before, however the scope is left.
+class ScopedMessageSink {
+public:
+    explicit ScopedMessageSink(MessageSink sink) : previous_(SetMessageSink(std::move(sink))) {}
+    ~ScopedMessageSink() { SetMessageSink(std::move(previous_)); }
+    ScopedMessageSink(const ScopedMessageSink&) = delete;
+    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+
+private:
+    MessageSink previous_;
+};
+
 // Scoped sink for tests and tools: records every message and answers with a fixed
 // value; restores the previous sink when it goes out of scope.
 class ScopedMessageRecorder {

@@ -157,6 +157,8 @@ int CRTF::InsertTable(CEasyTableWnd* table, int, int width, int, int, int)
     return 1;
 }
 
+void CRTF::ProvideDrawing(const std::string& name, const CBase_SGT* canvas) { drawings_[name] = canvas; }
+
 int CRTF::InsertDXF(const char* path, double width, double height)
 {
     std::string file = path ? path : "";
@@ -167,7 +169,9 @@ int CRTF::InsertDXF(const char* path, double width, double height)
     png += ".png";
     Block b;
     b.kind = Block::Picture;
-    if (const CBase_SGT* drawing = RememberedDrawing(file)) {
+    const size_t slash = file.rfind('/');
+    const auto provided = drawings_.find(slash == std::string::npos ? file : file.substr(slash + 1));
+    if (const CBase_SGT* drawing = provided == drawings_.end() ? nullptr : provided->second) {
         EmfPicture pic = CanvasToEmf(*drawing, width, height);
         if (!pic.bytes.empty()) {
             b.emf = true;

@@ -6,9 +6,11 @@
 // drawings as embedded PNG pictures.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
+class CBase_SGT;
 class CEasyTableWnd;
 
 class CRTF {
@@ -22,11 +24,17 @@ public:
     // framework's signature. Returns 1, or 0 for a null table.
     int InsertTable(CEasyTableWnd* table, int, int width, int, int, int);
     // Embeds the drawing of a diagram file, fitted into width x height
-    // millimetres: the drawing itself as a vector picture (EMF) when it was drawn
-    // into that file in this run, else a PNG of the same name beside the file.
-    // Without either the book names the file instead. Returns 1 when a picture
-    // was embedded.
+    // millimetres: the drawing itself as a vector picture (EMF) when it was
+    // handed to this book (ProvideDrawing, by the file's name), else a PNG of the
+    // same name beside the file. Without either the book names the file instead.
+    // Returns 1 when a picture was embedded.
     int InsertDXF(const char* path, double width, double height);
+    // The drawing of the diagram file named name (no folder), for InsertDXF to
+    // embed as a vector picture. Not owned: it must outlive the book's use.
+    void ProvideDrawing(const std::string& name, const CBase_SGT* canvas);
+    // The folder the book's diagram files lie in, ending with '/'; empty: the
+    // framework's work path.
+    std::string strDrawingFolder;
 
     // The book as plain text: tables as lines of cells separated by " | ",
     // drawings as "[图 file]". What tests and searches read.
@@ -57,4 +65,5 @@ private:
     };
     Block& TextBlock();
     std::vector<Block> blocks;
+    std::map<std::string, const CBase_SGT*> drawings_;
 };

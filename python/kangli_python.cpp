@@ -255,7 +255,6 @@ PYBIND11_MODULE(kangli, m)
             std::string errorPath, error;
             if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error))
                 Raise(errorPath, error);
-            UseCanvasWriters();
             return written;
         },
         py::arg("record"), py::arg("dir"), py::arg("png") = false,

@@ -139,7 +139,8 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
         rtf->InsertText("       Ep = 0\n");
     } else {
         rtf->InsertText("1 土压力分布\n");
-        const std::string path = G_strWorkPath + r.GetJtFileName(2);
+        const std::string path =
+            (rtf->strDrawingFolder.empty() ? G_strWorkPath : rtf->strDrawingFolder) + r.GetJtFileName(2);
         rtf->InsertText("  ");
         rtf->InsertDXF(path.c_str(), 100.0, 100.0);
         rtf->InsertText("\n\n");

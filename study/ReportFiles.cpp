@@ -1,9 +1,7 @@
 #include "ReportFiles.h"
 
+#include "CalculationFiles.h"
 #include "CanvasWriters.h"
-#include "JiSuanBase.h"
-#include "RecordJson.h"
-#include "Rtf.h"
 #include "SafeFile.h"
 #include "WorkPaths.h"
 
@@ -28,52 +26,33 @@ bool WriteReportFiles(CPelvorinData& record, CKangLiJiSuan& calc, const std::str
     std::string staging = target + ".kangli-report-XXXXXX";
     if (!::mkdtemp(staging.data()))
         return fail(dir, std::string("cannot write into the directory: ") + std::strerror(errno));
-    struct Restore {
-        std::string path, workPath = G_strWorkPath;
-        ~Restore()
+    struct Remove {
+        std::string path;
+        ~Remove()
         {
             std::error_code ec;
             std::filesystem::remove_all(path, ec);
-            G_strWorkPath = workPath;
         }
-    } restore{staging};
-    G_strWorkPath = WithSeparator(staging);
+    } remove{staging};
 
+    CalculationFiles where;
+    where.folder = WithSeparator(staging);
+    where.drawingWriter = WriteCanvas;
+    where.pictures = pictures;
+    const CalculationFilesWritten files = WriteCalculationFiles(record, calc, where);
+    if (!files.Complete()) {
+        const std::string& path = files.failed.front().path;
+        return fail(target + path.substr(path.rfind('/') + 1), files.failed.front().why);
+    }
     std::vector<std::string> names;
-    const std::string data = record.GetDataFileName(0);
-    if (!SaveRecordFile(G_strWorkPath + data, record, &error))
-        return fail(target + data, error);
-    names.push_back(data);
-    std::string drawingError;
-    SetCanvasFileWriter([&drawingError, pictures](const CBase_SGT& canvas, const std::string& path, std::string*) {
-        // As UseCanvasWriters, keeping the reason of a failure for the message;
-        // a PNG beside each drawing only when asked for.
-        if (!WriteCanvas(canvas, path, &drawingError))
-            return false;
-        return !pictures || CanvasFormatOf(path) != CanvasFormat::Dxf ||
-               WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", &drawingError);
-    });
-    for (int i = 0; i < record.nJianTuShu; ++i) {
-        const std::string name = record.GetJtFileName(i);
-        if (!calc.WriteJianTu(&record, i, 1))
-            return fail(target + name, drawingError.empty() ? "cannot draw the diagram" : drawingError);
-        names.push_back(name);
-        if (pictures)
-            names.push_back(name.substr(0, name.size() - 4) + ".png");
-    }
-    for (int i = 0; i < record.nJiSuanShuShu; ++i) {
-        const std::string name = record.GetJssFileName(i);
-        CRTF book;
-        calc.ComposeJiSuanShu(&record, i, book);
-        if (!book.Save(G_strWorkPath + name, &error))
-            return fail(target + name, error);
-        names.push_back(name);
-    }
+    for (const std::string& path : files.written)
+        names.push_back(path.substr(path.rfind('/') + 1));
+
     // All written: move them in. A rename within one file system does not fail
     // for want of space; should one fail all the same, say what is new.
     written.clear();
     for (const std::string& name : names) {
-        if (!PublishFile(G_strWorkPath + name, target + name, &error)) {
+        if (!PublishFile(where.folder + name, target + name, &error)) {
             std::string already;
             for (const std::string& m : written)
                 already += (already.empty() ? "" : ", ") + m;

@@ -144,6 +144,44 @@ TEST(DialogModes, SlopeModeAfterACalculationHandsTheResistanceBack)
     EXPECT_TRUE(if_file_exist((host.dir.path + "/kl-3-2-jss1.rtf").c_str()));
 }
 
+TEST(DialogModes, SlopeModeAfterTheDialogWritesThroughNothingTheDialogLeftBehind)
+{
+    // The frame's 构件计算 writes its files; a later slope-mode call in the same
+    // host, whose files cannot be written, must tell each failure through what
+    // is current then, not through anything of the closed frame.
+    HostState host;
+    CSlopeData s = Slope();
+    s.bKangLiChuShiHua = 1;
+    bool seen = false;
+    ASSERT_EQ(WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                        [](QDialog* frame) {
+                            Trigger(frame, "构件计算");
+                            frame->accept();
+                        },
+                        &seen),
+              1);
+    ASSERT_TRUE(seen);
+    ASSERT_TRUE(if_file_exist((host.dir.path + "/kl-3-2-jt2.dxf").c_str()));
+
+    G_strWorkPath = host.dir.path + "/no/such/folder/";
+    CSlopeData again = Slope();
+    ScopedMessageRecorder rec;
+    HideJsxx();
+    ASSERT_EQ(JiSuan_KangLi_Slp(&again, 0), 1);
+    EXPECT_EQ(again.KHPiles[0].nKangLiDianShu, 21);
+    std::string told;
+    for (const MessageRequest& m : rec.messages)
+        told += m.text + "\n";
+    for (const char* name : {"kl-3-2-5.dat", "kl-3-2-5-jt0.dxf", "kl-3-2-5-jt1.dxf", "kl-3-2-5-jt2.dxf",
+                             "kl-3-2-5-jss0.rtf", "kl-3-2-5-jss1.rtf", "kl-3-2-5.res"})
+        EXPECT_NE(told.find("文件未能写出：" + G_strWorkPath + name), std::string::npos) << name << "\n" << told;
+    HideJsxx();
+}
+
+// A write through a frame that has returned must be caught, not land in a dead
+// stack frame unnoticed.
+extern "C" const char* __asan_default_options() { return "detect_stack_use_after_return=1"; }
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

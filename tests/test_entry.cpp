@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <dlfcn.h>
 #include <limits>
 
@@ -223,6 +225,58 @@ TEST(SlopeMode, AWorkPathThatCannotBeWrittenIsToldAndThePileStillGetsItsResults)
                              "kl-3-2-5-jss1.rtf", "kl-3-2-5.res"})
         EXPECT_NE(told.find("文件未能写出：" + G_strWorkPath + name), std::string::npos) << name << "\n" << told;
     HideJsxx();
+}
+
+namespace {
+
+// Resident memory of this process in KiB.
+long ResidentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+} // namespace
+
+TEST(SlopeMode, ALongSearchKeepsItsMemoryFlat)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer keeps freed memory in quarantine";
+#else
+    // A host's search calls slope mode for every surface and pile: 10,000 calls
+    // must not grow the module's memory with what each call drew.
+    WorkDir work;
+    G_strWorkPath = "/proc/kangli-no-such-folder/"; // nothing written: only the memory counts
+    CSlopeData s = Slope();
+    const MessageSink previous = SetMessageSink([](const MessageRequest&) { return IDOK; });
+    struct Restore {
+        MessageSink sink;
+        ~Restore() { SetMessageSink(std::move(sink)); }
+    } restore{previous};
+    int surface = 0;
+    auto calls = [&s, &surface](int n) {
+        for (int i = 0; i < n; ++i) {
+            g_lCurHMID = ++surface; // each surface of the search names its own files
+            CSlopeData copy = s;
+            if (JiSuan_KangLi_Slp(&copy, 0) != 1 || copy.KHPiles[0].nKangLiDianShu != 21)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(calls(1000)); // allocator and font caches settle
+    const long settled = ResidentKiB();
+    ASSERT_GT(settled, 0);
+    ASSERT_TRUE(calls(9000));
+    const long grown = ResidentKiB() - settled;
+    // What each call drew used to stay for the life of the process: 55 KB a
+    // call, half a gigabyte over these calls.
+    EXPECT_LT(grown, 8 * 1024) << "KiB grown over 9,000 calls";
+    HideJsxx();
+#endif
 }
 
 // ---------------------------------------------------------------- model files

@@ -1,5 +1,7 @@
 #include "DlgKangLi_Slp.h"
 
+#include "CalculationFiles.h"
+
 #include "CanvasWriters.h"
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
@@ -162,30 +164,15 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
 {
     // What slope mode leaves in the work directory: the data file, the three
     // diagrams and the books.
-    CPelvorinData& r = *pPage->GetJsData();
-    CKangLiJiSuan& calc = *pPage->GetJiSuan();
-    G_strWorkPath = strWorkPath;
-    if (!SaveRecordFile(G_strWorkPath + r.GetDataFileName(0), r, error))
-        return false;
-    std::string drawingError;
-    SetCanvasFileWriter([&drawingError](const CBase_SGT& canvas, const std::string& path, std::string*) {
-        return WriteCanvas(canvas, path, &drawingError);
-    });
-    for (int i = 0; i < r.nJianTuShu; ++i)
-        if (!calc.WriteJianTu(&r, i, 1)) {
-            *error = G_strWorkPath + r.GetJtFileName(i) + ": " + drawingError;
-            return false;
-        }
-    for (int i = 0; i < r.nJiSuanShuShu; ++i) {
-        CRTF book;
-        calc.ComposeJiSuanShu(&r, i, book);
-        std::string why;
-        if (!book.Save(G_strWorkPath + r.GetJssFileName(i), &why)) {
-            *error = G_strWorkPath + r.GetJssFileName(i) + ": " + why;
-            return false;
-        }
-    }
-    return true;
+    CalculationFiles where;
+    where.folder = strWorkPath;
+    where.drawingWriter = WriteCanvas;
+    const CalculationFilesWritten files =
+        WriteCalculationFiles(*pPage->GetJsData(), *pPage->GetJiSuan(), where);
+    if (files.Complete())
+        return true;
+    *error = files.failed.front().path + ": " + files.failed.front().why;
+    return false;
 }
 
 bool CDlgKangLi_Slp::Calculate()
