@@ -1,6 +1,7 @@
 #include "KangLiJiSuan.h"
 
 #include "Canvas.h"
+#include "KangLiCore.h"
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "Rtf.h"
@@ -15,53 +16,11 @@
 CKangLiJiSuan::CKangLiJiSuan() = default;
 CKangLiJiSuan::~CKangLiJiSuan() = default;
 
-int CKangLiJiSuan::InsertDian(std::vector<float>& list, float v)
-{
-    for (auto it = list.begin(); it != list.end(); ++it) {
-        if (std::fabs(*it - v) < 0.01f)
-            return 0;
-        if (v > *it) {
-            list.insert(it, v);
-            return 1;
-        }
-    }
-    list.push_back(v);
-    return 1;
-}
+int CKangLiJiSuan::InsertDian(std::vector<float>& list, float v) { return InsertKangLiPoint(list, v); }
 
 int CKangLiJiSuan::MakeJiSuanDian(std::vector<float>& list)
 {
-    const float L = pData->fZhuangChang;
-    list.clear();
-    InsertDian(list, 0.0f);
-    const int divisions = nFenDuanShu > 0 ? nFenDuanShu : 20;
-    float step = L / static_cast<float>(divisions);
-    step = static_cast<float>(std::trunc(static_cast<double>(step) * 10.0) / 10.0);
-    if (step - 1.0f > 0.00001f)
-        step = 1.0f;
-    if (!(L > 0.0f)) {
-        InsertDian(list, L);
-        return 1;
-    }
-    // Piles shorter than 2 m round the step down to nothing: divide them evenly.
-    if (!(step > 0.0f))
-        step = L / static_cast<float>(divisions);
-    // Any real pile has a few hundred points at most; the cap only keeps an absurd
-    // length (kilometres, or one that the float step can no longer advance) from
-    // running without end.
-    constexpr int kMaxSteps = 10000;
-    float z = 0.0f;
-    for (int steps = 0; steps < kMaxSteps; ++steps) {
-        const float next = z + step;
-        if (!(next > z))
-            break; // the step no longer moves z: nothing more to add
-        z = next;
-        if (z < L)
-            InsertDian(list, z);
-        if (z >= L)
-            break;
-    }
-    InsertDian(list, L);
+    KangLiPoints(pData->fZhuangChang, nFenDuanShu, list);
     return 1;
 }
 
@@ -75,35 +34,35 @@ int CKangLiJiSuan::JiSuan()
     CPelvorinData& r = *pData;
     r.bYiJiSuan = 1;
     r.nJianTuShu = 3;
-    const int count = std::min<int>(r.nTuCengShu, static_cast<int>(r.TuCeng.size()));
-    for (int i = 0; i + 1 < count; ++i) {
-        if (r.TuCeng[i].nLeiXing == 1 && r.TuCeng[i + 1].nLeiXing == 0) {
-            AfxMessageBox("岩层下不能出现土层", MB_OK, "提示");
-            return 0;
-        }
+    KangLiCalculation result = CalculateKangLi(r, nFenDuanShu);
+    if (result.status != 1) {
+        AfxMessageBox(result.refusal.c_str(), MB_OK, "提示");
+        return 0;
     }
-    r.TuKangLi.clear();
-    r.ZhuangKangLi.clear();
-    r.ZuiZhongKangLi.clear();
-    MakeJiSuanDian(*r.pDianZuoBiao);
-
-    TuKangLiJiSuan.pData = &r;
-    TuKangLiJiSuan.JiSuan();
-    ZhuangKangLiJiSuan.pData = &r;
-    ZhuangKangLiJiSuan.JiSuan();
-
-    const size_t n = r.pDianZuoBiao->size();
-    r.TuKangLi.resize(n, 0.0f);
-    r.ZhuangKangLi.resize(n, 0.0f);
-    for (size_t i = 0; i < n; ++i) {
-        const float g = TuKangLiJiSuan.KangLi[i];
-        const float p = ZhuangKangLiJiSuan.KangLi[i];
-        r.TuKangLi[i] = g;
-        r.ZhuangKangLi[i] = p;
-        // A tie, or an unordered pair, takes the pile value.
-        r.ZuiZhongKangLi.push_back(g < p ? g : p);
-    }
+    const bool warn = result.frictionAngleWarning;
+    TakeResult(std::move(result));
+    if (warn)
+        AfxMessageBox("内摩擦角输入不对！", MB_OK, "提示");
     return 1;
+}
+
+void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
+{
+    CPelvorinData& r = *pData;
+    *r.pDianZuoBiao = std::move(result.depth);
+    r.TuKangLi = std::move(result.ground);
+    r.ZhuangKangLi = std::move(result.pile);
+    r.ZuiZhongKangLi = std::move(result.final);
+    r.nTuShu = result.soilLayers;
+    r.TuCeng = std::move(result.layers);
+    TuKangLiJiSuan = std::move(result.groundCalc);
+    TuKangLiJiSuan.pData = pData;
+    ZhuangKangLiJiSuan = std::move(result.pileCalc);
+    ZhuangKangLiJiSuan.pData = pData;
+    bYouHuaMian = 1;
+    fHuaMianShenDu = result.slipDepth;
+    HuaMianZhuang = result.section;
+    HuaMianTu = result.groundAtSlip;
 }
 
 int CKangLiJiSuan::CheckDataChange()

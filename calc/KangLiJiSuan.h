@@ -4,6 +4,8 @@
 #pragma once
 
 #include "JiSuanBase.h"
+#include "KangLiCore.h"
+#include "PileSection.h"
 #include "TuKangLiJiSuan.h"
 #include "ZhuangKangLiJiSuan.h"
 
@@ -12,20 +14,20 @@
 class CPelvorinData;
 class CKangLiResult;
 
-// The pile section at the slip surface, every step of the detailed book.
-struct PileSectionAtSlip {
-    double sigma = 0, area = 0, n0 = 0, b0 = 0, h0 = 0, fc = 0, ftk = 0, n1 = 0, n = 0, vc = 0, fv = 0;
-};
-PileSectionAtSlip SectionAtSlip(const CPelvorinData& record);
-
 class CKangLiJiSuan : public CJiSuanBase {
 public:
     CKangLiJiSuan();
     ~CKangLiJiSuan() override;
 
     int CheckDataChange() override;
-    // 1 when the results are stored, 0 when the record was refused.
+    // Calculates the record (CalculateKangLi) and stores the result in it and
+    // in the two calculators; a refusal, and a friction angle that left no
+    // shear plane, are told through the message service. 1 when the results
+    // are stored, 0 when the record was refused.
     int JiSuan() override;
+    // Stores a result calculated from pData (by JiSuan, or by a caller that
+    // calculated it itself and tells the user in its own way).
+    void TakeResult(KangLiCalculation&& result);
     int DrawTu(int n, CBase_SGT* canvas, void* extra) override;
     // Book 0 is the detailed book, book 1 the concise result table; other
     // numbers write nothing.
@@ -57,4 +59,11 @@ public:
     int nFenDuanShu = 20;
     CTuKangLiJiSuan TuKangLiJiSuan;
     CZhuangKangLiJiSuan ZhuangKangLiJiSuan;
+
+    // The slip surface as the last calculation found it: what the detailed book
+    // prints and the studies rank by.
+    int bYouHuaMian = 0;
+    float fHuaMianShenDu = 0;
+    PileSectionAtSlip HuaMianZhuang;
+    GroundAtSlip HuaMianTu;
 };

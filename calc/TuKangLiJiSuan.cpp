@@ -1,6 +1,5 @@
 #include "TuKangLiJiSuan.h"
 
-#include "Messages.h"
 #include "PelvorinData.h"
 
 #include <algorithm>
@@ -354,13 +353,13 @@ float CTuKangLiJiSuan::JiSuanKangJianLi(const std::vector<float>& list, std::vec
         for (int l = i + 1; l < nIn; ++l) {
             const float zm = F((static_cast<double>(B[l]) + B[l + 1]) / 2.0);
             if (!shear(zm, l, static_cast<double>(B[l + 1]) - B[l], tau)) {
-                AfxMessageBox("内摩擦角输入不对！", MB_OK, "提示");
+                bMoCaJiaoBuDui = 1;
                 return 0.0f;
             }
         }
         const float zm = F((static_cast<double>(zk) + B[i + 1]) / 2.0);
         if (!shear(zm, i, static_cast<double>(B[i + 1]) - zk, tau)) {
-            AfxMessageBox("内摩擦角输入不对！", MB_OK, "提示");
+            bMoCaJiaoBuDui = 1;
             return 0.0f;
         }
         out.push_back(tau);
@@ -376,6 +375,7 @@ float CTuKangLiJiSuan::JiSuan()
     TuYaLi.clear();
     TuYaLiHeLi.clear();
     KangJianLi.clear();
+    bMoCaJiaoBuDui = 0;
     CPelvorinData& r = *pData;
     r.nTuShu = 0;
     for (int i = 0; i < LayerCount(); ++i)

@@ -35,6 +35,10 @@ public:
     std::vector<float> YaLiXia;         // pressure just below each soil division, kPa
     std::vector<float> YaLiShang;       // pressure just above each soil division, kPa
     std::vector<float> TuYaLiHeLi;      // Epk per point, kN/m
+    // Set by JiSuan when a rock friction angle leaves no shear plane (cos of
+    // 45 - phi/2 vanishes): the rock shear above it is then none. Whoever
+    // calculates tells the user "内摩擦角输入不对！".
+    int bMoCaJiaoBuDui = 0;
 
     float JiSuan();
     int MakeFenDuanDian(std::vector<float>& list, int bTuOnly);

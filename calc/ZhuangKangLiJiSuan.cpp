@@ -2,20 +2,9 @@
 
 #include "Concrete.h"
 #include "PelvorinData.h"
+#include "PileSection.h"
 
-namespace {
-constexpr double kPi = 3.1415926535;
-}
-
-float CZhuangKangLiJiSuan::GetJieMianMianJi()
-{
-    const CPelvorinData& r = *pData;
-    if (r.nJieMianXingZhuang == 1)
-        return static_cast<float>(static_cast<double>(r.fZhuangKuan) * r.fZhuangGao);
-    if (r.nJieMianXingZhuang == 0)
-        return static_cast<float>(static_cast<double>(r.fZhuangJing) * kPi * r.fZhuangJing * 0.25);
-    return 0.0f;
-}
+float CZhuangKangLiJiSuan::GetJieMianMianJi() { return static_cast<float>(SectionShape(*pData).area); }
 
 float CZhuangKangLiJiSuan::JiSuanZiZhongYingLi(const std::vector<float>& points)
 {
@@ -53,27 +42,22 @@ float CZhuangKangLiJiSuan::JiSuan()
     const double fc = prop.fc;
     const double ftk = prop.ftk;
 
-    float area = 0.0f, h0 = 0.0f, b0 = 0.0f;
-    if (r.nJieMianXingZhuang == 1) {
-        area = static_cast<float>(static_cast<double>(r.fZhuangGao) * r.fZhuangKuan);
-        h0 = static_cast<float>(1000.0 * r.fZhuangGao - r.fAs);
-        b0 = static_cast<float>(1000.0 * r.fZhuangKuan);
-    } else if (r.nJieMianXingZhuang == 0) {
-        area = static_cast<float>(static_cast<double>(r.fZhuangJing) * kPi * r.fZhuangJing * 0.25);
-        h0 = static_cast<float>(static_cast<double>(r.fZhuangJing) * 1600.0 * 0.5);
-        b0 = static_cast<float>(static_cast<double>(r.fZhuangJing) * 1760.0 * 0.5);
-    }
-    const float n1 = static_cast<float>(fc * 0.3 * area * 1000.0);
+    // Per point the section is carried in 32-bit reals, as the results always
+    // were; the book's working at the slip surface keeps the doubles.
+    const PileSectionShape shape = SectionShape(r);
+    const float area = static_cast<float>(shape.area);
+    const float h0 = static_cast<float>(shape.h0);
+    const float b0 = static_cast<float>(shape.b0);
+    const float n1 = static_cast<float>(AxialLimit(fc, area));
     if (points.empty())
         return 0.0f;
 
-    const double vc0 = 0.7 * b0 * h0 * ftk / 1000.0;
     float n = n1;
     float vc = 0.0f;
     for (size_t i = 0; i < points.size(); ++i) {
         if (n - ZiZhongYaLi[i] > 0.0f)
             n = ZiZhongYaLi[i];
-        vc = static_cast<float>(0.07 * n + vc0);
+        vc = static_cast<float>(ShearCapacity(b0, h0, ftk, n));
         KangLi.push_back(static_cast<float>(static_cast<double>(vc) / r.fZhuangJianJu));
     }
     return vc;

@@ -91,12 +91,10 @@ int CConvert_to_KangLi::SetTuCeng(const CSlp_KHPile& pile)
         r.fShuiWeiShenDu = -extractor.fShuiWei - r.fPoMianDaoZhuangDing;
     }
     int result = 1;
-    for (int i = 0; i + 1 < r.nTuCengShu; ++i)
-        if (r.TuCeng[i].nLeiXing == 1 && r.TuCeng[i + 1].nLeiXing == 0) {
-            AfxMessageBox("岩层下不能出现土层", MB_OK);
-            result = 0;
-            break;
-        }
+    if (SoilBelowRock(r) >= 0) {
+        AfxMessageBox("岩层下不能出现土层", MB_OK);
+        result = 0;
+    }
     for (CSlopeBZDC_CS* l : layers)
         delete l;
     return result;

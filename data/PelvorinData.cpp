@@ -1,5 +1,7 @@
 #include "PelvorinData.h"
 
+#include <algorithm>
+
 #include "NumericLocale.h"
 #include "SafeFile.h"
 #include "TextInput.h"
@@ -211,4 +213,13 @@ void InitKangLiData(CPelvorinData* r)
     r->strWenJianMing = "kl";
     r->bHouXuJiSuan = 0;
     r->bTiShiChengGong = 0;
+}
+
+int SoilBelowRock(const CPelvorinData& r)
+{
+    const int count = std::min<int>(r.nTuCengShu, static_cast<int>(r.TuCeng.size()));
+    for (int i = 0; i + 1 < count; ++i)
+        if (r.TuCeng[static_cast<size_t>(i)].nLeiXing == 1 && r.TuCeng[static_cast<size_t>(i) + 1].nLeiXing == 0)
+            return i + 1;
+    return -1;
 }

@@ -77,5 +77,9 @@ public:
     int bYiJiSuan = 0;                  // set by the calculation
 };
 
+// The counted layer (index) that is soil right below rock, or -1: a record the
+// calculation refuses, since no passive wedge forms in soil under rock.
+int SoilBelowRock(const CPelvorinData& record);
+
 // Gives a new record this module's identity in the framework.
 void InitKangLiData(CPelvorinData* record);

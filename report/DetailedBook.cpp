@@ -22,48 +22,14 @@ void PrintTable(CRTF* rtf, CPelvorinData& record, int width)
 
 } // namespace
 
-PileSectionAtSlip SectionAtSlip(const CPelvorinData& r)
-{
-    // The pile section at the slip-surface depth s, as the detailed book
-    // works it: the pile's own weight above s as axial force, the concrete's
-    // shear capacity, spread over the spacing.
-    PileSectionAtSlip p;
-    const float s = r.fHuaMianDaoZhuangDing;
-    const bool circle = r.nJieMianXingZhuang == 0;
-    p.sigma = static_cast<double>(s) * r.fZhuangRongZhong;
-    if (circle)
-        p.area = static_cast<double>(r.fZhuangJing) * 3.1415926535 * r.fZhuangJing * 0.25;
-    else
-        p.area = static_cast<double>(r.fZhuangGao) * r.fZhuangKuan;
-    p.n0 = p.sigma * p.area;
-    if (circle) {
-        p.b0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.76 * 0.5;
-        p.h0 = static_cast<double>(r.fZhuangJing) * 1000 * 1.6 * 0.5;
-    } else {
-        p.b0 = 1000.0 * r.fZhuangKuan;
-        p.h0 = 1000.0 * r.fZhuangGao - r.fAs;
-    }
-    Con_Prop prop;
-    get_rc_property(r.nHunNingTuDengJi, &prop);
-    p.fc = prop.fc;
-    p.ftk = prop.ftk;
-    p.n1 = 0.3 * prop.fc * p.area * 1000;
-    p.n = p.n0 <= p.n1 ? p.n0 : p.n1;
-    p.vc = 0.7 * p.b0 * p.h0 * prop.ftk / 1000 + 0.07 * p.n;
-    p.fv = p.vc / r.fZhuangJianJu;
-    return p;
-}
-
 int CKangLiJiSuan::HuaMianKangLi(double* pile, double* ground)
 {
-    if (!pData || pData->pDianZuoBiao->empty())
+    if (!bYouHuaMian)
         return 0;
-    const double fv = SectionAtSlip(*pData).fv;
-    const double ev = ::ChaZhi(pData->fHuaMianDaoZhuangDing, *pData->pDianZuoBiao, TuKangLiJiSuan.KangLi);
     if (pile)
-        *pile = fv;
+        *pile = HuaMianZhuang.fv;
     if (ground)
-        *ground = ev;
+        *ground = HuaMianTu.ev;
     return 1;
 }
 
@@ -72,9 +38,15 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
     if (!rtf || !pData)
         return;
     CPelvorinData& r = *pData;
-    const CTuKangLiJiSuan& g = TuKangLiJiSuan;
-    const std::vector<float>& z = *r.pDianZuoBiao;
-    const float s = r.fHuaMianDaoZhuangDing;
+    // The values the calculation found at the slip surface; before one, those
+    // of the record as it stands.
+    const float s = bYouHuaMian ? fHuaMianShenDu : r.fHuaMianDaoZhuangDing;
+    const PileSectionAtSlip p = bYouHuaMian ? HuaMianZhuang : SectionAtSlip(r);
+    GroundAtSlip g = HuaMianTu;
+    if (!bYouHuaMian) {
+        g.noRock = r.nTuShu == r.nTuCengShu;
+        g.noSoil = r.nTuShu == 0;
+    }
 
     rtf->InsertText("抗滑桩抗力计算\n\n");
     rtf->InsertText("一 已知条件及计算要求\n\n");
@@ -97,7 +69,6 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
 
     // Pile section at the slip surface.
     const bool circle = r.nJieMianXingZhuang == 0;
-    const PileSectionAtSlip p = SectionAtSlip(r);
     rtf->InsertText("二 桩身截面强度提供的抗滑力\n\n");
     rtf->InsertText("2.1 滑面处桩的自重应力\n");
     rtf->InsertText("\tσc = γc×s = %.3f×%.3f = %.3fkN/m^2\n", r.fZhuangRongZhong, s, p.sigma);
@@ -128,14 +99,14 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
     // Ground in front of the pile at the slip surface.
     rtf->InsertText("三 桩滑动方向前侧土体提供的抗滑力\n\n");
     rtf->InsertText("3.1 岩石抗剪力\n");
-    const float tau = ::ChaZhi(s, z, g.KangJianLi);
-    if (r.nTuShu == r.nTuCengShu)
+    const float tau = g.tau;
+    if (g.noRock)
         rtf->InsertText("\tτ=0\n\n");
     else
         rtf->InsertText("\tτ = %.3fkN/m\n\n", tau);
     rtf->InsertText("3.2 土压力\n");
     float ep = 0.0f;
-    if (r.nTuShu == 0) {
+    if (g.noSoil) {
         rtf->InsertText("       Ep = 0\n");
     } else {
         rtf->InsertText("1 土压力分布\n");
@@ -145,15 +116,15 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
         rtf->InsertDXF(path.c_str(), 100.0, 100.0);
         rtf->InsertText("\n\n");
         rtf->InsertText("2 土压力合力\n");
-        const float epk = ::ChaZhi(s, z, g.TuYaLiHeLi);
+        const float epk = g.epk;
         rtf->InsertText("\tEpk = %.3fkP\n\n", epk);
         rtf->InsertText("3 有效被动土压力\n");
-        ep = ::ChaZhi(s, z, g.TuYaLi);
+        ep = g.ep;
         rtf->InsertText("\tEp = η×Epk×b0/s=%.3f×%.3f×%.3f/%.3f = %.3fkN/m\n", r.fZheJianXiShu, epk,
-                        g.fJiSuanKuanDu, r.fZhuangJianJu, ep);
+                        g.width, r.fZhuangJianJu, ep);
     }
     rtf->InsertText("3.3 总抗力\n");
-    const float ev = ::ChaZhi(s, z, g.KangLi);
+    const float ev = g.ev;
     rtf->InsertText("\tEv = τ+Ep=%.3f+%.3f = %.3fkN/m\n\n", tau, ep, ev);
 
     rtf->InsertText("4 计算结果\n");

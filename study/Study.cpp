@@ -1,6 +1,7 @@
 #include "Study.h"
 
 #include "KangLiJiSuan.h"
+#include "KangLiCore.h"
 #include "NumericLocale.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
@@ -25,29 +26,36 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
         out.message = problem;
         return out;
     }
-    // The calculation's own refusal, told here so that it never asks the
-    // message service (which belongs to one thread).
-    for (size_t i = 0; i + 1 < r.TuCeng.size(); ++i)
-        if (r.TuCeng[i].nLeiXing == 1 && r.TuCeng[i + 1].nLeiXing == 0) {
-            out.message = "TuCeng[" + std::to_string(i + 1) + "]: 岩层下不能出现土层 (a soil layer below rock)";
-            return out;
-        }
-    CKangLiJiSuan own;
-    CKangLiJiSuan& calc = calculation ? *calculation : own;
-    calc.pData = &r;
-    if (calc.JiSuan() != 1 || !calc.HuaMianKangLi(&out.pile, &out.ground)) {
-        out.message = "not calculated";
+    // The calculation itself tells nobody: its refusal becomes the message.
+    KangLiCalculation result = CalculateKangLi(r);
+    if (result.status != 1) {
+        out.message = result.refusedField + ": " + result.refusal + " (a soil layer below rock)";
         return out;
     }
+    out.pile = result.section.fv;
+    out.ground = result.groundAtSlip.ev;
     out.atSlip = std::min(out.pile, out.ground);
     out.governs = out.pile <= out.ground ? 'P' : 'G';
-    if (!r.ZuiZhongKangLi.empty()) {
-        out.top = r.ZuiZhongKangLi.back(); // the points run from the foot to the top
-        out.minimum = *std::min_element(r.ZuiZhongKangLi.begin(), r.ZuiZhongKangLi.end());
+    if (!result.final.empty()) {
+        out.top = result.final.back(); // the points run from the foot to the top
+        out.minimum = *std::min_element(result.final.begin(), result.final.end());
     }
-    const double area = r.nJieMianXingZhuang == 0 ? 3.141592653589793 * r.fZhuangJing * r.fZhuangJing / 4
-                                                  : static_cast<double>(r.fZhuangKuan) * r.fZhuangGao;
-    out.concrete = area * r.fZhuangChang / r.fZhuangJianJu;
+    if (calculation) {
+        calculation->pData = &r;
+        r.bYiJiSuan = 1;
+        r.nJianTuShu = 3;
+        calculation->TakeResult(std::move(result));
+    } else if (calculated) {
+        *r.pDianZuoBiao = result.depth;
+        r.TuKangLi = result.ground;
+        r.ZhuangKangLi = result.pile;
+        r.ZuiZhongKangLi = result.final;
+        r.nTuShu = result.soilLayers;
+        r.TuCeng = result.layers;
+        r.bYiJiSuan = 1;
+        r.nJianTuShu = 3;
+    }
+    out.concrete = SectionShape(r).area * r.fZhuangChang / r.fZhuangJianJu;
     if (!std::isfinite(out.atSlip) || !std::isfinite(out.top) || !std::isfinite(out.minimum)) {
         out = StudyResult{};
         out.message = "the calculation gave a number that is not finite";
