@@ -30,7 +30,8 @@ bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error);
 // layer starts from the layer defaults. Returns false with *error naming the key
 // (as "TuCeng[i].key" inside a layer) or the text position; the record is then
 // unchanged. Refused besides wrong types: a key given twice, nesting deeper
-// than a record's, more than 1000 layers, a layer count outside 0..1000.
+// than a record's, more than 1000 layers, a layer count outside 0..1000, a text
+// larger than kMaxRecordFileBytes.
 bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error);
 
 // Loads a record from a data file, or from JSON when the path ends in ".json".
@@ -43,8 +44,9 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string*
 // whole or not at all (WriteFileSafely).
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 
-// The double to hand a JSON writer for a 32-bit real: it prints in the shortest
-// form that reads back to the same float ("0.3", not "0.30000001192092896").
+// The double to hand a JSON writer for a 32-bit real (JsonKit::WrittenReal): it
+// prints in the shortest form that reads back to the same float ("0.3", not
+// "0.30000001192092896").
 double JsonReal(float value);
 
 // True when path ends in ".json" (any letter case).
