@@ -237,6 +237,16 @@ std::string CountProblem(const CPelvorinData& r)
     return {};
 }
 
+// What a file is read into: a new record with this module's identity and no
+// layers (those come from the file).
+CPelvorinData NewRecordToRead()
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.clear();
+    return r;
+}
+
 bool Refuse(std::string* error, const std::string& what)
 {
     if (error)
@@ -347,13 +357,15 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
     // Nothing in a record nests deeper than a layer's value in TuCeng.
     static const JsonKit::Limits limits{kMaxRecordFileBytes, 8, static_cast<size_t>(kMaxTuCengShu), "no record is",
                                         "no record has that many layers"};
-    // Filled into a copy: a refused text leaves the record as it was.
-    CPelvorinData r(record);
+    // The text alone decides the record, whatever record it is read into: every
+    // surface (the command line, Python, the window, the studies) then reads one
+    // file as the same record. Filled into a new one: a refused text leaves the
+    // record as it was.
+    CPelvorinData r = NewRecordToRead();
     const bool ok = JsonKit::Read(
         [&] {
             const json doc = JsonKit::ParseObject(text, limits);
             bool haveCount = false;
-            bool haveLayers = false;
             for (auto it = doc.begin(); it != doc.end(); ++it) {
                 const std::string& key = it.key();
                 if (key == "TuCeng") {
@@ -363,7 +375,6 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
                     for (size_t i = 0; i < it.value().size(); ++i)
                         layers.push_back(ReadLayer(it.value()[i], i));
                     r.TuCeng = std::move(layers);
-                    haveLayers = true;
                     continue;
                 }
                 if (key == "JsDataBase") {
@@ -383,7 +394,8 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
                 if (key == "nTuCengShu")
                     haveCount = true;
             }
-            if (haveLayers && !haveCount)
+            // The layers are those given: none without TuCeng.
+            if (!haveCount)
                 r.nTuCengShu = static_cast<int>(r.TuCeng.size());
             if (r.nTuCengShu < 0 || r.nTuCengShu > kMaxTuCengShu)
                 Fail("nTuCengShu", "layer count " + std::to_string(r.nTuCengShu) + " is outside 0.." +
@@ -395,13 +407,15 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
     return ok;
 }
 
-bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
+bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error)
 {
     std::string text;
     if (!ReadInputFile(path, kMaxRecordFileBytes, text, error))
         return false;
     if (IsJsonPath(path))
-        return RecordFromJson(text, r, error);
+        return RecordFromJson(text, record, error);
+    // As for JSON: what the data file does not store takes the value of a new record.
+    CPelvorinData r = NewRecordToRead();
     std::string problem = "line 1: no pile values (expected ten comma-separated numbers)";
     int ok = 1;
     if (!text.empty()) {
@@ -417,7 +431,10 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
     }
     if ((!ok || !problem.empty()) && error)
         *error = problem;
-    return ok != 0 && problem.empty();
+    if (ok == 0 || !problem.empty())
+        return false;
+    record = r;
+    return true;
 }
 
 bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
