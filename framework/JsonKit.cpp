@@ -271,4 +271,46 @@ double WrittenReal(float f)
     return std::strtod(buf, nullptr);
 }
 
+namespace {
+
+bool IsUtf8(const std::string& text)
+{
+    try {
+        (void)nlohmann::ordered_json(text).dump();
+        return true;
+    } catch (const json::type_error&) {
+        return false;
+    }
+}
+
+bool CheckWritableAt(const nlohmann::ordered_json& v, const std::string& key, std::string* error)
+{
+    auto refuse = [&](const std::string& at, const char* what) {
+        if (error)
+            *error = "key \"" + PrintableKey(at) + "\": " + what + "; JSON cannot hold it";
+        return false;
+    };
+    if (v.is_number_float() && !std::isfinite(v.get<double>()))
+        return refuse(key, "not a finite number");
+    if (v.is_string() && !IsUtf8(v.get_ref<const std::string&>()))
+        return refuse(key, "not valid UTF-8");
+    if (v.is_array())
+        for (size_t i = 0; i < v.size(); ++i)
+            if (!CheckWritableAt(v[i], Entry(key, i), error))
+                return false;
+    if (v.is_object())
+        for (auto it = v.begin(); it != v.end(); ++it) {
+            const std::string at = key.empty() ? it.key() : key + "." + it.key();
+            if (!IsUtf8(it.key()))
+                return refuse(at, "a key not valid UTF-8");
+            if (!CheckWritableAt(it.value(), at, error))
+                return false;
+        }
+    return true;
+}
+
+} // namespace
+
+bool CheckWritable(const nlohmann::ordered_json& doc, std::string* error) { return CheckWritableAt(doc, "", error); }
+
 } // namespace JsonKit

@@ -76,4 +76,9 @@ const json& ReadObject(const json& v, const std::string& key);
 // form that reads back to the same float ("0.3", not "0.30000001192092896").
 double WrittenReal(float value);
 
+// True when every value of doc would read back as written; otherwise false with
+// *error naming the first that would not: a number that is not finite (a writer
+// prints it as null) or a text that is not UTF-8 (a writer cannot print it).
+bool CheckWritable(const nlohmann::ordered_json& doc, std::string* error);
+
 } // namespace JsonKit

@@ -290,7 +290,9 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
     return ok;
 }
 
-std::string SlopeModelToJson(const SlopeModelFile& m)
+namespace {
+
+ordered_json ToDocument(const SlopeModelFile& m)
 {
     ordered_json doc = ordered_json::object();
     doc["scheme"] = m.scheme;
@@ -358,7 +360,14 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
         if (!m.waterLine.pts.empty())
             doc["waterLine"] = Pts(m.waterLine);
     }
-    return doc.dump(2) + "\n";
+    return doc;
+}
+
+} // namespace
+
+std::string SlopeModelToJson(const SlopeModelFile& m)
+{
+    return ToDocument(m).dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error)
@@ -371,5 +380,10 @@ bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string*
 
 bool SaveSlopeModel(const std::string& path, const SlopeModelFile& model, std::string* error)
 {
-    return WriteFileSafely(path, SlopeModelToJson(model), error);
+    // A value that would not load back is refused, naming its key, before
+    // anything is written.
+    const ordered_json doc = ToDocument(model);
+    if (!JsonKit::CheckWritable(doc, error))
+        return false;
+    return WriteFileSafely(path, doc.dump(2) + "\n", error);
 }

@@ -73,7 +73,10 @@ struct SlopeModelFile {
 };
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);
+// Refuses, naming the key, a value that would not load back (a number that is
+// not finite, a text that is not UTF-8); the file is then left as it was.
 bool SaveSlopeModel(const std::string& path, const SlopeModelFile& model, std::string* error);
-// The same over text.
+// The same over text; the text of a model writes such values as null and
+// replacement marks.
 bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::string* error);
 std::string SlopeModelToJson(const SlopeModelFile& model);

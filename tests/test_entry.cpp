@@ -406,6 +406,30 @@ TEST(SlopeModelFile, EveryValueItsWriterPrintsReadsBack)
     EXPECT_EQ(error, "key \"piles[0].layers[0].thickness\": number out of range of a 32-bit real");
 }
 
+// What JSON cannot hold is refused on saving rather than written as what
+// would not load back (a NaN as null) or thrown at the host.
+TEST(SlopeModelFile, WhatWouldNotLoadBackIsNotSaved)
+{
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(LoadSlopeModel(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json", model, &error)) << error;
+    TempDir dir;
+    const std::string path = dir.path + "/saved.json";
+    WriteText(path, "the user's old model");
+    CSlp_KHPile& p = model.slope.KHPiles[0];
+    p.KangLiDian = {0, 1};
+    p.KangLiZhi = {1, std::numeric_limits<float>::quiet_NaN()};
+    EXPECT_FALSE(SaveSlopeModel(path, model, &error));
+    EXPECT_EQ(error, "key \"piles[0].resistance[1]\": not a finite number; JSON cannot hold it");
+    EXPECT_EQ(ReadText(path), "the user's old model");
+    p.KangLiZhi = {1, 2};
+    p.strName = "KH\xff";
+    EXPECT_NO_THROW(SlopeModelToJson(model));
+    EXPECT_FALSE(SaveSlopeModel(path, model, &error));
+    EXPECT_EQ(error, "key \"piles[0].name\": not valid UTF-8; JSON cannot hold it");
+    EXPECT_EQ(ReadText(path), "the user's old model");
+}
+
 TEST(SlopeModelFile, RefusalsAreOneLineAndNameTheKey)
 {
     SlopeModelFile model;
