@@ -1,37 +1,27 @@
 #include "RecordJson.h"
 
+#include "JsonKit.h"
 #include "SafeFile.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cfloat>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
-#include <set>
-#include <sstream>
 
 using ordered_json = nlohmann::ordered_json;
 using json = nlohmann::json;
+using JsonKit::Fail;
+using JsonKit::PrintableKey;
+using JsonKit::ReadInt;
+using JsonKit::ReadReal;
+using JsonKit::ReadText;
+using JsonKit::WrittenReal;
 
 namespace {
-
-// The double whose shortest text is the shortest text of f: it prints briefly
-// ("0.3", not "0.30000001192092896") and rounds back to f as a 32-bit float.
-double ShortDouble(float f)
-{
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf - 1, f);
-    *res.ptr = '\0';
-    return std::strtod(buf, nullptr);
-}
 
 struct FloatKey {
     const char* name;
@@ -84,89 +74,10 @@ const LayerFloatKey kLayerKeys[] = {
     {"fShuiXiaMoCaJiao", &CTuCeng::fShuiXiaMoCaJiao},
 };
 
-struct KeyError {
-    std::string text;
-};
-
-// A key as it may appear inside a one-line message: control characters (which a
-// JSON key may hold through escapes) are written as JSON escapes again.
-std::string PrintableKey(const std::string& key)
-{
-    // A key can be any length; a message shows its first 64 bytes, cut at the
-    // start of a UTF-8 character.
-    constexpr size_t kShown = 64;
-    size_t shown = key.size();
-    if (shown > kShown) {
-        shown = kShown;
-        while (shown > 0 && (static_cast<unsigned char>(key[shown]) & 0xC0) == 0x80)
-            --shown;
-    }
-    std::string out;
-    for (unsigned char c : key.substr(0, shown)) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\t')
-            out += "\\t";
-        else if (c < 0x20 || c == 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    if (shown < key.size())
-        out += "... (" + std::to_string(key.size()) + " bytes)";
-    return out;
-}
-
-[[noreturn]] void Fail(const std::string& key, const std::string& what)
-{
-    throw KeyError{"key \"" + PrintableKey(key) + "\": " + what};
-}
-
-float ReadReal(const json& v, const std::string& key)
-{
-    if (!v.is_number())
-        Fail(key, std::string("expected a number, found ") + v.type_name());
-    double d = v.get<double>();
-    // Halfway between FLT_MAX and the next power of two: anything below rounds
-    // to a finite float (FLT_MAX itself is written as 3.4028235e+38, a hair
-    // above it as a double).
-    constexpr double kFloatLimit = 3.4028235677973366e38;
-    if (!std::isfinite(d) || std::fabs(d) >= kFloatLimit)
-        Fail(key, "number out of range of a 32-bit real");
-    if (std::fabs(d) > FLT_MAX)
-        return d > 0 ? FLT_MAX : -FLT_MAX;
-    return static_cast<float>(d);
-}
-
-int ReadInt(const json& v, const std::string& key, bool allowBool)
-{
-    if (allowBool && v.is_boolean())
-        return v.get<bool>() ? 1 : 0;
-    if (v.is_number_integer()) {
-        if (v.is_number_unsigned()) {
-            auto u = v.get<std::uint64_t>();
-            if (u > static_cast<std::uint64_t>(INT_MAX))
-                Fail(key, "integer out of range");
-            return static_cast<int>(u);
-        }
-        auto i = v.get<std::int64_t>();
-        if (i < INT_MIN || i > INT_MAX)
-            Fail(key, "integer out of range");
-        return static_cast<int>(i);
-    }
-    Fail(key, std::string("expected an integer, found ") + v.type_name());
-}
-
 CTuCeng ReadLayer(const json& obj, size_t index)
 {
     std::string prefix = "TuCeng[" + std::to_string(index) + "]";
-    if (!obj.is_object())
-        Fail(prefix, std::string("expected an object, found ") + obj.type_name());
+    JsonKit::ReadObject(obj, prefix);
     CTuCeng layer;
     for (auto it = obj.begin(); it != obj.end(); ++it) {
         std::string key = prefix + "." + it.key();
@@ -187,100 +98,6 @@ CTuCeng ReadLayer(const json& obj, size_t index)
     return layer;
 }
 
-std::string ParseErrorText(const json::parse_error& e)
-{
-    // Drop the library's "[json.exception.parse_error.101] " prefix.
-    std::string text = e.what();
-    if (!text.empty() && text[0] == '[') {
-        size_t close = text.find("] ");
-        if (close != std::string::npos)
-            text = text.substr(close + 2);
-    }
-    // The parser quotes the bytes it read last; they may be binary or broken
-    // UTF-8, which has no place in a one-line message. Line and column remain.
-    size_t lastRead = text.find("; last read: ");
-    if (lastRead != std::string::npos) {
-        size_t expected = text.find("; expected", lastRead + 1);
-        text.erase(lastRead, expected == std::string::npos ? std::string::npos : expected - lastRead);
-    }
-    return text;
-}
-
-// Follows the parse so that a number the parser itself rejects (an overflow) can
-// be reported under its key: "TuCeng[1].fHouDu".
-//
-// It also refuses, while parsing and before anything is built from them, what no
-// record holds: nesting deeper than a record's, a key given twice in one object
-// (the parser would silently keep the last), and arrays longer than the most
-// layers a record may have.
-class PathTracker {
-public:
-    static constexpr size_t kMaxDepth = 8;
-
-    bool operator()(int depth, json::parse_event_t event, json& parsed)
-    {
-        using E = json::parse_event_t;
-        switch (event) {
-        case E::object_start:
-        case E::array_start:
-            if (depth >= static_cast<int>(kMaxDepth))
-                throw KeyError{(frames_.empty() || frames_[0].key.empty()
-                                    ? std::string()
-                                    : "key \"" + PrintableKey(frames_[0].key) + "\": ") +
-                               "nested deeper than " + std::to_string(kMaxDepth) + " levels; no record is"};
-            frames_.push_back({event == E::array_start, 0, {}, {}});
-            break;
-        case E::key:
-            if (!frames_.empty()) {
-                Frame& f = frames_.back();
-                f.key = parsed.get<std::string>();
-                if (!f.seen.insert(f.key).second)
-                    Fail(Path(), "given twice in one object");
-            }
-            break;
-        case E::object_end:
-        case E::array_end:
-            if (!frames_.empty())
-                frames_.pop_back();
-            Advance();
-            break;
-        case E::value:
-            Advance();
-            break;
-        }
-        return true;
-    }
-
-    std::string Path() const
-    {
-        std::string path;
-        for (const Frame& f : frames_) {
-            if (f.isArray)
-                path += "[" + std::to_string(f.index) + "]";
-            else if (!f.key.empty())
-                path += (path.empty() ? "" : ".") + f.key;
-        }
-        return path;
-    }
-
-private:
-    struct Frame {
-        bool isArray;
-        size_t index;
-        std::string key;
-        std::set<std::string> seen;
-    };
-    void Advance()
-    {
-        if (!frames_.empty() && frames_.back().isArray &&
-            ++frames_.back().index > static_cast<size_t>(kMaxTuCengShu)) {
-            frames_.back().isArray = false; // name the array, not its entry
-            Fail(Path(), "more than " + std::to_string(kMaxTuCengShu) + " entries; no record has that many layers");
-        }
-    }
-    std::vector<Frame> frames_;
-};
-
 bool EndsWithJson(const std::string& path)
 {
     if (path.size() < 5)
@@ -295,7 +112,7 @@ bool EndsWithJson(const std::string& path)
 
 bool IsJsonPath(const std::string& path) { return EndsWithJson(path); }
 
-double JsonReal(float value) { return ShortDouble(value); }
+double JsonReal(float value) { return WrittenReal(value); }
 
 namespace {
 
@@ -323,13 +140,6 @@ ordered_json BaseToJson(const CJsDataBase& b)
     return o;
 }
 
-std::string ReadText(const json& v, const std::string& key)
-{
-    if (!v.is_string())
-        Fail(key, std::string("expected a text, found ") + v.type_name());
-    return v.get<std::string>();
-}
-
 template <size_t N>
 void ReadTexts(const json& v, const std::string& key, std::array<std::string, N>& out)
 {
@@ -344,8 +154,7 @@ void ReadTexts(const json& v, const std::string& key, std::array<std::string, N>
 void BaseFromJson(const json& o, CJsDataBase& b)
 {
     const std::string prefix = "JsDataBase.";
-    if (!o.is_object())
-        Fail("JsDataBase", std::string("expected an object, found ") + o.type_name());
+    JsonKit::ReadObject(o, "JsDataBase");
     for (auto it = o.begin(); it != o.end(); ++it) {
         const std::string& k = it.key();
         const std::string key = prefix + k;
@@ -387,7 +196,7 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
     ordered_json out = ordered_json::object();
     for (const RecordKey& k : kRecordKeys) {
         if (k.kind == Kind::Real)
-            out[k.name] = ShortDouble(r.*k.real);
+            out[k.name] = WrittenReal(r.*k.real);
         else
             out[k.name] = r.*k.integer;
     }
@@ -396,7 +205,7 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
         ordered_json l = ordered_json::object();
         l["nLeiXing"] = c.nLeiXing;
         for (const LayerFloatKey& k : kLayerKeys)
-            l[k.name] = ShortDouble(c.*k.member);
+            l[k.name] = WrittenReal(c.*k.member);
         layers.push_back(std::move(l));
     }
     out["TuCeng"] = std::move(layers);
@@ -426,6 +235,16 @@ std::string CountProblem(const CPelvorinData& r)
         return "key \"nTuCengShu\": layer count " + std::to_string(r.nTuCengShu) + " but " +
                std::to_string(r.TuCeng.size()) + " layers given under \"TuCeng\"";
     return {};
+}
+
+// What a file is read into: a new record with this module's identity and no
+// layers (those come from the file).
+CPelvorinData NewRecordToRead()
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.clear();
+    return r;
 }
 
 bool Refuse(std::string* error, const std::string& what)
@@ -535,78 +354,68 @@ bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
 
 bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error)
 {
-    PathTracker tracker;
-    // Filled into a copy: a refused text leaves the record as it was.
-    CPelvorinData r(record);
-    try {
-        json doc = json::parse(text, std::ref(tracker));
-        if (!doc.is_object())
-            throw KeyError{std::string("expected a JSON object at the top, found ") +
-                           doc.type_name()};
-        bool haveCount = false;
-        bool haveLayers = false;
-        for (auto it = doc.begin(); it != doc.end(); ++it) {
-            const std::string& key = it.key();
-            if (key == "TuCeng") {
-                if (!it.value().is_array())
-                    Fail(key, std::string("expected an array of layers, found ") +
-                                  it.value().type_name());
-                std::vector<CTuCeng> layers;
-                layers.reserve(it.value().size());
-                for (size_t i = 0; i < it.value().size(); ++i)
-                    layers.push_back(ReadLayer(it.value()[i], i));
-                r.TuCeng = std::move(layers);
-                haveLayers = true;
-                continue;
+    // Nothing in a record nests deeper than a layer's value in TuCeng.
+    static const JsonKit::Limits limits{kMaxRecordFileBytes, 8, static_cast<size_t>(kMaxTuCengShu), "no record is",
+                                        "no record has that many layers"};
+    // The text alone decides the record, whatever record it is read into: every
+    // surface (the command line, Python, the window, the studies) then reads one
+    // file as the same record. Filled into a new one: a refused text leaves the
+    // record as it was.
+    CPelvorinData r = NewRecordToRead();
+    const bool ok = JsonKit::Read(
+        [&] {
+            const json doc = JsonKit::ParseObject(text, limits);
+            bool haveCount = false;
+            for (auto it = doc.begin(); it != doc.end(); ++it) {
+                const std::string& key = it.key();
+                if (key == "TuCeng") {
+                    JsonKit::ReadArray(it.value(), key, "an array of layers");
+                    std::vector<CTuCeng> layers;
+                    layers.reserve(it.value().size());
+                    for (size_t i = 0; i < it.value().size(); ++i)
+                        layers.push_back(ReadLayer(it.value()[i], i));
+                    r.TuCeng = std::move(layers);
+                    continue;
+                }
+                if (key == "JsDataBase") {
+                    BaseFromJson(it.value(), r);
+                    continue;
+                }
+                const RecordKey* found = nullptr;
+                for (const RecordKey& k : kRecordKeys)
+                    if (key == k.name)
+                        found = &k;
+                if (!found)
+                    Fail(key, "unknown key");
+                if (found->kind == Kind::Real)
+                    r.*found->real = ReadReal(it.value(), key);
+                else
+                    r.*found->integer = ReadInt(it.value(), key, key[0] == 'b');
+                if (key == "nTuCengShu")
+                    haveCount = true;
             }
-            if (key == "JsDataBase") {
-                BaseFromJson(it.value(), r);
-                continue;
-            }
-            const RecordKey* found = nullptr;
-            for (const RecordKey& k : kRecordKeys)
-                if (key == k.name)
-                    found = &k;
-            if (!found)
-                Fail(key, "unknown key");
-            if (found->kind == Kind::Real)
-                r.*found->real = ReadReal(it.value(), key);
-            else
-                r.*found->integer = ReadInt(it.value(), key, key[0] == 'b');
-            if (key == "nTuCengShu")
-                haveCount = true;
-        }
-        if (haveLayers && !haveCount)
-            r.nTuCengShu = static_cast<int>(r.TuCeng.size());
-        if (r.nTuCengShu < 0 || r.nTuCengShu > kMaxTuCengShu)
-            Fail("nTuCengShu", "layer count " + std::to_string(r.nTuCengShu) + " is outside 0.." +
-                                   std::to_string(kMaxTuCengShu));
+            // The layers are those given: none without TuCeng.
+            if (!haveCount)
+                r.nTuCengShu = static_cast<int>(r.TuCeng.size());
+            if (r.nTuCengShu < 0 || r.nTuCengShu > kMaxTuCengShu)
+                Fail("nTuCengShu", "layer count " + std::to_string(r.nTuCengShu) + " is outside 0.." +
+                                       std::to_string(kMaxTuCengShu));
+        },
+        error);
+    if (ok)
         record = r;
-        return true;
-    } catch (const KeyError& e) {
-        if (error)
-            *error = e.text;
-    } catch (const json::parse_error& e) {
-        if (error)
-            *error = ParseErrorText(e);
-    } catch (const json::out_of_range& e) {
-        // The parser refuses numbers beyond the range of a double.
-        if (error)
-            *error = "key \"" + PrintableKey(tracker.Path()) + "\": number out of range of a 32-bit real";
-    } catch (const std::exception& e) {
-        if (error)
-            *error = e.what();
-    }
-    return false;
+    return ok;
 }
 
-bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
+bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error)
 {
     std::string text;
     if (!ReadInputFile(path, kMaxRecordFileBytes, text, error))
         return false;
     if (IsJsonPath(path))
-        return RecordFromJson(text, r, error);
+        return RecordFromJson(text, record, error);
+    // As for JSON: what the data file does not store takes the value of a new record.
+    CPelvorinData r = NewRecordToRead();
     std::string problem = "line 1: no pile values (expected ten comma-separated numbers)";
     int ok = 1;
     if (!text.empty()) {
@@ -622,7 +431,10 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
     }
     if ((!ok || !problem.empty()) && error)
         *error = problem;
-    return ok != 0 && problem.empty();
+    if (ok == 0 || !problem.empty())
+        return false;
+    record = r;
+    return true;
 }
 
 bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)

@@ -25,26 +25,32 @@ bool RecordToDataFile(const CPelvorinData& record, std::string& text, std::strin
 // underwater values count only for soil layers where water is considered).
 bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error);
 
-// Fills record from text. A missing key keeps the record's value (so a new record
-// gives the defaults); a missing nTuCengShu becomes the length of TuCeng; each
-// layer starts from the layer defaults. Returns false with *error naming the key
-// (as "TuCeng[i].key" inside a layer) or the text position; the record is then
-// unchanged. Refused besides wrong types: a key given twice, nesting deeper
-// than a record's, more than 1000 layers, a layer count outside 0..1000.
+// The record that text holds, into record. The text alone decides it, whatever
+// record held before: a missing key takes the default of a new record
+// (InitKangLiData), each layer starts from the layer defaults, the layers are
+// those under TuCeng (none without it), and a missing nTuCengShu is their
+// number. A stated count stands even where it differs (the check refuses it).
+// Returns false with *error naming the key (as "TuCeng[i].key" inside a layer)
+// or the text position; the record is then unchanged. Refused besides wrong
+// types: a key given twice, nesting deeper than a record's, more than 1000
+// layers, a layer count outside 0..1000, a text larger than kMaxRecordFileBytes.
 bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error);
 
-// Loads a record from a data file, or from JSON when the path ends in ".json".
-// On failure *error is one line without the path: "line 3: ..." or "key ...". A
-// data file whose first line holds no pile value is refused as no data file;
-// what is not a regular file, or larger than kMaxRecordFileBytes, is refused
-// before it is read.
+// The one reading of a record file that every surface uses: a data file, or
+// JSON (RecordFromJson) when the path ends in ".json". As with JSON, the file
+// alone decides the record; what a data file does not store takes the value of
+// a new record. On failure *error is one line without the path: "line 3: ..." or
+// "key ..."; the record is then unchanged. A data file whose first line holds no
+// pile value is refused as no data file; what is not a regular file, or larger
+// than kMaxRecordFileBytes, is refused before it is read.
 bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 // Saves a record the same way (RecordToDataFile or RecordToJsonChecked), written
 // whole or not at all (WriteFileSafely).
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 
-// The double to hand a JSON writer for a 32-bit real: it prints in the shortest
-// form that reads back to the same float ("0.3", not "0.30000001192092896").
+// The double to hand a JSON writer for a 32-bit real (JsonKit::WrittenReal): it
+// prints in the shortest form that reads back to the same float ("0.3", not
+// "0.30000001192092896").
 double JsonReal(float value);
 
 // True when path ends in ".json" (any letter case).

@@ -151,13 +151,15 @@ PYBIND11_MODULE(kangli, m)
         .def_static(
             "load",
             [](const std::string& path) {
-                CPelvorinData r = NewRecord();
+                CPelvorinData r;
                 std::string error;
                 if (!LoadRecordFile(path, r, &error))
                     Raise(path, error);
                 return r;
             },
-            py::arg("path"), "Reads a data file, or JSON when the name ends in .json.")
+            py::arg("path"),
+            "Reads a data file, or JSON when the name ends in .json, as kangli calc reads it (a JSON record "
+            "without TuCeng has no layers).")
         .def(
             "save",
             [](CPelvorinData& r, const std::string& path) {
@@ -173,14 +175,14 @@ PYBIND11_MODULE(kangli, m)
         .def_static(
             "from_dict",
             [](const py::dict& d) {
-                CPelvorinData r = NewRecord();
+                CPelvorinData r;
                 std::string error;
                 const std::string text = py::cast<std::string>(py::module_::import("json").attr("dumps")(d));
                 if (!RecordFromJson(text, r, &error))
                     Raise("", error);
                 return r;
             },
-            py::arg("d"), "A record from the JSON form's dict.")
+            py::arg("d"), "A record from the JSON form's dict, read as Record.load reads a JSON file.")
         .def("copy", [](const CPelvorinData& r) { return CPelvorinData(r); })
         .def_readwrite("fZhuangRongZhong", &CPelvorinData::fZhuangRongZhong, "unit weight of the pile, kN/m3")
         .def_readwrite("fZhuangChang", &CPelvorinData::fZhuangChang, "pile length, m")

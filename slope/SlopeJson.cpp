@@ -1,109 +1,67 @@
 #include "SlopeJson.h"
 
+#include "JsonKit.h"
 #include "SafeFile.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cfloat>
-#include <charconv>
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 using json = nlohmann::json;
 using ordered_json = nlohmann::ordered_json;
+using JsonKit::Entry;
+using JsonKit::Fail;
+using JsonKit::PrintableKey;
+using JsonKit::ReadArray;
+using JsonKit::ReadBool;
+using JsonKit::ReadInt;
+using JsonKit::ReadObject;
+using JsonKit::ReadReal;
+using JsonKit::ReadText;
+using JsonKit::ReadWideReal;
+using JsonKit::WrittenReal;
 
 namespace {
 
-struct Refusal {
-    std::string text;
-};
-
-[[noreturn]] void Fail(const std::string& key, const std::string& what) { throw Refusal{"key \"" + key + "\": " + what}; }
-
-float Real(const json& v, const std::string& key)
-{
-    if (!v.is_number())
-        Fail(key, std::string("expected a number, found ") + v.type_name());
-    const double d = v.get<double>();
-    if (!std::isfinite(d) || std::fabs(d) > FLT_MAX)
-        Fail(key, "number out of range of a 32-bit real");
-    return static_cast<float>(d);
-}
-
-int Int(const json& v, const std::string& key)
-{
-    if (!v.is_number_integer())
-        Fail(key, std::string("expected an integer, found ") + v.type_name());
-    const auto i = v.get<std::int64_t>();
-    if (i < INT32_MIN || i > INT32_MAX)
-        Fail(key, "integer out of range");
-    return static_cast<int>(i);
-}
-
-bool Bool(const json& v, const std::string& key)
-{
-    if (!v.is_boolean())
-        Fail(key, std::string("expected true or false, found ") + v.type_name());
-    return v.get<bool>();
-}
-
-std::string Text(const json& v, const std::string& key)
-{
-    if (!v.is_string())
-        Fail(key, std::string("expected a text, found ") + v.type_name());
-    return v.get<std::string>();
-}
-
-const json& Array(const json& v, const std::string& key)
-{
-    if (!v.is_array())
-        Fail(key, std::string("expected an array, found ") + v.type_name());
-    return v;
-}
-
-void Object(const json& v, const std::string& key)
-{
-    if (!v.is_object())
-        Fail(key, std::string("expected an object, found ") + v.type_name());
-}
+// A model nests five deep (the top, piles, a pile, its axis, a point); it may be
+// four times a record's size, a search holding many surfaces.
+const JsonKit::Limits kModelLimits{kMaxRecordFileBytes * 4, 8, 0, "no slope model is", ""};
 
 CSlp_PoXian Points(const json& v, const std::string& key)
 {
     CSlp_PoXian line;
-    for (size_t i = 0; i < Array(v, key).size(); ++i) {
-        const std::string k = key + "[" + std::to_string(i) + "]";
-        const json& p = Array(v[i], k);
+    for (size_t i = 0; i < ReadArray(v, key).size(); ++i) {
+        const std::string k = Entry(key, i);
+        const json& p = ReadArray(v[i], k);
         if (p.size() != 2)
             Fail(k, "expected [x, y]");
-        line.pts.push_back({Real(p[0], k + "[0]"), Real(p[1], k + "[1]")});
+        line.pts.push_back({ReadReal(p[0], Entry(k, 0)), ReadReal(p[1], Entry(k, 1))});
     }
     return line;
 }
 
 CSlopeBZDC_CS Layer(const json& v, const std::string& key)
 {
-    Object(v, key);
+    ReadObject(v, key);
     CSlopeBZDC_CS l;
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
         const std::string& n = it.key();
         if (n == "rock")
-            l.nYanTu = Bool(*it, k) ? 1 : 0;
+            l.nYanTu = ReadBool(*it, k) ? 1 : 0;
         else if (n == "thickness")
-            l.dHouDu = Real(*it, k);
+            l.dHouDu = ReadWideReal(*it, k); // kept in double precision, as written
         else if (n == "unitWeight")
-            l.fZhongDu = Real(*it, k);
+            l.fZhongDu = ReadReal(*it, k);
         else if (n == "saturatedUnitWeight")
-            l.fBaoHeZhongDu = Real(*it, k);
+            l.fBaoHeZhongDu = ReadReal(*it, k);
         else if (n == "cohesion")
-            l.fNianJuLi = Real(*it, k);
+            l.fNianJuLi = ReadReal(*it, k);
         else if (n == "friction")
-            l.fMoCaJiao = Real(*it, k);
+            l.fMoCaJiao = ReadReal(*it, k);
         else if (n == "cohesionUnderWater")
-            l.fShuiXiaNianJuLi = Real(*it, k);
+            l.fShuiXiaNianJuLi = ReadReal(*it, k);
         else if (n == "frictionUnderWater")
-            l.fShuiXiaMoCaJiao = Real(*it, k);
+            l.fShuiXiaMoCaJiao = ReadReal(*it, k);
         else
             Fail(k, "unknown key");
     }
@@ -134,13 +92,13 @@ void FromWholeSlope(const SlopeModelFile& m, CSlp_KHPile& p, const std::string& 
     const double foot = p.PoXian.pts.back().y;
     double top;
     if (!YAt(m.ground, x, top))
-        Fail("ground", "does not reach the pile " + p.strName + " at x = " + std::to_string(x));
+        Fail("ground", "does not reach the pile " + PrintableKey(p.strName) + " at x = " + std::to_string(x));
     p.fQianDiMianY = static_cast<float>(top);
     p.QianCeng.clear();
     for (size_t i = 0; i < m.strata.size(); ++i) {
         double bottom = std::min(top, foot) - 50.0;
         if (!m.strata[i].bottom.pts.empty() && !YAt(m.strata[i].bottom, x, bottom))
-            Fail("strata[" + std::to_string(i) + "].bottom", "does not reach the pile " + p.strName);
+            Fail("strata[" + std::to_string(i) + "].bottom", "does not reach the pile " + PrintableKey(p.strName));
         bottom = std::min(bottom, top); // a boundary above the one over it: pinched out
         if (top - bottom > 1e-6) {
             CSlopeBZDC_CS layer = m.strata[i].properties;
@@ -157,46 +115,46 @@ void FromWholeSlope(const SlopeModelFile& m, CSlp_KHPile& p, const std::string& 
 
 CSlp_KHPile Pile(const json& v, const std::string& key)
 {
-    Object(v, key);
+    ReadObject(v, key);
     CSlp_KHPile p;
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
         const std::string& n = it.key();
         if (n == "id")
-            p.nID = Int(*it, k);
+            p.nID = ReadInt(*it, k);
         else if (n == "name")
-            p.strName = Text(*it, k);
+            p.strName = ReadText(*it, k);
         else if (n == "axis")
             p.PoXian = Points(*it, k);
         else if (n == "section")
-            p.nJieMian = Int(*it, k);
+            p.nJieMian = ReadInt(*it, k);
         else if (n == "grade")
-            p.nDengJi = Int(*it, k);
+            p.nDengJi = ReadInt(*it, k);
         else if (n == "width")
-            p.fKuan = Real(*it, k);
+            p.fKuan = ReadReal(*it, k);
         else if (n == "height")
-            p.fGao = Real(*it, k);
+            p.fGao = ReadReal(*it, k);
         else if (n == "spacing")
-            p.fJianJu = Real(*it, k);
+            p.fJianJu = ReadReal(*it, k);
         else if (n == "length")
-            p.fChang = Real(*it, k);
+            p.fChang = ReadReal(*it, k);
         else if (n == "unitWeight")
-            p.fRongZhong = Real(*it, k);
+            p.fRongZhong = ReadReal(*it, k);
         else if (n == "groundY")
-            p.fQianDiMianY = Real(*it, k);
+            p.fQianDiMianY = ReadReal(*it, k);
         else if (n == "water")
-            p.bYouShui = Bool(*it, k) ? 1 : 0;
+            p.bYouShui = ReadBool(*it, k) ? 1 : 0;
         else if (n == "waterY")
-            p.fShuiWeiY = Real(*it, k);
+            p.fShuiWeiY = ReadReal(*it, k);
         else if (n == "layers") {
-            for (size_t i = 0; i < Array(*it, k).size(); ++i)
-                p.QianCeng.push_back(Layer((*it)[i], k + "[" + std::to_string(i) + "]"));
+            for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
+                p.QianCeng.push_back(Layer((*it)[i], Entry(k, i)));
         } else if (n == "points") {
-            for (size_t i = 0; i < Array(*it, k).size(); ++i)
-                p.KangLiDian.push_back(Real((*it)[i], k + "[" + std::to_string(i) + "]"));
+            for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
+                p.KangLiDian.push_back(ReadReal((*it)[i], Entry(k, i)));
         } else if (n == "resistance") {
-            for (size_t i = 0; i < Array(*it, k).size(); ++i)
-                p.KangLiZhi.push_back(Real((*it)[i], k + "[" + std::to_string(i) + "]"));
+            for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
+                p.KangLiZhi.push_back(ReadReal((*it)[i], Entry(k, i)));
         } else
             Fail(k, "unknown key");
     }
@@ -208,22 +166,22 @@ CSlp_KHPile Pile(const json& v, const std::string& key)
 
 SlopeSurfaceEntry Surface(const json& v, const std::string& key)
 {
-    Object(v, key);
+    ReadObject(v, key);
     SlopeSurfaceEntry e;
     std::string kind = "circle";
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
         const std::string& n = it.key();
         if (n == "id")
-            e.id = Int(*it, k);
+            e.id = ReadInt(*it, k);
         else if (n == "kind")
-            kind = Text(*it, k);
+            kind = ReadText(*it, k);
         else if (n == "x")
-            e.surface.fX = Real(*it, k);
+            e.surface.fX = ReadReal(*it, k);
         else if (n == "y")
-            e.surface.fY = Real(*it, k);
+            e.surface.fY = ReadReal(*it, k);
         else if (n == "r")
-            e.surface.fR = Real(*it, k);
+            e.surface.fR = ReadReal(*it, k);
         else if (n == "points")
             e.surface.PoXian = Points(*it, k);
         else
@@ -234,17 +192,8 @@ SlopeSurfaceEntry Surface(const json& v, const std::string& key)
     else if (kind == "polyline")
         e.surface.nHuaMianLeiXing = 1;
     else
-        Fail(key + ".kind", "expected \"circle\" or \"polyline\", found \"" + kind + "\"");
+        Fail(key + ".kind", "expected \"circle\" or \"polyline\", found \"" + PrintableKey(kind) + "\"");
     return e;
-}
-
-// The double that prints as the shortest text reading back to the float.
-double Num(float f)
-{
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf - 1, f);
-    *res.ptr = '\0';
-    return std::strtod(buf, nullptr);
 }
 
 // A layer's keys, for a pile's layers (with their thickness) and for the
@@ -255,12 +204,12 @@ ordered_json LayerToJson(const CSlopeBZDC_CS& l, const double* thickness)
     o["rock"] = l.nYanTu != 0;
     if (thickness)
         o["thickness"] = *thickness;
-    o["unitWeight"] = Num(l.fZhongDu);
-    o["saturatedUnitWeight"] = Num(l.fBaoHeZhongDu);
-    o["cohesion"] = Num(l.fNianJuLi);
-    o["friction"] = Num(l.fMoCaJiao);
-    o["cohesionUnderWater"] = Num(l.fShuiXiaNianJuLi);
-    o["frictionUnderWater"] = Num(l.fShuiXiaMoCaJiao);
+    o["unitWeight"] = WrittenReal(l.fZhongDu);
+    o["saturatedUnitWeight"] = WrittenReal(l.fBaoHeZhongDu);
+    o["cohesion"] = WrittenReal(l.fNianJuLi);
+    o["friction"] = WrittenReal(l.fMoCaJiao);
+    o["cohesionUnderWater"] = WrittenReal(l.fShuiXiaNianJuLi);
+    o["frictionUnderWater"] = WrittenReal(l.fShuiXiaMoCaJiao);
     return o;
 }
 
@@ -268,7 +217,7 @@ ordered_json Pts(const CSlp_PoXian& line)
 {
     ordered_json a = ordered_json::array();
     for (const CFPoint& p : line.pts)
-        a.push_back({Num(p.x), Num(p.y)});
+        a.push_back({WrittenReal(p.x), WrittenReal(p.y)});
     return a;
 }
 
@@ -277,33 +226,32 @@ ordered_json Pts(const CSlp_PoXian& line)
 bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::string* error)
 {
     SlopeModelFile m;
-    try {
-        const json doc = json::parse(text);
-        Object(doc, "(top)");
+    const bool ok = JsonKit::Read([&] {
+        const json doc = JsonKit::ParseObject(text, kModelLimits);
         std::string current;
         for (auto it = doc.begin(); it != doc.end(); ++it) {
             const std::string& k = it.key();
             if (k == "scheme")
-                m.scheme = Int(*it, k);
+                m.scheme = ReadInt(*it, k);
             else if (k == "currentSurface")
-                m.currentSurface = Int(*it, k);
+                m.currentSurface = ReadInt(*it, k);
             else if (k == "currentPile")
-                current = Text(*it, k);
+                current = ReadText(*it, k);
             else if (k == "piles") {
-                for (size_t i = 0; i < Array(*it, k).size(); ++i)
-                    m.slope.KHPiles.push_back(Pile((*it)[i], "piles[" + std::to_string(i) + "]"));
+                for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
+                    m.slope.KHPiles.push_back(Pile((*it)[i], Entry(k, i)));
             } else if (k == "surfaces") {
-                for (size_t i = 0; i < Array(*it, k).size(); ++i)
-                    m.surfaces.push_back(Surface((*it)[i], "surfaces[" + std::to_string(i) + "]"));
+                for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
+                    m.surfaces.push_back(Surface((*it)[i], Entry(k, i)));
             } else if (k == "ground")
                 m.ground = Points(*it, k);
             else if (k == "waterLine")
                 m.waterLine = Points(*it, k);
             else if (k == "strata") {
-                for (size_t i = 0; i < Array(*it, k).size(); ++i) {
-                    const std::string sk = "strata[" + std::to_string(i) + "]";
+                for (size_t i = 0; i < ReadArray(*it, k).size(); ++i) {
+                    const std::string sk = Entry(k, i);
                     json props = (*it)[i];
-                    Object(props, sk);
+                    ReadObject(props, sk);
                     SlopeStratum stratum;
                     if (props.contains("bottom")) {
                         stratum.bottom = Points(props["bottom"], sk + ".bottom");
@@ -322,7 +270,7 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
             const json& piles = doc.contains("piles") ? doc["piles"] : json::array();
             for (size_t i = 0; i < m.slope.KHPiles.size(); ++i)
                 if (!piles[i].contains("layers"))
-                    FromWholeSlope(m, m.slope.KHPiles[i], "piles[" + std::to_string(i) + "]");
+                    FromWholeSlope(m, m.slope.KHPiles[i], Entry("piles", i));
         }
         m.slope.nZhuangShu = static_cast<int>(m.slope.KHPiles.size());
         if (current.empty() && !m.slope.KHPiles.empty())
@@ -336,23 +284,15 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
         for (const SlopeSurfaceEntry& s : m.surfaces)
             if (s.id == m.currentSurface)
                 m.slope.CurSurface = s.surface;
-    } catch (const Refusal& r) {
-        if (error)
-            *error = r.text;
-        return false;
-    } catch (const json::exception& e) {
-        if (error) {
-            std::string what = e.what();
-            const size_t close = what.find("] ");
-            *error = close == std::string::npos ? what : what.substr(close + 2);
-        }
-        return false;
-    }
-    model = std::move(m);
-    return true;
+    }, error);
+    if (ok)
+        model = std::move(m);
+    return ok;
 }
 
-std::string SlopeModelToJson(const SlopeModelFile& m)
+namespace {
+
+ordered_json ToDocument(const SlopeModelFile& m)
 {
     ordered_json doc = ordered_json::object();
     doc["scheme"] = m.scheme;
@@ -366,14 +306,14 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
         o["axis"] = Pts(p.PoXian);
         o["section"] = p.nJieMian;
         o["grade"] = p.nDengJi;
-        o["width"] = Num(p.fKuan);
-        o["height"] = Num(p.fGao);
-        o["spacing"] = Num(p.fJianJu);
-        o["length"] = Num(p.fChang);
-        o["unitWeight"] = Num(p.fRongZhong);
-        o["groundY"] = Num(p.fQianDiMianY);
+        o["width"] = WrittenReal(p.fKuan);
+        o["height"] = WrittenReal(p.fGao);
+        o["spacing"] = WrittenReal(p.fJianJu);
+        o["length"] = WrittenReal(p.fChang);
+        o["unitWeight"] = WrittenReal(p.fRongZhong);
+        o["groundY"] = WrittenReal(p.fQianDiMianY);
         o["water"] = p.bYouShui != 0;
-        o["waterY"] = Num(p.fShuiWeiY);
+        o["waterY"] = WrittenReal(p.fShuiWeiY);
         ordered_json layers = ordered_json::array();
         for (const CSlopeBZDC_CS& l : p.QianCeng)
             layers.push_back(LayerToJson(l, &l.dHouDu));
@@ -381,9 +321,9 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
         if (!p.KangLiDian.empty()) {
             ordered_json z = ordered_json::array(), v = ordered_json::array();
             for (float d : p.KangLiDian)
-                z.push_back(Num(d));
+                z.push_back(WrittenReal(d));
             for (float r : p.KangLiZhi)
-                v.push_back(Num(r));
+                v.push_back(WrittenReal(r));
             o["points"] = std::move(z);
             o["resistance"] = std::move(v);
         }
@@ -399,9 +339,9 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
             o["points"] = Pts(s.surface.PoXian);
         } else {
             o["kind"] = "circle";
-            o["x"] = Num(s.surface.fX);
-            o["y"] = Num(s.surface.fY);
-            o["r"] = Num(s.surface.fR);
+            o["x"] = WrittenReal(s.surface.fX);
+            o["y"] = WrittenReal(s.surface.fY);
+            o["r"] = WrittenReal(s.surface.fR);
         }
         surfaces.push_back(std::move(o));
     }
@@ -420,7 +360,14 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
         if (!m.waterLine.pts.empty())
             doc["waterLine"] = Pts(m.waterLine);
     }
-    return doc.dump(2) + "\n";
+    return doc;
+}
+
+} // namespace
+
+std::string SlopeModelToJson(const SlopeModelFile& m)
+{
+    return ToDocument(m).dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error)
@@ -433,5 +380,10 @@ bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string*
 
 bool SaveSlopeModel(const std::string& path, const SlopeModelFile& model, std::string* error)
 {
-    return WriteFileSafely(path, SlopeModelToJson(model), error);
+    // A value that would not load back is refused, naming its key, before
+    // anything is written.
+    const ordered_json doc = ToDocument(model);
+    if (!JsonKit::CheckWritable(doc, error))
+        return false;
+    return WriteFileSafely(path, doc.dump(2) + "\n", error);
 }

@@ -39,10 +39,14 @@
 // passes over the pile, gives "water" and "waterY".
 //
 // Coordinates in metres, y upwards. A missing key takes the default of the
-// model's classes; an unknown key, a wrong type, a number that is not finite or
-// out of the range of a 32-bit real is refused, naming the key
-// ("piles[0].layers[1].friction"). The results slope mode writes into a pile
-// (its points and resistances) are saved as "points" and "resistance".
+// model's classes; an unknown key, a key given twice in one object, a wrong type,
+// a number that is not finite or out of the range of a 32-bit real is refused,
+// naming the key on one line ("piles[0].layers[1].friction"), as is nesting
+// deeper than 8 levels and a text larger than 16 MiB. Every value the writer
+// prints reads back as it was: reals in their shortest form (3.4028235e+38 for
+// the largest), a thickness in double precision. The results slope mode writes
+// into a pile (its points and resistances) are saved as "points" and
+// "resistance".
 #pragma once
 
 #include "SlopeData.h"
@@ -69,7 +73,10 @@ struct SlopeModelFile {
 };
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);
+// Refuses, naming the key, a value that would not load back (a number that is
+// not finite, a text that is not UTF-8); the file is then left as it was.
 bool SaveSlopeModel(const std::string& path, const SlopeModelFile& model, std::string* error);
-// The same over text.
+// The same over text; the text of a model writes such values as null and
+// replacement marks.
 bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::string* error);
 std::string SlopeModelToJson(const SlopeModelFile& model);

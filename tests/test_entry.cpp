@@ -1,6 +1,7 @@
 // Slope mode through the exported entry points, as a host calls them.
 #include "KangLi.h"
 #include "Messages.h"
+#include "SafeFile.h"
 #include "SlopeData.h"
 #include "SlopeJson.h"
 #include "TestSlope.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -380,4 +382,139 @@ TEST(SlopeModelFile, PilesTakeTheGroundInFrontFromTheWholeSlope)
                                         "piles": [{"axis": [[0, 10], [0, 0]]}]})",
                                     model, &error));
     EXPECT_NE(error.find("key \"strata[0].bottom\": does not reach the pile"), std::string::npos) << error;
+}
+
+// The edges a user meets when writing a model by hand: each must be refused,
+// naming the key on one line, or read as written.
+TEST(SlopeModelFile, AKeyGivenTwiceIsRefusedNotTheLastTaken)
+{
+    SlopeModelFile model;
+    std::string error;
+    EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"spacing": 4, "spacing": 8}]})", model, &error));
+    EXPECT_EQ(error, "key \"piles[0].spacing\": given twice in one object");
+    // The same key written two ways is still the same key.
+    EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"spacing": 4, "sp\u0061cing": 8}]})", model, &error));
+    EXPECT_EQ(error, "key \"piles[0].spacing\": given twice in one object");
+    EXPECT_FALSE(SlopeModelFromJson(R"({"scheme": 1, "surfaces": [], "scheme": 2})", model, &error));
+    EXPECT_EQ(error, "key \"scheme\": given twice in one object");
+
+    // Through the host, the file that once calculated 180.274 kN/m with the
+    // second spacing: refused, and nothing calculated.
+    TempDir dir;
+    std::string text = ReadText(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json");
+    const std::string once = "\"spacing\": 4,";
+    const size_t at = text.find(once);
+    ASSERT_NE(at, std::string::npos);
+    text.insert(at + once.size(), " \"spacing\": 8,");
+    WriteText(dir.path + "/twice.json", text);
+    const std::string out = dir.path + "/out.txt";
+    const std::string cmd = "'" KANGLI_HOST_EXE "' '" + dir.path + "/twice.json' '" + dir.path +
+                            "/work' --module '" KANGLI_MODULE "' >'" + out + "' 2>&1";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    EXPECT_EQ(ReadText(out), "kangli-host: " + dir.path + "/twice.json: key \"piles[0].spacing\": given twice in one object\n");
+}
+
+TEST(SlopeModelFile, EveryValueItsWriterPrintsReadsBack)
+{
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(LoadSlopeModel(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json", model, &error)) << error;
+    CSlp_KHPile& p = model.slope.KHPiles[0];
+    p.fShuiWeiY = FLT_MAX;
+    p.fQianDiMianY = -FLT_MAX;
+    p.fKuan = std::numeric_limits<float>::denorm_min();
+    p.fJianJu = 0.1f;
+    p.QianCeng[0].dHouDu = 0.1;       // a thickness is kept in double precision
+    p.QianCeng[1].dHouDu = 1.0 / 3.0;
+    p.QianCeng[2].fMoCaJiao = 3.4028234e38f;
+    p.KangLiDian = {0, 0.3f, FLT_MAX};
+    p.KangLiZhi = {-FLT_MAX, 1e-7f, 360.549f};
+    p.nKangLiDianShu = 3;
+    TempDir dir;
+    ASSERT_TRUE(SaveSlopeModel(dir.path + "/saved.json", model, &error)) << error;
+    const std::string saved = ReadText(dir.path + "/saved.json");
+    EXPECT_NE(saved.find("\"waterY\": 3.4028235e+38"), std::string::npos) << saved;
+    SlopeModelFile back;
+    ASSERT_TRUE(LoadSlopeModel(dir.path + "/saved.json", back, &error)) << error;
+    const CSlp_KHPile& q = back.slope.KHPiles[0];
+    EXPECT_EQ(q.fShuiWeiY, FLT_MAX);
+    EXPECT_EQ(q.fQianDiMianY, -FLT_MAX);
+    EXPECT_EQ(q.fKuan, std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(q.fJianJu, 0.1f);
+    EXPECT_EQ(q.QianCeng[0].dHouDu, 0.1);
+    EXPECT_EQ(q.QianCeng[1].dHouDu, 1.0 / 3.0);
+    EXPECT_EQ(q.QianCeng[2].fMoCaJiao, 3.4028234e38f);
+    EXPECT_EQ(q.KangLiDian, p.KangLiDian);
+    EXPECT_EQ(q.KangLiZhi, p.KangLiZhi);
+    EXPECT_EQ(SlopeModelToJson(back), saved);
+
+    // FLT_MAX as a person writes it (and as a float printer prints it).
+    ASSERT_TRUE(SlopeModelFromJson(R"({"piles": [{"waterY": 3.4028235e+38}]})", back, &error)) << error;
+    EXPECT_EQ(back.slope.KHPiles[0].fShuiWeiY, FLT_MAX);
+    // What no 32-bit real holds stays refused, by its key.
+    EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"waterY": 3.40283e+38, "length": 3.5e38}]})", back, &error));
+    EXPECT_EQ(error, "key \"piles[0].length\": number out of range of a 32-bit real");
+    EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"layers": [{"thickness": 1e39}]}]})", back, &error));
+    EXPECT_EQ(error, "key \"piles[0].layers[0].thickness\": number out of range of a 32-bit real");
+}
+
+// What JSON cannot hold is refused on saving rather than written as what
+// would not load back (a NaN as null) or thrown at the host.
+TEST(SlopeModelFile, WhatWouldNotLoadBackIsNotSaved)
+{
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(LoadSlopeModel(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json", model, &error)) << error;
+    TempDir dir;
+    const std::string path = dir.path + "/saved.json";
+    WriteText(path, "the user's old model");
+    CSlp_KHPile& p = model.slope.KHPiles[0];
+    p.KangLiDian = {0, 1};
+    p.KangLiZhi = {1, std::numeric_limits<float>::quiet_NaN()};
+    EXPECT_FALSE(SaveSlopeModel(path, model, &error));
+    EXPECT_EQ(error, "key \"piles[0].resistance[1]\": not a finite number; JSON cannot hold it");
+    EXPECT_EQ(ReadText(path), "the user's old model");
+    p.KangLiZhi = {1, 2};
+    p.strName = "KH\xff";
+    EXPECT_NO_THROW(SlopeModelToJson(model));
+    EXPECT_FALSE(SaveSlopeModel(path, model, &error));
+    EXPECT_EQ(error, "key \"piles[0].name\": not valid UTF-8; JSON cannot hold it");
+    EXPECT_EQ(ReadText(path), "the user's old model");
+}
+
+TEST(SlopeModelFile, RefusalsAreOneLineAndNameTheKey)
+{
+    SlopeModelFile model;
+    std::string error;
+    EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"a\nb": 1}]})", model, &error));
+    EXPECT_EQ(error, "key \"piles[0].a\\nb\": unknown key");
+    EXPECT_FALSE(SlopeModelFromJson(R"({"surfaces": [{"kind": "x\ny"}]})", model, &error));
+    EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    // A number beyond a double is named by its key, as one out of a float's range.
+    EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"layers": [{}, {"friction": 1e999}]}]})", model, &error));
+    EXPECT_EQ(error, "key \"piles[0].layers[1].friction\": number out of range of a 32-bit real");
+    // Broken bytes are not quoted into the message.
+    EXPECT_FALSE(SlopeModelFromJson("{\"piles\": [\x01\xff]}", model, &error));
+    EXPECT_EQ(error.find('\x01'), std::string::npos) << error;
+    EXPECT_EQ(error.find('\xff'), std::string::npos) << error;
+    EXPECT_FALSE(SlopeModelFromJson("[]", model, &error));
+    EXPECT_EQ(error, "expected a JSON object at the top, found array");
+}
+
+TEST(SlopeModelFile, NestingAndSizeAreBounded)
+{
+    SlopeModelFile model;
+    std::string error;
+    // A model nests five deep at most (piles, a pile, its axis, a point).
+    const std::string deep = "{\"piles\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    EXPECT_FALSE(SlopeModelFromJson(deep, model, &error));
+    EXPECT_EQ(error, "key \"piles\": nested deeper than 8 levels; no slope model is");
+    // Larger than any model, refused before it is parsed (whitespace is valid JSON).
+    const std::string huge = "{\"scheme\": 1" + std::string(kMaxRecordFileBytes * 4, ' ') + "}";
+    EXPECT_FALSE(SlopeModelFromJson(huge, model, &error));
+    EXPECT_EQ(error, "the text is larger than 16384 KiB; no slope model is that large");
+    // The bundled search of 200 surfaces is well within both.
+    EXPECT_TRUE(LoadSlopeModel(KANGLI_EXAMPLES_DIR "/slope/search-200-surfaces.json", model, &error)) << error;
 }

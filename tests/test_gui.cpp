@@ -209,6 +209,34 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
     G_strWorkPath = saved;
 }
 
+// 导入 reads a file as the command line and Python read it: the file alone
+// decides the record, not what the window held before.
+TEST(Frame, ImportReadsAFileAsEveryOtherSurfaceDoes)
+{
+    TempDir dir;
+    const std::string json = dir.path + "/r.json";
+    WriteText(json, R"({"fZhuangJianJu": 3})");
+    OpenFrame open(QString(), false); // the slip distance fixed by a slope model
+    open.r.fZheJianXiShu = 0.9f;      // edited before the import
+    CPelvorinData expected;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(json, expected, &error)) << error;
+    ASSERT_TRUE(open.frame.ImportFile(QString::fromStdString(json)));
+    EXPECT_EQ(RecordToJson(open.r), RecordToJson(expected));
+    EXPECT_TRUE(open.r.TuCeng.empty());
+    EXPECT_EQ(open.r.nTuCengShu, 0);
+    EXPECT_EQ(open.r.bHuaMianKeBian, 0); // the window's own state stays
+
+    // A refused file: the reader's message in a box, the record as it was.
+    WriteText(json, R"({"fZhuangJianJu": 4, "TuCeng": {}})");
+    ScopedMessageRecorder box(IDOK);
+    EXPECT_FALSE(open.frame.ImportFile(QString::fromStdString(json)));
+    ASSERT_EQ(box.messages.size(), 1u);
+    EXPECT_EQ(box.messages[0].text,
+              "数据未能读入：" + json + "：key \"TuCeng\": expected an array of layers, found object");
+    EXPECT_EQ(open.r.fZhuangJianJu, 3.0f);
+}
+
 TEST(Frame, ResultsBelongToTheRecordOnScreen)
 {
     TempDir dir;

@@ -37,6 +37,39 @@ TEST(KangliCli, NewAndConvertRoundTripToTheSameBytes)
     EXPECT_EQ(ReadText(nj), ReadText(j));
 }
 
+// A JSON record without TuCeng gives no layers: calculated as the record with
+// none stated, wherever it is read. One that counts layers without giving them
+// is refused by the check, naming the count.
+TEST(KangliCli, ARecordWithoutLayersIsTheRecordWithNone)
+{
+    TempDir dir;
+    const std::string bare = dir.path + "/bare.json", stated = dir.path + "/stated.json",
+                      counted = dir.path + "/counted.json", dat = dir.path + "/bare.dat";
+    WriteText(bare, R"({"fZhuangJianJu": 3})");
+    WriteText(stated, R"({"fZhuangJianJu": 3, "nTuCengShu": 0, "TuCeng": []})");
+    WriteText(counted, R"({"fZhuangJianJu": 3, "nTuCengShu": 2})");
+    const CliRun a = Kangli("calc --json " + Quote(bare));
+    EXPECT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(a.err, "");
+    const CliRun b = Kangli("calc --json " + Quote(stated));
+    EXPECT_EQ(b.status, 0) << b.err;
+    EXPECT_EQ(a.out, b.out);
+    EXPECT_NE(a.out.find("\"points\""), std::string::npos);
+    // Converted to a data file and back it stays the same record.
+    EXPECT_EQ(Kangli("convert " + Quote(bare) + " " + Quote(dat)).status, 0);
+    EXPECT_EQ(Kangli("calc --json " + Quote(dat)).out, a.out);
+
+    const CliRun c = Kangli("calc " + Quote(counted));
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("kangli: " + counted + ": nTuCengShu (土层数): layer count 2 but 0 layers given"),
+              std::string::npos)
+        << c.err;
+    // `kangli new` still writes two layers, and calculates.
+    const std::string fresh = dir.path + "/new.json";
+    EXPECT_EQ(Kangli("new " + Quote(fresh)).status, 0);
+    EXPECT_EQ(Kangli("calc " + Quote(fresh)).status, 0);
+}
+
 TEST(KangliCli, UsageErrorsExitWithTwo)
 {
     CliRun none = Kangli("");

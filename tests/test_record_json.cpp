@@ -109,10 +109,60 @@ TEST(RecordJson, MissingKeysTakeTheDefaults)
     ASSERT_TRUE(RecordFromJson(R"({"nTuCengShu": 2, "TuCeng": []})", s, &error));
     EXPECT_EQ(s.nTuCengShu, 2);
     EXPECT_TRUE(s.TuCeng.empty());
+    ASSERT_TRUE(RecordFromJson(R"({"nTuCengShu": 2})", s, &error));
+    EXPECT_EQ(s.nTuCengShu, 2);
+    EXPECT_TRUE(s.TuCeng.empty());
+    // Without TuCeng no layers are given, and none are counted.
     CPelvorinData t;
     ASSERT_TRUE(RecordFromJson("{}", t, &error));
-    EXPECT_EQ(t.nTuCengShu, 2);
-    EXPECT_EQ(RecordToJson(t), RecordToJson(CPelvorinData{}));
+    EXPECT_EQ(t.nTuCengShu, 0);
+    EXPECT_TRUE(t.TuCeng.empty());
+    CPelvorinData fresh;
+    InitKangLiData(&fresh);
+    fresh.nTuCengShu = 0;
+    EXPECT_EQ(RecordToJson(t), RecordToJson(fresh));
+}
+
+// Every surface reads a file into a record of its own (the command line into a
+// bare one, Python and the window into one with layers or with the user's
+// edits); the file alone must decide what comes out.
+TEST(RecordJson, AFileReadsAsTheSameRecordWhateverItIsReadInto)
+{
+    CPelvorinData bare;
+    InitKangLiData(&bare);
+    CPelvorinData twoLayers = bare;
+    twoLayers.TuCeng.resize(2);
+    CPelvorinData edited = Unusual();
+    edited.TuCeng.resize(4);
+    edited.nTuCengShu = 4;
+    edited.strWenJianMing = "edited";
+
+    TempDir dir;
+    const std::string json = dir.path + "/r.json", dat = dir.path + "/r.dat";
+    for (const char* text : {R"({"fZhuangJianJu": 3})", R"({"fZhuangJianJu": 3, "nTuCengShu": 2})",
+                             R"({"TuCeng": [{"fHouDu": 4}], "fHuaMianDaoZhuangDing": 3})", "{}"}) {
+        WriteText(json, text);
+        std::string first;
+        for (CPelvorinData* start : {&bare, &twoLayers, &edited}) {
+            CPelvorinData r = *start;
+            std::string error;
+            ASSERT_TRUE(LoadRecordFile(json, r, &error)) << text << ": " << error;
+            if (start == &bare)
+                first = RecordToJson(r);
+            EXPECT_EQ(RecordToJson(r), first) << text;
+            CPelvorinData fromText = *start;
+            ASSERT_TRUE(RecordFromJson(text, fromText, &error)) << error;
+            EXPECT_EQ(RecordToJson(fromText), first) << text;
+        }
+    }
+    // A data file stores neither the reduction factor nor the underwater values:
+    // they are a new record's, not those of whatever was loaded before.
+    CPelvorinData two = twoLayers;
+    WriteText(dat, SaveToString(two));
+    CPelvorinData r = edited;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(dat, r, &error)) << error;
+    EXPECT_EQ(RecordToJson(r), RecordToJson(twoLayers));
 }
 
 TEST(RecordJson, AgreesWithTheDataFileOnTheBundledExamples)

@@ -317,12 +317,20 @@ bool CDlgKangLi_Slp::Import()
     const QString chosen = QFileDialog::getOpenFileName(this, "读入数据", path_, kFilter);
     if (chosen.isEmpty())
         return false;
+    return ImportFile(chosen);
+}
+
+bool CDlgKangLi_Slp::ImportFile(const QString& chosen)
+{
+    pPage->CommitEdits();
     CPelvorinData& r = *pPage->GetJsData();
+    const int slipEditable = r.bHuaMianKeBian;
     std::string error;
     if (!LoadRecordFile(chosen.toStdString(), r, &error)) {
         AfxMessageBox(("数据未能读入：" + chosen.toStdString() + "：" + error).c_str(), MB_OK, "提示");
         return false;
     }
+    r.bHuaMianKeBian = slipEditable;
     path_ = chosen;
     ClearResults();
     pPage->RefreshPage();

@@ -57,6 +57,10 @@ public:
     bool Save();
     bool SaveAs();
     bool Import();
+    // Import's reading of the chosen file: the record becomes what the file
+    // holds, read as every other surface reads it (LoadRecordFile); the
+    // window's own state (whether the slip distance may be edited) stays.
+    bool ImportFile(const QString& path);
     void Help();
     void BuildFromModel();
 

@@ -96,6 +96,74 @@ class RecordsAndCalculation(unittest.TestCase):
         self.assertEqual(float(depth[-1]), 0.0)
 
 
+class OneReading(unittest.TestCase):
+    """A file gives in Python what it gives on the command line: read or refused,
+    calculated or refused, with the same message."""
+
+    FILES = {
+        "no-layers.json": '{"fZhuangJianJu": 3}',
+        "counted-not-given.json": '{"fZhuangJianJu": 3, "nTuCengShu": 2}',
+        "one-layer.json": '{"fZhuangJianJu": 3, "TuCeng": [{"fHouDu": 12}]}',
+        "layers-not-a-list.json": '{"TuCeng": {}}',
+        "given-twice.json": '{"fZhuangJianJu": 3, "fZhuangJianJu": 4}',
+        "no-pile-values.dat": 'hello\n',
+    }
+
+    @staticmethod
+    def command_line(path):
+        run = subprocess.run([KANGLI, "calc", "--json", path], capture_output=True, text=True)
+        prefix = "kangli: " + path + ": "
+        lines = run.stderr.splitlines()
+        message = lines[0][len(prefix):] if lines and lines[0].startswith(prefix) else run.stderr
+        if run.returncode == 2:
+            return "unreadable", message, None
+        points = json.loads(run.stdout)["points"]
+        return ("calculated" if run.returncode == 0 else "refused"), message, [p["final"] for p in points]
+
+    @staticmethod
+    def python(path):
+        try:
+            r = kangli.Record.load(path)
+        except ValueError as e:
+            text = str(e)
+            return "unreadable", text[len(path) + 2:] if text.startswith(path + ": ") else text, None
+        res = kangli.calculate(r)
+        if res.status != 1:
+            return "refused", res.message, []
+        return "calculated", "", [float(f) for f in res.final]
+
+    def test_python_and_the_command_line_read_every_file_alike(self):
+        with tempfile.TemporaryDirectory() as d:
+            for name, text in self.FILES.items():
+                path = os.path.join(d, name)
+                with open(path, "w") as f:
+                    f.write(text)
+                cli = self.command_line(path)
+                py = self.python(path)
+                self.assertEqual(py[:2], cli[:2], name)
+                if cli[0] == "calculated":
+                    self.assertEqual(py[2], [float(numpy.float32(v)) for v in cli[2]], name)
+                # The dict form is read as the file is (a dict cannot hold a key twice).
+                if name.endswith(".json") and name != "given-twice.json":
+                    try:
+                        from_dict = kangli.Record.from_dict(json.loads(text)).to_dict()
+                    except ValueError as e:
+                        self.assertEqual(("unreadable", str(e)), cli[:2], name)
+                    else:
+                        self.assertEqual(from_dict, kangli.Record.load(path).to_dict(), name)
+
+    def test_a_record_without_layers_has_none(self):
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "r.json")
+            with open(path, "w") as f:
+                f.write('{"fZhuangJianJu": 3}')
+            r = kangli.Record.load(path)
+            self.assertEqual(r.nTuCengShu, 0)
+            self.assertEqual(len(r.TuCeng), 0)
+            self.assertEqual(kangli.calculate(r).status, 1)
+            self.assertEqual(kangli.Record.from_dict({"fZhuangJianJu": 3}).nTuCengShu, 0)
+
+
 class Studies(unittest.TestCase):
     def test_a_sweep_agrees_with_single_calculations(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
