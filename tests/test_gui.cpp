@@ -65,7 +65,7 @@ TEST(InputPage, TypedValuesReachTheRecord)
         Settle();
         EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
         ASSERT_EQ(boxes.messages.size(), 1u);
-        EXPECT_EQ(boxes.messages[0].text, "“桩中心距（m）”应在 0.01 到 100000 之间，输入值为 0");
+        EXPECT_EQ(boxes.messages[0].text, "“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0");
         EXPECT_EQ(view->item(0, 1)->text(), "5.000");
     }
 
