@@ -172,7 +172,9 @@ std::span<const FieldDef> LayerFields() { return kLayer; }
 const FieldDef* FindRecordField(const std::string& key) { return Find(kRecord, key); }
 const FieldDef* FindLayerField(const std::string& key) { return Find(kLayer, key); }
 
-std::vector<const FieldDef*> TableFields(FieldTable table)
+namespace {
+
+std::vector<const FieldDef*> ShownIn(FieldTable table)
 {
     std::vector<const FieldDef*> out;
     for (std::span<const FieldDef> fields : {RecordFields(), LayerFields()})
@@ -183,7 +185,7 @@ std::vector<const FieldDef*> TableFields(FieldTable table)
     return out;
 }
 
-std::vector<const FieldDef*> FileFields(int line)
+std::vector<const FieldDef*> OnLine(int line)
 {
     std::vector<const FieldDef*> out;
     for (const FieldDef& f : line == 3 ? LayerFields() : RecordFields())
@@ -194,8 +196,37 @@ std::vector<const FieldDef*> FileFields(int line)
     return out;
 }
 
-std::vector<const FieldDef*> CheckedRecordFields() { return Checked(kRecord); }
-std::vector<const FieldDef*> CheckedLayerFields() { return Checked(kLayer); }
+} // namespace
+
+// Sorted once: the data file and the check run them for every record of a sweep.
+const std::vector<const FieldDef*>& TableFields(FieldTable table)
+{
+    static const std::vector<const FieldDef*> shown[] = {{},
+                                                         ShownIn(FieldTable::Pile),
+                                                         ShownIn(FieldTable::LayerCount),
+                                                         ShownIn(FieldTable::Water),
+                                                         ShownIn(FieldTable::Layers)};
+    return shown[static_cast<int>(table)];
+}
+
+const std::vector<const FieldDef*>& FileFields(int line)
+{
+    static const std::vector<const FieldDef*> lines[] = {{}, OnLine(1), OnLine(2), OnLine(3)};
+    static const std::vector<const FieldDef*> none;
+    return line >= 1 && line <= 3 ? lines[line] : none;
+}
+
+const std::vector<const FieldDef*>& CheckedRecordFields()
+{
+    static const std::vector<const FieldDef*> fields = Checked(kRecord);
+    return fields;
+}
+
+const std::vector<const FieldDef*>& CheckedLayerFields()
+{
+    static const std::vector<const FieldDef*> fields = Checked(kLayer);
+    return fields;
+}
 
 std::string FieldLabelText(const FieldDef& f)
 {

@@ -100,12 +100,12 @@ const FieldDef* FindRecordField(const std::string& key);
 const FieldDef* FindLayerField(const std::string& key);
 
 // The fields a table shows, in the order of its rows or columns.
-std::vector<const FieldDef*> TableFields(FieldTable table);
+const std::vector<const FieldDef*>& TableFields(FieldTable table);
 // The fields of a data-file line (1, 2, or 3 for a layer line) in file order.
-std::vector<const FieldDef*> FileFields(int line);
+const std::vector<const FieldDef*>& FileFields(int line);
 // The fields the check looks at, in its order: the record's, then a layer's.
-std::vector<const FieldDef*> CheckedRecordFields();
-std::vector<const FieldDef*> CheckedLayerFields();
+const std::vector<const FieldDef*>& CheckedRecordFields();
+const std::vector<const FieldDef*>& CheckedLayerFields();
 
 // The label without the title's line breaks: "内摩擦角(°)"; "" where no table shows it.
 std::string FieldLabelText(const FieldDef& f);

@@ -108,11 +108,10 @@ bool CheckKangLiData(const CPelvorinData& r, std::string* problem, std::string* 
                "layer count " + std::to_string(r.nTuCengShu) + " but " + std::to_string(r.TuCeng.size()) +
                    " layers given",
                "为 " + std::to_string(r.nTuCengShu) + "，而给出了 " + std::to_string(r.TuCeng.size()) + " 层");
-    const std::vector<const FieldDef*> layerFields = CheckedLayerFields();
     for (size_t i = 0; c.ok && i < r.TuCeng.size(); ++i) {
         const CTuCeng& l = r.TuCeng[i];
         const std::string p = "TuCeng[" + std::to_string(i) + "].";
-        for (const FieldDef* f : layerFields)
+        for (const FieldDef* f : CheckedLayerFields())
             if (FieldApplies(*f, r, &l))
                 c.Field(p + f->key, *f, FieldValue(*f, l));
     }

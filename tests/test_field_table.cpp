@@ -1,12 +1,19 @@
 // The fields of the record and of a layer: what the check says about each one,
-// in which order it looks at them, and the labels it names them by.
+// in which order it looks at them, the labels it names them by, and the field
+// table against the record, its JSON form, its sweep keys and its data file.
+#include "FieldTable.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
+#include "RecordJson.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdlib>
 #include <functional>
+#include <sstream>
 
 namespace {
 
@@ -193,4 +200,107 @@ TEST(RecordCheck, DocumentedLimitsAreTakenAtTheLimit)
     r.fZhuangJianJu = 0.0099f;
     ASSERT_FALSE(CheckKangLiData(r, &problem));
     EXPECT_EQ(problem, "fZhuangJianJu (桩中心距（m）): pile spacing (m) must lie in 0.01 .. 10000000 (is 0.0099)");
+}
+
+// The table against the record it describes: a new record and a new layer hold
+// the table's defaults; every row's key is a JSON key, a sweep key and a place
+// in the data file, and a value put there comes back.
+TEST(FieldTable, DefaultsAreThoseOfANewRecordAndLayer)
+{
+    const CPelvorinData r;
+    const CTuCeng layer;
+    for (const FieldDef& f : RecordFields())
+        EXPECT_EQ(FieldValue(f, r), f.IsReal() ? static_cast<float>(f.defaultValue) : f.defaultValue) << f.key;
+    for (const FieldDef& f : LayerFields())
+        EXPECT_EQ(FieldValue(f, layer), f.IsReal() ? static_cast<float>(f.defaultValue) : f.defaultValue) << f.key;
+}
+
+TEST(FieldTable, EveryRowIsAJsonKeyAndASweepKey)
+{
+    CPelvorinData r = Good();
+    // The JSON form holds exactly the rows, in their order.
+    const nlohmann::ordered_json doc = nlohmann::ordered_json::parse(RecordToJson(r));
+    std::vector<std::string> keys, layerKeys, rows, layerRows;
+    for (const auto& [k, v] : doc.items())
+        if (k != "TuCeng" && k != "JsDataBase")
+            keys.push_back(k);
+    for (const auto& [k, v] : doc["TuCeng"][0].items())
+        layerKeys.push_back(k);
+    for (const FieldDef& f : RecordFields())
+        rows.push_back(f.key);
+    for (const FieldDef& f : LayerFields())
+        layerRows.push_back(f.key);
+    EXPECT_EQ(keys, rows);
+    EXPECT_EQ(layerKeys, layerRows);
+
+    // A sweep sets each of them; the JSON form then shows the new value.
+    for (const FieldDef& f : RecordFields()) {
+        CPelvorinData s = r;
+        std::string error;
+        const double value = f.IsReal() ? 7.25 : 7;
+        if (!f.sweeps) {
+            EXPECT_FALSE(SetRecordValue(s, f.key, value, &error)) << f.key;
+            EXPECT_EQ(error, "key \"nTuCengShu\": the layer count cannot be varied");
+            continue;
+        }
+        ASSERT_TRUE(SetRecordValue(s, f.key, value, &error)) << error;
+        EXPECT_EQ(nlohmann::json::parse(RecordToJson(s))[f.key].get<double>(), value) << f.key;
+    }
+    for (const FieldDef& f : LayerFields()) {
+        CPelvorinData s = r;
+        std::string error;
+        const std::string key = std::string("TuCeng[1].") + f.key;
+        ASSERT_TRUE(SetRecordValue(s, key, 7, &error)) << error;
+        EXPECT_EQ(FieldValue(f, s.TuCeng[1]), 7) << key;
+        EXPECT_EQ(FieldValue(f, s.TuCeng[0]), FieldValue(f, r.TuCeng[0])) << key;
+    }
+    // An integer takes whole numbers; what it may hold is the check's to say.
+    std::string error;
+    EXPECT_FALSE(SetRecordValue(r, "TuCeng[0].nLeiXing", 0.5, &error));
+    EXPECT_EQ(error, "key \"TuCeng[0].nLeiXing\": expected a whole number");
+    ASSERT_TRUE(SetRecordValue(r, "TuCeng[0].nLeiXing", 2, &error)) << error;
+    EXPECT_FALSE(CheckKangLiData(r, &error));
+    EXPECT_EQ(error, "TuCeng[0].nLeiXing (第1层 地层类型): layer type (0 soil, 1 rock) must be one of 0, 1 (is 2)");
+    EXPECT_FALSE(SetRecordValue(r, "TuCeng[0].fColour", 1, &error));
+    EXPECT_EQ(error, "key \"TuCeng[0].fColour\": unknown key");
+}
+
+TEST(FieldTable, EachDataFilePositionHoldsItsFieldAndReadsBack)
+{
+    CPelvorinData r = Good();
+    // A distinct value per field: 11, 12, ... (a layer's: 31, 32, ...).
+    int n = 10;
+    for (const FieldDef& f : RecordFields())
+        if (f.fileLine > 0 && f.integer != &CPelvorinData::nTuCengShu)
+            f.real ? void(r.*f.real = static_cast<float>(++n)) : void(r.*f.integer = ++n);
+    n = 30;
+    for (const FieldDef& f : LayerFields())
+        f.layerReal ? void(r.TuCeng[1].*f.layerReal = static_cast<float>(++n))
+                    : void(r.TuCeng[1].*f.layerInteger = ++n);
+    const std::string text = SaveToString(r);
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream in(text);
+    for (std::string line; lines.size() < 4 && std::getline(in, line);) {
+        lines.emplace_back();
+        std::istringstream values(line);
+        for (std::string v; std::getline(values, v, ',');)
+            lines.back().push_back(v);
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].size(), FileFields(1).size());
+    EXPECT_EQ(lines[1].size(), FileFields(2).size());
+    EXPECT_EQ(lines[3].size(), FileFields(3).size());
+    for (int line = 1; line <= 3; ++line)
+        for (const FieldDef* f : FileFields(line)) {
+            const std::string& shown = lines[line == 3 ? 3 : line - 1].at(static_cast<size_t>(f->filePos - 1));
+            const double value = line == 3 ? FieldValue(*f, r.TuCeng[1]) : FieldValue(*f, r);
+            EXPECT_EQ(std::strtod(shown.c_str(), nullptr), value) << f->key;
+            EXPECT_EQ(shown.find('.') != std::string::npos, f->IsReal()) << f->key << ": " << shown;
+        }
+    CPelvorinData back = Good();
+    ASSERT_EQ(LoadFromString(back, text), 1);
+    EXPECT_EQ(SaveToString(back), text);
+    for (const FieldDef& f : RecordFields())
+        if (f.fileLine > 0)
+            EXPECT_EQ(FieldValue(f, back), FieldValue(f, r)) << f.key;
 }
