@@ -304,3 +304,24 @@ TEST(FieldTable, EachDataFilePositionHoldsItsFieldAndReadsBack)
         if (f.fileLine > 0)
             EXPECT_EQ(FieldValue(f, back), FieldValue(f, r)) << f.key;
 }
+
+// A copy of a record holds every field of the table (the record's assignment
+// lists its members by hand).
+TEST(FieldTable, ACopyHoldsEveryField)
+{
+    CPelvorinData r = Good();
+    int n = 100;
+    for (const FieldDef& f : RecordFields())
+        f.real ? void(r.*f.real = static_cast<float>(++n)) : void(r.*f.integer = ++n);
+    for (const FieldDef& f : LayerFields())
+        f.layerReal ? void(r.TuCeng[1].*f.layerReal = static_cast<float>(++n))
+                    : void(r.TuCeng[1].*f.layerInteger = ++n);
+    CPelvorinData copy(r), assigned;
+    assigned = r;
+    for (const CPelvorinData* c : {&copy, &assigned}) {
+        for (const FieldDef& f : RecordFields())
+            EXPECT_EQ(FieldValue(f, *c), FieldValue(f, r)) << f.key;
+        for (const FieldDef& f : LayerFields())
+            EXPECT_EQ(FieldValue(f, c->TuCeng[1]), FieldValue(f, r.TuCeng[1])) << f.key;
+    }
+}

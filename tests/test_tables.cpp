@@ -1,4 +1,5 @@
 // The input tables as cell models: rows, bindings, limits, states, reactions.
+#include "FieldTable.h"
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
@@ -273,4 +274,35 @@ TEST(CellLimits, EveryCellTakesExactlyWhatTheCheckTakes)
     probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiTCNum>(); t->pData = &r; return t; }, "count");
     probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiSMX>(); t->pData = &r; return t; }, "water");
     probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiTuCeng>(); t->pData = &r; return t; }, "layers");
+}
+
+// The choice cells offer exactly the values the check takes, with the texts of
+// the field table (the grades are the material library's list).
+TEST(CellLimits, ChoiceCellsOfferWhatTheCheckTakes)
+{
+    CPelvorinData r = Calculable();
+    CTabKangLiJBXX pile;
+    CTabKangLiSMX water;
+    CTabKangLiTuCeng layers;
+    pile.pData = water.pData = layers.pData = &r;
+    pile.FillTable();
+    water.FillTable();
+    layers.FillTable();
+    const std::vector<std::pair<CETCell*, const char*>> cells = {
+        {pile.GetCell(5, 2), "nJieMianXingZhuang"},
+        {pile.GetCell(9, 2), "nHunNingTuDengJi"},
+        {water.GetCell(1, 2), "bKaoLvShui"},
+        {layers.GetCell(1, 2), "nLeiXing"},
+    };
+    for (const auto& [cell, key] : cells) {
+        ASSERT_NE(cell, nullptr) << key;
+        const FieldDef* f = FindRecordField(key) ? FindRecordField(key) : FindLayerField(key);
+        ASSERT_NE(f, nullptr) << key;
+        std::vector<std::string> texts;
+        std::vector<int> values;
+        for (const FieldChoice& c : f->choices)
+            texts.push_back(c.text), values.push_back(c.value);
+        EXPECT_EQ(cell->Choices(), texts) << key;
+        EXPECT_EQ(cell->values, values) << key;
+    }
 }
