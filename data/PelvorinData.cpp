@@ -1,12 +1,14 @@
 #include "PelvorinData.h"
 
-#include <algorithm>
-
+#include "FieldTable.h"
 #include "NumericLocale.h"
 #include "SafeFile.h"
 #include "TextInput.h"
 
+#include <algorithm>
+
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -95,40 +97,80 @@ int CPelvorinData::SaveData(const char* path)
     return f && SaveData(f) == 1 && writer.commit() ? 1 : 0;
 }
 
+namespace {
+
+// A value of a data-file line: where it goes, and how a message names it.
+struct Slot {
+    float* real;
+    int* integer;
+    const FieldDef* field;
+};
+
+// The values of data-file line `line` (3: a layer line), in file order, bound to
+// the record or to the layer.
+std::vector<Slot> LineSlots(int line, CPelvorinData& r, CTuCeng* layer = nullptr)
+{
+    std::vector<Slot> slots;
+    for (const FieldDef* f : FileFields(line))
+        slots.push_back(layer ? Slot{FieldReal(*f, *layer), FieldInteger(*f, *layer), f}
+                              : Slot{FieldReal(*f, r), FieldInteger(*f, r), f});
+    return slots;
+}
+
+// "%f" for a real and "%d" for an integer, separated by commas, ended by a line feed.
+void PrintLine(FILE* f, const std::vector<Slot>& slots)
+{
+    for (size_t i = 0; i < slots.size(); ++i) {
+        if (i > 0)
+            std::fputc(',', f);
+        if (slots[i].real)
+            std::fprintf(f, "%f", *slots[i].real);
+        else
+            std::fprintf(f, "%d", *slots[i].integer);
+    }
+    std::fputc('\n', f);
+}
+
+// Reads a line as scanf with "%f,%f,...,%d" would: value after value, each
+// separated by a comma; the first that does not parse, or a separator other
+// than a comma, ends the line there. Returns how many values were read.
+int ScanLine(const char* line, const std::vector<Slot>& slots)
+{
+    const char* p = line;
+    int read = 0;
+    for (const Slot& s : slots) {
+        if (read > 0) {
+            if (*p != ',')
+                break;
+            ++p;
+        }
+        int used = 0;
+        const int got = s.real ? JSVsscanf::vsscanf(p, "%f%n", s.real, &used)
+                               : JSVsscanf::vsscanf(p, "%d%n", s.integer, &used);
+        if (got != 1)
+            break;
+        p += used;
+        ++read;
+    }
+    return read;
+}
+
+} // namespace
+
 int CPelvorinData::SaveData(FILE* f)
 {
     if (!f)
         return 0;
     ScopedCNumbers numbers;
-    std::fprintf(f, "%f,%f,%f,%f,%f,%f,%f,%f,%f,%f\n", fZhuangRongZhong, fZhuangChang, fZhuangKuan,
-                 fZhuangGao, fZhuangJing, fZhuangJianJu, fPoMianDaoZhuangDing, fShuiWeiShenDu, fAs,
-                 fHuaMianDaoZhuangDing);
-    std::fprintf(f, "%d,%d,%d,%d\n", nHunNingTuDengJi, nTuCengShu, nJieMianXingZhuang, bKaoLvShui);
-    for (const CTuCeng& c : TuCeng)
-        std::fprintf(f, "%f,%f,%f,%f,%f,%f,%d\n", c.fHouDu, c.fZhongDu, c.fFuZhongDu, c.fMoCaJiao,
-                     c.fNianJuLi, c.fCengXiShu, c.nLeiXing);
+    PrintLine(f, LineSlots(1, *this));
+    PrintLine(f, LineSlots(2, *this));
+    for (CTuCeng& c : TuCeng)
+        PrintLine(f, LineSlots(3, *this, &c));
     SaveBaseData(f);
     return 1;
 }
 
 int CPelvorinData::LoadData(FILE* f) { return LoadData(f, nullptr); }
-
-namespace {
-
-// The fields of line 1 and of a layer line, in file order, as a reader names them.
-const char* const kPileFields[10] = {
-    "unit weight of the pile, fZhuangRongZhong", "pile length, fZhuangChang",
-    "pile width, fZhuangKuan",                   "pile height, fZhuangGao",
-    "pile diameter, fZhuangJing",                "pile spacing, fZhuangJianJu",
-    "slope-surface depth, fPoMianDaoZhuangDing", "water depth, fShuiWeiShenDu",
-    "reinforcement edge distance, fAs",          "slip-surface depth, fHuaMianDaoZhuangDing",
-};
-const char* const kLayerFields[6] = {
-    "thickness, fHouDu",    "unit weight, fZhongDu", "buoyant unit weight, fFuZhongDu",
-    "friction angle, fMoCaJiao", "cohesion, fNianJuLi", "layer factor, fCengXiShu",
-};
-
-} // namespace
 
 int CPelvorinData::LoadData(FILE* f, std::string* problem)
 {
@@ -148,11 +190,11 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
     const std::string longLine = "longer than " + std::to_string(kLineSize - 1) +
                                  " characters (a number there would be read cut in two)";
     // A value that scanf reads as NaN or infinity is no measurement.
-    auto finite = [&](const float* const* values, const char* const* names, int parsed) {
+    auto finite = [&](const std::vector<Slot>& slots, int parsed) {
         for (int i = 0; i < parsed; ++i)
-            if (!std::isfinite(*values[i]))
-                return refuse(std::string("value ") + std::to_string(i + 1) + " (" + names[i] +
-                              ") is not a finite number");
+            if (slots[i].real && !std::isfinite(*slots[i].real))
+                return refuse(std::string("value ") + std::to_string(i + 1) + " (" + slots[i].field->name + ", " +
+                              slots[i].field->key + ") is not a finite number");
         return 1;
     };
     // Short or malformed lines leave the fields they do not reach as they were.
@@ -160,15 +202,9 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
     if (fgets_skip_comment(line, kLineSize, f, &lineNo, &tooLong)) {
         if (tooLong)
             return refuse(longLine);
-        float* const pile[10] = {&read.fZhuangRongZhong, &read.fZhuangChang,
-                                       &read.fZhuangKuan,       &read.fZhuangGao,
-                                       &read.fZhuangJing,       &read.fZhuangJianJu,
-                                       &read.fPoMianDaoZhuangDing, &read.fShuiWeiShenDu,
-                                       &read.fAs,               &read.fHuaMianDaoZhuangDing};
-        pileValues = JSVsscanf::vsscanf(line, "%f,%f,%f,%f,%f,%f,%f,%f,%f,%f", pile[0], pile[1],
-                                        pile[2], pile[3], pile[4], pile[5], pile[6], pile[7],
-                                        pile[8], pile[9]);
-        if (!finite(pile, kPileFields, pileValues))
+        const std::vector<Slot> pile = LineSlots(1, read);
+        pileValues = ScanLine(line, pile);
+        if (!finite(pile, pileValues))
             return 0;
     }
     // Not a refusal (the reader takes what it can), but a file without a single
@@ -179,9 +215,13 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
     if (fgets_skip_comment(line, kLineSize, f, &lineNo, &tooLong)) {
         if (tooLong)
             return refuse(longLine);
+        // The layer count is taken only once it is known to be one a list can hold.
         int count = read.nTuCengShu;
-        JSVsscanf::vsscanf(line, "%d,%d,%d,%d", &read.nHunNingTuDengJi, &count,
-                           &read.nJieMianXingZhuang, &read.bKaoLvShui);
+        std::vector<Slot> integers = LineSlots(2, read);
+        for (Slot& s : integers)
+            if (s.integer == &read.nTuCengShu)
+                s.integer = &count;
+        ScanLine(line, integers);
         if (count < 0 || count > kMaxTuCengShu)
             return refuse("layer count " + std::to_string(count) + " is outside 0.." +
                           std::to_string(kMaxTuCengShu));
@@ -193,11 +233,8 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
             break;
         if (tooLong)
             return refuse(longLine);
-        float* const layer[6] = {&c.fHouDu,   &c.fZhongDu,   &c.fFuZhongDu,
-                                       &c.fMoCaJiao, &c.fNianJuLi, &c.fCengXiShu};
-        const int parsed = JSVsscanf::vsscanf(line, "%f,%f,%f,%f,%f,%f,%d", layer[0], layer[1],
-                                              layer[2], layer[3], layer[4], layer[5], &c.nLeiXing);
-        if (!finite(layer, kLayerFields, parsed < 6 ? parsed : 6))
+        const std::vector<Slot> layer = LineSlots(3, read, &c);
+        if (!finite(layer, ScanLine(line, layer)))
             return 0;
     }
     read.LoadBaseData(f);

@@ -1,30 +1,16 @@
-// Plausibility of an input record before it is calculated from the command line.
+// Plausibility of an input record before it is calculated.
 //
 // The calculation itself takes any record (its own refusal is rock above soil);
 // this check refuses what no pile can be, so that every record that passes
-// calculates to finite numbers. The bounds follow the input tables where those
-// have limits, and physical sense where they have none:
-//   pile length            0.01 .. 1000 m
-//   section sizes, spacing 0.01 .. 10000000 m
-//   unit weight of pile    0.01 .. 10000000 kN/m3
-//   as (rectangle)         0 .. below 1000 h mm (the effective depth stays > 0)
-//   slip-surface depth     0 .. pile length (it must cut the pile)
-//   slope-surface depth, water depth   finite, |value| <= 100000 m; water above
-//                          the slope surface (negative) is a submerged slope and
-//                          is calculated as such
-//   reduction factor       0 .. 1
-//   grade                  15, 20, ..., 80; shape 0 or 1; water switch 0 or 1
-//   layers                 count 0 .. 100 and equal to the list; type 0 or 1;
-//                          thickness 0.001 .. 100000 m; unit weights, cohesions
-//                          0 .. 100000; friction angles 0 .. below 90 degrees
-//                          (under-water values only where water is considered)
+// calculates to finite numbers. Each field's range, and when it applies, is its
+// row in the field table (FieldTable.h); the input tables' cells take the same
+// ranges. Beyond the rows: the layer count must equal the number of layers.
 #pragma once
 
+#include "FieldTable.h"
 #include "PelvorinData.h"
 
 #include <string>
-
-constexpr int kMaxJiSuanTuCengShu = 100;
 
 // True when the record may be calculated; otherwise *problem names the field
 // first at fault by its key and its label in the input tables, e.g.

@@ -1,5 +1,6 @@
 #include "RecordJson.h"
 
+#include "FieldTable.h"
 #include "JsonKit.h"
 #include "SafeFile.h"
 
@@ -23,57 +24,6 @@ using JsonKit::WrittenReal;
 
 namespace {
 
-struct FloatKey {
-    const char* name;
-    float CPelvorinData::*member;
-};
-struct IntKey {
-    const char* name;
-    int CPelvorinData::*member;
-};
-struct LayerFloatKey {
-    const char* name;
-    float CTuCeng::*member;
-};
-
-// Record members in declaration order; the integer ones are interleaved below.
-enum class Kind { Real, Int };
-struct RecordKey {
-    const char* name;
-    Kind kind;
-    float CPelvorinData::*real;
-    int CPelvorinData::*integer;
-};
-
-const RecordKey kRecordKeys[] = {
-    {"fZhuangRongZhong", Kind::Real, &CPelvorinData::fZhuangRongZhong, nullptr},
-    {"fZhuangChang", Kind::Real, &CPelvorinData::fZhuangChang, nullptr},
-    {"fZhuangKuan", Kind::Real, &CPelvorinData::fZhuangKuan, nullptr},
-    {"fZhuangGao", Kind::Real, &CPelvorinData::fZhuangGao, nullptr},
-    {"fZhuangJing", Kind::Real, &CPelvorinData::fZhuangJing, nullptr},
-    {"fZhuangJianJu", Kind::Real, &CPelvorinData::fZhuangJianJu, nullptr},
-    {"fPoMianDaoZhuangDing", Kind::Real, &CPelvorinData::fPoMianDaoZhuangDing, nullptr},
-    {"nJieMianXingZhuang", Kind::Int, nullptr, &CPelvorinData::nJieMianXingZhuang},
-    {"fAs", Kind::Real, &CPelvorinData::fAs, nullptr},
-    {"fHuaMianDaoZhuangDing", Kind::Real, &CPelvorinData::fHuaMianDaoZhuangDing, nullptr},
-    {"nHunNingTuDengJi", Kind::Int, nullptr, &CPelvorinData::nHunNingTuDengJi},
-    {"nTuCengShu", Kind::Int, nullptr, &CPelvorinData::nTuCengShu},
-    {"fShuiWeiShenDu", Kind::Real, &CPelvorinData::fShuiWeiShenDu, nullptr},
-    {"bKaoLvShui", Kind::Int, nullptr, &CPelvorinData::bKaoLvShui},
-    {"fZheJianXiShu", Kind::Real, &CPelvorinData::fZheJianXiShu, nullptr},
-};
-
-const LayerFloatKey kLayerKeys[] = {
-    {"fCengXiShu", &CTuCeng::fCengXiShu},
-    {"fHouDu", &CTuCeng::fHouDu},
-    {"fZhongDu", &CTuCeng::fZhongDu},
-    {"fNianJuLi", &CTuCeng::fNianJuLi},
-    {"fMoCaJiao", &CTuCeng::fMoCaJiao},
-    {"fFuZhongDu", &CTuCeng::fFuZhongDu},
-    {"fShuiXiaNianJuLi", &CTuCeng::fShuiXiaNianJuLi},
-    {"fShuiXiaMoCaJiao", &CTuCeng::fShuiXiaMoCaJiao},
-};
-
 CTuCeng ReadLayer(const json& obj, size_t index)
 {
     std::string prefix = "TuCeng[" + std::to_string(index) + "]";
@@ -81,19 +31,13 @@ CTuCeng ReadLayer(const json& obj, size_t index)
     CTuCeng layer;
     for (auto it = obj.begin(); it != obj.end(); ++it) {
         std::string key = prefix + "." + it.key();
-        if (it.key() == "nLeiXing") {
-            layer.nLeiXing = ReadInt(it.value(), key, false);
-            continue;
-        }
-        bool known = false;
-        for (const LayerFloatKey& k : kLayerKeys)
-            if (it.key() == k.name) {
-                layer.*k.member = ReadReal(it.value(), key);
-                known = true;
-                break;
-            }
-        if (!known)
+        const FieldDef* f = FindLayerField(it.key());
+        if (!f)
             Fail(key, "unknown key");
+        if (f->layerReal)
+            layer.*f->layerReal = ReadReal(it.value(), key);
+        else
+            layer.*f->layerInteger = ReadInt(it.value(), key, f->kind == FieldKind::Switch);
     }
     return layer;
 }
@@ -194,18 +138,21 @@ void BaseFromJson(const json& o, CJsDataBase& b)
 ordered_json ToJsonDocument(const CPelvorinData& r)
 {
     ordered_json out = ordered_json::object();
-    for (const RecordKey& k : kRecordKeys) {
-        if (k.kind == Kind::Real)
-            out[k.name] = WrittenReal(r.*k.real);
+    for (const FieldDef& f : RecordFields()) {
+        if (f.real)
+            out[f.key] = WrittenReal(r.*f.real);
         else
-            out[k.name] = r.*k.integer;
+            out[f.key] = r.*f.integer;
     }
     ordered_json layers = ordered_json::array();
     for (const CTuCeng& c : r.TuCeng) {
         ordered_json l = ordered_json::object();
-        l["nLeiXing"] = c.nLeiXing;
-        for (const LayerFloatKey& k : kLayerKeys)
-            l[k.name] = WrittenReal(c.*k.member);
+        for (const FieldDef& f : LayerFields()) {
+            if (f.layerReal)
+                l[f.key] = WrittenReal(c.*f.layerReal);
+            else
+                l[f.key] = c.*f.layerInteger;
+        }
         layers.push_back(std::move(l));
     }
     out["TuCeng"] = std::move(layers);
@@ -216,13 +163,13 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
 // The first real of the record that is not finite, by its key; empty if none.
 std::string FirstNonFinite(const CPelvorinData& r)
 {
-    for (const RecordKey& k : kRecordKeys)
-        if (k.kind == Kind::Real && !std::isfinite(r.*k.real))
-            return k.name;
+    for (const FieldDef& f : RecordFields())
+        if (f.real && !std::isfinite(r.*f.real))
+            return f.key;
     for (size_t i = 0; i < r.TuCeng.size(); ++i)
-        for (const LayerFloatKey& k : kLayerKeys)
-            if (!std::isfinite(r.TuCeng[i].*k.member))
-                return "TuCeng[" + std::to_string(i) + "]." + k.name;
+        for (const FieldDef& f : LayerFields())
+            if (f.layerReal && !std::isfinite(r.TuCeng[i].*f.layerReal))
+                return "TuCeng[" + std::to_string(i) + "]." + f.key;
     return {};
 }
 
@@ -330,23 +277,19 @@ bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
                                  " (it keeps six decimals and does not store the reduction factor or the "
                                  "underwater values); keep this record as JSON");
     };
-    for (const RecordKey& k : kRecordKeys) {
-        if (k.kind == Kind::Real && !(back.*k.real == r.*k.real))
-            return differs(k.name, r.*k.real, back.*k.real);
-        if (k.kind == Kind::Int && back.*k.integer != r.*k.integer)
-            return differs(k.name, r.*k.integer, back.*k.integer);
-    }
+    for (const FieldDef& f : RecordFields())
+        if (!(FieldValue(f, back) == FieldValue(f, r)))
+            return differs(f.key, FieldValue(f, r), FieldValue(f, back));
     for (size_t i = 0; i < r.TuCeng.size(); ++i) {
         const std::string p = "TuCeng[" + std::to_string(i) + "].";
-        if (back.TuCeng[i].nLeiXing != r.TuCeng[i].nLeiXing)
-            return differs(p + "nLeiXing", r.TuCeng[i].nLeiXing, back.TuCeng[i].nLeiXing);
-        // The underwater values count only for soil where water is considered.
-        const bool underwater = r.bKaoLvShui == 1 && r.TuCeng[i].nLeiXing == 0;
-        for (const LayerFloatKey& k : kLayerKeys) {
-            const bool onlyUnderwater =
-                k.member == &CTuCeng::fShuiXiaNianJuLi || k.member == &CTuCeng::fShuiXiaMoCaJiao;
-            if ((underwater || !onlyUnderwater) && !(back.TuCeng[i].*k.member == r.TuCeng[i].*k.member))
-                return differs(p + k.name, r.TuCeng[i].*k.member, back.TuCeng[i].*k.member);
+        const CTuCeng &was = r.TuCeng[i], &now = back.TuCeng[i];
+        for (const FieldDef& f : LayerFields()) {
+            // What the file does not keep counts only where the calculation reads
+            // it: the underwater values of soil where water is considered.
+            if (f.fileLine == 0 && !FieldApplies(f, r, &was))
+                continue;
+            if (!(FieldValue(f, now) == FieldValue(f, was)))
+                return differs(p + f.key, FieldValue(f, was), FieldValue(f, now));
         }
     }
     return true;
@@ -381,16 +324,13 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
                     BaseFromJson(it.value(), r);
                     continue;
                 }
-                const RecordKey* found = nullptr;
-                for (const RecordKey& k : kRecordKeys)
-                    if (key == k.name)
-                        found = &k;
+                const FieldDef* found = FindRecordField(key);
                 if (!found)
                     Fail(key, "unknown key");
-                if (found->kind == Kind::Real)
+                if (found->real)
                     r.*found->real = ReadReal(it.value(), key);
                 else
-                    r.*found->integer = ReadInt(it.value(), key, key[0] == 'b');
+                    r.*found->integer = ReadInt(it.value(), key, found->kind == FieldKind::Switch);
                 if (key == "nTuCengShu")
                     haveCount = true;
             }
@@ -459,20 +399,21 @@ bool SetRecordValue(CPelvorinData& r, const std::string& key, double value, std:
     };
     if (!std::isfinite(value) || std::fabs(value) > FLT_MAX)
         return fail("value out of range of a 32-bit real");
-    for (const RecordKey& k : kRecordKeys) {
-        if (key != k.name)
-            continue;
-        if (k.kind == Kind::Real) {
-            r.*k.real = static_cast<float>(value);
+    // A whole number for an integer field; the check judges the value itself.
+    auto set = [&](const FieldDef& f, float* real, int* integer) {
+        if (real) {
+            *real = static_cast<float>(value);
             return true;
         }
         if (value != std::floor(value) || value < INT_MIN || value > INT_MAX)
             return fail("expected a whole number");
-        if (key == "nTuCengShu")
-            return fail("the layer count cannot be varied");
-        r.*k.integer = static_cast<int>(value);
+        if (!f.sweeps)
+            return fail(std::string("the ") + f.name + " cannot be varied");
+        *integer = static_cast<int>(value);
         return true;
-    }
+    };
+    if (const FieldDef* f = FindRecordField(key))
+        return set(*f, FieldReal(*f, r), FieldInteger(*f, r));
     // "TuCeng[i].key": a layer's value.
     if (key.rfind("TuCeng[", 0) == 0) {
         const size_t close = key.find("].");
@@ -482,17 +423,9 @@ bool SetRecordValue(CPelvorinData& r, const std::string& key, double value, std:
             return fail("expected TuCeng[i].key");
         if (static_cast<size_t>(index) >= r.TuCeng.size())
             return fail("the record has " + std::to_string(r.TuCeng.size()) + " layers");
-        const std::string name = key.substr(close + 2);
         CTuCeng& layer = r.TuCeng[static_cast<size_t>(index)];
-        for (const LayerFloatKey& k : kLayerKeys)
-            if (name == k.name) {
-                layer.*k.member = static_cast<float>(value);
-                return true;
-            }
-        if (name == "nLeiXing" && (value == 0 || value == 1)) {
-            layer.nLeiXing = static_cast<int>(value);
-            return true;
-        }
+        if (const FieldDef* f = FindLayerField(key.substr(close + 2)))
+            return set(*f, FieldReal(*f, layer), FieldInteger(*f, layer));
     }
     return fail("unknown key");
 }

@@ -1,10 +1,10 @@
 #include "TabKangLi.h"
 
+#include "FieldTable.h"
 #include "Messages.h"
 #include "PelvorinData.h"
-#include "RecordCheck.h"
 
-#include <cmath>
+#include <functional>
 
 namespace {
 
@@ -27,6 +27,90 @@ std::vector<int> LieWid2LiePos(const std::vector<int>& widths)
     return edges;
 }
 
+namespace {
+
+// The limits of a value cell: the range the calculation takes, from the field
+// table, so that a cell never takes what 构件计算 would refuse.
+void Limit(CETCell* c, const FieldDef& f, const CPelvorinData& r)
+{
+    if (f.ranged)
+        c->SetLimit(f.lo, FieldHigh(f, r), f.openTop);
+}
+
+std::vector<std::string> ChoiceTexts(const FieldDef& f)
+{
+    std::vector<std::string> texts;
+    for (const FieldChoice& c : f.choices)
+        texts.push_back(c.text);
+    return texts;
+}
+
+std::vector<int> ChoiceValues(const FieldDef& f)
+{
+    std::vector<int> values;
+    for (const FieldChoice& c : f.choices)
+        values.push_back(c.value);
+    return values;
+}
+
+// The value cell of a field at (row, col), bound to the record's member (or the
+// layer's), with its format, limits, tooltip and reactions.
+CETCell* AddField(CGuiFanEasyTableWnd& t, int row, int col, const FieldDef& f, CPelvorinData& r, CTuCeng* layer)
+{
+    float* real = layer ? FieldReal(f, *layer) : FieldReal(f, r);
+    int* integer = layer ? FieldInteger(f, *layer) : FieldInteger(f, r);
+    CETCell* c = nullptr;
+    switch (f.kind) {
+    case FieldKind::Real:
+        c = t.AddFloat(row, col, real, f.format);
+        break;
+    case FieldKind::Integer:
+        c = t.AddInt(row, col, integer);
+        break;
+    case FieldKind::Choice:
+        // The grades are the material library's own choice.
+        c = integer == &r.nHunNingTuDengJi ? t.Add_HunNingTu_JieBie(row, col, integer)
+                                           : t.AddInt(row, col, integer, ChoiceTexts(f), ChoiceValues(f));
+        break;
+    case FieldKind::Switch:
+        c = t.AddCheck(row, col, integer, f.choices[0].text, f.choices[1].text);
+        break;
+    }
+    Limit(c, f, r);
+    if (f.tip)
+        c->SetTiShi(f.tip);
+    if (f.rebuild)
+        c->AddReact(ETCELL_REACT_REBUILD, 0, 0, 0);
+    if (f.tellsOwner)
+        c->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
+    return c;
+}
+
+// A table of label/value rows: one row per field the table shows.
+int FillRows(CGuiFanEasyTableWnd& t, FieldTable table, CPelvorinData& r,
+             const std::function<void(const FieldDef&, CETCell*)>& extra = {})
+{
+    int row = 0;
+    for (const FieldDef* f : TableFields(table)) {
+        // The section's sizes: only the rows of the shape in use.
+        const bool shapeRow = f->when == FieldWhen::Rectangle || f->when == FieldWhen::Circle;
+        if (shapeRow && !FieldApplies(*f, r))
+            continue;
+        ++row;
+        t.AddText(row, 1, "%s", f->label);
+        CETCell* c = AddField(t, row, 2, *f, r, nullptr);
+        // What does not apply (the water level without water) is shown greyed.
+        if (!FieldApplies(*f, r))
+            c->SetState(ETCELL_STATE_DISABLE);
+        if (extra)
+            extra(*f, c);
+    }
+    t.SetRowNum(row);
+    return row;
+}
+
+} // namespace
+
 int CTabKangLiJBXX::FillTable()
 {
     ClearEasyTable();
@@ -34,40 +118,11 @@ int CTabKangLiJBXX::FillTable()
     TableReactions(*this);
     if (!pData)
         return 1;
-    CPelvorinData& r = *pData;
-    int row = 0;
-    auto real = [&](const char* label, float* field, double lo, double hi) {
-        ++row;
-        AddText(row, 1, "%s", label);
-        CETCell* c = AddFloat(row, 2, field, "%.3f");
-        if (hi > lo)
-            c->SetLimit(lo, hi);
-        return c;
-    };
-    real("桩中心距（m）", &r.fZhuangJianJu, 0.01, 100000);
-    real("桩长（m）", &r.fZhuangChang, 0.01, 100000);
-    real("坡面到桩顶距离（m）", &r.fPoMianDaoZhuangDing, 0.01, 100000);
-    // No limit of its own in the table's definition; the calculation refuses a
-    // slip surface that does not cut the pile, so the cell refuses it at once.
-    CETCell* slip = real("滑面到桩顶距离（m）", &r.fHuaMianDaoZhuangDing, 0, 0);
-    slip->SetLimit(0, std::isfinite(r.fZhuangChang) && r.fZhuangChang > 0 ? r.fZhuangChang : 0);
-    if (r.bHuaMianKeBian == 0)
-        slip->SetState(ETCELL_STATE_READONLY);
-    ++row;
-    AddText(row, 1, "%s", "截面形状");
-    AddInt(row, 2, &r.nJieMianXingZhuang, {"矩形", "圆形"}, {1, 0})
-        ->AddReact(ETCELL_REACT_REBUILD, 0, 0, 0);
-    if (r.nJieMianXingZhuang == 1) {
-        real("桩高（m）", &r.fZhuangGao, 0.01, 10000000)->SetTiShi("桩横向长度");
-        real("桩宽（m）", &r.fZhuangKuan, 0.01, 10000000)->SetTiShi("桩纵向长度");
-    } else if (r.nJieMianXingZhuang == 0) {
-        real("桩径（m）", &r.fZhuangJing, 0.01, 10000000);
-    }
-    real("桩容重（kN/m^3）", &r.fZhuangRongZhong, 0.01, 10000000);
-    ++row;
-    AddText(row, 1, "%s", "混凝土等级");
-    Add_HunNingTu_JieBie(row, 2, &r.nHunNingTuDengJi);
-    SetRowNum(row);
+    FillRows(*this, FieldTable::Pile, *pData, [this](const FieldDef& f, CETCell* c) {
+        // Fixed by the slope model in slope mode.
+        if (f.real == &CPelvorinData::fHuaMianDaoZhuangDing && pData->bHuaMianKeBian == 0)
+            c->SetState(ETCELL_STATE_READONLY);
+    });
     return 1;
 }
 
@@ -80,17 +135,7 @@ int CTabKangLiTCNum::FillTable()
     TableReactions(*this);
     if (!pData)
         return 1;
-    AddText(1, 1, "%s", "土层数");
-    // Limits beyond the tables' own definitions, the same as the calculation's
-    // check: a count it would refuse is refused here, where it is typed.
-    CETCell* count = AddInt(1, 2, &pData->nTuCengShu);
-    count->SetLimit(0, kMaxJiSuanTuCengShu);
-    count->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
-    AddText(2, 1, "%s", "被动土压力折减系数");
-    CETCell* factor = AddFloat(2, 2, &pData->fZheJianXiShu, "%.1f");
-    factor->SetLimit(0, 1);
-    factor->AddReact(ETCELL_REACT_MESSAGE, WM_ET_DATACHANGE, 0, 0);
-    SetRowNum(2);
+    FillRows(*this, FieldTable::LayerCount, *pData);
     return 1;
 }
 
@@ -101,23 +146,18 @@ int CTabKangLiSMX::FillTable()
     TableReactions(*this);
     if (!pData)
         return 1;
-    AddText(1, 1, "%s", "是否考虑地下水");
-    AddCheck(1, 2, &pData->bKaoLvShui, "否", "是");
-    AddText(2, 1, "%s", "桩前侧水位到坡面距离（m）");
-    CETCell* level = AddFloat(2, 2, &pData->fShuiWeiShenDu, "%.3f");
-    level->SetLimit(-100000, 100000);
-    if (pData->bKaoLvShui == 0)
-        level->SetState(ETCELL_STATE_DISABLE);
-    SetRowNum(2);
+    FillRows(*this, FieldTable::Water, *pData);
     return 1;
 }
 
 int CTabKangLiTuCeng::FillTable()
 {
     ClearEasyTable();
-    IniEasyTable(1, 0, LieWid2LiePos({25, 48, 36, 38, 45, 45, 43, 50, 60}),
-                 {"序\n号", "地层\n类型", "层厚\n(m)", "重度\n(kN/m3)", "浮重度\n(kN/m3)",
-                  "粘聚力\n(kPa)", "内摩擦\n角(°)", "水下粘聚\n力(kPa)", "水下内摩\n擦角(°)"});
+    const std::vector<const FieldDef*> columns = TableFields(FieldTable::Layers);
+    std::vector<std::string> titles{"序\n号"};
+    for (const FieldDef* f : columns)
+        titles.push_back(f->label);
+    IniEasyTable(1, 0, LieWid2LiePos({25, 48, 36, 38, 45, 45, 43, 50, 60}), titles);
     SetTitleHeight(35);
     TableReactions(*this);
     if (!pData)
@@ -133,27 +173,20 @@ int CTabKangLiTuCeng::FillTable()
     }
     for (int i = 1; i <= r.nTuCengShu; ++i) {
         CTuCeng& layer = r.TuCeng[static_cast<size_t>(i - 1)];
-        const bool rock = layer.nLeiXing != 0;
         AddText(i, 1, " %d ", i);
-        AddInt(i, 2, &layer.nLeiXing, {"土层", "岩层"}, {0, 1})->AddReact(ETCELL_REACT_REBUILD, 0, 0, 0);
-        auto real = [&](int col, float* field, bool waterDependent) {
-            CETCell* c = AddFloat(i, col, field, "%.2f");
-            c->SetLimit(0.001, 100000);
-            if (waterDependent && r.bKaoLvShui == 0)
+        for (size_t k = 0; k < columns.size(); ++k) {
+            const FieldDef& f = *columns[k];
+            CETCell* c = AddField(*this, i, static_cast<int>(k) + 2, f, r, &layer);
+            // The under-water values do not apply without water, nor to rock
+            // (the calculation gives rock its values above water); a rock's
+            // row follows a change at once.
+            if (f.when == FieldWhen::SoilUnderWater && r.bKaoLvShui == 0)
                 c->SetState(ETCELL_STATE_DISABLE);
-            if (waterDependent && rock) {
+            if (f.when == FieldWhen::SoilUnderWater && layer.nLeiXing != 0) {
                 c->SetState(ETCELL_STATE_DISABLE);
                 c->AddReact(ETCELL_REACT_REBUILD, 0, 0, 0);
             }
-            return c;
-        };
-        real(3, &layer.fHouDu, false)->AddReact(ETCELL_REACT_REBUILD, 0, 0, 0);
-        real(4, &layer.fZhongDu, false);
-        real(5, &layer.fFuZhongDu, true);
-        real(6, &layer.fNianJuLi, false);
-        real(7, &layer.fMoCaJiao, false);
-        real(8, &layer.fShuiXiaNianJuLi, true);
-        real(9, &layer.fShuiXiaMoCaJiao, true);
+        }
     }
     SetRowNum(r.nTuCengShu);
     return 1;

@@ -8,11 +8,25 @@
 #include <cstdio>
 #include <cstdlib>
 
-void CETCell::SetLimit(double lo, double hi)
+void CETCell::SetLimit(double lo, double hi, bool openTop)
 {
     bLimit = true;
     fLow = lo;
     fHigh = hi;
+    bOpenTop = openTop;
+}
+
+bool CETCell::InLimit(double v) const
+{
+    if (!bLimit)
+        return true;
+    double lo = fLow, hi = fHigh;
+    if (kind == Float) {
+        v = static_cast<float>(v);
+        lo = static_cast<float>(lo);
+        hi = static_cast<float>(hi);
+    }
+    return v >= lo && (bOpenTop ? v < hi : v <= hi);
 }
 
 std::string CETCell::DisplayText() const
@@ -204,9 +218,9 @@ int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::stri
         double v;
         if (!ParseReal(text, v))
             return refuse(label + "应为数字，输入的是“" + text + "”");
-        if (c->bLimit && (v < c->fLow || v > c->fHigh))
-            return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) + " 之间，输入值为 " +
-                          Shown(v));
+        if (!c->InLimit(v))
+            return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) +
+                          (c->bOpenTop ? "（不含）" : "") + " 之间，输入值为 " + Shown(v));
         if (std::fabs(v) > 3.4e38)
             return refuse(label + "的数值过大，输入值为 " + Shown(v));
         *c->pFloat = static_cast<float>(v);
@@ -216,9 +230,9 @@ int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::stri
         double v;
         if (!ParseReal(text, v) || v != std::floor(v) || v < INT_MIN || v > INT_MAX)
             return refuse(label + "应为整数，输入的是“" + text + "”");
-        if (c->bLimit && (v < c->fLow || v > c->fHigh))
-            return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) + " 之间，输入值为 " +
-                          Shown(v));
+        if (!c->InLimit(v))
+            return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) +
+                          (c->bOpenTop ? "（不含）" : "") + " 之间，输入值为 " + Shown(v));
         *c->pInt = static_cast<int>(v);
         break;
     }

@@ -25,7 +25,10 @@ class CETCell {
 public:
     enum Kind { Text, Float, Int, Choice, Check };
 
-    void SetLimit(double lo, double hi);
+    // The range a value typed must lie in: lo <= v <= hi, or v < hi when openTop. A
+    // real cell compares the value as its 32-bit field will hold it, against the
+    // limits rounded the same way, so that 0.01 is inside 0.01.
+    void SetLimit(double lo, double hi, bool openTop = false);
     void SetState(int state) { nState = state; }
     void SetTiShi(const char* tip) { strTiShi = tip ? tip : ""; }
     void AddReact(int kind, int param, int, int) { reacts.push_back({kind, param}); }
@@ -46,6 +49,9 @@ public:
     std::vector<int> values;         // choice: the value stored for each text
     bool bLimit = false;
     double fLow = 0, fHigh = 0;
+    bool bOpenTop = false;
+    // Whether v lies within the limits (true without limits).
+    bool InLimit(double v) const;
     int nState = ETCELL_STATE_NORMAL;
     std::string strTiShi;
     std::vector<EtReact> reacts;

@@ -7,7 +7,9 @@
 //   res.depth, res.final      # NumPy float32 arrays, from the foot to the top
 //   res.at_slip, res.governs  # the resistance at the slip surface and its side
 #include "CanvasWriters.h"
+#include "FieldTable.h"
 #include "KangLiJiSuan.h"
+#include "NumericLocale.h"
 #include "PelvorinData.h"
 #include "RecordJson.h"
 #include "ReportFiles.h"
@@ -18,6 +20,7 @@
 #include <pybind11/stl.h>
 
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace py = pybind11;
@@ -126,6 +129,53 @@ py::array_t<double> SweepGrid(const CPelvorinData& record, const py::dict& vary)
     return out;
 }
 
+// A field's docstring: its label in the input tables, what it is, its unit, what
+// the calculation takes and when, and its default, e.g. "内摩擦角(°): friction
+// angle, degrees; 0 .. <90; default 15".
+std::string FieldDoc(const FieldDef& f)
+{
+    const std::string label = FieldLabelText(f);
+    std::string doc = label.empty() ? f.name : label + ": " + f.name;
+    if (*f.unit)
+        doc += std::string(", ") + f.unit;
+    if (f.ranged || !f.choices.empty())
+        doc += "; " + FieldRangeText(f);
+    switch (f.when) {
+    case FieldWhen::Always:
+        break;
+    case FieldWhen::Rectangle:
+        doc += ", only for a rectangle";
+        break;
+    case FieldWhen::Circle:
+        doc += ", only for a circle";
+        break;
+    case FieldWhen::Water:
+        doc += ", only with groundwater";
+        break;
+    case FieldWhen::SoilUnderWater:
+        doc += ", only for soil with groundwater";
+        break;
+    }
+    return doc + "; default " + MessageNumber(f.defaultValue);
+}
+
+// An attribute per row of the field table, read and written by the member's name.
+template <class Owner>
+void DefineField(py::class_<Owner>& cls, const FieldDef& f)
+{
+    // pybind11 keeps the pointer it is given for a property's docstring.
+    static std::deque<std::string> docs;
+    const char* doc = docs.emplace_back(FieldDoc(f)).c_str();
+    if (f.IsReal())
+        cls.def_property(
+            f.key, [&f](const Owner& o) { return *FieldReal(f, const_cast<Owner&>(o)); },
+            [&f](Owner& o, float v) { *FieldReal(f, o) = v; }, doc);
+    else
+        cls.def_property(
+            f.key, [&f](const Owner& o) { return *FieldInteger(f, const_cast<Owner&>(o)); },
+            [&f](Owner& o, int v) { *FieldInteger(f, o) = v; }, doc);
+}
+
 } // namespace
 
 PYBIND11_MODULE(kangli, m)
@@ -134,20 +184,13 @@ PYBIND11_MODULE(kangli, m)
               "drawings and calculation books.";
     UseCanvasWriters();
 
-    py::class_<CTuCeng>(m, "Layer", "A soil or rock layer in front of the pile, top down.")
-        .def(py::init<>())
-        .def_readwrite("nLeiXing", &CTuCeng::nLeiXing, "0 soil, 1 rock")
-        .def_readwrite("fHouDu", &CTuCeng::fHouDu, "thickness, m")
-        .def_readwrite("fZhongDu", &CTuCeng::fZhongDu, "unit weight, kN/m3")
-        .def_readwrite("fFuZhongDu", &CTuCeng::fFuZhongDu, "buoyant unit weight, kN/m3")
-        .def_readwrite("fNianJuLi", &CTuCeng::fNianJuLi, "cohesion, kPa")
-        .def_readwrite("fMoCaJiao", &CTuCeng::fMoCaJiao, "friction angle, degrees")
-        .def_readwrite("fShuiXiaNianJuLi", &CTuCeng::fShuiXiaNianJuLi, "cohesion under water, kPa")
-        .def_readwrite("fShuiXiaMoCaJiao", &CTuCeng::fShuiXiaMoCaJiao, "friction angle under water, degrees")
-        .def_readwrite("fCengXiShu", &CTuCeng::fCengXiShu, "layer factor");
+    py::class_<CTuCeng> layer(m, "Layer", "A soil or rock layer in front of the pile, top down.");
+    layer.def(py::init<>());
+    for (const FieldDef& f : LayerFields())
+        DefineField(layer, f);
 
-    py::class_<CPelvorinData>(m, "Record", "The input record of a resistance calculation.")
-        .def(py::init(&NewRecord), "A new record: the defaults and two default layers.")
+    py::class_<CPelvorinData> record(m, "Record", "The input record of a resistance calculation.");
+    record.def(py::init(&NewRecord), "A new record: the defaults and two default layers.")
         .def_static(
             "load",
             [](const std::string& path) {
@@ -184,28 +227,13 @@ PYBIND11_MODULE(kangli, m)
             },
             py::arg("d"), "A record from the JSON form's dict, read as Record.load reads a JSON file.")
         .def("copy", [](const CPelvorinData& r) { return CPelvorinData(r); })
-        .def_readwrite("fZhuangRongZhong", &CPelvorinData::fZhuangRongZhong, "unit weight of the pile, kN/m3")
-        .def_readwrite("fZhuangChang", &CPelvorinData::fZhuangChang, "pile length, m")
-        .def_readwrite("fZhuangKuan", &CPelvorinData::fZhuangKuan, "rectangle width, m")
-        .def_readwrite("fZhuangGao", &CPelvorinData::fZhuangGao, "rectangle height, m")
-        .def_readwrite("fZhuangJing", &CPelvorinData::fZhuangJing, "circle diameter, m")
-        .def_readwrite("fZhuangJianJu", &CPelvorinData::fZhuangJianJu, "pile spacing, m")
-        .def_readwrite("fPoMianDaoZhuangDing", &CPelvorinData::fPoMianDaoZhuangDing,
-                       "slope surface below the pile top, m")
-        .def_readwrite("nJieMianXingZhuang", &CPelvorinData::nJieMianXingZhuang, "1 rectangle, 0 circle")
-        .def_readwrite("fAs", &CPelvorinData::fAs, "edge to reinforcement centre, mm")
-        .def_readwrite("fHuaMianDaoZhuangDing", &CPelvorinData::fHuaMianDaoZhuangDing,
-                       "slip surface below the pile top, m")
-        .def_readwrite("nHunNingTuDengJi", &CPelvorinData::nHunNingTuDengJi, "concrete grade, 30 for C30")
-        .def_readwrite("nTuCengShu", &CPelvorinData::nTuCengShu, "number of layers")
-        .def_readwrite("fShuiWeiShenDu", &CPelvorinData::fShuiWeiShenDu, "water level below the slope surface, m")
-        .def_readwrite("bKaoLvShui", &CPelvorinData::bKaoLvShui, "1 when groundwater is considered")
-        .def_readwrite("fZheJianXiShu", &CPelvorinData::fZheJianXiShu, "reduction factor of the passive pressure")
         .def_readwrite("strWenJianMing", &CPelvorinData::strWenJianMing, "file-name stem")
         .def_readwrite("strBiaoTi", &CPelvorinData::strBiaoTi, "title")
         .def_property("TuCeng", &GetLayers, &SetLayers,
                       "The layers, top down, as a list (a copy: set the list again after changing it; "
                       "setting it also sets nTuCengShu).");
+    for (const FieldDef& f : RecordFields())
+        DefineField(record, f);
 
     py::class_<Result>(m, "Result", "What a calculation gave.")
         .def_readonly("status", &Result::status, "1 calculated, 0 refused")

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 namespace {
 
 const char kDefaultLines[] =
@@ -131,6 +134,50 @@ TEST(DataFile, ShortAndMalformedLinesLeaveTheRestAlone)
     EXPECT_EQ(r.nHunNingTuDengJi, 30);
     EXPECT_EQ(r.nTuCengShu, 2);
     EXPECT_EQ(r.TuCeng.size(), 2u);
+}
+
+// A line is read as scanf reads "%f,%f,...": the same fields, whatever the
+// spacing, signs, exponents or stray text.
+TEST(DataFile, LinesReadAsScanfReadsThem)
+{
+    const char* const lines[] = {
+        "1,2,3,4,5,6,7,8,9,10", " 1, 2 ,3,4", "1.5e1,-2,+3,.5,5.,0x10,7,8,9,10,11", "1,,3", "1;2;3",
+        "1e,2", "-,2", "1,2,3,4,5,6,7,8,9", "7 8 9", "1,2,3,4,5,6,7,8,9,10x",
+    };
+    for (const char* line : lines) {
+        CPelvorinData r;
+        ASSERT_EQ(LoadFromString(r, std::string(line) + "\n25,0,1,1\n"), 1) << line;
+        CPelvorinData want;
+        float v[10] = {want.fZhuangRongZhong, want.fZhuangChang, want.fZhuangKuan, want.fZhuangGao,
+                       want.fZhuangJing, want.fZhuangJianJu, want.fPoMianDaoZhuangDing, want.fShuiWeiShenDu,
+                       want.fAs, want.fHuaMianDaoZhuangDing};
+        std::sscanf(line, "%f,%f,%f,%f,%f,%f,%f,%f,%f,%f", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6],
+                    &v[7], &v[8], &v[9]);
+        const float got[10] = {r.fZhuangRongZhong, r.fZhuangChang, r.fZhuangKuan, r.fZhuangGao,
+                               r.fZhuangJing, r.fZhuangJianJu, r.fPoMianDaoZhuangDing, r.fShuiWeiShenDu,
+                               r.fAs, r.fHuaMianDaoZhuangDing};
+        for (int i = 0; i < 10; ++i)
+            if (std::isfinite(v[i]))
+                EXPECT_EQ(got[i], v[i]) << line << " value " << i + 1;
+    }
+    // A layer line: six reals, then the type as an integer.
+    const char* const layers[] = {"3,19,9,30,20,0.25,1", "3, 19,9 ,30", "3,19,9,30,20,0.25,1.9", "3,19,9,30,20,x,1"};
+    for (const char* line : layers) {
+        CPelvorinData r;
+        ASSERT_EQ(LoadFromString(r, std::string("22\n25,1,1,1\n") + line + "\n"), 1) << line;
+        CTuCeng w;
+        std::sscanf(line, "%f,%f,%f,%f,%f,%f,%d", &w.fHouDu, &w.fZhongDu, &w.fFuZhongDu, &w.fMoCaJiao,
+                    &w.fNianJuLi, &w.fCengXiShu, &w.nLeiXing);
+        ASSERT_EQ(r.TuCeng.size(), 1u);
+        const CTuCeng& l = r.TuCeng[0];
+        EXPECT_EQ(l.fHouDu, w.fHouDu) << line;
+        EXPECT_EQ(l.fZhongDu, w.fZhongDu) << line;
+        EXPECT_EQ(l.fFuZhongDu, w.fFuZhongDu) << line;
+        EXPECT_EQ(l.fMoCaJiao, w.fMoCaJiao) << line;
+        EXPECT_EQ(l.fNianJuLi, w.fNianJuLi) << line;
+        EXPECT_EQ(l.fCengXiShu, w.fCengXiShu) << line;
+        EXPECT_EQ(l.nLeiXing, w.nLeiXing) << line;
+    }
 }
 
 TEST(DataFile, FileWithoutBasePartKeepsTheBase)

@@ -65,7 +65,7 @@ TEST(InputPage, TypedValuesReachTheRecord)
         Settle();
         EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
         ASSERT_EQ(boxes.messages.size(), 1u);
-        EXPECT_EQ(boxes.messages[0].text, "“桩中心距（m）”应在 0.01 到 100000 之间，输入值为 0");
+        EXPECT_EQ(boxes.messages[0].text, "“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0");
         EXPECT_EQ(view->item(0, 1)->text(), "5.000");
     }
 
@@ -171,6 +171,44 @@ struct OpenFrame {
 };
 
 } // namespace
+
+// A person enters a sand layer and a slope surface level with the pile top, as
+// the calculation takes them, and is stopped at once by a friction angle it
+// would refuse.
+TEST(Frame, SandAndASurfaceAtThePileTopAreTakenAndCalculated)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
+    ASSERT_NE(TypeInto(frame.pPage->jbxx->view, 2, 1, "0"), nullptr); // slope surface below the top
+    QTest::keyClick(frame.pPage->jbxx->view->focusWidget(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(r.fPoMianDaoZhuangDing, 0.0f);
+    frame.pPage->tabs->setCurrentIndex(1);
+    Settle();
+    EasyTableView* layers = frame.pPage->tuceng->layersView;
+    ASSERT_NE(TypeInto(layers, 0, 5, "0"), nullptr); // cohesion of the first layer
+    QTest::keyClick(layers->focusWidget(), Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(r.TuCeng[0].fNianJuLi, 0.0f);
+    EXPECT_EQ(layers->item(0, 5)->text(), "0.00");
+    {
+        ScopedMessageRecorder boxes;
+        ASSERT_NE(TypeInto(layers, 0, 6, "95"), nullptr); // friction angle
+        QTest::keyClick(layers->focusWidget(), Qt::Key_Return);
+        Settle();
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_EQ(boxes.messages[0].text, "“第1层 内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 95");
+        EXPECT_FLOAT_EQ(r.TuCeng[0].fMoCaJiao, 15.0f);
+    }
+    ScopedMessageRecorder answers;
+    EXPECT_TRUE(frame.Calculate());
+    EXPECT_FALSE(r.ZuiZhongKangLi.empty());
+    G_strWorkPath = saved;
+}
 
 TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
 {

@@ -1,9 +1,14 @@
 // The input tables as cell models: rows, bindings, limits, states, reactions.
+#include "FieldTable.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "RecordCheck.h"
 #include "TabKangLi.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -54,7 +59,7 @@ TEST(PileTable, LimitsAndTheFixedSlipSurface)
     t.FillTable();
     std::string why;
     EXPECT_EQ(t.EditCell(1, 2, "0", &why), 0); // spacing: at least 0.01
-    EXPECT_EQ(why, "“桩中心距（m）”应在 0.01 到 100000 之间，输入值为 0");
+    EXPECT_EQ(why, "“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0");
     EXPECT_FLOAT_EQ(r.fZhuangJianJu, 5.0f);
     EXPECT_EQ(t.EditCell(1, 2, "abc", &why), 0);
     EXPECT_EQ(why, "“桩中心距（m）”应为数字，输入的是“abc”");
@@ -113,8 +118,8 @@ TEST(LayerTables, CountWaterAndLayers)
     EXPECT_EQ(Shown(layers, 3, 2), "土层");
     EXPECT_EQ(Shown(layers, 3, 3), "2.00");
     EXPECT_EQ(Shown(layers, 1, 9), "15.00");
-    EXPECT_EQ(layers.EditCell(1, 7, "0", &why), 0); // at least 0.001
-    EXPECT_EQ(why, "“第1层 内摩擦角(°)”应在 0.001 到 100000 之间，输入值为 0");
+    EXPECT_EQ(layers.EditCell(1, 7, "-1", &why), 0); // 0 up to below 90 degrees
+    EXPECT_EQ(why, "“第1层 内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 -1");
 
     // Rock: its under-water cells are disabled; so are all of them without water.
     ASSERT_EQ(layers.EditCell(3, 2, "岩层", &why), 1);
@@ -139,4 +144,165 @@ TEST(LayerTables, CountWaterAndLayers)
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].text, "土层数组大小与土层数不等！");
     EXPECT_EQ(layers.GetRowNum(), 0);
+}
+
+// What a cell takes is what the calculation's check takes: a value a person can
+// type into a cell is never refused later by 构件计算, and the reverse.
+namespace {
+
+CPelvorinData Calculable()
+{
+    CPelvorinData r;
+    InitKangLiData(&r);
+    r.TuCeng.resize(2);
+    return r;
+}
+
+// The check's verdict on the field a cell shows: refused when the check's first
+// complaint names that cell by its label.
+bool CheckRefusesCell(const CPelvorinData& r, const std::string& label)
+{
+    std::string problem, chinese;
+    return !CheckKangLiData(r, &problem, &chinese) && chinese.rfind("“" + label + "”", 0) == 0;
+}
+
+} // namespace
+
+TEST(CellLimits, PileLengthStopsWhereTheCalculationStops)
+{
+    CPelvorinData r = Calculable();
+    CTabKangLiJBXX t;
+    t.pData = &r;
+    t.FillTable();
+    std::string why;
+    EXPECT_EQ(t.EditCell(2, 2, "1500", &why), 0);
+    EXPECT_EQ(why, "“桩长（m）”应在 0.01 到 1000 之间，输入值为 1500");
+    EXPECT_FLOAT_EQ(r.fZhuangChang, 10.0f);
+    ASSERT_EQ(t.EditCell(2, 2, "1000", &why), 1) << why;
+    std::string problem;
+    EXPECT_TRUE(CheckKangLiData(r, &problem)) << problem;
+}
+
+TEST(CellLimits, LayerCellsTakeCohesionlessSandAndStopBelowNinetyDegrees)
+{
+    CPelvorinData r = Calculable();
+    CTabKangLiTuCeng t;
+    t.pData = &r;
+    ASSERT_EQ(t.FillTable(), 1);
+    std::string why, problem;
+    // Sand: no cohesion, above and under water.
+    EXPECT_EQ(t.EditCell(1, 6, "0", &why), 1) << why;
+    EXPECT_EQ(t.EditCell(1, 8, "0", &why), 1) << why;
+    EXPECT_EQ(r.TuCeng[0].fNianJuLi, 0.0f);
+    EXPECT_EQ(t.EditCell(2, 7, "0", &why), 1) << why; // a clay taken as purely cohesive
+    EXPECT_EQ(r.TuCeng[1].fMoCaJiao, 0.0f);
+    EXPECT_TRUE(CheckKangLiData(r, &problem)) << problem;
+    // 90 degrees and more leave no passive wedge: refused where typed, in the
+    // check's own words.
+    EXPECT_EQ(t.EditCell(1, 7, "95", &why), 0);
+    EXPECT_EQ(why, "“第1层 内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 95");
+    EXPECT_EQ(t.EditCell(1, 7, "90", &why), 0);
+    EXPECT_EQ(t.EditCell(1, 9, "90", &why), 0);
+    EXPECT_EQ(why, "“第1层 水下内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 90");
+    EXPECT_EQ(t.EditCell(1, 7, "-1", &why), 0);
+    EXPECT_FLOAT_EQ(r.TuCeng[0].fMoCaJiao, 15.0f);
+    // Just below 90 as typed, but 90 once held as a 32-bit real: refused too.
+    EXPECT_EQ(t.EditCell(1, 7, "89.999999999", &why), 0);
+    EXPECT_EQ(t.EditCell(1, 7, "89.99", &why), 1) << why;
+    EXPECT_TRUE(CheckKangLiData(r, &problem)) << problem;
+}
+
+TEST(CellLimits, SlopeSurfaceAtThePileTopAsTheExampleHoldsIt)
+{
+    CPelvorinData r;
+    ASSERT_EQ(r.LoadData(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.dat"), 1);
+    CTabKangLiJBXX t;
+    t.pData = &r;
+    t.FillTable();
+    ASSERT_EQ(Shown(t, 3, 1), "坡面到桩顶距离（m）");
+    ASSERT_EQ(Shown(t, 3, 2), "0.000");
+    std::string why;
+    // Confirming what the cell shows is taken.
+    EXPECT_EQ(t.EditCell(3, 2, "0.000", &why), 1) << why;
+    // A slope surface above the pile top (the pile stands below ground) too, as
+    // the calculation takes it.
+    EXPECT_EQ(t.EditCell(3, 2, "-1.5", &why), 1) << why;
+    EXPECT_FLOAT_EQ(r.fPoMianDaoZhuangDing, -1.5f);
+    EXPECT_EQ(t.EditCell(3, 2, "100001", &why), 0);
+    EXPECT_EQ(why, "“坡面到桩顶距离（m）”应在 -100000 到 100000 之间，输入值为 100001");
+}
+
+TEST(CellLimits, EveryCellTakesExactlyWhatTheCheckTakes)
+{
+    const std::vector<std::string> values = {
+        "-1e9", "-100001", "-100000", "-1", "-0.001", "0", "0.0005", "0.001", "0.0009", "0.009", "0.01",
+        "0.3", "1", "1.000001", "2", "89.99", "90", "95", "999", "1000", "1000.5", "100000", "100001",
+        "10000000", "10000001", "1e30"};
+    auto probe = [&](auto makeTable, const char* name) {
+        CPelvorinData base = Calculable();
+        makeTable(base)->FillTable();
+        auto table = makeTable(base);
+        table->FillTable();
+        for (const auto& cell : table->Cells()) {
+            if (!cell->Editable() || (cell->kind != CETCell::Float && cell->kind != CETCell::Int))
+                continue;
+            const std::string label = table->CellLabel(cell->nRow, cell->nCol);
+            for (const std::string& v : values) {
+                CPelvorinData r = base;
+                auto t = makeTable(r);
+                t->FillTable();
+                std::string why;
+                const bool taken = t->EditCell(cell->nRow, cell->nCol, v, &why) == 1;
+                CTabKangLiTuCeng refresh; // as the page refreshes its tables after an edit
+                refresh.pData = &r;
+                refresh.FillTable();
+                if (taken) {
+                    EXPECT_FALSE(CheckRefusesCell(r, label)) << name << ": " << label << " took " << v;
+                } else if (cell->kind == CETCell::Float) {
+                    // What the check would say of the value, held as the record holds it.
+                    CPelvorinData held = base;
+                    auto h = makeTable(held);
+                    h->FillTable();
+                    *h->GetCell(cell->nRow, cell->nCol)->pFloat = static_cast<float>(std::strtod(v.c_str(), nullptr));
+                    EXPECT_TRUE(CheckRefusesCell(held, label))
+                        << name << ": " << label << " refused " << v << " (" << why << ")";
+                }
+            }
+        }
+    };
+    probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiJBXX>(); t->pData = &r; return t; }, "pile");
+    probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiTCNum>(); t->pData = &r; return t; }, "count");
+    probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiSMX>(); t->pData = &r; return t; }, "water");
+    probe([](CPelvorinData& r) { auto t = std::make_unique<CTabKangLiTuCeng>(); t->pData = &r; return t; }, "layers");
+}
+
+// The choice cells offer exactly the values the check takes, with the texts of
+// the field table (the grades are the material library's list).
+TEST(CellLimits, ChoiceCellsOfferWhatTheCheckTakes)
+{
+    CPelvorinData r = Calculable();
+    CTabKangLiJBXX pile;
+    CTabKangLiSMX water;
+    CTabKangLiTuCeng layers;
+    pile.pData = water.pData = layers.pData = &r;
+    pile.FillTable();
+    water.FillTable();
+    layers.FillTable();
+    const std::vector<std::pair<CETCell*, const char*>> cells = {
+        {pile.GetCell(5, 2), "nJieMianXingZhuang"},
+        {pile.GetCell(9, 2), "nHunNingTuDengJi"},
+        {water.GetCell(1, 2), "bKaoLvShui"},
+        {layers.GetCell(1, 2), "nLeiXing"},
+    };
+    for (const auto& [cell, key] : cells) {
+        ASSERT_NE(cell, nullptr) << key;
+        const FieldDef* f = FindRecordField(key) ? FindRecordField(key) : FindLayerField(key);
+        ASSERT_NE(f, nullptr) << key;
+        std::vector<std::string> texts;
+        std::vector<int> values;
+        for (const FieldChoice& c : f->choices)
+            texts.push_back(c.text), values.push_back(c.value);
+        EXPECT_EQ(cell->Choices(), texts) << key;
+        EXPECT_EQ(cell->values, values) << key;
+    }
 }

@@ -83,6 +83,35 @@ class RecordsAndCalculation(unittest.TestCase):
         with self.assertRaises(ValueError):
             kangli.Record.from_dict({"fZhuangChang": "long"})
 
+    def test_every_field_is_an_attribute_with_its_label_and_range(self):
+        # Each key of the JSON form is an attribute of the same name whose
+        # docstring names it as the input tables do, with what it takes.
+        r = kangli.Record()
+        d = r.to_dict()
+        layer_keys = list(d["TuCeng"][0])
+        record_keys = [k for k in d if k not in ("TuCeng", "JsDataBase")]
+        for key in record_keys:
+            self.assertTrue(getattr(kangli.Record, key).__doc__, key)
+        for key in layer_keys:
+            self.assertTrue(getattr(kangli.Layer, key).__doc__, key)
+        self.assertEqual(kangli.Record.fZhuangJianJu.__doc__, "桩中心距（m）: pile spacing, m; 0.01 .. 10000000; default 5")
+        self.assertEqual(kangli.Layer.fMoCaJiao.__doc__, "内摩擦角(°): friction angle, degrees; 0 .. <90; default 15")
+        self.assertIn("0 .. fZhuangChang", kangli.Record.fHuaMianDaoZhuangDing.__doc__)
+        self.assertIn("1 矩形, 0 圆形", kangli.Record.nJieMianXingZhuang.__doc__)
+        self.assertIn("only for soil with groundwater", kangli.Layer.fShuiXiaMoCaJiao.__doc__)
+        # Set through the attribute, seen in the JSON form.
+        for n, key in enumerate(record_keys):
+            if key != "nTuCengShu":
+                setattr(r, key, 40 + n)
+        layer = kangli.Layer()
+        for n, key in enumerate(layer_keys):
+            setattr(layer, key, 60 + n)
+        r.TuCeng = [layer]
+        d = r.to_dict()
+        for n, key in enumerate(record_keys):
+            self.assertEqual(d[key], 1 if key == "nTuCengShu" else 40 + n, key)
+        self.assertEqual([d["TuCeng"][0][k] for k in layer_keys], [60 + n for n in range(len(layer_keys))])
+
     def test_the_dict_form_round_trips(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "rectangular-pile-soil-layers.json"))
         d = r.to_dict()

@@ -1,0 +1,304 @@
+#include "FieldTable.h"
+
+#include "NumericLocale.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr FieldChoice kShapes[] = {{1, "矩形"}, {0, "圆形"}};
+constexpr FieldChoice kYesNo[] = {{0, "否"}, {1, "是"}};
+constexpr FieldChoice kLayerTypes[] = {{0, "土层"}, {1, "岩层"}};
+// The concrete grades of the material library, C15 to C80 in steps of 5.
+constexpr FieldChoice kGrades[] = {{15, "C15"}, {20, "C20"}, {25, "C25"}, {30, "C30"}, {35, "C35"},
+                                   {40, "C40"}, {45, "C45"}, {50, "C50"}, {55, "C55"}, {60, "C60"},
+                                   {65, "C65"}, {70, "C70"}, {75, "C75"}, {80, "C80"}};
+
+// The slip surface must cut the pile: 0 .. L.
+double PileLength(const CPelvorinData& r) { return std::isfinite(r.fZhuangChang) ? r.fZhuangChang : 0.0f; }
+// The effective depth h0 = 1000 h - as must stay positive.
+double ThousandHeights(const CPelvorinData& r)
+{
+    return 1000.0 * (std::isfinite(r.fZhuangGao) ? r.fZhuangGao : 0.0f);
+}
+
+// Limits: pile length to 1000 m (a longer pile is no anti-slide pile); section
+// sizes, spacing and unit weight of the pile only finite and positive; depths
+// of the slope surface and of the water within 100 km either way (negative
+// water depth is a submerged slope); layer values from 0 (sand has no cohesion,
+// a clay may be taken with no friction) and friction below 90 degrees, where a
+// passive wedge still forms.
+constexpr double kBig = 10000000, kLayerMax = 100000, kDepthMax = 100000;
+
+const FieldDef kRecord[] = {
+    {.key = "fZhuangRongZhong", .label = "桩容重（kN/m^3）", .name = "unit weight of the pile", .what = nullptr,
+     .unit = "kN/m3", .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangRongZhong, .defaultValue = 22,
+     .fileLine = 1, .filePos = 1, .ranged = true, .lo = 0.01, .hi = kBig, .checkOrder = 8,
+     .table = FieldTable::Pile, .cell = 9, .format = "%.3f"},
+    {.key = "fZhuangChang", .label = "桩长（m）", .name = "pile length", .what = nullptr, .unit = "m",
+     .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangChang, .defaultValue = 10, .fileLine = 1,
+     .filePos = 2, .ranged = true, .lo = 0.01, .hi = 1000, .checkOrder = 1, .table = FieldTable::Pile, .cell = 2,
+     .format = "%.3f"},
+    {.key = "fZhuangKuan", .label = "桩宽（m）", .name = "pile width", .what = nullptr, .unit = "m",
+     .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangKuan, .defaultValue = 1.0, .fileLine = 1,
+     .filePos = 3, .ranged = true, .lo = 0.01, .hi = kBig, .when = FieldWhen::Rectangle, .checkOrder = 3,
+     .table = FieldTable::Pile, .cell = 7, .format = "%.3f", .tip = "桩纵向长度"},
+    {.key = "fZhuangGao", .label = "桩高（m）", .name = "pile height", .what = nullptr, .unit = "m",
+     .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangGao, .defaultValue = 1.5, .fileLine = 1,
+     .filePos = 4, .ranged = true, .lo = 0.01, .hi = kBig, .when = FieldWhen::Rectangle, .checkOrder = 4,
+     .table = FieldTable::Pile, .cell = 6, .format = "%.3f", .tip = "桩横向长度"},
+    {.key = "fZhuangJing", .label = "桩径（m）", .name = "pile diameter", .what = nullptr, .unit = "m",
+     .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangJing, .defaultValue = 1.5, .fileLine = 1,
+     .filePos = 5, .ranged = true, .lo = 0.01, .hi = kBig, .when = FieldWhen::Circle, .checkOrder = 6,
+     .table = FieldTable::Pile, .cell = 8, .format = "%.3f"},
+    {.key = "fZhuangJianJu", .label = "桩中心距（m）", .name = "pile spacing", .what = nullptr, .unit = "m",
+     .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangJianJu, .defaultValue = 5.0, .fileLine = 1,
+     .filePos = 6, .ranged = true, .lo = 0.01, .hi = kBig, .checkOrder = 7, .table = FieldTable::Pile,
+     .cell = 1, .format = "%.3f"},
+    {.key = "fPoMianDaoZhuangDing", .label = "坡面到桩顶距离（m）", .name = "slope-surface depth",
+     .what = "slope-surface depth below the pile top", .unit = "m", .kind = FieldKind::Real,
+     .real = &CPelvorinData::fPoMianDaoZhuangDing, .defaultValue = 2.0, .fileLine = 1, .filePos = 7,
+     .ranged = true, .lo = -kDepthMax, .hi = kDepthMax, .checkOrder = 11, .table = FieldTable::Pile, .cell = 3,
+     .format = "%.3f"},
+    {.key = "nJieMianXingZhuang", .label = "截面形状", .name = "section shape",
+     .what = "section shape (1 rectangle, 0 circle)", .unit = "", .kind = FieldKind::Choice,
+     .integer = &CPelvorinData::nJieMianXingZhuang, .defaultValue = 1, .fileLine = 2, .filePos = 3,
+     .choices = kShapes, .checkOrder = 2, .table = FieldTable::Pile, .cell = 5, .rebuild = true},
+    {.key = "fAs", .label = "钢筋合力点到边缘距离（mm）", .name = "reinforcement edge distance", .what = nullptr,
+     .unit = "mm", .kind = FieldKind::Real, .real = &CPelvorinData::fAs, .defaultValue = 100, .fileLine = 1,
+     .filePos = 9, .ranged = true, .lo = 0, .openTop = true, .hiOf = ThousandHeights, .hiText = "1000 fZhuangGao",
+     .when = FieldWhen::Rectangle, .checkOrder = 5},
+    {.key = "fHuaMianDaoZhuangDing", .label = "滑面到桩顶距离（m）", .name = "slip-surface depth",
+     .what = "slip-surface depth below the pile top", .unit = "m", .kind = FieldKind::Real,
+     .real = &CPelvorinData::fHuaMianDaoZhuangDing, .defaultValue = 5.0, .fileLine = 1, .filePos = 10,
+     .ranged = true, .lo = 0, .hiOf = PileLength, .hiText = "fZhuangChang", .checkOrder = 10,
+     .table = FieldTable::Pile, .cell = 4, .format = "%.3f"},
+    {.key = "nHunNingTuDengJi", .label = "混凝土等级", .name = "concrete grade", .what = nullptr, .unit = "",
+     .kind = FieldKind::Choice, .integer = &CPelvorinData::nHunNingTuDengJi, .defaultValue = 25, .fileLine = 2,
+     .filePos = 1, .choices = kGrades, .checkOrder = 9, .table = FieldTable::Pile, .cell = 10},
+    {.key = "nTuCengShu", .label = "土层数", .name = "layer count", .what = nullptr, .unit = "",
+     .kind = FieldKind::Integer, .integer = &CPelvorinData::nTuCengShu, .defaultValue = 2, .fileLine = 2,
+     .filePos = 2, .ranged = true, .lo = 0, .hi = kMaxJiSuanTuCengShu, .checkOrder = 15,
+     .table = FieldTable::LayerCount, .cell = 1, .tellsOwner = true, .sweeps = false},
+    {.key = "fShuiWeiShenDu", .label = "桩前侧水位到坡面距离（m）", .name = "water depth",
+     .what = "water depth below the slope surface", .unit = "m", .kind = FieldKind::Real,
+     .real = &CPelvorinData::fShuiWeiShenDu, .defaultValue = 5.0, .fileLine = 1, .filePos = 8, .ranged = true,
+     .lo = -kDepthMax, .hi = kDepthMax, .when = FieldWhen::Water, .checkOrder = 13, .table = FieldTable::Water,
+     .cell = 2, .format = "%.3f"},
+    {.key = "bKaoLvShui", .label = "是否考虑地下水", .name = "groundwater switch", .what = nullptr, .unit = "",
+     .kind = FieldKind::Switch, .integer = &CPelvorinData::bKaoLvShui, .defaultValue = 1, .fileLine = 2,
+     .filePos = 4, .choices = kYesNo, .checkOrder = 12, .table = FieldTable::Water, .cell = 1},
+    {.key = "fZheJianXiShu", .label = "被动土压力折减系数", .name = "reduction factor of the passive pressure",
+     .what = nullptr, .unit = "", .kind = FieldKind::Real, .real = &CPelvorinData::fZheJianXiShu,
+     .defaultValue = 0.3, .ranged = true, .lo = 0, .hi = 1, .checkOrder = 14, .table = FieldTable::LayerCount,
+     .cell = 2, .format = "%.1f", .tellsOwner = true},
+};
+
+const FieldDef kLayer[] = {
+    {.key = "nLeiXing", .label = "地层\n类型", .name = "layer type", .what = "layer type (0 soil, 1 rock)",
+     .unit = "", .kind = FieldKind::Choice, .layerInteger = &CTuCeng::nLeiXing, .defaultValue = 0,
+     .fileLine = 3, .filePos = 7, .choices = kLayerTypes, .checkOrder = 1, .table = FieldTable::Layers,
+     .cell = 2, .rebuild = true},
+    // Kept in the data file; no table shows it and no calculation reads it.
+    {.key = "fCengXiShu", .label = nullptr, .name = "layer factor", .what = nullptr, .unit = "",
+     .kind = FieldKind::Real, .layerReal = &CTuCeng::fCengXiShu, .defaultValue = 0.3, .fileLine = 3,
+     .filePos = 6},
+    {.key = "fHouDu", .label = "层厚\n(m)", .name = "thickness", .what = nullptr, .unit = "m",
+     .kind = FieldKind::Real, .layerReal = &CTuCeng::fHouDu, .defaultValue = 2.0, .fileLine = 3, .filePos = 1,
+     .ranged = true, .lo = 0.001, .hi = kLayerMax, .checkOrder = 2, .table = FieldTable::Layers, .cell = 3,
+     .format = "%.2f", .rebuild = true},
+    {.key = "fZhongDu", .label = "重度\n(kN/m3)", .name = "unit weight", .what = nullptr, .unit = "kN/m3",
+     .kind = FieldKind::Real, .layerReal = &CTuCeng::fZhongDu, .defaultValue = 18, .fileLine = 3, .filePos = 2,
+     .ranged = true, .lo = 0, .hi = kLayerMax, .checkOrder = 3, .table = FieldTable::Layers, .cell = 4,
+     .format = "%.2f"},
+    {.key = "fNianJuLi", .label = "粘聚力\n(kPa)", .name = "cohesion", .what = nullptr, .unit = "kPa",
+     .kind = FieldKind::Real, .layerReal = &CTuCeng::fNianJuLi, .defaultValue = 10, .fileLine = 3,
+     .filePos = 5, .ranged = true, .lo = 0, .hi = kLayerMax, .checkOrder = 4, .table = FieldTable::Layers,
+     .cell = 6, .format = "%.2f"},
+    {.key = "fMoCaJiao", .label = "内摩擦\n角(°)", .name = "friction angle", .what = nullptr, .unit = "degrees",
+     .kind = FieldKind::Real, .layerReal = &CTuCeng::fMoCaJiao, .defaultValue = 15, .fileLine = 3,
+     .filePos = 4, .ranged = true, .lo = 0, .hi = 90, .openTop = true, .checkOrder = 5,
+     .table = FieldTable::Layers, .cell = 7, .format = "%.2f"},
+    {.key = "fFuZhongDu", .label = "浮重度\n(kN/m3)", .name = "buoyant unit weight", .what = nullptr,
+     .unit = "kN/m3", .kind = FieldKind::Real, .layerReal = &CTuCeng::fFuZhongDu, .defaultValue = 15,
+     .fileLine = 3, .filePos = 3, .ranged = true, .lo = 0, .hi = kLayerMax, .when = FieldWhen::SoilUnderWater,
+     .checkOrder = 6, .table = FieldTable::Layers, .cell = 5, .format = "%.2f"},
+    {.key = "fShuiXiaNianJuLi", .label = "水下粘聚\n力(kPa)", .name = "cohesion under water", .what = nullptr,
+     .unit = "kPa", .kind = FieldKind::Real, .layerReal = &CTuCeng::fShuiXiaNianJuLi, .defaultValue = 10,
+     .ranged = true, .lo = 0, .hi = kLayerMax, .when = FieldWhen::SoilUnderWater, .checkOrder = 7,
+     .table = FieldTable::Layers, .cell = 8, .format = "%.2f"},
+    {.key = "fShuiXiaMoCaJiao", .label = "水下内摩\n擦角(°)", .name = "friction angle under water",
+     .what = nullptr, .unit = "degrees", .kind = FieldKind::Real, .layerReal = &CTuCeng::fShuiXiaMoCaJiao,
+     .defaultValue = 15, .ranged = true, .lo = 0, .hi = 90, .openTop = true, .when = FieldWhen::SoilUnderWater,
+     .checkOrder = 8, .table = FieldTable::Layers, .cell = 9, .format = "%.2f"},
+};
+
+const FieldDef* Find(std::span<const FieldDef> fields, const std::string& key)
+{
+    for (const FieldDef& f : fields)
+        if (key == f.key)
+            return &f;
+    return nullptr;
+}
+
+std::vector<const FieldDef*> Sorted(std::span<const FieldDef> fields, bool (*take)(const FieldDef&),
+                                    int (*order)(const FieldDef&))
+{
+    std::vector<const FieldDef*> out;
+    for (const FieldDef& f : fields)
+        if (take(f))
+            out.push_back(&f);
+    std::stable_sort(out.begin(), out.end(),
+                     [order](const FieldDef* a, const FieldDef* b) { return order(*a) < order(*b); });
+    return out;
+}
+
+std::vector<const FieldDef*> Checked(std::span<const FieldDef> fields)
+{
+    return Sorted(
+        fields, [](const FieldDef& f) { return f.checkOrder > 0; },
+        [](const FieldDef& f) { return f.checkOrder; });
+}
+
+// A decimal limit as a 32-bit real holds it (0.01 -> 0.0099999998).
+double AsHeld(const FieldDef& f, double limit) { return f.IsReal() ? static_cast<double>(static_cast<float>(limit)) : limit; }
+
+} // namespace
+
+std::span<const FieldDef> RecordFields() { return kRecord; }
+std::span<const FieldDef> LayerFields() { return kLayer; }
+
+const FieldDef* FindRecordField(const std::string& key) { return Find(kRecord, key); }
+const FieldDef* FindLayerField(const std::string& key) { return Find(kLayer, key); }
+
+namespace {
+
+std::vector<const FieldDef*> ShownIn(FieldTable table)
+{
+    std::vector<const FieldDef*> out;
+    for (std::span<const FieldDef> fields : {RecordFields(), LayerFields()})
+        for (const FieldDef& f : fields)
+            if (f.table == table && table != FieldTable::None)
+                out.push_back(&f);
+    std::stable_sort(out.begin(), out.end(), [](const FieldDef* a, const FieldDef* b) { return a->cell < b->cell; });
+    return out;
+}
+
+std::vector<const FieldDef*> OnLine(int line)
+{
+    std::vector<const FieldDef*> out;
+    for (const FieldDef& f : line == 3 ? LayerFields() : RecordFields())
+        if (f.fileLine == line)
+            out.push_back(&f);
+    std::stable_sort(out.begin(), out.end(),
+                     [](const FieldDef* a, const FieldDef* b) { return a->filePos < b->filePos; });
+    return out;
+}
+
+} // namespace
+
+// Sorted once: the data file and the check run them for every record of a sweep.
+const std::vector<const FieldDef*>& TableFields(FieldTable table)
+{
+    static const std::vector<const FieldDef*> shown[] = {{},
+                                                         ShownIn(FieldTable::Pile),
+                                                         ShownIn(FieldTable::LayerCount),
+                                                         ShownIn(FieldTable::Water),
+                                                         ShownIn(FieldTable::Layers)};
+    return shown[static_cast<int>(table)];
+}
+
+const std::vector<const FieldDef*>& FileFields(int line)
+{
+    static const std::vector<const FieldDef*> lines[] = {{}, OnLine(1), OnLine(2), OnLine(3)};
+    static const std::vector<const FieldDef*> none;
+    return line >= 1 && line <= 3 ? lines[line] : none;
+}
+
+const std::vector<const FieldDef*>& CheckedRecordFields()
+{
+    static const std::vector<const FieldDef*> fields = Checked(kRecord);
+    return fields;
+}
+
+const std::vector<const FieldDef*>& CheckedLayerFields()
+{
+    static const std::vector<const FieldDef*> fields = Checked(kLayer);
+    return fields;
+}
+
+std::string FieldLabelText(const FieldDef& f)
+{
+    std::string out;
+    for (const char* p = f.label; p && *p; ++p)
+        if (*p != '\n')
+            out += *p;
+    return out;
+}
+
+std::string FieldWhat(const FieldDef& f)
+{
+    std::string what = f.what ? f.what : f.name;
+    if (f.unit && *f.unit)
+        what += std::string(" (") + f.unit + ")";
+    return what;
+}
+
+bool FieldApplies(const FieldDef& f, const CPelvorinData& r, const CTuCeng* layer)
+{
+    switch (f.when) {
+    case FieldWhen::Always:
+        return true;
+    case FieldWhen::Rectangle:
+        return r.nJieMianXingZhuang == 1;
+    case FieldWhen::Circle:
+        return r.nJieMianXingZhuang == 0;
+    case FieldWhen::Water:
+        return r.bKaoLvShui == 1;
+    case FieldWhen::SoilUnderWater:
+        return r.bKaoLvShui == 1 && (!layer || layer->nLeiXing == 0);
+    }
+    return true;
+}
+
+double FieldHigh(const FieldDef& f, const CPelvorinData& r) { return f.hiOf ? f.hiOf(r) : f.hi; }
+
+bool FieldInRange(const FieldDef& f, double v, const CPelvorinData& r)
+{
+    if (f.IsReal())
+        v = static_cast<float>(v); // as the record will hold it
+    if (!std::isfinite(v))
+        return false;
+    const double lo = AsHeld(f, f.lo);
+    const double hi = f.hiOf ? f.hiOf(r) : AsHeld(f, f.hi);
+    return v >= lo && (f.openTop ? v < hi : v <= hi);
+}
+
+std::string FieldRangeText(const FieldDef& f)
+{
+    std::string out;
+    if (!f.choices.empty()) {
+        for (const FieldChoice& c : f.choices)
+            out += (out.empty() ? "" : ", ") + std::to_string(c.value) + " " + c.text;
+        return out;
+    }
+    if (!f.ranged)
+        return "any";
+    return MessageNumber(f.lo) + " .. " + (f.openTop ? "<" : "") + (f.hiOf ? f.hiText : MessageNumber(f.hi));
+}
+
+double FieldValue(const FieldDef& f, const CPelvorinData& r)
+{
+    return f.real ? static_cast<double>(r.*f.real) : f.integer ? r.*f.integer : 0.0;
+}
+
+double FieldValue(const FieldDef& f, const CTuCeng& layer)
+{
+    return f.layerReal ? static_cast<double>(layer.*f.layerReal) : f.layerInteger ? layer.*f.layerInteger : 0.0;
+}
+
+float* FieldReal(const FieldDef& f, CPelvorinData& r) { return f.real ? &(r.*f.real) : nullptr; }
+float* FieldReal(const FieldDef& f, CTuCeng& layer) { return f.layerReal ? &(layer.*f.layerReal) : nullptr; }
+int* FieldInteger(const FieldDef& f, CPelvorinData& r) { return f.integer ? &(r.*f.integer) : nullptr; }
+int* FieldInteger(const FieldDef& f, CTuCeng& layer) { return f.layerInteger ? &(layer.*f.layerInteger) : nullptr; }
