@@ -1,10 +1,12 @@
+// The system's calculation object, as a shell over CalculateKangLi: it stores
+// the result in the record and its calculators and speaks to the user through
+// the message service. Its drawing and book operations, and with them its
+// construction, belong to report/ (KangLiJiSuanOutput.cpp).
 #include "KangLiJiSuan.h"
 
-#include "Canvas.h"
 #include "KangLiCore.h"
 #include "Messages.h"
 #include "PelvorinData.h"
-#include "Rtf.h"
 #include "SafeFile.h"
 #include "WorkPaths.h"
 
@@ -12,9 +14,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-
-CKangLiJiSuan::CKangLiJiSuan() = default;
-CKangLiJiSuan::~CKangLiJiSuan() = default;
 
 int CKangLiJiSuan::InsertDian(std::vector<float>& list, float v) { return InsertKangLiPoint(list, v); }
 
@@ -88,57 +87,4 @@ int CKangLiJiSuan::CheckDataChange()
     if (f && ReadInputFile(stored, kMaxRecordFileBytes, old, nullptr) && old == fresh)
         return 1;
     return AfxMessageBox("数据已发生改变，是否继续计算！", MB_YESNO, "提示") == IDYES ? 1 : 0;
-}
-
-int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
-{
-    if (!canvas)
-        return 1;
-    canvas->SetCurStyle("HZ");
-    if (n == 0 && pData)
-        pData->DrawJiSuanJianTu(canvas);
-    else if (n == 1 && pData)
-        DrawJieGuoTu(canvas);
-    else if (n == 2) {
-        TuKangLiJiSuan.pCanvas = canvas;
-        if (pData) {
-            TuKangLiJiSuan.pData = pData;
-            TuKangLiJiSuan.DrawTuYaLiTu();
-            pData->strJianTuMing[2] = "土压力结果图";
-        }
-    }
-    return 1;
-}
-
-int CKangLiJiSuan::WriteJss(int n, CRTF* writer)
-{
-    if (n == 0 && writer)
-        WriteXiangXiJss(writer);
-    else if (n == 1 && writer)
-        WriteJianMingJss(writer);
-    return 1;
-}
-
-std::string CKangLiJiSuan::JiSuanShuTitle(CJsDataBase*, int n)
-{
-    return n == 0 ? "抗滑桩抗力详细计算书" : n == 1 ? "抗滑桩抗力简明计算书" : "";
-}
-
-void CKangLiJiSuan::WriteJianMingJss(CRTF* rtf)
-{
-    rtf->InsertText("点号    坐标     岩石抗力    土抗力    岩土抗力合力     桩抗力     最终抗力\n");
-    if (!pData)
-        return;
-    const CPelvorinData& r = *pData;
-    const std::vector<float>& points = *r.pDianZuoBiao;
-    // Every list holds an entry per point after a calculation; a record that was
-    // never calculated has no points and gives the header alone.
-    const size_t n = std::min({points.size(), TuKangLiJiSuan.KangJianLi.size(),
-                               TuKangLiJiSuan.TuYaLi.size(), r.TuKangLi.size(),
-                               r.ZhuangKangLi.size(), r.ZuiZhongKangLi.size()});
-    for (size_t i = 0; i < n; ++i)
-        rtf->InsertText("%d,     %.2f ,    %.3f,    %.3f,       %.3f,    %.3f,   %.3f\n",
-                        static_cast<int>(i), points[i], TuKangLiJiSuan.KangJianLi[i],
-                        TuKangLiJiSuan.TuYaLi[i], r.TuKangLi[i], r.ZhuangKangLi[i],
-                        r.ZuiZhongKangLi[i]);
 }

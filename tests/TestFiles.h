@@ -61,6 +61,7 @@ inline int LoadFromString(CPelvorinData& r, const std::string& text)
     return ok;
 }
 
+#ifdef KANGLI_EXE
 // The kangli program run through the shell as a user runs it.
 struct CliRun {
     int status = -1; // exit status, or 128 + signal
@@ -80,3 +81,4 @@ inline CliRun RunKangli(const std::string& args)
     r.err = ReadText(err);
     return r;
 }
+#endif

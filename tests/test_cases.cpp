@@ -1,7 +1,10 @@
 // Runs the hand-checked cases of tests/cases: each names a record and the values
-// worked out by hand at given depths (see tests/cases/README.md).
-#include "KangLiJiSuan.h"
+// worked out by hand at given depths (see tests/cases/README.md). They run on the
+// calculation alone (CalculateKangLi): no drawing, no book, no file written, no
+// work path, and nobody told anything, which each case checks as well.
+#include "KangLiCore.h"
 #include "Messages.h"
+#include "WorkPaths.h"
 #include "RecordJson.h"
 #include "TestFiles.h"
 
@@ -14,8 +17,8 @@ namespace {
 
 struct CaseRun {
     CPelvorinData record;
+    KangLiCalculation result;
     int status = -1;
-    std::vector<std::string> messages;
     bool loaded = false;
 };
 
@@ -28,12 +31,18 @@ void LoadRecord(const std::string& where, const std::string& source, CaseRun& ru
     else
         run.loaded = LoadRecordFile(std::string(KANGLI_SOURCE_DIR) + "/" + source, run.record, &error);
     ASSERT_TRUE(run.loaded) << where << ": " << error;
+    // A work path that leads nowhere: the calculation must not need one.
+    const std::string workPath = G_strWorkPath;
+    G_strWorkPath = "/nonexistent/kangli/";
+    const CPelvorinData before(run.record);
     ScopedMessageRecorder recorder;
-    CKangLiJiSuan calc;
-    calc.pData = &run.record;
-    run.status = calc.JiSuan();
-    for (const MessageRequest& m : recorder.messages)
-        run.messages.push_back(m.text);
+    run.result = CalculateKangLi(run.record);
+    run.status = run.result.status;
+    G_strWorkPath = workPath;
+    EXPECT_TRUE(recorder.messages.empty()) << where << ": the calculation told " << recorder.messages[0].text;
+    // The record handed in stays as it was: results come back as a value.
+    EXPECT_TRUE(run.record.pDianZuoBiao->empty() && run.record.ZuiZhongKangLi.empty()) << where;
+    EXPECT_EQ(run.record.TuCeng.size(), before.TuCeng.size()) << where;
 }
 
 void CheckAt(const std::string& where, std::istringstream& words, const CaseRun& run)
@@ -56,17 +65,42 @@ void CheckAt(const std::string& where, std::istringstream& words, const CaseRun&
             FAIL() << where << ": unknown word " << name;
     }
     ASSERT_GE(tolerance, 0) << where << ": \"within\" missing";
-    const std::vector<float>& points = *run.record.pDianZuoBiao;
+    const std::vector<float>& points = run.result.depth;
     size_t i = 0;
     while (i < points.size() && std::fabs(points[i] - depth) >= 0.001f)
         ++i;
     ASSERT_LT(i, points.size()) << where << ": no calculation point at " << depth;
     for (const auto& [what, value] : expected) {
-        float got = what == "ground" ? run.record.TuKangLi[i]
-                    : what == "pile" ? run.record.ZhuangKangLi[i]
-                                     : run.record.ZuiZhongKangLi[i];
+        float got = what == "ground" ? run.result.ground[i]
+                    : what == "pile" ? run.result.pile[i]
+                                     : run.result.final[i];
         EXPECT_NEAR(got, value, tolerance) << where << ": " << what << " at " << depth;
     }
+}
+
+// "slip ground G pile P within T": Ev and Fv at the record's slip surface, as
+// the detailed book prints them and the studies rank by.
+void CheckSlip(const std::string& where, std::istringstream& words, const CaseRun& run)
+{
+    ASSERT_TRUE(run.loaded) << where << ": \"slip\" before \"record\"";
+    ASSERT_EQ(run.status, 1) << where << ": the calculation refused the record";
+    std::string name;
+    double value = 0, tolerance = -1, ground = NAN, pile = NAN;
+    while (words >> name >> value) {
+        if (name == "within")
+            tolerance = value;
+        else if (name == "ground")
+            ground = value;
+        else if (name == "pile")
+            pile = value;
+        else
+            FAIL() << where << ": unknown word " << name;
+    }
+    ASSERT_GE(tolerance, 0) << where << ": \"within\" missing";
+    if (!std::isnan(ground))
+        EXPECT_NEAR(run.result.groundAtSlip.ev, ground, tolerance) << where << ": Ev at the slip surface";
+    if (!std::isnan(pile))
+        EXPECT_NEAR(run.result.section.fv, pile, tolerance) << where << ": Fv at the slip surface";
 }
 
 } // namespace
@@ -98,10 +132,17 @@ TEST(HandCheckedCases, EveryCaseHolds)
                 std::istringstream values(rest);
                 CheckAt(where, values, run);
                 ++checks;
+            } else if (verb == "slip") {
+                std::istringstream values(rest);
+                CheckSlip(where, values, run);
+                ++checks;
             } else if (verb == "refused") {
                 EXPECT_EQ(run.status, 0) << where;
-                ASSERT_EQ(run.messages.size(), 1u) << where;
-                EXPECT_EQ(run.messages[0], rest) << where;
+                EXPECT_EQ(run.result.refusal, rest) << where;
+                EXPECT_TRUE(run.result.depth.empty() && run.result.final.empty()) << where;
+                ++checks;
+            } else if (verb == "field") {
+                EXPECT_EQ(run.result.refusedField, rest) << where;
                 ++checks;
             } else {
                 ADD_FAILURE() << where << ": unknown verb " << verb;
