@@ -2,8 +2,8 @@
 // file, three DXF drawings and both books (the detailed one with its vector
 // picture), into a scratch folder. With the argument 1 a PNG beside each
 // drawing as well, as every report wrote before the books took vector pictures.
+#include "CalculationFiles.h"
 #include "CanvasWriters.h"
-#include "JiSuanBase.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
 #include "RecordJson.h"
@@ -25,11 +25,10 @@ void Report(benchmark::State& state)
     }
     const std::string dir = std::string(tmpl) + "/";
     const bool pictures = state.range(0) == 1;
-    SetCanvasFileWriter([pictures](const CBase_SGT& canvas, const std::string& path, std::string* error) {
-        return WriteCanvas(canvas, path, error) &&
-               (!pictures || WriteCanvas(canvas, path.substr(0, path.size() - 4) + ".png", error));
-    });
-    G_strWorkPath = dir;
+    CalculationFiles where;
+    where.folder = dir;
+    where.drawingWriter = WriteCanvas;
+    where.pictures = pictures;
     CPelvorinData record;
     InitKangLiData(&record);
     std::string error;
@@ -41,11 +40,10 @@ void Report(benchmark::State& state)
         CKangLiJiSuan calc;
         calc.pData = &record;
         calc.JiSuan();
-        SaveRecordFile(dir + record.GetDataFileName(0), record, &error);
-        for (int i = 0; i < record.nJianTuShu; ++i)
-            calc.WriteJianTu(&record, i, 1);
-        for (int i = 0; i < record.nJiSuanShuShu; ++i)
-            calc.WriteJiSuanShu(&record, i);
+        if (!WriteCalculationFiles(record, calc, where).Complete()) {
+            state.SkipWithError("a file was not written");
+            break;
+        }
     }
     std::error_code ec;
     std::filesystem::remove_all(tmpl, ec);
