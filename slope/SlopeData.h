@@ -86,7 +86,14 @@ public:
     std::string strKangLiJian;
     float fCurKangLi = 0;
     int nQuTuCengBiaoZhi = 0;
+    // Which files slope mode writes for a calculated pile: kKangLiWenJianAll
+    // every file the module names (the default), kKangLiWenJianResult the
+    // result file (.res) alone, kKangLiWenJianNone none. A search that only
+    // needs the resistances handed back asks for none.
+    int nKangLiWenJian = 2;
 };
+
+enum : int { kKangLiWenJianNone = 0, kKangLiWenJianResult = 1, kKangLiWenJianAll = 2 };
 
 // Extracts the layers in front of the working pile.
 class CConvert_PXData {
