@@ -250,13 +250,14 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     InitKangLiData(record.get());
     const int schemeId = g_lCurFAID;
     int pileId = g_lCurHMID;
-    const CSlp_KHPile* pile = nullptr;
-    for (const CSlp_KHPile& p : slope->KHPiles)
-        if (p.strName == slope->strCurKHPile) {
-            pile = &p;
-            pileId = p.nID;
-            break;
-        }
+    // The pile is the one at pileIndex: it is the one converted and handed the
+    // results, so it is also the one cut, named and written. Names are labels
+    // (two piles may share one); the host names the pile it asks for, and a
+    // pile at the index that bears another name is not calculated.
+    const CSlp_KHPile* pile = &slope->KHPiles[static_cast<size_t>(pileIndex)];
+    if (pile->strName != slope->strCurKHPile)
+        return 0;
+    pileId = pile->nID;
     pileId = CutTest(slope, pile, pileId);
     if (pileId < 1)
         return 0;
@@ -301,15 +302,25 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     if (status == 1) {
         // The results do not depend on the files: a file that cannot be written
         // is told, and the pile still gets its resistance.
-        CalculationFiles where;
-        where.folder = G_strWorkPath;
-        where.drawingWriter = WriteCanvas;
-        where.resultFileWriter = [&record](const std::string& path) {
-            return GenResFileOne(path.c_str(), record.get()) == 1;
-        };
-        const CalculationFilesWritten files = WriteCalculationFiles(*record, calc, where);
-        for (const CalculationFilesWritten::Failure& f : files.failed)
-            tell_error(201, ("文件未能写出：" + f.path).c_str());
+        // The files of a call are staged and moved in together, so that a
+        // failure never leaves this call's files beside an earlier call's; they
+        // are not flushed to the disk one by one, since every call of a search
+        // writes them anew (see the README). The host chooses which it wants.
+        const int files = slope->nKangLiWenJian;
+        if (files == kKangLiWenJianAll || files == kKangLiWenJianResult) {
+            CalculationFiles where;
+            where.folder = G_strWorkPath;
+            where.drawingWriter = WriteCanvas;
+            where.resultFileWriter = [&record](const std::string& path) {
+                return GenResFileOne(path.c_str(), record.get()) == 1;
+            };
+            where.resultFileOnly = files == kKangLiWenJianResult;
+            where.staged = true;
+            where.flushed = false;
+            const CalculationFilesWritten written = WriteCalculationFiles(*record, calc, where);
+            for (const CalculationFilesWritten::Failure& f : written.failed)
+                tell_error(201, ("文件未能写出：" + f.path).c_str());
+        }
         if (record->bTiShiChengGong)
             tell_error(201, "抗滑力计算成功 !");
     } else if (status == 0) {

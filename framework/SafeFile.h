@@ -25,6 +25,22 @@
 // "cannot write the file: <reason>".
 bool WriteFileSafely(const std::string& path, const std::string& text, std::string* error);
 
+// Within its scope, on this thread, WriteFileSafely does not wait for the disk
+// (no fsync) before it renames a file into place. For outputs that the next
+// run regenerates anyway, such as the files of every call of a slope search:
+// the rename still never leaves half a file where a good one stood while the
+// system runs; a power cut may lose what was written last.
+class ScopedUnflushedWrites {
+public:
+    ScopedUnflushedWrites();
+    ~ScopedUnflushedWrites();
+    ScopedUnflushedWrites(const ScopedUnflushedWrites&) = delete;
+    ScopedUnflushedWrites& operator=(const ScopedUnflushedWrites&) = delete;
+
+private:
+    bool previous_;
+};
+
 // A stream interface over WriteFileSafely for writers that print: open() gives
 // a memory stream, commit() writes what was printed. Abandoned without commit,
 // nothing is written at all.

@@ -5,65 +5,157 @@
 #include "PelvorinData.h"
 #include "RecordJson.h"
 #include "Rtf.h"
+#include "SafeFile.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <list>
+#include <memory>
+#include <optional>
+
+namespace {
+
+std::string WithSlash(std::string folder)
+{
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// Writes every file of the set into folder; out collects what was written and
+// what failed, by path in folder.
+// With refused set, nothing is written: every file of the set is told as
+// failed for that reason.
+void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& calc, const CalculationFiles& where,
+               CalculationFilesWritten& out, const std::string* refused = nullptr)
+{
+    auto told = [&out, refused](const std::string& path, bool ok, const std::string& why) {
+        if (refused)
+            out.failed.push_back({path, *refused});
+        else if (ok)
+            out.written.push_back(path);
+        else
+            out.failed.push_back({path, why.empty() ? "cannot be written" : why});
+    };
+    std::string why;
+
+    if (!where.resultFileOnly) {
+        const std::string data = folder + record.GetDataFileName(0);
+        told(data, !refused && SaveRecordFile(data, record, &why), why);
+        // What the data file cannot hold (the underwater values, the reduction
+        // factor) goes beside it in the record's JSON form.
+        if (!CheckDataFileKeeps(record, nullptr)) {
+            const std::string json = folder + record.FileStem() + ".json";
+            why.clear();
+            told(json, !refused && SaveRecordFile(json, record, &why), why);
+        }
+
+        // Drawn once: each diagram goes to its file and, as the drawing itself,
+        // into the books that show it. A list keeps every canvas where the
+        // books point.
+        std::list<CBase_SGT> drawings;
+        std::vector<std::pair<std::string, const CBase_SGT*>> provided;
+        for (int i = 0; i < record.nJianTuShu; ++i) {
+            CBase_SGT& canvas = drawings.emplace_back();
+            calc.DrawTu(i, &canvas, nullptr);
+            const std::string name = record.GetJtFileName(i);
+            provided.emplace_back(name, &canvas);
+            const std::string path = folder + name;
+            why.clear();
+            if (!where.drawingWriter || refused) {
+                told(path, false, "no drawing writer");
+                continue;
+            }
+            told(path, where.drawingWriter(canvas, path, &why), why);
+            const size_t dot = path.rfind('.');
+            if (where.pictures && dot != std::string::npos && path.substr(dot) == ".dxf") {
+                const std::string png = path.substr(0, dot) + ".png";
+                why.clear();
+                told(png, where.drawingWriter(canvas, png, &why), why);
+            }
+        }
+
+        for (int i = 0; i < record.nJiSuanShuShu; ++i) {
+            CRTF book;
+            book.strDrawingFolder = folder;
+            for (const auto& [name, canvas] : provided)
+                book.ProvideDrawing(name, canvas);
+            calc.ComposeJiSuanShu(&record, i, book);
+            const std::string path = folder + record.GetJssFileName(i);
+            why.clear();
+            told(path, !refused && book.Save(path, &why) == 1, why);
+        }
+    }
+
+    if (where.resultFileWriter) {
+        const std::string path = folder + record.FileStem() + ".res";
+        told(path, !refused && where.resultFileWriter(path), "");
+    }
+}
+
+} // namespace
 
 CalculationFilesWritten WriteCalculationFiles(CPelvorinData& record, CKangLiJiSuan& calc,
                                               const CalculationFiles& where)
 {
     CalculationFilesWritten out;
-    std::string folder = where.folder;
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-    auto told = [&out](const std::string& path, bool ok, const std::string& why) {
-        if (ok)
-            out.written.push_back(path);
-        else
-            out.failed.push_back({path, why.empty() ? "cannot be written" : why});
-    };
-
-    std::string why;
-    const std::string data = folder + record.GetDataFileName(0);
-    told(data, SaveRecordFile(data, record, &why), why);
-
-    // Drawn once: each diagram goes to its file and, as the drawing itself, into
-    // the books that show it. A list keeps every canvas where the books point.
-    std::list<CBase_SGT> drawings;
-    std::vector<std::pair<std::string, const CBase_SGT*>> provided;
-    for (int i = 0; i < record.nJianTuShu; ++i) {
-        CBase_SGT& canvas = drawings.emplace_back();
-        calc.DrawTu(i, &canvas, nullptr);
-        const std::string name = record.GetJtFileName(i);
-        provided.emplace_back(name, &canvas);
-        const std::string path = folder + name;
-        why.clear();
-        if (!where.drawingWriter) {
-            told(path, false, "no drawing writer");
-            continue;
-        }
-        told(path, where.drawingWriter(canvas, path, &why), why);
-        const size_t dot = path.rfind('.');
-        if (where.pictures && dot != std::string::npos && path.substr(dot) == ".dxf") {
-            const std::string png = path.substr(0, dot) + ".png";
-            why.clear();
-            told(png, where.drawingWriter(canvas, png, &why), why);
-        }
+    const std::string folder = WithSlash(where.folder);
+    std::optional<ScopedUnflushedWrites> unflushed;
+    if (!where.flushed)
+        unflushed.emplace();
+    if (!where.staged) {
+        WriteInto(folder, record, calc, where, out);
+        return out;
     }
 
-    for (int i = 0; i < record.nJiSuanShuShu; ++i) {
-        CRTF book;
-        book.strDrawingFolder = folder;
-        for (const auto& [name, canvas] : provided)
-            book.ProvideDrawing(name, canvas);
-        calc.ComposeJiSuanShu(&record, i, book);
-        const std::string path = folder + record.GetJssFileName(i);
-        why.clear();
-        told(path, book.Save(path, &why) == 1, why);
+    std::string staging = folder + ".kangli-XXXXXX";
+    if (!::mkdtemp(staging.data())) {
+        // Nothing can be staged: every file of the set is told as not written.
+        const std::string why = std::string("cannot write into the folder: ") + std::strerror(errno);
+        WriteInto(folder, record, calc, where, out, &why);
+        return out;
     }
+    struct Remove {
+        std::string path;
+        ~Remove()
+        {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } remove{staging};
+    staging += '/';
 
-    if (where.resultFileWriter) {
-        const std::string path = folder + record.FileStem() + ".res";
-        told(path, where.resultFileWriter(path), "");
+    CalculationFilesWritten staged;
+    WriteInto(staging, record, calc, where, staged);
+    if (!staged.Complete()) {
+        // None is moved in: the folder keeps the files of the earlier run
+        // together, and every file of this one is told.
+        for (const auto& f : staged.failed)
+            out.failed.push_back({folder + NameOf(f.path), f.why});
+        for (const std::string& path : staged.written)
+            out.failed.push_back({folder + NameOf(path), "not moved in: another file of the set was not written"});
+        return out;
+    }
+    // All written: move them in. A rename within one file system does not fail
+    // for want of space; should one fail all the same, say what is new.
+    for (size_t i = 0; i < staged.written.size(); ++i) {
+        const std::string name = NameOf(staged.written[i]);
+        std::string why;
+        if (!PublishFile(staging + name, folder + name, &why)) {
+            std::string already;
+            for (const std::string& m : out.written)
+                already += (already.empty() ? "" : ", ") + m;
+            out.failed.push_back({folder + name, why + (out.written.empty() ? std::string("; nothing in the folder changed")
+                                                                             : "; already replaced: " + already)});
+            for (size_t j = i + 1; j < staged.written.size(); ++j)
+                out.failed.push_back({folder + NameOf(staged.written[j]), "not moved in"});
+            return out;
+        }
+        out.written.push_back(folder + name);
     }
     return out;
 }

@@ -2,7 +2,7 @@
 // for a calculated record: the data file, the diagrams (DXF, and a PNG beside
 // each when pictures) and the two calculation books, all named by the record's
 // file-name stem. Everything is written first into a fresh folder inside dir
-// and moved in only when all of it was written, so that a full disk or a size
+// and moved in only when all of it was written (WriteCalculationFiles, staged), so that a full disk or a size
 // limit leaves dir as it was, old books never standing beside new diagrams.
 #pragma once
 

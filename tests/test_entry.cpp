@@ -323,9 +323,11 @@ TEST(SlopeModelFile, TheHostRunsTheExamplesAsASearchDoes)
     // Worked by hand: the circle about (0, 117) with r = 25 meets the axis x = 0
     // at y = 92, and the polyline from (-10, 96) to (10, 88) at y = 92 as well:
     // 8 m below the pile top at 100, where the pile section governs (360.549).
+    // Eight files: the data file, its JSON record (the underwater values), three
+    // diagrams, two books and the result file.
     const Case cases[] = {
-        {"circle-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 7},
-        {"polyline-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 7},
+        {"circle-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 8},
+        {"polyline-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 8},
         {"surface-misses-pile", "surface 1, pile KH1: 0, the surface does not cut the pile", 0},
     };
     for (const Case& c : cases) {

@@ -213,7 +213,8 @@ class Studies(unittest.TestCase):
         with tempfile.TemporaryDirectory() as d:
             written = kangli.report(r, os.path.join(d, "out"))
             self.assertEqual([os.path.basename(p) for p in written],
-                             ["kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-jss0.rtf", "kl-jss1.rtf"])
+                             ["kl.dat", "kl.json", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-jss0.rtf",
+                              "kl-jss1.rtf"])  # the JSON holds what the data file cannot
             subprocess.run([KANGLI, "report", os.path.join(EXAMPLES, "circular-pile-into-rock.json"),
                             os.path.join(d, "cli")], check=True, capture_output=True)
             for name in ["kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf"]:
