@@ -68,9 +68,21 @@ public:
     // for want of a display.
     static bool CanShowWindows()
     {
+        // A host with its own application object shows (or drives) its windows
+        // itself.
         if (QApplication::instance())
             return true;
-        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        // On a platform without a screen nobody could answer the frame, and a
+        // modal frame would wait for ever.
+        if (const char* platform = std::getenv("QT_QPA_PLATFORM"); platform && *platform) {
+            const std::string name = platform;
+            if (name.rfind("offscreen", 0) == 0 || name.rfind("minimal", 0) == 0) {
+                tell_error(201, ("界面平台 " + name + " 没有屏幕，无法打开计算对话框").c_str());
+                return false;
+            }
+            return true;
+        }
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY"})
             if (const char* value = std::getenv(v); value && *value)
                 return true;
         tell_error(201, "没有可用的显示器，无法打开计算对话框");

@@ -1,0 +1,193 @@
+// Slope mode as a host's search meets it: the pile at the index is the pile
+// calculated and named, the files a host asks for, and files a reviewer can
+// recalculate.
+#include "KangLi.h"
+#include "KangLiCore.h"
+#include "Messages.h"
+#include "RecordJson.h"
+#include "SlopeData.h"
+#include "TestFiles.h"
+#include "TestSlope.h"
+#include "WorkPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <set>
+
+namespace {
+
+struct Work {
+    TempDir dir;
+    std::string saved = G_strWorkPath;
+    Work()
+    {
+        G_strWorkPath = dir.path + "/";
+        g_lCurFAID = 3;
+        g_lCurHMID = 2;
+    }
+    ~Work() { G_strWorkPath = saved; }
+    std::set<std::string> Files() const
+    {
+        std::set<std::string> names;
+        for (auto& e : std::filesystem::directory_iterator(dir.path))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+};
+
+std::string Told(const ScopedMessageRecorder& rec)
+{
+    std::string all;
+    for (const MessageRequest& m : rec.messages)
+        all += m.text + "\n";
+    return all;
+}
+
+// Two piles named alike: KH1 (id 5) on the axis x = 0, and a second KH1 (id 6)
+// 40 m away, which the slip circle about (0, 113) with r = 20 does not reach.
+CSlopeData TwoPilesOfOneName()
+{
+    CSlopeData s = Slope();
+    CSlp_KHPile far = s.KHPiles[0];
+    far.nID = 6;
+    far.PoXian.pts = {{40, 100}, {40, 88}};
+    s.KHPiles.push_back(far);
+    s.nZhuangShu = 2;
+    return s;
+}
+
+} // namespace
+
+TEST(SlopeSearch, ThePileAtTheIndexIsThePileCutAndNamed)
+{
+    Work work;
+    ScopedMessageRecorder rec;
+    CSlopeData s = TwoPilesOfOneName();
+    s.CurKHPile = s.KHPiles[1];
+    // The surface misses the second pile: nothing is calculated or written,
+    // although the first pile of that name is cut.
+    EXPECT_EQ(JiSuan_KangLi_Slp(&s, 1), 0);
+    EXPECT_TRUE(work.Files().empty());
+    EXPECT_EQ(s.KHPiles[1].nKangLiDianShu, 0);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
+
+    // The first pile is cut and its files bear its own id.
+    s.CurKHPile = s.KHPiles[0];
+    EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21);
+    EXPECT_TRUE(work.Files().count("kl-3-2-5.res"));
+    EXPECT_FALSE(work.Files().count("kl-3-2-6.res"));
+
+    // Moved into reach, the second pile is written under its id, beside the
+    // first pile's files, not over them.
+    s.KHPiles[1].PoXian.pts = {{1, 100}, {1, 88}};
+    s.CurKHPile = s.KHPiles[1];
+    EXPECT_EQ(JiSuan_KangLi_Slp(&s, 1), 1);
+    EXPECT_EQ(s.KHPiles[1].nKangLiDianShu, 21);
+    EXPECT_TRUE(work.Files().count("kl-3-2-5.res"));
+    EXPECT_TRUE(work.Files().count("kl-3-2-6.res"));
+
+    // A pile at the index that is not the pile the host names is not calculated.
+    s.strCurKHPile = "KH7";
+    EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), 0);
+    HideJsxx();
+}
+
+TEST(SlopeSearch, AReviewerRecalculatesWhatTheHostReceived)
+{
+    Work work;
+    ScopedMessageRecorder rec;
+    CSlopeData s = Slope(); // soil under water: underwater values the data file cannot hold
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    const CSlp_KHPile& pile = s.KHPiles[0];
+    ASSERT_EQ(pile.nKangLiDianShu, 21);
+    ASSERT_TRUE(work.Files().count("kl-3-2-5.json"));
+    CPelvorinData record;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(work.dir.path + "/kl-3-2-5.json", record, &error)) << error;
+    const KangLiCalculation again = CalculateKangLi(record);
+    ASSERT_EQ(again.status, 1);
+    ASSERT_EQ(again.final.size(), pile.KangLiZhi.size());
+    for (size_t i = 0; i < again.final.size(); ++i) {
+        EXPECT_EQ(again.depth[i], pile.KangLiDian[i]) << i;
+        EXPECT_EQ(again.final[i], pile.KangLiZhi[i]) << i;
+    }
+    // The data file alone would not give them: that is why the JSON is there.
+    CPelvorinData fromData;
+    ASSERT_TRUE(LoadRecordFile(work.dir.path + "/kl-3-2-5.dat", fromData, &error)) << error;
+    EXPECT_FALSE(CheckDataFileKeeps(record, nullptr));
+}
+
+TEST(SlopeSearch, TheHostChoosesTheFiles)
+{
+    for (const int files : {kKangLiWenJianNone, kKangLiWenJianResult, kKangLiWenJianAll}) {
+        Work work;
+        ScopedMessageRecorder rec;
+        CSlopeData s = Slope();
+        s.nKangLiWenJian = files;
+        ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+        EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21) << files; // the results never depend on the files
+        const std::set<std::string> names = work.Files();
+        if (files == kKangLiWenJianNone)
+            EXPECT_TRUE(names.empty());
+        else if (files == kKangLiWenJianResult)
+            EXPECT_EQ(names, std::set<std::string>{"kl-3-2-5.res"});
+        else
+            EXPECT_EQ(names, (std::set<std::string>{"kl-3-2-5.dat", "kl-3-2-5.json", "kl-3-2-5-jt0.dxf",
+                                                    "kl-3-2-5-jt1.dxf", "kl-3-2-5-jt2.dxf", "kl-3-2-5-jss0.rtf",
+                                                    "kl-3-2-5-jss1.rtf", "kl-3-2-5.res"}));
+        EXPECT_TRUE(rec.messages.empty()) << Told(rec);
+    }
+}
+
+TEST(SlopeSearch, ARunThatCannotWriteItsFilesLeavesTheEarlierSetWholeAndNamesEveryFile)
+{
+    Work work;
+    ScopedMessageRecorder rec;
+    CSlopeData s = Slope();
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    std::map<std::string, std::string> before;
+    for (const std::string& name : work.Files())
+        before[name] = ReadText(work.dir.path + "/" + name);
+    ASSERT_EQ(before.size(), 8u);
+
+    // The same pile at another spacing, on a disk that takes 4 KB a file: the
+    // small files would fit, the books and diagrams not.
+    s.KHPiles[0].fJianJu = 4;
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = JiSuan_KangLi_Slp(&s, 0);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21); // the pile still gets its resistance
+
+    const std::string told = Told(rec);
+    for (const auto& [name, text] : before) {
+        EXPECT_NE(told.find("文件未能写出：" + G_strWorkPath + name), std::string::npos) << name << "\n" << told;
+        EXPECT_EQ(ReadText(work.dir.path + "/" + name), text) << name; // the earlier set, whole
+    }
+    EXPECT_EQ(work.Files().size(), before.size()); // nothing staged is left behind
+    HideJsxx();
+}
+
+TEST(SlopeSearch, DialogSlopeModeOnAScreenlessPlatformReturnsAndSaysWhy)
+{
+    // A host without a window system of its own, run offscreen: nobody could
+    // answer the frame, so it must not wait for anyone.
+    TempDir dir;
+    const std::string out = dir.path + "/out.txt";
+    const std::string cmd = "QT_QPA_PLATFORM=offscreen timeout 60 '" KANGLI_HOST_EXE "' --dialog '" + dir.path +
+                            "' '" KANGLI_MODULE "' >'" + out + "' 2>&1";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_NE(WEXITSTATUS(raw), 124) << "still waiting after 60 s";
+    const std::string text = ReadText(out);
+    EXPECT_NE(text.find("JiSuan_KangLi_Slp_New = 0"), std::string::npos) << text;
+    EXPECT_NE(text.find("没有屏幕，无法打开计算对话框"), std::string::npos) << text;
+}
