@@ -167,6 +167,7 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
     CalculationFiles where;
     where.folder = strWorkPath;
     where.drawingWriter = WriteCanvas;
+    where.staged = true; // a failure leaves the earlier set whole, never mixed
     const CalculationFilesWritten files =
         WriteCalculationFiles(*pPage->GetJsData(), *pPage->GetJiSuan(), where);
     if (files.Complete())
