@@ -218,6 +218,7 @@ extern "C" int JiSuan_KangLi_Slp_New(CSlopeData* slope)
     CKangLiResult result;
     const std::string keep = G_strWorkPath;
     int answer = 0;
+    bool handBack = false;
     {
         CDlgKangLi_Slp frame(record.get(), &calc, &result, QString());
         CConvert_to_KangLi converter;
@@ -229,9 +230,15 @@ extern "C" int JiSuan_KangLi_Slp_New(CSlopeData* slope)
         frame.SetBuildFromModel([&converter, slope] { return converter.Convert(slope, 2, 0) != 0; });
         frame.pPage->RefreshPage();
         answer = frame.exec();
+        // Only 确定 hands results on, and only those of the record as the
+        // frame closed with it (确定 recalculates stale ones first); 取消, or
+        // results of an earlier state of the record, hand on none.
+        handBack = answer == QDialog::Accepted && frame.ResultsCurrent();
+        if (!handBack)
+            ClearResults(*record);
         converter.ConvertBack(slope, 2, 0);
     }
-    if (record->bYiJiSuan) {
+    if (handBack && record->bYiJiSuan) {
         const int count = std::min(slope->nZhuangShu, static_cast<int>(slope->KHPiles.size()));
         for (int i = 0; i < count; ++i)
             if (slope->KHPiles[static_cast<size_t>(i)].strName == slope->strCurKHPile) {

@@ -8,7 +8,9 @@
 #include "TestSlope.h"
 #include "WorkPaths.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QDialog>
 #include <QTableWidget>
 #include <QTimer>
@@ -55,6 +57,48 @@ QTableWidgetItem* SlipCell(QDialog* frame)
             return t->item(3, 1);
     return nullptr;
 }
+
+// The value cell of a row of the pile table ("基本") by its label.
+QTableWidgetItem* PileCell(QDialog* frame, const QString& label)
+{
+    for (QTableWidget* t : frame->findChildren<QTableWidget*>())
+        for (int row = 0; row < t->rowCount(); ++row)
+            if (t->item(row, 0) && t->item(row, 0)->text() == label)
+                return t->item(row, 1);
+    return nullptr;
+}
+
+// What slope mode hands back for the model's pile at another spacing.
+std::vector<float> SlopeModeAt(float spacing)
+{
+    CSlopeData s = Slope();
+    s.KHPiles[0].fJianJu = spacing;
+    s.nKangLiWenJian = kKangLiWenJianNone;
+    const int surface = g_lCurHMID;
+    ScopedMessageRecorder quiet;
+    JiSuan_KangLi_Slp(&s, 0);
+    g_lCurHMID = surface;
+    return s.KHPiles[0].KangLiZhi;
+}
+
+// Plays the user at message boxes while it lives: answers each with its
+// default-most affirmative button (Yes, else OK) and keeps its text.
+struct BoxAnswerer {
+    QTimer timer;
+    std::vector<std::string> texts;
+    BoxAnswerer()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    texts.push_back(box->text().toStdString());
+                    QAbstractButton* yes = box->button(QMessageBox::Yes);
+                    (yes ? yes : box->button(QMessageBox::Ok))->click();
+                }
+        });
+        timer.start(10);
+    }
+};
 
 struct HostState {
     TempDir dir;
@@ -142,6 +186,64 @@ TEST(DialogModes, SlopeModeAfterACalculationHandsTheResistanceBack)
     EXPECT_FLOAT_EQ(s.fCurKangLi, s.KHPiles[0].fKangLi);
     // The frame's calculation wrote its files under the work path.
     EXPECT_TRUE(if_file_exist((host.dir.path + "/kl-3-2-jss1.rtf").c_str()));
+}
+
+TEST(DialogModes, OkHandsOnTheResultsOfTheRecordOnScreenAndCancelNone)
+{
+    HostState host;
+    const std::vector<float> at6 = SlopeModeAt(6), at8 = SlopeModeAt(8);
+    ASSERT_EQ(at8.size(), 21u);
+    ASSERT_NE(at6, at8);
+    BoxAnswerer boxes; // the calculation asks before it replaces its data file
+
+    // Calculated at spacing 6, then the spacing changed to 8, then 确定: the host
+    // gets the resistance for 8, calculated anew, and is told so.
+    {
+        CSlopeData s = Slope();
+        s.bKangLiChuShiHua = 1;
+        bool seen = false;
+        const int result = WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                                     [acted = false](QDialog* frame) mutable {
+                                         if (acted)
+                                             return;
+                                         acted = true;
+                                         Trigger(frame, "构件计算");
+                                         if (QTableWidgetItem* spacing = PileCell(frame, "桩中心距（m）"))
+                                             spacing->setText("8");
+                                         QMetaObject::invokeMethod(frame, [frame] {
+                                             for (QAbstractButton* b : frame->findChildren<QAbstractButton*>())
+                                                 if (b->text() == "确定" || b->text() == "OK")
+                                                     b->click();
+                                         });
+                                     },
+                                     &seen);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(s.CurKHPile.KangLiZhi, at8);
+        EXPECT_EQ(s.KHPiles[0].KangLiZhi, at8);
+        bool told = false;
+        for (const std::string& text : boxes.texts)
+            told = told || text.find("已按当前数据重新计算") != std::string::npos;
+        EXPECT_TRUE(told);
+    }
+    // Calculated, then 取消: nothing reaches the host.
+    {
+        CSlopeData s = Slope();
+        s.bKangLiChuShiHua = 1;
+        s.fCurKangLi = 123.0f;
+        bool seen = false;
+        const int result = WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                                     [](QDialog* frame) {
+                                         Trigger(frame, "构件计算");
+                                         frame->reject();
+                                     },
+                                     &seen);
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(s.CurKHPile.nKangLiDianShu, 0);
+        EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
+        EXPECT_EQ(s.fCurKangLi, 123.0f);
+    }
 }
 
 TEST(DialogModes, SlopeModeAfterTheDialogWritesThroughNothingTheDialogLeftBehind)

@@ -104,6 +104,14 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
             push->setAutoDefault(false); // Enter in a cell never closes the frame
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         pPage->CommitEdits();
+        // 确定 hands on the results of the record as it is on screen: results
+        // of an earlier state of it are calculated again first, and a record
+        // the calculation refuses keeps the frame open.
+        if (!calculated_.empty() && !ResultsCurrent()) {
+            if (!Calculate())
+                return;
+            tell_error(201, "数据在计算后已修改，已按当前数据重新计算");
+        }
         accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
