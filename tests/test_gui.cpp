@@ -469,6 +469,115 @@ TEST(DialogProgram, AnUnattendedRunNeverWaitsForAnAnswer)
     EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
 }
 
+namespace {
+
+// Keys as a person types them: to whatever has the focus now.
+void Keys(const QString& text)
+{
+    for (const QChar ch : text) {
+        QWidget* to = QApplication::focusWidget();
+        ASSERT_NE(to, nullptr) << "nothing has the focus";
+        QTest::keyClicks(to, QString(ch));
+        Settle();
+    }
+}
+
+void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QWidget* to = QApplication::focusWidget();
+    ASSERT_NE(to, nullptr) << "nothing has the focus";
+    QTest::keyClick(to, key, modifiers);
+    Settle();
+}
+
+} // namespace
+
+// A layer typed row by row, value, Tab, value, Tab, the layer type's
+// drop-down included: every value lands in the column it was typed for.
+TEST(Keyboard, ALayerTypedWithTabLandsWhereItWasTyped)
+{
+    ScopedMessageRecorder boxes;
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    open.frame.pPage->tabs->setCurrentIndex(1);
+    Settle();
+    EasyTableView* layers = open.frame.pPage->tuceng->layersView;
+    layers->setCurrentCell(1, 1); // the second layer's type
+    QWidget* type = layers->cellWidget(1, 1);
+    ASSERT_NE(type, nullptr);
+    type->setFocus();
+    Settle();
+    Keys("0");
+    Key(Qt::Key_Tab);
+    for (const char* value : {"3.5", "19.5", "9.5", "12", "25"}) {
+        Keys(value);
+        Key(Qt::Key_Tab);
+    }
+    EXPECT_TRUE(boxes.messages.empty()) << boxes.messages[0].text;
+    const CTuCeng& l = r.TuCeng[1];
+    EXPECT_EQ(l.nLeiXing, 0);
+    EXPECT_FLOAT_EQ(l.fHouDu, 3.5f);
+    EXPECT_FLOAT_EQ(l.fZhongDu, 19.5f);
+    EXPECT_FLOAT_EQ(l.fFuZhongDu, 9.5f);
+    EXPECT_FLOAT_EQ(l.fNianJuLi, 12.0f);
+    EXPECT_FLOAT_EQ(l.fMoCaJiao, 25.0f);
+
+    // "1" at the type is rock, by the value a data file stores for it.
+    layers->setCurrentCell(1, 1);
+    layers->cellWidget(1, 1)->setFocus();
+    Settle();
+    Keys("1");
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(r.TuCeng[1].nLeiXing, 1);
+}
+
+// What matches no choice, or no value a cell takes, is refused where it was
+// typed, and the focus stays there for the correction.
+TEST(Keyboard, ARefusalKeepsTheFocusInItsCell)
+{
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    EasyTableView* pile = open.frame.pPage->jbxx->view;
+    {
+        ScopedMessageRecorder boxes;
+        pile->setCurrentCell(0, 1); // spacing
+        pile->setFocus();
+        Settle();
+        Keys("abc");
+        Key(Qt::Key_Tab);
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_NE(boxes.messages[0].text.find("桩中心距"), std::string::npos) << boxes.messages[0].text;
+        EXPECT_EQ(pile->currentRow(), 0);
+        // The correction replaces what was refused, in the same cell.
+        Keys("4");
+        Key(Qt::Key_Tab);
+        EXPECT_FLOAT_EQ(r.fZhuangJianJu, 4.0f);
+        EXPECT_FLOAT_EQ(r.fZhuangChang, 10.0f); // the next cell untouched
+        EXPECT_EQ(pile->currentRow(), 1);
+    }
+    // The section shape's drop-down: "1.3" is no shape.
+    int shapeRow = -1;
+    for (int row = 0; row < pile->rowCount(); ++row)
+        if (pile->item(row, 0) && pile->item(row, 0)->text() == "截面形状")
+            shapeRow = row;
+    ASSERT_GE(shapeRow, 0);
+    QWidget* shape = pile->cellWidget(shapeRow, 1);
+    ASSERT_NE(shape, nullptr);
+    pile->setCurrentCell(shapeRow, 1);
+    shape->setFocus();
+    Settle();
+    ScopedMessageRecorder boxes;
+    Keys("1.3");
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_NE(boxes.messages[0].text.find("输入值为 1.3"), std::string::npos) << boxes.messages[0].text;
+    EXPECT_EQ(QApplication::focusWidget(), shape);
+    EXPECT_EQ(r.nJieMianXingZhuang, 1);
+    Keys("0"); // the circle
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(r.nJieMianXingZhuang, 0);
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -3,6 +3,10 @@
 #include "Messages.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include <functional>
 
 #include <algorithm>
 #include <QHeaderView>
@@ -28,14 +32,38 @@ void EasyTableView::UpdateTable()
 
 namespace {
 
-// A drop-down list changes only when it is opened and chosen from, or turned
-// with the wheel while it has the focus: scrolling the table over it must
-// never change the record.
+// A drop-down list changes only when it is opened and chosen from, turned with
+// the wheel while it has the focus, or typed into: scrolling the table over it
+// must never change the record. An engineer typing a table value by value
+// types into it as into any cell: the value ("1", "30") or the start of the
+// text ("岩", "C3") of a choice, then Tab. Tab and Shift+Tab go on through the
+// table as from any cell; what matches no choice is refused and the focus
+// stays, so that the next value never lands one cell off.
 class ChoiceBox : public QComboBox {
 public:
-    using QComboBox::QComboBox;
+    ChoiceBox(QWidget* parent, std::vector<std::string> items, std::vector<int> values,
+              std::function<bool(const std::string& choice)> choose, std::function<void(bool next)> move,
+              std::string label)
+        : QComboBox(parent), items_(std::move(items)), values_(std::move(values)), choose_(std::move(choose)),
+          move_(std::move(move)), label_(std::move(label))
+    {
+    }
 
 protected:
+    // Tab would otherwise pass the focus along the window's chain before the
+    // box sees it: here it goes through the table, after what was typed.
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+                keyPressEvent(k);
+                return true;
+            }
+        }
+        return QComboBox::event(e);
+    }
+
     void wheelEvent(QWheelEvent* e) override
     {
         if (hasFocus())
@@ -43,6 +71,76 @@ protected:
         else
             e->ignore(); // to the table, which scrolls
     }
+
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const int key = e->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (!typed_.isEmpty() && !TakeTyped())
+                return; // refused: stay here until corrected or Esc
+            if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+                move_(key == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier));
+            return;
+        }
+        if (key == Qt::Key_Escape) {
+            typed_.clear();
+            return;
+        }
+        if (key == Qt::Key_Backspace) {
+            typed_.chop(1);
+            return;
+        }
+        const QString text = e->text();
+        if (!text.isEmpty() && text.at(0).isPrint() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            typed_ += text;
+            return;
+        }
+        QComboBox::keyPressEvent(e);
+    }
+
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        if (!typed_.isEmpty())
+            TakeTyped();
+        QComboBox::focusOutEvent(e);
+    }
+
+private:
+    // The choice typed: its stored value, or the start of its text.
+    bool TakeTyped()
+    {
+        const QString typed = typed_.trimmed();
+        typed_.clear();
+        int found = -1;
+        for (size_t i = 0; i < items_.size() && found < 0; ++i)
+            if (i < values_.size() && typed == QString::number(values_[i]))
+                found = static_cast<int>(i);
+        for (size_t i = 0; i < items_.size() && found < 0; ++i)
+            if (QString::fromStdString(items_[i]).startsWith(typed, Qt::CaseInsensitive))
+                found = static_cast<int>(i);
+        if (found < 0) {
+            std::string list;
+            for (size_t i = 0; i < items_.size(); ++i) {
+                list += (list.empty() ? "" : "、");
+                if (i < values_.size())
+                    list += std::to_string(values_[i]) + "（" + items_[i] + "）";
+                else
+                    list += items_[i];
+            }
+            AfxMessageBox(("“" + label_ + "”应为 " + list + " 之一，输入值为 " + typed.toStdString()).c_str(), MB_OK,
+                          "提示");
+            setFocus();
+            return false;
+        }
+        return choose_(items_[static_cast<size_t>(found)]);
+    }
+
+    std::vector<std::string> items_;
+    std::vector<int> values_;
+    std::function<bool(const std::string&)> choose_;
+    std::function<void(bool)> move_;
+    std::string label_;
+    QString typed_;
 };
 
 } // namespace
@@ -110,17 +208,32 @@ void EasyTableView::BuildCells()
                 continue;
             setItem(r - 1, c - 1, new QTableWidgetItem);
             if (cell->Editable() && (cell->kind == CETCell::Choice || cell->kind == CETCell::Check)) {
-                auto* box = new ChoiceBox(this);
-                box->setFocusPolicy(Qt::StrongFocus);
-                for (const std::string& choice : cell->Choices())
-                    box->addItem(QString::fromStdString(choice));
-                connect(box, &QComboBox::textActivated, this, [this, r, c](const QString& text) {
+                auto choose = [this, r, c](const std::string& text) {
                     std::string why;
-                    if (!table_->EditCell(r, c, text.toStdString(), &why))
+                    const bool ok = table_->EditCell(r, c, text, &why);
+                    if (!ok)
                         AfxMessageBox(why.c_str(), MB_OK, "提示");
                     // The model may have rebuilt itself; show it once the combo box is done.
                     QTimer::singleShot(0, this, &EasyTableView::Rebuild);
-                });
+                    return ok;
+                };
+                auto move = [this, r, c](bool next) {
+                    setCurrentCell(r - 1, c - 1);
+                    const QModelIndex to = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
+                    if (!to.isValid())
+                        return;
+                    setCurrentIndex(to);
+                    if (QWidget* w = cellWidget(to.row(), to.column()))
+                        w->setFocus(Qt::TabFocusReason);
+                    else
+                        setFocus(Qt::TabFocusReason);
+                };
+                auto* box = new ChoiceBox(this, cell->items, cell->values, choose, move, table_->CellLabel(r, c));
+                box->setFocusPolicy(Qt::StrongFocus);
+                for (const std::string& choice : cell->Choices())
+                    box->addItem(QString::fromStdString(choice));
+                connect(box, &QComboBox::textActivated, this,
+                        [choose](const QString& text) { choose(text.toStdString()); });
                 setCellWidget(r - 1, c - 1, box);
             }
         }
@@ -218,7 +331,26 @@ void EasyTableView::Edited(int row, int col)
     if (!it)
         return;
     std::string why;
-    if (!table_->EditCell(row + 1, col + 1, it->text().trimmed().toStdString(), &why))
-        AfxMessageBox(why.c_str(), MB_OK, "提示"); // through the message service the program set up
-    QTimer::singleShot(0, this, &EasyTableView::Rebuild);
+    const QString typed = it->text().trimmed();
+    if (table_->EditCell(row + 1, col + 1, typed.toStdString(), &why)) {
+        QTimer::singleShot(0, this, &EasyTableView::Rebuild);
+        return;
+    }
+    AfxMessageBox(why.c_str(), MB_OK, "提示"); // through the message service the program set up
+    // A refused value keeps the focus in its cell, open with what was typed,
+    // until it is corrected or Esc gives the old value back: the Tab that
+    // committed it must not carry the correction into the next cell.
+    QTimer::singleShot(0, this, [this, row, col, typed] {
+        Rebuild();
+        QTableWidgetItem* cell = item(row, col);
+        if (!cell)
+            return;
+        setCurrentCell(row, col);
+        setFocus(Qt::OtherFocusReason);
+        editItem(cell);
+        if (auto* editor = qobject_cast<QLineEdit*>(indexWidget(model()->index(row, col)))) {
+            editor->setText(typed);
+            editor->selectAll();
+        }
+    });
 }
