@@ -95,12 +95,21 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "kangli-gui: %s: %s\n", record.toLocal8Bit().constData(), error.c_str());
             return 2;
         }
-        G_strWorkPath = WithSeparator(QFileInfo(record).absolutePath().toStdString());
+    }
+    // 构件计算 writes the data file, the diagrams and the books named by the
+    // record's stem ("kl" for every bundled example): into a folder of the
+    // record's own beside it, never over a record file of the user's.
+    {
+        const QFileInfo info(record.isEmpty() ? QDir::current().filePath(QString::fromStdString(data.FileStem()))
+                                              : record);
+        G_strWorkPath = WithSeparator(
+            QDir(info.absolutePath()).filePath(info.completeBaseName() + "-计算结果").toStdString());
     }
 
     CKangLiJiSuan calc;
     CKangLiResult result;
     CDlgKangLi_Slp frame(&data, &calc, &result, record);
+    frame.bDuLiChengXu = true;
     frame.pPage->tabs->setCurrentIndex(tab);
     if (calculate)
         frame.Calculate();

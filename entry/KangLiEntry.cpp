@@ -229,6 +229,7 @@ extern "C" int JiSuan_KangLi_Slp_New(CSlopeData* slope)
         }
         frame.SetBuildFromModel([&converter, slope] { return converter.Convert(slope, 2, 0) != 0; });
         frame.pPage->RefreshPage();
+        frame.MarkSaved(); // the record as the host's model gives it
         answer = frame.exec();
         // Only 确定 hands results on, and only those of the record as the
         // frame closed with it (确定 recalculates stale ones first); 取消, or

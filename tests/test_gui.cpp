@@ -578,6 +578,141 @@ TEST(Keyboard, ARefusalKeepsTheFocusInItsCell)
     EXPECT_EQ(r.nJieMianXingZhuang, 0);
 }
 
+// Edits are never thrown away without a word: 取消 and the close button ask,
+// 导入 asks, fewer layers ask before the ones below are deleted.
+TEST(Frame, UnsavedEditsAreNotLostSilently)
+{
+    OpenFrame open;
+    CPelvorinData& r = open.r;
+    CDlgKangLi_Slp& frame = open.frame;
+    ASSERT_NE(TypeInto(frame.pPage->jbxx->view, 0, 1, "4"), nullptr);
+    {
+        ScopedMessageRecorder no(IDNO);
+        frame.reject();
+        Settle();
+        ASSERT_EQ(no.messages.size(), 1u);
+        EXPECT_NE(no.messages[0].text.find("尚未保存"), std::string::npos) << no.messages[0].text;
+        EXPECT_TRUE(frame.isVisible()); // kept open
+        EXPECT_FLOAT_EQ(r.fZhuangJianJu, 4.0f);
+        frame.close();
+        Settle();
+        EXPECT_TRUE(frame.isVisible());
+    }
+    {
+        // 导入 over unsaved edits: not without the user's word.
+        TempDir dir;
+        const std::string other = dir.path + "/other.json";
+        CPelvorinData o;
+        InitKangLiData(&o);
+        o.TuCeng.resize(3);
+        o.nTuCengShu = 3;
+        std::string error;
+        ASSERT_TRUE(SaveRecordFile(other, o, &error)) << error;
+        ScopedMessageRecorder no(IDNO);
+        EXPECT_FALSE(frame.Import());
+        EXPECT_EQ(no.messages.size(), 1u);
+        EXPECT_EQ(r.TuCeng.size(), 2u);
+    }
+    // Fewer layers: asked, and No keeps both.
+    frame.pPage->tabs->setCurrentIndex(1);
+    Settle();
+    {
+        ScopedMessageRecorder no(IDNO);
+        ASSERT_NE(TypeInto(frame.pPage->tuceng->countView, 0, 1, "1"), nullptr);
+        frame.pPage->CommitEdits();
+        Settle();
+        ASSERT_EQ(no.messages.size(), 1u);
+        EXPECT_EQ(no.messages[0].text, "土层数由 2 改为 1，将删除第 2 层的数据，是否继续？");
+        EXPECT_EQ(r.TuCeng.size(), 2u);
+        EXPECT_EQ(r.nTuCengShu, 2);
+    }
+    {
+        ScopedMessageRecorder yes(IDYES);
+        ASSERT_NE(TypeInto(frame.pPage->tuceng->countView, 0, 1, "1"), nullptr);
+        frame.pPage->CommitEdits();
+        Settle();
+        EXPECT_EQ(r.TuCeng.size(), 1u);
+    }
+    ScopedMessageRecorder yes(IDYES);
+    frame.reject();
+    Settle();
+    EXPECT_FALSE(frame.isVisible());
+}
+
+// Saving back to the file the frame was opened on asks nothing; results stay
+// marked out of date after a save.
+TEST(Frame, SavingTheOpenedFileAsksNothingAndKeepsTheStaleNotice)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    const std::string file = dir.path + "/rec.json";
+    {
+        CPelvorinData r = NewRecord(true);
+        std::string error;
+        ASSERT_TRUE(SaveRecordFile(file, r, &error)) << error;
+    }
+    OpenFrame open(QString::fromStdString(file));
+    CDlgKangLi_Slp& frame = open.frame;
+    ScopedMessageRecorder answers(IDYES);
+    ASSERT_TRUE(frame.Calculate());
+    ASSERT_NE(TypeInto(frame.pPage->jbxx->view, 0, 1, "4"), nullptr);
+    const size_t asked = answers.messages.size();
+    EXPECT_TRUE(frame.Save());
+    EXPECT_EQ(answers.messages.size(), asked); // no question for the user's own file
+    EXPECT_NE(ReadText(file).find("\"fZhuangJianJu\": 4"), std::string::npos);
+    EXPECT_TRUE(frame.status->text().contains("过时")) << frame.status->text().toStdString();
+    EXPECT_FALSE(frame.Unsaved());
+    G_strWorkPath = saved;
+}
+
+// 导入 of a data file says which inputs it did not hold and what they are now.
+TEST(Frame, ImportOfADataFileSaysWhatItDidNotHold)
+{
+    TempDir dir;
+    const std::string dat = dir.path + "/soil.dat";
+    {
+        CPelvorinData d = NewRecord(true);
+        d.bKaoLvShui = 1;
+        std::string error;
+        ASSERT_TRUE(SaveRecordFile(dat, d, &error)) << error;
+    }
+    OpenFrame open;
+    open.r.fZheJianXiShu = 0.25f;
+    open.frame.MarkSaved();
+    ScopedMessageRecorder told(IDYES);
+    ASSERT_TRUE(open.frame.ImportFile(QString::fromStdString(dat)));
+    ASSERT_EQ(told.messages.size(), 1u);
+    const std::string& text = told.messages[0].text;
+    EXPECT_NE(text.find("数据文件不含以下数值"), std::string::npos) << text;
+    EXPECT_NE(text.find("被动土压力折减系数 0.3"), std::string::npos) << text;
+    EXPECT_NE(text.find("第1层 "), std::string::npos) << text;
+    EXPECT_NE(text.find("水下粘聚力"), std::string::npos) << text;
+    EXPECT_FLOAT_EQ(open.r.fZheJianXiShu, 0.3f);
+}
+
+// The program of its own calculates into a folder of the record's own: a
+// user's kl.dat beside the record stays as it was.
+TEST(DialogProgram, CalculatesIntoAFolderOfItsOwn)
+{
+    TempDir dir;
+    const std::string rec = dir.path + "/pile.json";
+    {
+        CPelvorinData r = NewRecord(true);
+        std::string error;
+        ASSERT_TRUE(SaveRecordFile(rec, r, &error)) << error;
+    }
+    WriteText(dir.path + "/kl.dat", "a record of the user's\n");
+    const std::string cmd = "QT_QPA_PLATFORM=offscreen timeout 30 '" KANGLI_GUI_EXE "' '" + rec +
+                            "' --calculate --screenshot '" + dir.path + "/shot.png' >/dev/null 2>&1";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0);
+    EXPECT_EQ(ReadText(dir.path + "/kl.dat"), "a record of the user's\n");
+    EXPECT_TRUE(std::filesystem::exists(dir.path + "/pile-计算结果/kl.dat"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path + "/pile-计算结果/kl-jss0.rtf"));
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,5 +1,10 @@
 #include "DlgKangLi.h"
 
+#include "Messages.h"
+
+#include <cstdlib>
+#include <string>
+
 #include "EasyTableView.h"
 #include "PelvorinData.h"
 #include "SketchView.h"
@@ -52,6 +57,24 @@ CDlgTuCeng::CDlgTuCeng(CPelvorinData* data, QWidget* parent) : QWidget(parent)
     });
     count.owner = layers.owner = water.owner = owner;
     countView = new EasyTableView(&count, this);
+    // Fewer layers delete the ones below: only when the user says so. More
+    // layers come as new layers with the defaults (the deleted ones are gone).
+    countView->approve = [data](int, int, const std::string& text) {
+        if (!data)
+            return true;
+        char* end = nullptr;
+        const long wanted = std::strtol(text.c_str(), &end, 10);
+        const long now = static_cast<long>(data->TuCeng.size());
+        // Not a count, or not fewer layers: the table judges it as it is.
+        if (end == text.c_str() || *end != '\0' || wanted < 0 || wanted >= now)
+            return true;
+        const std::string question = "土层数由 " + std::to_string(now) + " 改为 " + std::to_string(wanted) + "，将删除" +
+                                     (now - wanted == 1 ? "第 " + std::to_string(now) + " 层"
+                                                        : "第 " + std::to_string(wanted + 1) + " 至第 " +
+                                                              std::to_string(now) + " 层") +
+                                     "的数据，是否继续？";
+        return AfxMessageBox(question.c_str(), MB_YESNO, "提示") == IDYES;
+    };
     layersView = new EasyTableView(&layers, this);
     waterView = new EasyTableView(&water, this);
     auto* layout = new QVBoxLayout(this);

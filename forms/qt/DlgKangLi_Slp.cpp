@@ -1,6 +1,8 @@
 #include "DlgKangLi_Slp.h"
 
 #include "CalculationFiles.h"
+#include "FieldTable.h"
+#include "NumericLocale.h"
 
 #include "CanvasWriters.h"
 #include "KangLiJiSuan.h"
@@ -33,7 +35,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <QCloseEvent>
+
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -45,6 +50,34 @@ QString WithExtension(QString path, const QString& filter)
     if (!QFileInfo(path).suffix().isEmpty())
         return path;
     return path + (filter.contains("json") ? ".json" : ".dat");
+}
+
+} // namespace
+
+namespace {
+
+// The inputs a data file does not hold, that the calculation uses, with the
+// values the record now has: "被动土压力折减系数 0.3；第1层 水下粘聚力(kPa) 10 ...".
+std::string NotInDataFile(const CPelvorinData& r)
+{
+    auto number = [](double v) { return MessageNumber(v); };
+    std::string out;
+    auto add = [&out](const std::string& part) { out += (out.empty() ? "" : "；") + part; };
+    for (const FieldDef& f : RecordFields())
+        if (f.fileLine == 0 && FieldApplies(f, r))
+            add(FieldLabelText(f) + " " + number(FieldValue(f, r)));
+    for (size_t i = 0; i < r.TuCeng.size(); ++i) {
+        std::string layer;
+        for (const FieldDef& f : LayerFields())
+            if (f.fileLine == 0 && FieldApplies(f, r, &r.TuCeng[i])) {
+                std::string label = FieldLabelText(f);
+                label.erase(std::remove(label.begin(), label.end(), '\n'), label.end());
+                layer += (layer.empty() ? "" : "、") + label + " " + number(FieldValue(f, r.TuCeng[i]));
+            }
+        if (!layer.empty())
+            add("第" + std::to_string(i + 1) + "层 " + layer);
+    }
+    return out;
 }
 
 } // namespace
@@ -112,6 +145,8 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
                 return;
             tell_error(201, "数据在计算后已修改，已按当前数据重新计算");
         }
+        if (bDuLiChengXu && !MayDiscardEdits("关闭"))
+            return;
         accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -119,7 +154,43 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
     layout->addLayout(bottom);
     connect(pPage, &CDlgKangLi::Edited, this, &CDlgKangLi_Slp::UpdateStatus);
     resize(1100, 720);
+    // The file the frame was opened on is the user's own: saving back to it
+    // needs no question.
+    if (!path_.isEmpty() && QFileInfo::exists(path_))
+        confirmed_ = path_;
+    MarkSaved();
     UpdateStatus();
+}
+
+void CDlgKangLi_Slp::MarkSaved() { saved_ = Snapshot(); }
+
+bool CDlgKangLi_Slp::Unsaved() const { return Snapshot() != saved_; }
+
+bool CDlgKangLi_Slp::MayDiscardEdits(const char* what)
+{
+    pPage->CommitEdits();
+    if (!Unsaved())
+        return true;
+    const std::string question = std::string("数据已修改，尚未保存。") + what + "将放弃这些修改，是否继续？";
+    return AfxMessageBox(question.c_str(), MB_YESNO, "提示") == IDYES;
+}
+
+void CDlgKangLi_Slp::reject()
+{
+    if (!MayDiscardEdits(bDuLiChengXu ? "关闭" : "取消"))
+        return;
+    QDialog::reject();
+}
+
+void CDlgKangLi_Slp::closeEvent(QCloseEvent* e)
+{
+    // The close button goes through reject(); a window closed otherwise asks
+    // the same.
+    if (result() == 0 && isVisible() && !MayDiscardEdits("关闭")) {
+        e->ignore();
+        return;
+    }
+    QDialog::closeEvent(e);
 }
 
 void CDlgKangLi_Slp::keyPressEvent(QKeyEvent* e)
@@ -172,6 +243,9 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
 {
     // What slope mode leaves in the work directory: the data file, the three
     // diagrams and the books.
+    // The frame's own results folder may not exist yet.
+    std::error_code made;
+    std::filesystem::create_directories(strWorkPath, made);
     CalculationFiles where;
     where.folder = strWorkPath;
     where.drawingWriter = WriteCanvas;
@@ -297,7 +371,9 @@ bool CDlgKangLi_Slp::Save()
         AfxMessageBox(("数据未能保存：" + path_.toStdString() + "：" + error).c_str(), MB_OK, "提示");
         return false;
     }
-    status->setText("数据已保存到 " + path_);
+    MarkSaved();
+    UpdateStatus();
+    status->setText(status->text() + "；数据已保存到 " + path_);
     return true;
 }
 
@@ -322,7 +398,8 @@ bool CDlgKangLi_Slp::SaveAs()
 
 bool CDlgKangLi_Slp::Import()
 {
-    pPage->CommitEdits();
+    if (!MayDiscardEdits("导入"))
+        return false;
     const QString chosen = QFileDialog::getOpenFileName(this, "读入数据", path_, kFilter);
     if (chosen.isEmpty())
         return false;
@@ -341,9 +418,18 @@ bool CDlgKangLi_Slp::ImportFile(const QString& chosen)
     }
     r.bHuaMianKeBian = slipEditable;
     path_ = chosen;
+    confirmed_ = chosen;
     ClearResults();
     pPage->RefreshPage();
+    MarkSaved();
     UpdateStatus();
+    // A data file holds no reduction factor and no under-water values: say
+    // what they now are, so that nobody calculates on a value they never saw.
+    if (!IsJsonPath(chosen.toStdString())) {
+        const std::string notice = NotInDataFile(r);
+        if (!notice.empty())
+            AfxMessageBox(("数据文件不含以下数值，已取新记录的默认值：" + notice).c_str(), MB_OK, "提示");
+    }
     return true;
 }
 
@@ -355,6 +441,7 @@ void CDlgKangLi_Slp::BuildFromModel()
     if (build_())
         ClearResults();
     pPage->RefreshPage();
+    MarkSaved(); // the record as the model gives it
     UpdateStatus();
 }
 

@@ -66,6 +66,14 @@ public:
 
     // True when the record's results belong to the record as it is now.
     bool ResultsCurrent() const;
+    // The record as it is now counts as saved (as loaded from a file, or as a
+    // host handed it over): later edits are unsaved until 保存数据.
+    void MarkSaved();
+    // True when the record holds edits that were not saved.
+    bool Unsaved() const;
+    // When set (the program of its own, not a host's frame), 确定 closes the
+    // window like its close button and asks before it throws edits away.
+    bool bDuLiChengXu = false;
     void FillResults(QTableWidget* table) const;
 
     CDlgKangLi* pPage = nullptr;
@@ -73,10 +81,15 @@ public:
     QToolBar* toolBar = nullptr;
     QLabel* status = nullptr;
 
+    // 取消 and the window's close button: after the question, when there are
+    // unsaved edits.
+    void reject() override;
+
 protected:
     // Esc inside the page neither closes nor hides the frame: it would throw
     // away what was entered. The window's close button and 取消 do.
     void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void UpdateStatus();
@@ -86,6 +99,8 @@ private:
     QString path_;
     QString confirmed_; // the file the user agreed to replace
     std::string calculated_; // the record as calculated; empty: no results
+    std::string saved_;      // the record as last loaded or saved
+    bool MayDiscardEdits(const char* what);
     std::function<bool()> build_;
     QAction* buildAction_ = nullptr;
 };

@@ -332,6 +332,10 @@ void EasyTableView::Edited(int row, int col)
         return;
     std::string why;
     const QString typed = it->text().trimmed();
+    if (approve && !approve(row + 1, col + 1, typed.toStdString())) {
+        QTimer::singleShot(0, this, &EasyTableView::Rebuild);
+        return;
+    }
     if (table_->EditCell(row + 1, col + 1, typed.toStdString(), &why)) {
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;

@@ -8,6 +8,9 @@
 
 #include <QTableWidget>
 
+#include <functional>
+#include <string>
+
 class EasyTableView : public QTableWidget {
     Q_OBJECT
 public:
@@ -21,6 +24,9 @@ public:
     // Writes what is typed into an open editor to the model, as Enter would,
     // and closes the editor. Every command and page switch calls it first.
     void CommitEditor();
+    // Asked before a typed value goes to the model (row and column from 1, as
+    // the model counts): false keeps the model as it is and shows it again.
+    std::function<bool(int row, int col, const std::string& text)> approve;
 
 protected:
     // Tab and Shift+Tab go from one cell the user can change to the next,
