@@ -31,6 +31,24 @@
 //   "waterLine": [[x, y], ...]            and its groundwater line
 // }
 //
+// What would make the wrong pile be calculated, or a pile be dropped, is
+// refused naming its key:
+//   - every pile and every slip surface has an "id", positive and unique among
+//     the piles (the surfaces): slope mode finds the pile and names its files by
+//     it. Names are labels and two piles may share one; "currentPile" and
+//     "currentSurface" must name a pile and a surface of the model;
+//   - a pile's axis has two points or more and runs from the top down to the
+//     foot, each point below the one before it;
+//   - "length" agrees with the length of the axis within a millimetre (the
+//     calculation takes the length, the cut test the axis); without "length" the
+//     pile is as long as its axis;
+//   - a circle has a positive "r", a polyline two points or more, and neither
+//     takes the other's keys;
+//   - a pile has ground in front of it: "layers" that are not empty, or the
+//     whole slope with at least one stratum at its axis;
+//   - a "saturatedUnitWeight" is at least that of water, 10 kN/m3 (below the
+//     water the calculation takes it less the water's).
+//
 // A pile that gives no "layers" of its own takes them from the whole slope,
 // as the host's layer extraction does: at the pile's axis, the ground surface
 // is its "groundY", each stratum's thickness is the height between its top and
@@ -70,6 +88,9 @@ struct SlopeModelFile {
     int scheme = 1;
     int currentSurface = 0;
     std::vector<SlopeSurfaceEntry> surfaces;
+    // One per pile of slope.KHPiles, in order: true where the pile takes the
+    // ground in front of it from the whole slope rather than giving "layers".
+    std::vector<bool> groundFromSlope;
 };
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);

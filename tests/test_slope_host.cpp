@@ -1,0 +1,243 @@
+// The slope model file and kangli-host as a host's search meets them: what
+// would make the wrong pile be calculated or dropped is refused by its key, and
+// the host tells calculated, refused and missed calls apart.
+#include "SlopeData.h"
+#include "SlopeJson.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+using json = nlohmann::json;
+
+namespace {
+
+json Example(const std::string& name)
+{
+    return json::parse(ReadText(KANGLI_EXAMPLES_DIR "/slope/" + name + ".json"));
+}
+
+// The example pile (id 5, "KH1", axis 100 to 84 m, 16 m) and a second one like
+// it 20 m along the slope (id 6, "KH2", axis 96 to 80 m).
+json TwoPiles()
+{
+    json m = Example("circle-cuts-pile");
+    json second = m["piles"][0];
+    second["id"] = 6;
+    second["name"] = "KH2";
+    second["axis"] = json::array({json::array({20, 96}), json::array({20, 80})});
+    m["piles"].push_back(second);
+    return m;
+}
+
+// The refusal of a model, or "" when it loads.
+std::string Refusal(const json& m)
+{
+    SlopeModelFile model;
+    std::string error;
+    return SlopeModelFromJson(m.dump(), model, &error) ? std::string() : error;
+}
+
+struct Case {
+    const char* what;
+    json model;
+    std::string refusal;
+};
+
+void ExpectRefusals(const std::vector<Case>& cases)
+{
+    for (const Case& c : cases)
+        EXPECT_EQ(Refusal(c.model), c.refusal) << c.what;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the model file
+
+TEST(SlopeModelIdentity, PileAndSurfaceIdsAreUniqueAndPositive)
+{
+    std::vector<Case> cases;
+    json m = Example("circle-cuts-pile");
+    m["piles"][0].erase("id");
+    cases.push_back({"pile without id", m, "key \"piles[0].id\": missing; every pile needs a positive id of its own"});
+    for (int id : {0, -3}) {
+        m = Example("circle-cuts-pile");
+        m["piles"][0]["id"] = id;
+        cases.push_back({"pile id", m, "key \"piles[0].id\": an id must be positive, found " + std::to_string(id)});
+    }
+    m = TwoPiles();
+    m["piles"][1]["id"] = 5;
+    cases.push_back({"two piles, one id", m, "key \"piles[1].id\": 5 is the id of piles[0] already; ids must be unique"});
+
+    m = Example("whole-slope");
+    m["surfaces"][1].erase("id");
+    cases.push_back({"surface without id", m,
+                     "key \"surfaces[1].id\": missing; every slip surface needs a positive id of its own"});
+    m = Example("whole-slope");
+    m["surfaces"][0]["id"] = 0;
+    cases.push_back({"surface id 0", m, "key \"surfaces[0].id\": an id must be positive, found 0"});
+    m = Example("whole-slope");
+    m["surfaces"][1]["id"] = m["surfaces"][0]["id"];
+    cases.push_back({"two surfaces, one id", m,
+                     "key \"surfaces[1].id\": 1 is the id of surfaces[0] already; ids must be unique"});
+
+    // The working pile and surface a model names must be there.
+    m = Example("circle-cuts-pile");
+    m["currentPile"] = "KH9";
+    cases.push_back({"no such current pile", m, "key \"currentPile\": no pile is named \"KH9\""});
+    m = Example("circle-cuts-pile");
+    m["currentSurface"] = 7;
+    cases.push_back({"no such current surface", m, "key \"currentSurface\": no slip surface has the id 7"});
+    ExpectRefusals(cases);
+}
+
+TEST(SlopeModelIdentity, TwoPilesMayShareANameButNotAnId)
+{
+    json m = TwoPiles();
+    m["piles"][1]["name"] = "KH1";
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(SlopeModelFromJson(m.dump(), model, &error)) << error;
+    ASSERT_EQ(model.slope.KHPiles.size(), 2u);
+    EXPECT_EQ(model.slope.KHPiles[0].nID, 5);
+    EXPECT_EQ(model.slope.KHPiles[1].nID, 6);
+    // The working pile of that name is the first, not the last read.
+    EXPECT_EQ(model.slope.CurKHPile.nID, 5);
+}
+
+TEST(SlopeModelGeometry, AnAxisFromTopToFootThatAgreesWithTheLength)
+{
+    std::vector<Case> cases;
+    json m = Example("circle-cuts-pile");
+    m["piles"][0]["axis"] = json::array({json::array({0, 84}), json::array({0, 100})});
+    cases.push_back({"foot first", m,
+                     "key \"piles[0].axis[1]\": the axis runs from the top of the pile down to its foot; this point "
+                     "is not below the one before it"});
+    m["piles"][0]["axis"] = json::array({json::array({0, 100}), json::array({0, 90}), json::array({0, 92})});
+    cases.push_back({"turns upwards", m,
+                     "key \"piles[0].axis[2]\": the axis runs from the top of the pile down to its foot; this point "
+                     "is not below the one before it"});
+    m["piles"][0]["axis"] = json::array({json::array({0, 100})});
+    cases.push_back({"one point", m,
+                     "key \"piles[0].axis\": a pile needs an axis of at least two points, from its top down to its "
+                     "foot"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0].erase("axis");
+    cases.push_back({"no axis", m,
+                     "key \"piles[0].axis\": a pile needs an axis of at least two points, from its top down to its "
+                     "foot"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["length"] = 15;
+    m["piles"][0]["axis"] = json::array({json::array({0, 100}), json::array({0, 80})});
+    cases.push_back({"15 m pile, 20 m axis", m,
+                     "key \"piles[0].length\": 15 m does not agree with the axis, which is 20 m long (leave the "
+                     "length out to take the axis's)"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["length"] = 16.002;
+    cases.push_back({"2 mm off", m,
+                     "key \"piles[0].length\": 16.002 m does not agree with the axis, which is 16 m long (leave "
+                     "the length out to take the axis's)"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["length"] = 16.0005;
+    cases.push_back({"within a millimetre", m, ""});
+    ExpectRefusals(cases);
+    // A length beyond any real is named by its key.
+    SlopeModelFile model;
+    std::string error;
+    std::string text = Example("circle-cuts-pile").dump();
+    text.replace(text.find("\"length\":16"), 12, "\"length\":1e999");
+    EXPECT_FALSE(SlopeModelFromJson(text, model, &error));
+    EXPECT_EQ(error, "key \"piles[0].length\": number out of range of a 32-bit real");
+
+    // Without a length the pile is as long as its axis, inclined ones included.
+    m = Example("circle-cuts-pile");
+    m["piles"][0].erase("length");
+    m["piles"][0]["axis"] = json::array({json::array({0, 100}), json::array({3, 96}), json::array({3, 86})});
+    ASSERT_TRUE(SlopeModelFromJson(m.dump(), model, &error)) << error;
+    EXPECT_FLOAT_EQ(model.slope.KHPiles[0].fChang, 15.0f);
+}
+
+TEST(SlopeModelGeometry, SlipSurfacesThatCannotCutAreRefused)
+{
+    std::vector<Case> cases;
+    for (double r : {-25.0, 0.0}) {
+        json m = Example("circle-cuts-pile");
+        m["surfaces"][0]["r"] = r;
+        cases.push_back({"radius", m,
+                         "key \"surfaces[0].r\": a circle needs a positive radius, found " + json(r).dump()});
+    }
+    json m = Example("circle-cuts-pile");
+    m["surfaces"][0].erase("r");
+    cases.push_back({"no radius", m, "key \"surfaces[0].r\": missing; a circle needs a positive radius"});
+    m = Example("circle-cuts-pile");
+    m["surfaces"][0]["points"] = json::array({json::array({0, 0}), json::array({1, 1})});
+    cases.push_back({"a circle with points", m, "key \"surfaces[0].points\": not a key of a circle"});
+    m = Example("polyline-cuts-pile");
+    m["surfaces"][0]["points"] = json::array({json::array({0, 0})});
+    cases.push_back({"one point", m, "key \"surfaces[0].points\": a polyline needs at least two points"});
+    m = Example("polyline-cuts-pile");
+    m["surfaces"][0]["r"] = 25;
+    cases.push_back({"a polyline with a radius", m, "key \"surfaces[0].r\": not a key of a polyline"});
+    ExpectRefusals(cases);
+}
+
+TEST(SlopeModelGround, APileWithNoGroundInFrontIsRefusedNamingIt)
+{
+    std::vector<Case> cases;
+    json m = Example("circle-cuts-pile");
+    m["piles"][0]["layers"] = json::array();
+    cases.push_back({"empty layers", m,
+                     "key \"piles[0].layers\": no layer in front of the pile \"KH1\" (id 5); a pile needs ground in "
+                     "front of it"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0].erase("layers");
+    cases.push_back({"no layers, no slope", m,
+                     "key \"piles[0].layers\": missing; give the layers in front of the pile \"KH1\" (id 5), or "
+                     "the whole slope (\"ground\" and \"strata\")"});
+    m = Example("whole-slope");
+    m["strata"] = json::array();
+    cases.push_back({"empty strata", m,
+                     "key \"piles[0]\": no ground in front of the pile \"KH1\" (id 5): the model has no strata"});
+    // One stratum whose lower boundary lies above the ground at the piles.
+    m = Example("whole-slope");
+    json stratum = m["strata"][0];
+    stratum["bottom"] = json::array({json::array({-40, 200}), json::array({40, 200})});
+    m["strata"] = json::array({stratum});
+    cases.push_back({"strata above the ground", m,
+                     "key \"piles[0]\": no ground in front of the pile \"KH1\" (id 5): no stratum lies in front of "
+                     "it at its axis"});
+    m = Example("whole-slope");
+    m.erase("ground");
+    cases.push_back({"strata without ground", m,
+                     "key \"strata\": the strata need the \"ground\" of the whole slope above them"});
+    ExpectRefusals(cases);
+}
+
+TEST(SlopeModelGround, ASaturatedWeightLighterThanWaterIsRefusedAsTyped)
+{
+    std::vector<Case> cases;
+    json m = Example("circle-cuts-pile");
+    m["piles"][0]["layers"][1]["saturatedUnitWeight"] = 8;
+    cases.push_back({"a pile's layer", m,
+                     "key \"piles[0].layers[1].saturatedUnitWeight\": 8 kN/m3 is lighter than water (10 kN/m3); a "
+                     "saturated soil or rock weighs at least as much as water"});
+    m = Example("whole-slope");
+    m["strata"][2]["saturatedUnitWeight"] = 9.5;
+    cases.push_back({"a stratum", m,
+                     "key \"strata[2].saturatedUnitWeight\": 9.5 kN/m3 is lighter than water (10 kN/m3); a "
+                     "saturated soil or rock weighs at least as much as water"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["layers"][1]["saturatedUnitWeight"] = 10;
+    cases.push_back({"as heavy as water", m, ""});
+    ExpectRefusals(cases);
+}
+
+TEST(SlopeModelGround, EveryBundledExampleStillLoads)
+{
+    for (const char* name :
+         {"circle-cuts-pile", "polyline-cuts-pile", "search-200-surfaces", "surface-misses-pile", "whole-slope"})
+        EXPECT_EQ(Refusal(Example(name)), "") << name;
+}
