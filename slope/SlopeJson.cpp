@@ -424,7 +424,11 @@ ordered_json ToDocument(const SlopeModelFile& m)
     doc["currentSurface"] = m.currentSurface;
     doc["currentPile"] = m.slope.strCurKHPile;
     ordered_json piles = ordered_json::array();
-    for (const CSlp_KHPile& p : m.slope.KHPiles) {
+    for (size_t i = 0; i < m.slope.KHPiles.size(); ++i) {
+        const CSlp_KHPile& p = m.slope.KHPiles[i];
+        // A pile that takes the ground in front of it from the whole slope keeps
+        // taking it from there: an edit of the strata or the water line applies.
+        const bool fromSlope = !m.ground.pts.empty() && i < m.groundFromSlope.size() && m.groundFromSlope[i];
         ordered_json o = ordered_json::object();
         o["id"] = p.nID;
         o["name"] = p.strName;
@@ -436,13 +440,15 @@ ordered_json ToDocument(const SlopeModelFile& m)
         o["spacing"] = WrittenReal(p.fJianJu);
         o["length"] = WrittenReal(p.fChang);
         o["unitWeight"] = WrittenReal(p.fRongZhong);
-        o["groundY"] = WrittenReal(p.fQianDiMianY);
-        o["water"] = p.bYouShui != 0;
-        o["waterY"] = WrittenReal(p.fShuiWeiY);
-        ordered_json layers = ordered_json::array();
-        for (const CSlopeBZDC_CS& l : p.QianCeng)
-            layers.push_back(LayerToJson(l, &l.dHouDu));
-        o["layers"] = std::move(layers);
+        if (!fromSlope) {
+            o["groundY"] = WrittenReal(p.fQianDiMianY);
+            o["water"] = p.bYouShui != 0;
+            o["waterY"] = WrittenReal(p.fShuiWeiY);
+            ordered_json layers = ordered_json::array();
+            for (const CSlopeBZDC_CS& l : p.QianCeng)
+                layers.push_back(LayerToJson(l, &l.dHouDu));
+            o["layers"] = std::move(layers);
+        }
         if (!p.KangLiDian.empty()) {
             ordered_json z = ordered_json::array(), v = ordered_json::array();
             for (float d : p.KangLiDian)

@@ -64,7 +64,10 @@
 // prints reads back as it was: reals in their shortest form (3.4028235e+38 for
 // the largest), a thickness in double precision. The results slope mode writes
 // into a pile (its points and resistances) are saved as "points" and
-// "resistance".
+// "resistance". A whole-slope model is saved as one: a pile that took the
+// ground in front of it from the strata is saved without "groundY", "water",
+// "waterY" and "layers", so that an edit of the strata or the water line
+// applies when the saved model is run again.
 #pragma once
 
 #include "SlopeData.h"
@@ -90,6 +93,8 @@ struct SlopeModelFile {
     std::vector<SlopeSurfaceEntry> surfaces;
     // One per pile of slope.KHPiles, in order: true where the pile takes the
     // ground in front of it from the whole slope rather than giving "layers".
+    // Such a pile is saved without the derived ground, so that the saved model
+    // still takes it from the strata and the water line.
     std::vector<bool> groundFromSlope;
 };
 

@@ -241,3 +241,112 @@ TEST(SlopeModelGround, EveryBundledExampleStillLoads)
          {"circle-cuts-pile", "polyline-cuts-pile", "search-200-surfaces", "surface-misses-pile", "whole-slope"})
         EXPECT_EQ(Refusal(Example(name)), "") << name;
 }
+
+// ---------------------------------------------------------------- kangli-host
+
+namespace {
+
+struct HostRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// kangli-host with the module of this build; args are passed as written (quote
+// them yourself).
+HostRun RunHost(const std::string& args)
+{
+    TempDir dir;
+    HostRun r;
+    const std::string cmd = "'" KANGLI_HOST_EXE "' " + args + " --module '" KANGLI_MODULE "' >'" + dir.path +
+                            "/out' 2>'" + dir.path + "/err'";
+    const int raw = std::system(cmd.c_str());
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = ReadText(dir.path + "/out");
+    r.err = ReadText(dir.path + "/err");
+    return r;
+}
+
+// The lines of a run but the timing.
+std::string Calls(const std::string& out)
+{
+    std::string kept;
+    size_t at = 0;
+    while (at < out.size()) {
+        const size_t end = out.find('\n', at);
+        const std::string line = out.substr(at, end == std::string::npos ? std::string::npos : end - at + 1);
+        if (line.find(" calls") == std::string::npos)
+            kept += line;
+        at = end == std::string::npos ? out.size() : end + 1;
+    }
+    return kept;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// The rock of the whole-slope example turned into a weak soil: the ground, not
+// the pile section, then governs the resistance at the cuts.
+void WeakenTheRock(json& m)
+{
+    json& rock = m["strata"][2];
+    rock["rock"] = false;
+    rock["cohesion"] = 5;
+    rock["friction"] = 10;
+    rock["cohesionUnderWater"] = 4;
+    rock["frictionUnderWater"] = 8;
+    rock["unitWeight"] = 18;
+    rock["saturatedUnitWeight"] = 19;
+}
+
+} // namespace
+
+TEST(SlopeHostSave, AWholeSlopeIsSavedAsAWholeSlopeWithTheResultsBesideThePiles)
+{
+    TempDir dir;
+    const std::string saved = dir.path + "/saved.json";
+    const HostRun first = RunHost(Quoted(KANGLI_EXAMPLES_DIR "/slope/whole-slope.json") + " " +
+                                  Quoted(dir.path + "/w1") + " --all-surfaces --save " + Quoted(saved));
+    ASSERT_EQ(first.status, 0) << first.out << first.err;
+    json s = json::parse(ReadText(saved));
+    ASSERT_EQ(s["piles"].size(), 2u);
+    for (const json& p : s["piles"]) {
+        // The ground in front is the strata's, not frozen into the pile ...
+        for (const char* derived : {"layers", "groundY", "water", "waterY"})
+            EXPECT_FALSE(p.contains(derived)) << derived << "\n" << p.dump();
+        // ... and what came back stands beside it.
+        ASSERT_TRUE(p.contains("points")) << p.dump();
+        EXPECT_EQ(p["points"].size(), 21u);
+        EXPECT_EQ(p["resistance"].size(), 21u);
+    }
+    EXPECT_EQ(s["strata"].size(), 3u);
+    EXPECT_TRUE(s.contains("ground"));
+    EXPECT_TRUE(s.contains("waterLine"));
+
+    // The saved model, its rock weakened, gives the answer of the example so
+    // weakened, not the first run's.
+    WeakenTheRock(s);
+    WriteText(dir.path + "/saved-edited.json", s.dump(2));
+    json original = Example("whole-slope");
+    WeakenTheRock(original);
+    WriteText(dir.path + "/edited.json", original.dump(2));
+    const HostRun again = RunHost(Quoted(dir.path + "/saved-edited.json") + " " + Quoted(dir.path + "/w2") +
+                                  " --all-surfaces");
+    const HostRun edited = RunHost(Quoted(dir.path + "/edited.json") + " " + Quoted(dir.path + "/w3") +
+                                   " --all-surfaces");
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_EQ(Calls(again.out), Calls(edited.out));
+    EXPECT_NE(Calls(again.out), Calls(first.out));
+    EXPECT_NE(edited.out.find("surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 253.042 kN/m"),
+              std::string::npos)
+        << edited.out;
+
+    // A pile that gives its own layers in a whole-slope model keeps them.
+    json mixed = Example("whole-slope");
+    mixed["piles"][1]["layers"] = Example("circle-cuts-pile")["piles"][0]["layers"];
+    SlopeModelFile model;
+    std::string error;
+    ASSERT_TRUE(SlopeModelFromJson(mixed.dump(), model, &error)) << error;
+    const json back = json::parse(SlopeModelToJson(model));
+    EXPECT_FALSE(back["piles"][0].contains("layers"));
+    ASSERT_TRUE(back["piles"][1].contains("layers"));
+    EXPECT_EQ(back["piles"][1]["layers"], mixed["piles"][1]["layers"]);
+}
