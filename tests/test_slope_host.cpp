@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -253,11 +254,11 @@ struct HostRun {
 
 // kangli-host with the module of this build; args are passed as written (quote
 // them yourself).
-HostRun RunHost(const std::string& args)
+HostRun RunHost(const std::string& args, const std::string& module = KANGLI_MODULE)
 {
     TempDir dir;
     HostRun r;
-    const std::string cmd = "'" KANGLI_HOST_EXE "' " + args + " --module '" KANGLI_MODULE "' >'" + dir.path +
+    const std::string cmd = "'" KANGLI_HOST_EXE "' " + args + " --module '" + module + "' >'" + dir.path +
                             "/out' 2>'" + dir.path + "/err'";
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -349,4 +350,104 @@ TEST(SlopeHostSave, AWholeSlopeIsSavedAsAWholeSlopeWithTheResultsBesideThePiles)
     EXPECT_FALSE(back["piles"][0].contains("layers"));
     ASSERT_TRUE(back["piles"][1].contains("layers"));
     EXPECT_EQ(back["piles"][1]["layers"], mixed["piles"][1]["layers"]);
+}
+
+TEST(SlopeHostCalls, CalculatedRefusedAndMissedAreCountedApartAndEachRefusalTold)
+{
+    TempDir dir;
+    // Surface 1 cuts KH1 and misses KH2, surface 2 cuts both; KH2 has no spacing.
+    json m = Example("whole-slope");
+    m["piles"][1]["spacing"] = 0;
+    WriteText(dir.path + "/refused.json", m.dump(2));
+    HostRun r = RunHost(Quoted(dir.path + "/refused.json") + " " + Quoted(dir.path + "/w") + " --all-surfaces");
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_EQ(Calls(r.out),
+              "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n"
+              "surface 1, pile KH2: 0, the surface does not cut the pile\n"
+              "surface 2, pile KH1: 1, cut 9.00 m below the top, resistance 361.043 kN/m (21 points)\n"
+              "surface 2, pile KH2: 1, refused: “桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0\n");
+    EXPECT_NE(r.out.find("4 calls: 2 calculated, 1 refused, 1 missed, in "), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+
+    // Every pile refused is no success.
+    m["piles"][0]["spacing"] = 0;
+    WriteText(dir.path + "/all-refused.json", m.dump(2));
+    r = RunHost(Quoted(dir.path + "/all-refused.json") + " " + Quoted(dir.path + "/w") + " --surface 2");
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("2 calls: 0 calculated, 2 refused, 0 missed"), std::string::npos) << r.out;
+
+    // A surface that cuts no pile is an answer of the search, not a failure.
+    r = RunHost(Quoted(KANGLI_EXAMPLES_DIR "/slope/surface-misses-pile.json") + " " + Quoted(dir.path + "/w2"));
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("1 calls: 0 calculated, 0 refused, 1 missed"), std::string::npos) << r.out;
+    r = RunHost(Quoted(KANGLI_EXAMPLES_DIR "/slope/whole-slope.json") + " " + Quoted(dir.path + "/w3") +
+                " --all-surfaces");
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("4 calls: 3 calculated, 0 refused, 1 missed"), std::string::npos) << r.out;
+}
+
+TEST(SlopeHostCommandLine, HelpModelNamesAndChoicesThatDoNotExist)
+{
+    TempDir dir;
+    for (const char* help : {"--help", "-h"}) {
+        const HostRun r = RunHost(help);
+        EXPECT_EQ(r.status, 0) << help << r.err;
+        EXPECT_EQ(r.out.rfind("usage: kangli-host", 0), 0u) << help << r.out;
+        EXPECT_NE(r.out.find("Exit status"), std::string::npos) << help;
+        EXPECT_EQ(r.err, "") << help;
+        EXPECT_FALSE(std::filesystem::exists(help)) << help << " taken as a work folder";
+    }
+    const std::string model = dir.path + "/MODEL.JSON", work = Quoted(dir.path + "/w");
+    WriteText(model, ReadText(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json"));
+    HostRun r = RunHost(Quoted(model) + " " + work);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(Calls(r.out), "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n");
+
+    const struct {
+        const char* args;
+        std::string err;
+    } refused[] = {
+        {"--pile KH9", "kangli-host: " + model + ": no pile is named \"KH9\"\n"},
+        {"--surface 9", "kangli-host: " + model + ": no slip surface has the id 9\n"},
+        {"--surface 1x", "kangli-host: --surface 1x: expected the positive id of a slip surface\n"},
+        {"--surface 1 --all-surfaces", "kangli-host: --surface and --all-surfaces exclude each other\n"},
+        {"--files some", "kangli-host: --files some: expected none, results or all\n"},
+        {"--piles KH1", "kangli-host: unknown option --piles (kangli-host --help)\n"},
+    };
+    for (const auto& c : refused) {
+        r = RunHost(Quoted(model) + " " + work + " " + c.args);
+        EXPECT_EQ(r.status, 2) << c.args;
+        EXPECT_EQ(r.err, c.err) << c.args;
+        EXPECT_EQ(r.out, "") << c.args;
+    }
+
+    // Standard output that cannot be written is no success.
+    const std::string cmd = "'" KANGLI_HOST_EXE "' " + Quoted(model) + " " + work + " --module '" KANGLI_MODULE
+                            "' >/dev/full 2>/dev/null";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+}
+
+TEST(SlopeHostFiles, TheFilesSwitchReachesTheModuleOnEveryCall)
+{
+    TempDir dir;
+    const struct {
+        const char* option;
+        float expected;
+    } cases[] = {{"", kKangLiWenJianAll},
+                 {"--files all", kKangLiWenJianAll},
+                 {"--files results", kKangLiWenJianResult},
+                 {"--files none", kKangLiWenJianNone}};
+    for (const auto& c : cases) {
+        const std::string saved = dir.path + "/saved.json";
+        const HostRun r = RunHost(Quoted(KANGLI_EXAMPLES_DIR "/slope/search-200-surfaces.json") + " " +
+                                      Quoted(dir.path + "/w") + " --surface 3 " + c.option + " --save " + Quoted(saved),
+                                  KANGLI_PROBE_MODULE);
+        ASSERT_EQ(r.status, 0) << c.option << r.out << r.err;
+        const json s = json::parse(ReadText(saved));
+        ASSERT_EQ(s["piles"].size(), 2u);
+        for (const json& p : s["piles"])
+            EXPECT_EQ(p["resistance"], json::array({c.expected, c.expected})) << c.option;
+    }
 }
