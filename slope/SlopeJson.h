@@ -6,12 +6,12 @@
 //   "currentSurface": 1,                  id of the current slip surface
 //   "currentPile": "KH1",                 name of the working pile
 //   "piles": [{
-//     "id": 5, "name": "KH1",
+//     "id": 5, "name": "KH1",             id: positive, unique; name: a label
 //     "axis": [[x, y], [x, y]],           pile axis, top first, m
 //     "section": 0,                       0 circle, 1 rectangle
 //     "grade": 30,                        concrete grade (30 for C30)
 //     "width": 1.2, "height": 1.2,        section, m (a circle's diameter is the width)
-//     "spacing": 4, "length": 16,         m
+//     "spacing": 4, "length": 16,         m (length: the axis's when left out)
 //     "unitWeight": 25,                   kN/m3
 //     "groundY": 99,                      ground surface in front of the pile, m
 //     "water": true, "waterY": 95,        groundwater and its level, m

@@ -1,6 +1,7 @@
 // A stand-in module for the host's tests: slope mode that calculates nothing
-// and hands back, as the pile's resistance at every depth, the files switch
-// the host set, so that a test sees what reached the module.
+// and hands back, as the pile's "resistances", what the host set for the call:
+// the files switch, the id of the working pile, and 1 when the current name is
+// the name of the pile at the index.
 #include "SlopeData.h"
 
 extern "C" __attribute__((visibility("default"))) int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
@@ -8,9 +9,9 @@ extern "C" __attribute__((visibility("default"))) int JiSuan_KangLi_Slp(CSlopeDa
     if (!slope || pileIndex < 0 || pileIndex >= static_cast<int>(slope->KHPiles.size()))
         return 0;
     CSlp_KHPile& pile = slope->KHPiles[static_cast<size_t>(pileIndex)];
-    const float files = static_cast<float>(slope->nKangLiWenJian);
-    pile.KangLiDian = {pile.fChang, 0.0f};
-    pile.KangLiZhi = {files, files};
-    pile.nKangLiDianShu = 2;
+    pile.KangLiDian = {pile.fChang, pile.fChang / 2, 0.0f};
+    pile.KangLiZhi = {static_cast<float>(slope->nKangLiWenJian), static_cast<float>(slope->CurKHPile.nID),
+                      slope->strCurKHPile == pile.strName ? 1.0f : 0.0f};
+    pile.nKangLiDianShu = 3;
     return 1;
 }

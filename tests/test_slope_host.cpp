@@ -448,6 +448,29 @@ TEST(SlopeHostFiles, TheFilesSwitchReachesTheModuleOnEveryCall)
         const json s = json::parse(ReadText(saved));
         ASSERT_EQ(s["piles"].size(), 2u);
         for (const json& p : s["piles"])
-            EXPECT_EQ(p["resistance"], json::array({c.expected, c.expected})) << c.option;
+            EXPECT_EQ(p["resistance"][0], c.expected) << c.option;
+    }
+}
+
+TEST(SlopeHostCalls, ThePileAtTheIndexIsTheWorkingPileWhateverItsName)
+{
+    TempDir dir;
+    json m = TwoPiles();
+    m["piles"][1]["name"] = "KH1";
+    m["piles"].push_back(m["piles"][0]);
+    m["piles"][2]["id"] = 7;
+    m["piles"][2]["name"] = "KH3";
+    WriteText(dir.path + "/names.json", m.dump());
+    const std::string saved = dir.path + "/saved.json";
+    const HostRun r = RunHost(Quoted(dir.path + "/names.json") + " " + Quoted(dir.path + "/w") + " --save " +
+                                  Quoted(saved),
+                              KANGLI_PROBE_MODULE);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const json s = json::parse(ReadText(saved));
+    ASSERT_EQ(s["piles"].size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        const json& p = s["piles"][i];
+        EXPECT_EQ(p["resistance"][1], p["id"]) << "the working pile of the call of piles[" << i << "]";
+        EXPECT_EQ(p["resistance"][2], 1) << "the current name of the call of piles[" << i << "]";
     }
 }
