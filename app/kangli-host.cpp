@@ -1,19 +1,13 @@
 // kangli-host: a small host that loads the resistance module as a host program
-// does, hands it a slope model and shows what came back.
-//   kangli-host [--dialog] WORKDIR [MODULE]
-//       the built-in model: one pile, one circular slip surface; --dialog opens
-//       dialog slope mode on it
-//   kangli-host MODEL.json WORKDIR [--pile NAME] [--surface N | --all-surfaces]
-//               [--save OUT.json] [--module MODULE]
-//       a model of one's own (slope/SlopeJson.h): slope mode for each chosen
-//       slip surface and pile, as a host's search runs it
-// MODULE defaults to libkangli.so beside this program. Exit status 0 when the
-// module calculated, 1 when it did not, 2 when it could not be loaded or the
-// model could not be read.
+// does, hands it a slope model and shows what came back. Usage in kUsage below.
+#include "Messages.h"
 #include "SlopeData.h"
 #include "SlopeJson.h"
 #include "WorkPaths.h"
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 
@@ -26,6 +20,97 @@
 #include <unistd.h>
 
 namespace {
+
+const char kUsage[] =
+    "usage: kangli-host [--dialog] WORKDIR [MODULE]\n"
+    "       kangli-host MODEL.json WORKDIR [--pile NAME] [--surface ID | --all-surfaces]\n"
+    "                   [--files none|results|all] [--save OUT.json] [--module MODULE]\n"
+    "       kangli-host --help\n"
+    "\n"
+    "Loads the resistance module (MODULE, by default libkangli.so beside this program) as a\n"
+    "host does. With WORKDIR alone it runs slope mode on a built-in pile (--dialog: dialog\n"
+    "slope mode). With a model file it runs slope mode once for each chosen slip surface and\n"
+    "pile, as a host's search does, and prints for each call the pile's cut and resistance,\n"
+    "the reason it was refused, or that the surface does not cut it.\n"
+    "\n"
+    "  --pile NAME       only the piles of that name\n"
+    "  --surface ID      that slip surface (default: the model's current one)\n"
+    "  --all-surfaces    every slip surface of the model\n"
+    "  --files WHICH     files slope mode writes for a calculated pile: none, results (the\n"
+    "                    .res file alone) or all (default)\n"
+    "  --save OUT.json   the model with the points and resistances that came back\n"
+    "  --module MODULE   the module to load\n"
+    "\n"
+    "Exit status: 0 when no call was refused (each pile calculated, or not cut by the\n"
+    "surface); 1 when the module refused a pile (the reason is printed) or, with the\n"
+    "built-in pile, did not calculate it; 2 when the arguments, the model, the module or\n"
+    "an output could not be used.\n";
+
+// True when path names a model file: it ends in .json, in any case.
+bool IsModelPath(const std::string& path)
+{
+    if (path.size() <= 5)
+        return false;
+    std::string end = path.substr(path.size() - 5);
+    std::transform(end.begin(), end.end(), end.begin(), [](unsigned char c) { return std::tolower(c); });
+    return end == ".json";
+}
+
+// What the module told during one call, through the framework's message service.
+class CallMessages {
+public:
+    CallMessages()
+        : sink_([this](const MessageRequest& r) {
+              if (!(r.kind == MessageRequest::Info && r.code == -9999)) // the window's end mark
+                  texts.push_back(r.text);
+              // No one is there to answer: the default button, No to a question.
+              return (r.buttons & 0xF) == MB_YESNO ? IDNO : IDOK;
+          })
+    {
+    }
+    std::vector<std::string> texts;
+
+    // The reason of a refusal: what was told, but the bare failure notice when
+    // a reason came with it.
+    std::string Reason() const
+    {
+        std::string reason;
+        for (const std::string& t : texts) {
+            const size_t from = t.find_first_not_of(' '), to = t.find_last_not_of(' ');
+            if (from != std::string::npos && (t != kFailed || texts.size() == 1))
+                reason += (reason.empty() ? "" : "; ") + t.substr(from, to - from + 1);
+        }
+        return reason.empty() ? "no resistance handed back, and no reason told" : reason;
+    }
+    // Told in a calculated call beyond the success notice (a file not written).
+    std::vector<std::string> Notes() const
+    {
+        std::vector<std::string> notes;
+        for (const std::string& t : texts)
+            if (t != kSucceeded)
+                notes.push_back(t);
+        return notes;
+    }
+    void Clear()
+    {
+        texts.clear();
+        HideJsxx(); // each call starts with the information window closed
+    }
+
+private:
+    static constexpr const char* kFailed = "抗滑力计算失败 !";
+    static constexpr const char* kSucceeded = "抗滑力计算成功 !";
+    ScopedMessageSink sink_;
+};
+
+// Standard output, flushed: false when what was printed could not be written.
+bool StdoutWritten()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return true;
+    std::fprintf(stderr, "kangli-host: standard output could not be written\n");
+    return false;
+}
 
 CSlopeBZDC_CS Layer(int rock, double h, float gamma, float c, float phi, float saturated)
 {
@@ -92,29 +177,84 @@ int RunModel(int argc, char** argv)
 {
     const std::string modelPath = argv[1], work = argv[2];
     std::string module = ProgramDir() + "../entry/libkangli.so", pileName, save;
+    bool onePile = false, oneSurface = false, all = false;
     int surfaceId = 0;
-    bool all = false;
+    int files = kKangLiWenJianAll;
     for (int i = 3; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--pile" && i + 1 < argc)
-            pileName = argv[++i];
-        else if (a == "--surface" && i + 1 < argc)
-            surfaceId = std::atoi(argv[++i]);
-        else if (a == "--all-surfaces")
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return StdoutWritten() ? 0 : 2;
+        }
+        if (a == "--all-surfaces") {
             all = true;
-        else if (a == "--save" && i + 1 < argc)
-            save = argv[++i];
-        else if (a == "--module" && i + 1 < argc)
-            module = argv[++i];
-        else {
-            std::fprintf(stderr, "kangli-host: unknown option %s\n", a.c_str());
+            continue;
+        }
+        const bool takesValue =
+            a == "--pile" || a == "--surface" || a == "--save" || a == "--module" || a == "--files";
+        if (!takesValue) {
+            std::fprintf(stderr, "kangli-host: unknown option %s (kangli-host --help)\n", a.c_str());
             return 2;
         }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "kangli-host: %s needs a value\n", a.c_str());
+            return 2;
+        }
+        const std::string value = argv[++i];
+        if (a == "--pile") {
+            pileName = value;
+            onePile = true;
+        } else if (a == "--surface") {
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), surfaceId);
+            if (ec != std::errc() || end != value.data() + value.size() || surfaceId < 1) {
+                std::fprintf(stderr, "kangli-host: --surface %s: expected the positive id of a slip surface\n",
+                             value.c_str());
+                return 2;
+            }
+            oneSurface = true;
+        } else if (a == "--save")
+            save = value;
+        else if (a == "--module")
+            module = value;
+        else if (value == "none")
+            files = kKangLiWenJianNone;
+        else if (value == "results")
+            files = kKangLiWenJianResult;
+        else if (value == "all")
+            files = kKangLiWenJianAll;
+        else {
+            std::fprintf(stderr, "kangli-host: --files %s: expected none, results or all\n", value.c_str());
+            return 2;
+        }
+    }
+    if (oneSurface && all) {
+        std::fprintf(stderr, "kangli-host: --surface and --all-surfaces exclude each other\n");
+        return 2;
     }
     SlopeModelFile model;
     std::string error;
     if (!LoadSlopeModel(modelPath, model, &error)) {
         std::fprintf(stderr, "kangli-host: %s: %s\n", modelPath.c_str(), error.c_str());
+        return 2;
+    }
+    CSlopeData& slope = model.slope;
+    std::vector<size_t> piles;
+    for (size_t i = 0; i < slope.KHPiles.size(); ++i)
+        if (!onePile || slope.KHPiles[i].strName == pileName)
+            piles.push_back(i);
+    if (onePile && piles.empty()) {
+        std::fprintf(stderr, "kangli-host: %s: no pile is named \"%s\"\n", modelPath.c_str(), pileName.c_str());
+        return 2;
+    }
+    std::vector<const SlopeSurfaceEntry*> surfaces;
+    for (const SlopeSurfaceEntry& e : model.surfaces)
+        if (all || e.id == (oneSurface ? surfaceId : model.currentSurface))
+            surfaces.push_back(&e);
+    if (surfaces.empty()) {
+        if (oneSurface)
+            std::fprintf(stderr, "kangli-host: %s: no slip surface has the id %d\n", modelPath.c_str(), surfaceId);
+        else
+            std::fprintf(stderr, "kangli-host: %s: the model has no slip surface\n", modelPath.c_str());
         return 2;
     }
     void* handle = ::dlopen(module.c_str(), RTLD_NOW);
@@ -127,61 +267,71 @@ int RunModel(int argc, char** argv)
     std::filesystem::create_directories(work, made); // as a host's project folder, made when missing
     G_strWorkPath = WithSeparator(work);
     g_lCurFAID = model.scheme;
-    std::vector<const SlopeSurfaceEntry*> surfaces;
-    for (const SlopeSurfaceEntry& e : model.surfaces)
-        if (all || e.id == (surfaceId ? surfaceId : model.currentSurface))
-            surfaces.push_back(&e);
-    if (surfaces.empty()) {
-        std::fprintf(stderr, "kangli-host: %s: no such slip surface\n", modelPath.c_str());
-        return 2;
-    }
-    CSlopeData& slope = model.slope;
-    int calls = 0, calculated = 0;
+    int calls = 0, calculated = 0, refused = 0, missed = 0;
+    CallMessages told;
     const auto start = std::chrono::steady_clock::now();
     for (const SlopeSurfaceEntry* e : surfaces) {
-        for (size_t i = 0; i < slope.KHPiles.size(); ++i) {
-            if (!pileName.empty() && slope.KHPiles[i].strName != pileName)
-                continue;
+        for (size_t i : piles) {
+            // The pile at the index is the working pile: the module finds it by
+            // the current name and converts the pile at the index.
             slope.CurSurface = e->surface;
             g_lCurHMID = e->id;
             slope.strCurKHPile = slope.KHPiles[i].strName;
             slope.CurKHPile = slope.KHPiles[i];
+            slope.nKangLiWenJian = files;
+            told.Clear();
             const int result = calculate(&slope, static_cast<int>(i));
             ++calls;
             CSlp_KHPile& pile = slope.KHPiles[i];
+            const char* name = pile.strName.c_str();
             if (result != 1) {
-                std::printf("surface %d, pile %s: %d, the surface does not cut the pile\n", e->id,
-                            pile.strName.c_str(), result);
+                ++missed;
+                std::printf("surface %d, pile %s: %d, the surface does not cut the pile\n", e->id, name, result);
+                continue;
+            }
+            // 1 with no points: the module refused the pile and told why.
+            if (pile.nKangLiDianShu <= 0) {
+                ++refused;
+                std::printf("surface %d, pile %s: %d, refused: %s\n", e->id, name, result, told.Reason().c_str());
                 continue;
             }
             ++calculated;
             slope.CurKHPile = pile;
             const float depth = CetHM_KHZ_Dis(&slope, nullptr, nullptr);
-            if (pile.nKangLiDianShu > 0 && CalHMKangLi_KHZ(&slope, static_cast<int>(i), nullptr, 1) == 1)
-                std::printf("surface %d, pile %s: %d, cut %.2f m below the top, resistance %.3f kN/m (%d points)\n",
-                            e->id, pile.strName.c_str(), result, depth, pile.fKangLi, pile.nKangLiDianShu);
-            else
-                std::printf("surface %d, pile %s: %d, no resistance handed back\n", e->id, pile.strName.c_str(),
-                            result);
+            CalHMKangLi_KHZ(&slope, static_cast<int>(i), nullptr, 1);
+            std::printf("surface %d, pile %s: %d, cut %.2f m below the top, resistance %.3f kN/m (%d points)\n",
+                        e->id, name, result, depth, pile.fKangLi, pile.nKangLiDianShu);
+            for (const std::string& note : told.Notes())
+                std::printf("  %s\n", note.c_str());
         }
     }
+    told.Clear();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%d calls, %d calculated, in %.3f s\n", calls, calculated, seconds);
+    std::printf("%d calls: %d calculated, %d refused, %d missed, in %.3f s\n", calls, calculated, refused, missed,
+                seconds);
+    if (!StdoutWritten())
+        return 2;
     if (!save.empty() && !SaveSlopeModel(save, model, &error)) {
         std::fprintf(stderr, "kangli-host: %s: %s\n", save.c_str(), error.c_str());
         return 2;
     }
-    return calculated > 0 ? 0 : 1;
+    return refused > 0 ? 1 : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc >= 3) {
-        const std::string first = argv[1];
-        if (first.size() > 5 && first.compare(first.size() - 5, 5, ".json") == 0)
-            return RunModel(argc, argv);
+    if (argc >= 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return StdoutWritten() ? 0 : 2;
+    }
+    if (argc >= 2 && IsModelPath(argv[1])) {
+        if (argc < 3) {
+            std::fprintf(stderr, "kangli-host: %s: the work folder is missing\n%s", argv[1], kUsage);
+            return 2;
+        }
+        return RunModel(argc, argv);
     }
     // --dialog: dialog slope mode, the user checks and calculates the pile in the
     // module's window; otherwise slope mode.
@@ -191,7 +341,7 @@ int main(int argc, char** argv)
         ++argv;
     }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: kangli-host [--dialog] WORKDIR [MODULE]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string module = argc == 3 ? argv[2] : ProgramDir() + "../entry/libkangli.so";

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <map>
 
 using json = nlohmann::json;
 using ordered_json = nlohmann::ordered_json;
@@ -25,6 +27,43 @@ namespace {
 // A model nests five deep (the top, piles, a pile, its axis, a point); it may be
 // four times a record's size, a search holding many surfaces.
 const JsonKit::Limits kModelLimits{kMaxRecordFileBytes * 4, 8, 0, "no slope model is", ""};
+
+// The water the saturated unit weight is measured against, kN/m3: the buoyant
+// unit weight the calculation takes is the saturated one less this.
+constexpr double kWaterUnitWeight = 10.0;
+// How far a pile's length may differ from the length of its axis, m.
+constexpr double kLengthTolerance = 0.001;
+
+// A value as the user wrote it, for a message: 8 stays "8", not "8.0".
+std::string Typed(const json& v) { return v.dump(); }
+
+// A length in metres to the millimetre, without trailing zeros.
+std::string Metres(double m)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", m);
+    std::string s = buf;
+    while (!s.empty() && s.back() == '0')
+        s.pop_back();
+    if (!s.empty() && s.back() == '.')
+        s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+// A pile as a message names it.
+std::string PileName(const CSlp_KHPile& p)
+{
+    return "\"" + PrintableKey(p.strName) + "\" (id " + std::to_string(p.nID) + ")";
+}
+
+// An id a pile or a slip surface is found and its files are named by.
+int Id(const json& v, const std::string& key)
+{
+    const int id = ReadInt(v, key);
+    if (id < 1)
+        Fail(key, "an id must be positive, found " + Typed(v));
+    return id;
+}
 
 CSlp_PoXian Points(const json& v, const std::string& key)
 {
@@ -52,8 +91,14 @@ CSlopeBZDC_CS Layer(const json& v, const std::string& key)
             l.dHouDu = ReadWideReal(*it, k); // kept in double precision, as written
         else if (n == "unitWeight")
             l.fZhongDu = ReadReal(*it, k);
-        else if (n == "saturatedUnitWeight")
+        else if (n == "saturatedUnitWeight") {
             l.fBaoHeZhongDu = ReadReal(*it, k);
+            // Below the water the layer weighs its saturated weight less the
+            // water's: a lighter one would float.
+            if (l.fBaoHeZhongDu < kWaterUnitWeight)
+                Fail(k, Typed(*it) + " kN/m3 is lighter than water (10 kN/m3); a saturated soil or rock "
+                            "weighs at least as much as water");
+        }
         else if (n == "cohesion")
             l.fNianJuLi = ReadReal(*it, k);
         else if (n == "friction")
@@ -113,16 +158,22 @@ void FromWholeSlope(const SlopeModelFile& m, CSlp_KHPile& p, const std::string& 
         p.fShuiWeiY = static_cast<float>(water);
 }
 
-CSlp_KHPile Pile(const json& v, const std::string& key)
+// A pile as written; ownLayers tells whether it gives the ground in front of it
+// itself ("layers") or takes it from the whole slope.
+CSlp_KHPile Pile(const json& v, const std::string& key, bool& ownLayers)
 {
     ReadObject(v, key);
     CSlp_KHPile p;
+    bool hasId = false;
+    const json* length = nullptr;
+    ownLayers = false;
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
         const std::string& n = it.key();
-        if (n == "id")
-            p.nID = ReadInt(*it, k);
-        else if (n == "name")
+        if (n == "id") {
+            p.nID = Id(*it, k);
+            hasId = true;
+        } else if (n == "name")
             p.strName = ReadText(*it, k);
         else if (n == "axis")
             p.PoXian = Points(*it, k);
@@ -136,9 +187,10 @@ CSlp_KHPile Pile(const json& v, const std::string& key)
             p.fGao = ReadReal(*it, k);
         else if (n == "spacing")
             p.fJianJu = ReadReal(*it, k);
-        else if (n == "length")
+        else if (n == "length") {
             p.fChang = ReadReal(*it, k);
-        else if (n == "unitWeight")
+            length = &*it;
+        } else if (n == "unitWeight")
             p.fRongZhong = ReadReal(*it, k);
         else if (n == "groundY")
             p.fQianDiMianY = ReadReal(*it, k);
@@ -147,6 +199,7 @@ CSlp_KHPile Pile(const json& v, const std::string& key)
         else if (n == "waterY")
             p.fShuiWeiY = ReadReal(*it, k);
         else if (n == "layers") {
+            ownLayers = true;
             for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
                 p.QianCeng.push_back(Layer((*it)[i], Entry(k, i)));
         } else if (n == "points") {
@@ -161,6 +214,31 @@ CSlp_KHPile Pile(const json& v, const std::string& key)
     if (p.KangLiDian.size() != p.KangLiZhi.size())
         Fail(key + ".points", "as many points as resistances are needed");
     p.nKangLiDianShu = static_cast<int>(p.KangLiDian.size());
+
+    // The module finds the pile and names its files by the id.
+    if (!hasId)
+        Fail(key + ".id", "missing; every pile needs a positive id of its own");
+    // The cut is measured down the axis from its first point: an axis given
+    // foot first would put the cut at the wrong end of the pile.
+    if (p.PoXian.pts.size() < 2)
+        Fail(key + ".axis", "a pile needs an axis of at least two points, from its top down to its foot");
+    double axisLength = 0;
+    for (size_t i = 1; i < p.PoXian.pts.size(); ++i) {
+        const CFPoint &a = p.PoXian.pts[i - 1], &b = p.PoXian.pts[i];
+        if (!(b.y < a.y))
+            Fail(Entry(key + ".axis", i), "the axis runs from the top of the pile down to its foot; this point "
+                                          "is not below the one before it");
+        axisLength += std::hypot(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y);
+    }
+    // The calculation takes the length, the cut test the axis: they must be one pile.
+    if (!length)
+        p.fChang = static_cast<float>(axisLength);
+    else if (std::fabs(p.fChang - axisLength) > kLengthTolerance)
+        Fail(key + ".length", Typed(*length) + " m does not agree with the axis, which is " + Metres(axisLength) +
+                                  " m long (leave the length out to take the axis's)");
+    if (ownLayers && p.QianCeng.empty())
+        Fail(key + ".layers", "no layer in front of the pile " + PileName(p) +
+                                  "; a pile needs ground in front of it");
     return p;
 }
 
@@ -169,30 +247,45 @@ SlopeSurfaceEntry Surface(const json& v, const std::string& key)
     ReadObject(v, key);
     SlopeSurfaceEntry e;
     std::string kind = "circle";
+    const json* radius = nullptr;
+    std::vector<std::string> circleKeys, polylineKeys;
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
         const std::string& n = it.key();
         if (n == "id")
-            e.id = ReadInt(*it, k);
+            e.id = Id(*it, k);
         else if (n == "kind")
             kind = ReadText(*it, k);
-        else if (n == "x")
-            e.surface.fX = ReadReal(*it, k);
-        else if (n == "y")
-            e.surface.fY = ReadReal(*it, k);
-        else if (n == "r")
-            e.surface.fR = ReadReal(*it, k);
-        else if (n == "points")
+        else if (n == "x" || n == "y" || n == "r") {
+            (n == "x" ? e.surface.fX : n == "y" ? e.surface.fY : e.surface.fR) = ReadReal(*it, k);
+            if (n == "r")
+                radius = &*it;
+            circleKeys.push_back(k);
+        } else if (n == "points") {
             e.surface.PoXian = Points(*it, k);
-        else
+            polylineKeys.push_back(k);
+        } else
             Fail(k, "unknown key");
     }
-    if (kind == "circle")
-        e.surface.nHuaMianLeiXing = 0;
-    else if (kind == "polyline")
-        e.surface.nHuaMianLeiXing = 1;
-    else
+    if (kind != "circle" && kind != "polyline")
         Fail(key + ".kind", "expected \"circle\" or \"polyline\", found \"" + PrintableKey(kind) + "\"");
+    if (e.id == 0)
+        Fail(key + ".id", "missing; every slip surface needs a positive id of its own");
+    if (kind == "circle") {
+        e.surface.nHuaMianLeiXing = 0;
+        if (!polylineKeys.empty())
+            Fail(polylineKeys.front(), "not a key of a circle");
+        if (!radius)
+            Fail(key + ".r", "missing; a circle needs a positive radius");
+        if (!(e.surface.fR > 0))
+            Fail(key + ".r", "a circle needs a positive radius, found " + Typed(*radius));
+    } else if (kind == "polyline") {
+        e.surface.nHuaMianLeiXing = 1;
+        if (!circleKeys.empty())
+            Fail(circleKeys.front(), "not a key of a polyline");
+        if (e.surface.PoXian.pts.size() < 2)
+            Fail(key + ".points", "a polyline needs at least two points");
+    }
     return e;
 }
 
@@ -238,8 +331,11 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
             else if (k == "currentPile")
                 current = ReadText(*it, k);
             else if (k == "piles") {
-                for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
-                    m.slope.KHPiles.push_back(Pile((*it)[i], Entry(k, i)));
+                for (size_t i = 0; i < ReadArray(*it, k).size(); ++i) {
+                    bool own = false;
+                    m.slope.KHPiles.push_back(Pile((*it)[i], Entry(k, i), own));
+                    m.groundFromSlope.push_back(!own);
+                }
             } else if (k == "surfaces") {
                 for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
                     m.surfaces.push_back(Surface((*it)[i], Entry(k, i)));
@@ -265,22 +361,51 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
             } else
                 Fail(k, "unknown key");
         }
+        // One id, one pile and one slip surface: the files are named by them.
+        std::map<int, size_t> pileIds, surfaceIds;
+        for (size_t i = 0; i < m.slope.KHPiles.size(); ++i)
+            if (auto [at, fresh] = pileIds.emplace(m.slope.KHPiles[i].nID, i); !fresh)
+                Fail(Entry("piles", i) + ".id", std::to_string(at->first) + " is the id of " +
+                                                   Entry("piles", at->second) + " already; ids must be unique");
+        for (size_t i = 0; i < m.surfaces.size(); ++i)
+            if (auto [at, fresh] = surfaceIds.emplace(m.surfaces[i].id, i); !fresh)
+                Fail(Entry("surfaces", i) + ".id", std::to_string(at->first) + " is the id of " +
+                                                      Entry("surfaces", at->second) + " already; ids must be unique");
+
         // Piles without layers of their own take them from the whole slope.
-        if (!m.ground.pts.empty()) {
-            const json& piles = doc.contains("piles") ? doc["piles"] : json::array();
-            for (size_t i = 0; i < m.slope.KHPiles.size(); ++i)
-                if (!piles[i].contains("layers"))
-                    FromWholeSlope(m, m.slope.KHPiles[i], Entry("piles", i));
+        if (m.ground.pts.empty() && !m.strata.empty())
+            Fail("strata", "the strata need the \"ground\" of the whole slope above them");
+        if (m.ground.pts.empty() && !m.waterLine.pts.empty())
+            Fail("waterLine", "the water line needs the \"ground\" of the whole slope");
+        for (size_t i = 0; i < m.slope.KHPiles.size(); ++i) {
+            if (!m.groundFromSlope[i])
+                continue;
+            CSlp_KHPile& p = m.slope.KHPiles[i];
+            if (m.ground.pts.empty())
+                Fail(Entry("piles", i) + ".layers", "missing; give the layers in front of the pile " + PileName(p) +
+                                                        ", or the whole slope (\"ground\" and \"strata\")");
+            FromWholeSlope(m, p, Entry("piles", i));
+            if (p.QianCeng.empty())
+                Fail(Entry("piles", i), "no ground in front of the pile " + PileName(p) +
+                                            (m.strata.empty() ? ": the model has no strata"
+                                                              : ": no stratum lies in front of it at its axis"));
         }
         m.slope.nZhuangShu = static_cast<int>(m.slope.KHPiles.size());
         if (current.empty() && !m.slope.KHPiles.empty())
             current = m.slope.KHPiles.front().strName;
         m.slope.strCurKHPile = current;
-        for (const CSlp_KHPile& p : m.slope.KHPiles)
-            if (p.strName == current)
-                m.slope.CurKHPile = p;
+        // Names are labels and two piles may share one: the first of the name
+        // is the working pile.
+        const auto named = std::find_if(m.slope.KHPiles.begin(), m.slope.KHPiles.end(),
+                                        [&](const CSlp_KHPile& p) { return p.strName == current; });
+        if (named != m.slope.KHPiles.end())
+            m.slope.CurKHPile = *named;
+        else if (!m.slope.KHPiles.empty())
+            Fail("currentPile", "no pile is named \"" + PrintableKey(current) + "\"");
         if (m.currentSurface == 0 && !m.surfaces.empty())
             m.currentSurface = m.surfaces.front().id;
+        if (!m.surfaces.empty() && !surfaceIds.count(m.currentSurface))
+            Fail("currentSurface", "no slip surface has the id " + std::to_string(m.currentSurface));
         for (const SlopeSurfaceEntry& s : m.surfaces)
             if (s.id == m.currentSurface)
                 m.slope.CurSurface = s.surface;
@@ -299,7 +424,11 @@ ordered_json ToDocument(const SlopeModelFile& m)
     doc["currentSurface"] = m.currentSurface;
     doc["currentPile"] = m.slope.strCurKHPile;
     ordered_json piles = ordered_json::array();
-    for (const CSlp_KHPile& p : m.slope.KHPiles) {
+    for (size_t i = 0; i < m.slope.KHPiles.size(); ++i) {
+        const CSlp_KHPile& p = m.slope.KHPiles[i];
+        // A pile that takes the ground in front of it from the whole slope keeps
+        // taking it from there: an edit of the strata or the water line applies.
+        const bool fromSlope = !m.ground.pts.empty() && i < m.groundFromSlope.size() && m.groundFromSlope[i];
         ordered_json o = ordered_json::object();
         o["id"] = p.nID;
         o["name"] = p.strName;
@@ -311,13 +440,15 @@ ordered_json ToDocument(const SlopeModelFile& m)
         o["spacing"] = WrittenReal(p.fJianJu);
         o["length"] = WrittenReal(p.fChang);
         o["unitWeight"] = WrittenReal(p.fRongZhong);
-        o["groundY"] = WrittenReal(p.fQianDiMianY);
-        o["water"] = p.bYouShui != 0;
-        o["waterY"] = WrittenReal(p.fShuiWeiY);
-        ordered_json layers = ordered_json::array();
-        for (const CSlopeBZDC_CS& l : p.QianCeng)
-            layers.push_back(LayerToJson(l, &l.dHouDu));
-        o["layers"] = std::move(layers);
+        if (!fromSlope) {
+            o["groundY"] = WrittenReal(p.fQianDiMianY);
+            o["water"] = p.bYouShui != 0;
+            o["waterY"] = WrittenReal(p.fShuiWeiY);
+            ordered_json layers = ordered_json::array();
+            for (const CSlopeBZDC_CS& l : p.QianCeng)
+                layers.push_back(LayerToJson(l, &l.dHouDu));
+            o["layers"] = std::move(layers);
+        }
         if (!p.KangLiDian.empty()) {
             ordered_json z = ordered_json::array(), v = ordered_json::array();
             for (float d : p.KangLiDian)

@@ -6,12 +6,12 @@
 //   "currentSurface": 1,                  id of the current slip surface
 //   "currentPile": "KH1",                 name of the working pile
 //   "piles": [{
-//     "id": 5, "name": "KH1",
+//     "id": 5, "name": "KH1",             id: positive, unique; name: a label
 //     "axis": [[x, y], [x, y]],           pile axis, top first, m
 //     "section": 0,                       0 circle, 1 rectangle
 //     "grade": 30,                        concrete grade (30 for C30)
 //     "width": 1.2, "height": 1.2,        section, m (a circle's diameter is the width)
-//     "spacing": 4, "length": 16,         m
+//     "spacing": 4, "length": 16,         m (length: the axis's when left out)
 //     "unitWeight": 25,                   kN/m3
 //     "groundY": 99,                      ground surface in front of the pile, m
 //     "water": true, "waterY": 95,        groundwater and its level, m
@@ -31,6 +31,24 @@
 //   "waterLine": [[x, y], ...]            and its groundwater line
 // }
 //
+// What would make the wrong pile be calculated, or a pile be dropped, is
+// refused naming its key:
+//   - every pile and every slip surface has an "id", positive and unique among
+//     the piles (the surfaces): slope mode finds the pile and names its files by
+//     it. Names are labels and two piles may share one; "currentPile" and
+//     "currentSurface" must name a pile and a surface of the model;
+//   - a pile's axis has two points or more and runs from the top down to the
+//     foot, each point below the one before it;
+//   - "length" agrees with the length of the axis within a millimetre (the
+//     calculation takes the length, the cut test the axis); without "length" the
+//     pile is as long as its axis;
+//   - a circle has a positive "r", a polyline two points or more, and neither
+//     takes the other's keys;
+//   - a pile has ground in front of it: "layers" that are not empty, or the
+//     whole slope with at least one stratum at its axis;
+//   - a "saturatedUnitWeight" is at least that of water, 10 kN/m3 (below the
+//     water the calculation takes it less the water's).
+//
 // A pile that gives no "layers" of its own takes them from the whole slope,
 // as the host's layer extraction does: at the pile's axis, the ground surface
 // is its "groundY", each stratum's thickness is the height between its top and
@@ -46,7 +64,10 @@
 // prints reads back as it was: reals in their shortest form (3.4028235e+38 for
 // the largest), a thickness in double precision. The results slope mode writes
 // into a pile (its points and resistances) are saved as "points" and
-// "resistance".
+// "resistance". A whole-slope model is saved as one: a pile that took the
+// ground in front of it from the strata is saved without "groundY", "water",
+// "waterY" and "layers", so that an edit of the strata or the water line
+// applies when the saved model is run again.
 #pragma once
 
 #include "SlopeData.h"
@@ -70,6 +91,11 @@ struct SlopeModelFile {
     int scheme = 1;
     int currentSurface = 0;
     std::vector<SlopeSurfaceEntry> surfaces;
+    // One per pile of slope.KHPiles, in order: true where the pile takes the
+    // ground in front of it from the whole slope rather than giving "layers".
+    // Such a pile is saved without the derived ground, so that the saved model
+    // still takes it from the strata and the water line.
+    std::vector<bool> groundFromSlope;
 };
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);

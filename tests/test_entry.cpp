@@ -381,7 +381,7 @@ TEST(SlopeModelFile, PilesTakeTheGroundInFrontFromTheWholeSlope)
     }
     // A stratum boundary that does not reach a pile is named.
     EXPECT_FALSE(SlopeModelFromJson(R"({"ground": [[-1, 10], [1, 10]], "strata": [{"bottom": [[5, 0], [9, 0]]}],
-                                        "piles": [{"axis": [[0, 10], [0, 0]]}]})",
+                                        "piles": [{"id": 1, "axis": [[0, 10], [0, 0]]}]})",
                                     model, &error));
     EXPECT_NE(error.find("key \"strata[0].bottom\": does not reach the pile"), std::string::npos) << error;
 }
@@ -453,7 +453,10 @@ TEST(SlopeModelFile, EveryValueItsWriterPrintsReadsBack)
     EXPECT_EQ(SlopeModelToJson(back), saved);
 
     // FLT_MAX as a person writes it (and as a float printer prints it).
-    ASSERT_TRUE(SlopeModelFromJson(R"({"piles": [{"waterY": 3.4028235e+38}]})", back, &error)) << error;
+    ASSERT_TRUE(SlopeModelFromJson(R"({"piles": [{"id": 1, "axis": [[0, 1], [0, 0]], "layers": [{}],
+                                               "waterY": 3.4028235e+38}]})",
+                                   back, &error))
+        << error;
     EXPECT_EQ(back.slope.KHPiles[0].fShuiWeiY, FLT_MAX);
     // What no 32-bit real holds stays refused, by its key.
     EXPECT_FALSE(SlopeModelFromJson(R"({"piles": [{"waterY": 3.40283e+38, "length": 3.5e38}]})", back, &error));
