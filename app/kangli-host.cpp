@@ -42,7 +42,8 @@ const char kUsage[] =
     "  --module MODULE   the module to load\n"
     "\n"
     "Exit status: 0 when no call was refused (each pile calculated, or not cut by the\n"
-    "surface); 1 when the module refused a pile (the reason is printed) or, with the\n"
+    "surface) and every file was written; 1 when the module refused a pile (the reason\n"
+    "is printed), a file of a calculated pile could not be written (each is named) or, with the\n"
     "built-in pile, did not calculate it; 2 when the arguments, the model, the module or\n"
     "an output could not be used.\n";
 
@@ -267,7 +268,7 @@ int RunModel(int argc, char** argv)
     std::filesystem::create_directories(work, made); // as a host's project folder, made when missing
     G_strWorkPath = WithSeparator(work);
     g_lCurFAID = model.scheme;
-    int calls = 0, calculated = 0, refused = 0, missed = 0;
+    int calls = 0, calculated = 0, refused = 0, missed = 0, unwritten = 0;
     CallMessages told;
     const auto start = std::chrono::steady_clock::now();
     for (const SlopeSurfaceEntry* e : surfaces) {
@@ -301,21 +302,26 @@ int RunModel(int argc, char** argv)
             CalHMKangLi_KHZ(&slope, static_cast<int>(i), nullptr, 1);
             std::printf("surface %d, pile %s: %d, cut %.2f m below the top, resistance %.3f kN/m (%d points)\n",
                         e->id, name, result, depth, pile.fKangLi, pile.nKangLiDianShu);
-            for (const std::string& note : told.Notes())
+            for (const std::string& note : told.Notes()) {
                 std::printf("  %s\n", note.c_str());
+                if (note.rfind("文件未能写出", 0) == 0)
+                    ++unwritten;
+            }
         }
     }
     told.Clear();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%d calls: %d calculated, %d refused, %d missed, in %.3f s\n", calls, calculated, refused, missed,
                 seconds);
+    if (unwritten > 0)
+        std::printf("%d files not written\n", unwritten);
     if (!StdoutWritten())
         return 2;
     if (!save.empty() && !SaveSlopeModel(save, model, &error)) {
         std::fprintf(stderr, "kangli-host: %s: %s\n", save.c_str(), error.c_str());
         return 2;
     }
-    return refused > 0 ? 1 : 0;
+    return refused > 0 || unwritten > 0 ? 1 : 0;
 }
 
 } // namespace

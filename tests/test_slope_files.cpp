@@ -11,10 +11,12 @@
 #include "WorkPaths.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/resource.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 
 namespace {
@@ -190,4 +192,77 @@ TEST(SlopeSearch, DialogSlopeModeOnAScreenlessPlatformReturnsAndSaysWhy)
     const std::string text = ReadText(out);
     EXPECT_NE(text.find("JiSuan_KangLi_Slp_New = 0"), std::string::npos) << text;
     EXPECT_NE(text.find("没有屏幕，无法打开计算对话框"), std::string::npos) << text;
+}
+
+namespace {
+
+// kangli-host with the real module over a model written here: its output and
+// exit status.
+struct HostRun {
+    int status = -1;
+    std::string out;
+};
+
+HostRun RunHost(const std::string& model, const std::string& work, const std::string& extra,
+                const std::string& shell = "")
+{
+    TempDir dir;
+    const std::string out = dir.path + "/out.txt";
+    const std::string cmd = "(" + shell + " exec '" KANGLI_HOST_EXE "' '" + model + "' '" + work + "' --module '" KANGLI_MODULE "' " +
+                            extra + ") >'" + out + "' 2>&1";
+    const int raw = std::system(cmd.c_str());
+    HostRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = ReadText(out);
+    return r;
+}
+
+// The bundled circle that cuts pile KH1 (id 5) 8 m below its top, with a
+// second pile of the same name (id 6) 40 m away, out of the circle's reach.
+std::string TwoPilesOfOneNameModel(const std::string& dir)
+{
+    std::string text = ReadText(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json");
+    nlohmann::json doc = nlohmann::json::parse(text);
+    nlohmann::json far = doc["piles"][0];
+    far["id"] = 6;
+    far["axis"] = nlohmann::json::array({nlohmann::json::array({40, 100.0}), nlohmann::json::array({40, 84.0})});
+    doc["piles"].push_back(far);
+    const std::string path = dir + "/two.json";
+    WriteText(path, doc.dump(2));
+    return path;
+}
+
+} // namespace
+
+TEST(SlopeSearch, TheHostsSearchCalculatesThePileTheSurfaceCuts)
+{
+    TempDir dir;
+    const std::string model = TwoPilesOfOneNameModel(dir.path);
+    const HostRun run = RunHost(model, dir.path + "/work", "");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("2 calls: 1 calculated, 0 refused, 1 missed"), std::string::npos) << run.out;
+    std::set<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(dir.path + "/work"))
+        names.insert(e.path().filename().string());
+    EXPECT_TRUE(names.count("kl-1-1-5.res")) << run.out;
+    for (const std::string& n : names)
+        EXPECT_EQ(n.find("kl-1-1-6"), std::string::npos) << n; // the missed pile wrote nothing
+
+    // With no files asked for, the host still gets its resistance.
+    const HostRun none = RunHost(model, dir.path + "/none", "--files none");
+    EXPECT_EQ(none.status, 0) << none.out;
+    EXPECT_NE(none.out.find("resistance"), std::string::npos) << none.out;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path + "/none"));
+}
+
+TEST(SlopeSearch, AHostRunWhoseFilesCannotBeWrittenSaysSoAndFails)
+{
+    TempDir dir;
+    // A file-size limit of a few kilobytes: the books and diagrams do not fit.
+    const HostRun run = RunHost(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json", dir.path + "/work", "",
+                                "ulimit -f 8;");
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find("文件未能写出"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("files not written"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("resistance 360.549"), std::string::npos) << run.out; // the pile still got it
 }
