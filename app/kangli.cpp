@@ -10,6 +10,7 @@
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
 #include "CanvasWriters.h"
+#include "ForcesCommand.h"
 #include "KangLiJiSuan.h"
 #include "Messages.h"
 #include "PelvorinData.h"
@@ -508,6 +509,14 @@ int main(int argc, char** argv)
     cmdReport->add_option("DIR", reportDir, "the directory to write into (made when missing)")->required();
     cmdReport->add_flag("--png", reportPictures, "also a PNG picture beside each DXF diagram");
 
+    std::string forcesFile;
+    bool forcesJson = false;
+    auto* cmdForces = app.add_subcommand(
+        "forces", "shear, moment, displacement, rotation and ground stress along the pile under the thrust "
+                  "of the record's design block (SheJi)");
+    cmdForces->add_option("RECORD", forcesFile, "JSON record with a SheJi block")->required();
+    cmdForces->add_flag("--json", forcesJson, "one JSON object");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
@@ -538,6 +547,8 @@ int main(int argc, char** argv)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)
             return RunReport(reportFile, reportDir, reportPictures);
+        if (*cmdForces)
+            return RunForces(forcesFile, forcesJson);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;

@@ -302,3 +302,89 @@ float* FieldReal(const FieldDef& f, CPelvorinData& r) { return f.real ? &(r.*f.r
 float* FieldReal(const FieldDef& f, CTuCeng& layer) { return f.layerReal ? &(layer.*f.layerReal) : nullptr; }
 int* FieldInteger(const FieldDef& f, CPelvorinData& r) { return f.integer ? &(r.*f.integer) : nullptr; }
 int* FieldInteger(const FieldDef& f, CTuCeng& layer) { return f.layerInteger ? &(layer.*f.layerInteger) : nullptr; }
+
+// ---------------------------------------------------------------- design block
+
+namespace {
+
+constexpr FieldChoice kDistributions[] = {{0, "矩形"}, {1, "三角形"}, {2, "梯形"}};
+constexpr FieldChoice kMethods[] = {{0, "K法"}, {1, "m法"}};
+constexpr FieldChoice kFeet[] = {{0, "自由"}, {1, "铰支"}};
+constexpr FieldChoice kSteels[] = {{300, "HPB300"}, {335, "HRB335"}, {400, "HRB400"}, {500, "HRB500"}};
+constexpr double kDesignBig = 1e9;
+
+const DesignFieldDef kDesign[] = {
+    {"fTuiLi", "设计推力（kN/m）", "design thrust (kN/m)", &CSheJi::fTuiLi, nullptr, 0, 0, kDesignBig},
+    {"nTuiLiFenBu", "推力分布", "thrust distribution (0 rectangle, 1 triangle, 2 trapezoid)", nullptr,
+     &CSheJi::nTuiLiFenBu, 0, 0, 2, false, kDistributions},
+    {"fTiXingBi", "梯形顶底比", "top over bottom of the trapezoid", &CSheJi::fTiXingBi, nullptr, 0.5, 0, 1},
+    {"fQianKangLi", "桩前滑体抗力（kN/m）", "resistance of the sliding mass in front (kN/m)", &CSheJi::fQianKangLi,
+     nullptr, 0, 0, kDesignBig},
+    {"nDiJiFa", "地基系数法", "ground coefficient method (0 K, 1 m)", nullptr, &CSheJi::nDiJiFa, 0, 0, 1, false,
+     kMethods},
+    {"fK", "地基系数K（kN/m³）", "ground coefficient K (kN/m3)", &CSheJi::fK, nullptr, 0, 0, kDesignBig},
+    {"fM", "地基系数的比例系数m（kN/m⁴）", "proportional coefficient m (kN/m4)", &CSheJi::fM, nullptr, 0, 0, kDesignBig},
+    {"fA1", "滑面处桩前地基系数A1（kN/m³）", "ground coefficient A1 in front (kN/m3)", &CSheJi::fA1, nullptr, 0, 0,
+     kDesignBig},
+    {"fA2", "滑面处桩后地基系数A2（kN/m³）", "ground coefficient A2 behind (kN/m3)", &CSheJi::fA2, nullptr, 0, 0,
+     kDesignBig},
+    {"nZhuangDi", "桩底约束", "pile foot (0 free, 1 hinged)", nullptr, &CSheJi::nZhuangDi, 0, 0, 1, false, kFeet},
+    {"fGangDuXiShu", "刚度折减系数", "stiffness factor of EI", &CSheJi::fGangDuXiShu, nullptr, 0.8, 0, 1, true},
+    {"fGamma0", "结构重要性系数γ0", "importance factor", &CSheJi::fGamma0, nullptr, 1, 0.5, 2},
+    {"fHeZaiXiShu", "荷载分项系数", "load factor", &CSheJi::fHeZaiXiShu, nullptr, 1, 0.5, 3},
+    {"nGangJin", "钢筋等级", "steel grade (MPa)", nullptr, &CSheJi::nGangJin, 400, 0, 0, false, kSteels},
+    {"fYunXuYingLi", "容许侧向应力（kPa）", "allowable lateral stress (kPa), 0 unchecked", &CSheJi::fYunXuYingLi,
+     nullptr, 0, 0, kDesignBig},
+    {"fYunXuDingWeiYi", "桩顶容许位移（mm）", "allowable top displacement (mm), 0 unchecked",
+     &CSheJi::fYunXuDingWeiYi, nullptr, 0, 0, kDesignBig},
+    {"fYunXuHuaMianWeiYi", "滑面处容许位移（mm）", "allowable displacement at the slip surface (mm), 0 unchecked",
+     &CSheJi::fYunXuHuaMianWeiYi, nullptr, 0, 0, kDesignBig},
+};
+
+} // namespace
+
+std::span<const DesignFieldDef> DesignFields() { return kDesign; }
+
+const DesignFieldDef* FindDesignField(const std::string& key)
+{
+    for (const DesignFieldDef& f : kDesign)
+        if (key == f.key)
+            return &f;
+    return nullptr;
+}
+
+double DesignValue(const DesignFieldDef& f, const CSheJi& d) { return f.real ? d.*f.real : d.*f.integer; }
+
+bool CheckDesign(const CSheJi& d, std::string* problem)
+{
+    auto fail = [problem](const DesignFieldDef& f, const std::string& why) {
+        if (problem)
+            *problem = std::string("SheJi.") + f.key + " (" + f.label + "): " + f.what + " " + why;
+        return false;
+    };
+    for (const DesignFieldDef& f : kDesign) {
+        const double v = DesignValue(f, d);
+        if (!f.choices.empty()) {
+            bool found = false;
+            std::string list;
+            for (const FieldChoice& c : f.choices) {
+                found = found || c.value == v;
+                list += (list.empty() ? "" : ", ") + std::to_string(c.value);
+            }
+            if (!found)
+                return fail(f, "must be one of " + list + " (is " + MessageNumber(v) + ")");
+            continue;
+        }
+        const bool inside = std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) && v <= f.hi;
+        if (!inside)
+            return fail(f, "must lie in " + std::string(f.openBottom ? ">" : "") + MessageNumber(f.lo) + " .. " +
+                               MessageNumber(f.hi) + " (is " + MessageNumber(v) + ")");
+    }
+    // The method needs its coefficient.
+    if (d.nDiJiFa == 0 && !(d.fK > 0))
+        return fail(*FindDesignField("fK"), "must be above 0 for the K method (is " + MessageNumber(d.fK) + ")");
+    if (d.nDiJiFa == 1 && !(d.fM > 0) && !(d.fA1 > 0))
+        return fail(*FindDesignField("fM"),
+                    "or A1 must be above 0 for the m method (is " + MessageNumber(d.fM) + ")");
+    return true;
+}

@@ -132,3 +132,23 @@ float* FieldReal(const FieldDef& f, CPelvorinData& r);
 float* FieldReal(const FieldDef& f, CTuCeng& layer);
 int* FieldInteger(const FieldDef& f, CPelvorinData& r);
 int* FieldInteger(const FieldDef& f, CTuCeng& layer);
+
+// The fields of the design block (JSON "SheJi"), one row each: key, label,
+// unit, default, the range taken, the choices. Not in the data file.
+struct DesignFieldDef {
+    const char* key;
+    const char* label; // Chinese, with the unit as the window and the books show it
+    const char* what;  // English, as a refusal names it
+    float CSheJi::*real = nullptr; // exactly one of the two is set
+    int CSheJi::*integer = nullptr;
+    double defaultValue = 0;
+    double lo = 0, hi = 0;
+    bool openBottom = false; // lo < v rather than lo <= v
+    std::span<const FieldChoice> choices = {};
+};
+std::span<const DesignFieldDef> DesignFields();
+const DesignFieldDef* FindDesignField(const std::string& key);
+double DesignValue(const DesignFieldDef& f, const CSheJi& d);
+// True when the design block may be calculated; otherwise *problem names the
+// first field at fault: "SheJi.fK (地基系数K（kN/m³）): ...".
+bool CheckDesign(const CSheJi& d, std::string* problem);

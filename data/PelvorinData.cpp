@@ -75,6 +75,8 @@ CPelvorinData& CPelvorinData::operator=(const CPelvorinData& other)
     ZhuangKangLi = other.ZhuangKangLi;
     bHuaMianKeBian = other.bHuaMianKeBian;
     bYiJiSuan = other.bYiJiSuan;
+    bSheJi = other.bSheJi;
+    SheJi = other.SheJi;
     return *this;
 }
 

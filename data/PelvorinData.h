@@ -22,6 +22,30 @@ struct CTuCeng {
     float fShuiXiaMoCaJiao = 15.0f; // friction angle under water, degrees
 };
 
+// The design of the pile under a landslide thrust (JSON "SheJi"): the thrust
+// and its distribution over the loaded part, the ground below the slip surface
+// (K or m method), the foot, the stiffness factor, the load factors, the steel,
+// and the allowables to check against (0: not checked). Not in the data file.
+struct CSheJi {
+    float fTuiLi = 0.0f;             // design thrust E, kN per metre of slope
+    int nTuiLiFenBu = 0;             // 0 rectangle, 1 triangle (0 at the top), 2 trapezoid
+    float fTiXingBi = 0.5f;          // trapezoid: top over bottom
+    float fQianKangLi = 0.0f;        // resistance of the sliding mass in front E', kN/m
+    int nDiJiFa = 0;                 // 0 K method, 1 m method
+    float fK = 0.0f;                 // K, kN/m3
+    float fM = 0.0f;                 // m, kN/m4
+    float fA1 = 0.0f;                // A in front (and for an elastic pile), kN/m3
+    float fA2 = 0.0f;                // A behind, kN/m3
+    int nZhuangDi = 0;               // foot: 0 free, 1 hinged
+    float fGangDuXiShu = 0.8f;       // EI = factor x Ec x I
+    float fGamma0 = 1.0f;            // importance factor
+    float fHeZaiXiShu = 1.0f;        // load factor
+    int nGangJin = 400;              // steel grade, MPa (HRB400)
+    float fYunXuYingLi = 0.0f;       // allowable lateral stress below the slip surface, kPa
+    float fYunXuDingWeiYi = 0.0f;    // allowable displacement at the pile top, mm
+    float fYunXuHuaMianWeiYi = 0.0f; // allowable displacement at the slip surface, mm
+};
+
 // A data file may name at most this many layers; a larger (or negative) count is
 // refused rather than allocated.
 constexpr int kMaxTuCengShu = 1000;
@@ -75,6 +99,8 @@ public:
     std::vector<float> ZhuangKangLi;    // result: pile resistance per point, kN/m
     int bHuaMianKeBian = 1;             // slip-surface depth editable in the pile table
     int bYiJiSuan = 0;                  // set by the calculation
+    int bSheJi = 0;                     // the record carries a design block
+    CSheJi SheJi;                       // the design under a landslide thrust
 };
 
 // The counted layer (index) that is soil right below rock, or -1: a record the

@@ -42,6 +42,23 @@ CTuCeng ReadLayer(const json& obj, size_t index)
     return layer;
 }
 
+CSheJi ReadDesign(const json& obj)
+{
+    JsonKit::ReadObject(obj, "SheJi");
+    CSheJi d;
+    for (auto it = obj.begin(); it != obj.end(); ++it) {
+        const std::string key = "SheJi." + it.key();
+        const DesignFieldDef* f = FindDesignField(it.key());
+        if (!f)
+            Fail(key, "unknown key");
+        if (f->real)
+            d.*f->real = ReadReal(it.value(), key);
+        else
+            d.*f->integer = ReadInt(it.value(), key);
+    }
+    return d;
+}
+
 bool EndsWithJson(const std::string& path)
 {
     if (path.size() < 5)
@@ -156,6 +173,16 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
         layers.push_back(std::move(l));
     }
     out["TuCeng"] = std::move(layers);
+    if (r.bSheJi) {
+        ordered_json d = ordered_json::object();
+        for (const DesignFieldDef& f : DesignFields()) {
+            if (f.real)
+                d[f.key] = WrittenReal(r.SheJi.*f.real);
+            else
+                d[f.key] = r.SheJi.*f.integer;
+        }
+        out["SheJi"] = std::move(d);
+    }
     out["JsDataBase"] = BaseToJson(r);
     return out;
 }
@@ -256,6 +283,8 @@ bool RecordToDataFile(const CPelvorinData& r, std::string& text, std::string* er
 
 bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
 {
+    if (r.bSheJi)
+        return Refuse(error, "key \"SheJi\": the data file does not hold the design block");
     std::string text;
     if (!RecordToDataFile(r, text, error))
         return false;
@@ -322,6 +351,11 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
                 }
                 if (key == "JsDataBase") {
                     BaseFromJson(it.value(), r);
+                    continue;
+                }
+                if (key == "SheJi") {
+                    r.SheJi = ReadDesign(it.value());
+                    r.bSheJi = 1;
                     continue;
                 }
                 const FieldDef* found = FindRecordField(key);

@@ -1,0 +1,118 @@
+// kangli forces: the internal forces, displacement and ground stress of the
+// pile under the thrust of its design block, as a table or as JSON.
+#include "ForcesCommand.h"
+
+#include "NumericLocale.h"
+#include "PileForces.h"
+#include "RecordCheck.h"
+#include "RecordJson.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// A number of the JSON form: finite ones as they are, anything else as null.
+nlohmann::ordered_json Num(double v) { return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json(); }
+
+bool Print(const std::string& text)
+{
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0 &&
+           !std::ferror(stdout);
+}
+
+std::string Fixed(const char* format, double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
+}
+
+} // namespace
+
+int RunForces(const std::string& in, bool asJson)
+{
+    ScopedCNumbers numbers;
+    CPelvorinData record;
+    InitKangLiData(&record);
+    std::string error;
+    if (!LoadRecordFile(in, record, &error)) {
+        std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), error.c_str());
+        return 2;
+    }
+    if (!CheckKangLiData(record, &error)) {
+        std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), error.c_str());
+        return 1;
+    }
+    const PileForces f = CalculatePileForces(record);
+    if (f.status != 1)
+        std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), f.refusal.c_str());
+
+    std::string text;
+    if (asJson) {
+        using J = nlohmann::ordered_json;
+        J out = J::object();
+        out["status"] = f.status;
+        if (f.status == 1) {
+            out["method"] = std::string(1, f.method);
+            out["rigid"] = f.rigid;
+            out["coefficient"] = Num(f.coefficient);
+            out["coefficient_length"] = Num(f.coefficientLength);
+            out["slip"] = J{{"depth", Num(f.h1)},
+                            {"shear", Num(f.slip.shear)},
+                            {"moment", Num(f.slip.moment)},
+                            {"displacement", Num(f.slip.displacement)},
+                            {"rotation", Num(f.slip.rotation)}};
+            out["top_displacement"] = Num(f.topDisplacement);
+            out["max_moment"] = J{{"value", Num(f.maxMoment.value)}, {"depth", Num(f.maxMoment.depth)}};
+            out["max_shear"] = J{{"value", Num(f.maxShear.value)}, {"depth", Num(f.maxShear.depth)}};
+            out["rotation_centre"] = f.rotationCentre >= 0 ? Num(f.rotationCentre) : J();
+            J points = J::array();
+            for (const PileForcePoint& p : f.points)
+                points.push_back(J{{"depth", Num(p.depth)},
+                                   {"shear", Num(p.shear)},
+                                   {"moment", Num(p.moment)},
+                                   {"displacement", Num(p.displacement)},
+                                   {"rotation", Num(p.rotation)},
+                                   {"stress", Num(p.stress)}});
+            out["points"] = std::move(points);
+            J checks = J::array();
+            for (const PileForceCheck& c : f.checks)
+                if (c.checked)
+                    checks.push_back(J{{"key", std::string("SheJi.") + c.key},
+                                       {"holds", c.holds},
+                                       {"value", Num(c.value)},
+                                       {"allowed", Num(c.allowed)},
+                                       {"depth", Num(c.depth)}});
+            out["checks"] = std::move(checks);
+        } else {
+            out["field"] = f.refusedField;
+            out["reason"] = f.refusal;
+        }
+        text = out.dump(2) + "\n";
+    } else if (f.status == 1) {
+        text += std::string(f.rigid ? "刚性桩" : "弹性桩") + "（" + (f.method == 'K' ? "K法" : "m法") + "，" +
+                (f.method == 'K' ? "βh2 = " : "αh2 = ") + Fixed("%.3f", f.coefficientLength) + "）\n";
+        text += "滑面处：剪力 " + Fixed("%.3f", f.slip.shear) + " kN，弯矩 " + Fixed("%.3f", f.slip.moment) +
+                " kN·m，位移 " + Fixed("%.3f", f.slip.displacement * 1000) + " mm，转角 " +
+                Fixed("%.6f", f.slip.rotation) + " rad\n";
+        text += "桩顶位移 " + Fixed("%.3f", f.topDisplacement * 1000) + " mm；最大弯矩 " +
+                Fixed("%.3f", f.maxMoment.value) + " kN·m（" + Fixed("%.2f", f.maxMoment.depth) +
+                " m）；最大剪力 " + Fixed("%.3f", f.maxShear.value) + " kN（" + Fixed("%.2f", f.maxShear.depth) +
+                " m）\n";
+        text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";
+        for (const PileForcePoint& p : f.points) {
+            char line[160];
+            std::snprintf(line, sizeof line, "%8.2f  %12.3f  %12.3f  %10.3f  %11.6f  %12.3f\n", p.depth, p.shear,
+                          p.moment, p.displacement * 1000, p.rotation, p.stress);
+            text += line;
+        }
+    }
+    if (!text.empty() && !Print(text)) {
+        std::fprintf(stderr, "kangli: standard output: cannot be written\n");
+        return 2;
+    }
+    return f.status == 1 ? 0 : 1;
+}

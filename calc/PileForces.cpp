@@ -1,0 +1,254 @@
+#include "PileForces.h"
+
+#include "Concrete.h"
+#include "FieldTable.h"
+#include "PileSection.h"
+#include "TuKangLiJiSuan.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// The state of the pile at one depth.
+struct State {
+    double x = 0, phi = 0, M = 0, Q = 0;
+};
+
+// Krylov functions of u and their derivatives with respect to u:
+// dphi1 = -4 phi4, dphi2 = phi1, dphi3 = phi2, dphi4 = phi3.
+std::array<double, 4> Krylov(double u)
+{
+    const double c = std::cos(u), s = std::sin(u), ch = std::cosh(u), sh = std::sinh(u);
+    return {c * ch, 0.5 * (s * ch + c * sh), 0.5 * s * sh, 0.25 * (s * ch - c * sh)};
+}
+std::array<double, 4> Derivative(const std::array<double, 4>& p) { return {-4 * p[3], p[0], p[1], p[2]}; }
+
+// The loaded part: the linear load over h1 and what it gives by statics.
+struct LoadedPart {
+    double h1 = 0, qt = 0, qb = 0;
+    double Q(double z) const { return qt * z + (qb - qt) * z * z / (2 * h1); }
+    double M(double z) const { return qt * z * z / 2 + (qb - qt) * z * z * z / (6 * h1); }
+    // The cantilever deflection from the slip surface, times EI, and its slope:
+    // f(z) EI = integral from z to h1 of (s - z) M(s) ds.
+    double F(double z) const
+    {
+        auto I = [z, this](int n) {
+            return (std::pow(h1, n + 2) - std::pow(z, n + 2)) / (n + 2) - z * (std::pow(h1, n + 1) - std::pow(z, n + 1)) / (n + 1);
+        };
+        return qt / 2 * I(2) + (qb - qt) / (6 * h1) * I(3);
+    }
+    double dF(double z) const
+    {
+        return -(qt / 2 * (std::pow(h1, 3) - std::pow(z, 3)) / 3 + (qb - qt) / (6 * h1) * (std::pow(h1, 4) - std::pow(z, 4)) / 4);
+    }
+};
+
+PileForces Refuse(PileForces out, const std::string& key, const std::string& why)
+{
+    out.status = 0;
+    out.refusedField = key;
+    out.refusal = why;
+    return out;
+}
+
+} // namespace
+
+PileForces CalculatePileForces(const CPelvorinData& r)
+{
+    PileForces out;
+    if (!r.bSheJi)
+        return Refuse(out, "SheJi", "the record has no design block (SheJi)");
+    const CSheJi& d = r.SheJi;
+    std::string problem;
+    if (!CheckDesign(d, &problem)) {
+        const size_t space = problem.find(' ');
+        return Refuse(out, problem.substr(0, space), problem);
+    }
+    const double L = r.fZhuangChang, h1 = r.fHuaMianDaoZhuangDing, h2 = L - h1;
+    if (!(h1 > 0) || !(h2 > 0) || !std::isfinite(L))
+        return Refuse(out, "fHuaMianDaoZhuangDing",
+                      "fHuaMianDaoZhuangDing (滑面到桩顶距离（m）): the slip surface must lie inside the pile, "
+                      "below its top and above its foot");
+    if (!(r.fZhuangJianJu > 0))
+        return Refuse(out, "fZhuangJianJu", "fZhuangJianJu (桩中心距（m）): the spacing must be above 0");
+    if (d.nDiJiFa != 0)
+        return Refuse(out, "SheJi.nDiJiFa", "SheJi.nDiJiFa (地基系数法): only the K method (0) is calculated so far");
+
+    // Section stiffness: b normal to the thrust, a along it.
+    Con_Prop concrete;
+    get_rc_property(r.nHunNingTuDengJi, &concrete);
+    double I = 0;
+    if (r.nJieMianXingZhuang == 1)
+        I = static_cast<double>(r.fZhuangKuan) * std::pow(static_cast<double>(r.fZhuangGao), 3) / 12.0;
+    else
+        I = kJiSuanPi * std::pow(static_cast<double>(r.fZhuangJing), 4) / 64.0;
+    const double EI = d.fGangDuXiShu * concrete.Ec * 1000.0 * I; // Ec N/mm2 = MPa -> kPa
+    if (!(EI > 0))
+        return Refuse(out, "nHunNingTuDengJi", "nHunNingTuDengJi (混凝土等级): no elastic modulus for this grade");
+    CPelvorinData copy(r);
+    CTuKangLiJiSuan ground;
+    ground.pData = &copy;
+    const double Bp = ground.GetJiSuanKuanDu();
+
+    // Loaded part.
+    LoadedPart load;
+    load.h1 = h1;
+    const double ET = (static_cast<double>(d.fTuiLi) - d.fQianKangLi) * r.fZhuangJianJu;
+    switch (d.nTuiLiFenBu) {
+    case 0:
+        load.qt = load.qb = ET / h1;
+        break;
+    case 1:
+        load.qt = 0;
+        load.qb = 2 * ET / h1;
+        break;
+    default:
+        load.qb = 2 * ET / (h1 * (1 + d.fTiXingBi));
+        load.qt = d.fTiXingBi * load.qb;
+        break;
+    }
+    const double Q0 = load.Q(h1), M0 = load.M(h1);
+
+    out.method = 'K';
+    out.h1 = h1;
+    out.h2 = h2;
+    out.width = Bp;
+    out.EI = EI;
+    out.thrust = ET;
+    out.Q0 = Q0;
+    out.M0 = M0;
+    const double K = d.fK;
+    const double beta = std::pow(K * Bp / (4 * EI), 0.25);
+    out.coefficient = beta;
+    out.coefficientLength = beta * h2;
+    out.rigid = beta * h2 <= 1.0;
+    const bool hinged = d.nZhuangDi == 1;
+
+    // The embedded part as a function of y below the slip surface.
+    std::function<State(double)> embedded;
+    if (out.rigid) {
+        double y0 = 0, dphi = 0;
+        if (hinged) {
+            y0 = h2;
+            dphi = 3 * (M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
+        } else {
+            y0 = h2 * (3 * M0 + 2 * Q0 * h2) / (3 * (2 * M0 + Q0 * h2));
+            dphi = 6 * (2 * M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
+        }
+        out.rotationCentre = h1 + y0;
+        embedded = [=](double y) {
+            State s;
+            s.x = (y0 - y) * dphi;
+            s.phi = -dphi;
+            s.Q = Q0 - K * Bp * dphi * (y0 * y - y * y / 2);
+            s.M = M0 + Q0 * y - K * Bp * dphi * (y0 * y * y / 2 - y * y * y / 6);
+            return s;
+        };
+    } else {
+        // x0 and phi0 from the two conditions at the foot.
+        const double c3 = M0 / (beta * beta * EI), c4 = Q0 / (beta * beta * beta * EI);
+        const std::array<double, 4> p = Krylov(beta * h2), d1 = Derivative(p), d2 = Derivative(d1),
+                                    d3 = Derivative(d2);
+        // Rows: for a free foot M and Q (second and third derivatives), for a
+        // hinged one x and M.
+        const std::array<double, 4>& first = hinged ? p : d2;
+        const std::array<double, 4>& second = hinged ? d2 : d3;
+        const double a11 = first[0], a12 = first[1] / beta, b1 = -(c3 * first[2] + c4 * first[3]);
+        const double a21 = second[0], a22 = second[1] / beta, b2 = -(c3 * second[2] + c4 * second[3]);
+        const double det = a11 * a22 - a12 * a21;
+        if (!(std::fabs(det) > 0) || !std::isfinite(det))
+            return Refuse(out, "SheJi.fK", "SheJi.fK (地基系数K（kN/m³）): the pile is too long for the closed form");
+        const double x0 = (b1 * a22 - a12 * b2) / det, phi0 = (a11 * b2 - b1 * a21) / det;
+        embedded = [=](double y) {
+            const std::array<double, 4> q = Krylov(beta * y), e1 = Derivative(q), e2 = Derivative(e1),
+                                        e3 = Derivative(e2);
+            auto comb = [&](const std::array<double, 4>& v) { return x0 * v[0] + phi0 / beta * v[1] + c3 * v[2] + c4 * v[3]; };
+            State s;
+            s.x = comb(q);
+            s.phi = beta * comb(e1);
+            s.M = EI * beta * beta * comb(e2);
+            s.Q = EI * beta * beta * beta * comb(e3);
+            return s;
+        };
+    }
+    const State atSlip = embedded(0);
+
+    // The whole pile at depth z below its top.
+    auto at = [&](double z) {
+        PileForcePoint p;
+        p.depth = z;
+        if (z <= h1) {
+            p.shear = load.Q(z);
+            p.moment = load.M(z);
+            p.displacement = atSlip.x + atSlip.phi * (z - h1) + load.F(z) / EI;
+            p.rotation = atSlip.phi + load.dF(z) / EI;
+        } else {
+            const State s = embedded(z - h1);
+            p.shear = s.Q;
+            p.moment = s.M;
+            p.displacement = s.x;
+            p.rotation = s.phi;
+            p.stress = K * s.x;
+        }
+        return p;
+    };
+
+    const int steps = static_cast<int>(std::ceil(L / 0.1 - 1e-9));
+    bool slipAdded = false;
+    for (int i = 0; i <= steps; ++i) {
+        const double z = std::min(L, i * 0.1);
+        if (!slipAdded && z > h1 + 1e-9) {
+            out.points.push_back(at(h1));
+            slipAdded = true;
+        }
+        if (std::fabs(z - h1) <= 1e-9)
+            slipAdded = true;
+        out.points.push_back(at(z));
+    }
+    out.slip = at(h1);
+    out.topDisplacement = at(0).displacement;
+
+    // Extremes: the largest magnitude among the points, refined between its
+    // neighbours.
+    auto extreme = [&](double PileForcePoint::*field) {
+        size_t best = 0;
+        for (size_t i = 1; i < out.points.size(); ++i)
+            if (std::fabs(out.points[i].*field) > std::fabs(out.points[best].*field))
+                best = i;
+        double lo = out.points[best > 0 ? best - 1 : 0].depth;
+        double hi = out.points[std::min(best + 1, out.points.size() - 1)].depth;
+        auto size = [&](double z) { return std::fabs(at(z).*field); };
+        for (int k = 0; k < 60; ++k) {
+            const double m1 = lo + (hi - lo) / 3, m2 = hi - (hi - lo) / 3;
+            (size(m1) < size(m2) ? lo : hi) = size(m1) < size(m2) ? m1 : m2;
+        }
+        const double z = (lo + hi) / 2;
+        PileForceExtreme e{at(z).*field, z};
+        if (std::fabs(out.points[best].*field) > std::fabs(e.value))
+            e = {out.points[best].*field, out.points[best].depth};
+        return e;
+    };
+    out.maxMoment = extreme(&PileForcePoint::moment);
+    out.maxShear = extreme(&PileForcePoint::shear);
+
+    // Checks against what the user allows (0: not checked).
+    PileForceCheck stress{"fYunXuYingLi", d.fYunXuYingLi > 0, true, 0, d.fYunXuYingLi, 0};
+    for (const PileForcePoint& p : out.points)
+        if (std::fabs(p.stress) > stress.value) {
+            stress.value = std::fabs(p.stress);
+            stress.depth = p.depth;
+        }
+    stress.holds = !stress.checked || stress.value <= stress.allowed;
+    PileForceCheck top{"fYunXuDingWeiYi", d.fYunXuDingWeiYi > 0, true, std::fabs(out.topDisplacement) * 1000,
+                       d.fYunXuDingWeiYi, 0};
+    top.holds = !top.checked || top.value <= top.allowed;
+    PileForceCheck slip{"fYunXuHuaMianWeiYi", d.fYunXuHuaMianWeiYi > 0, true, std::fabs(out.slip.displacement) * 1000,
+                        d.fYunXuHuaMianWeiYi, h1};
+    slip.holds = !slip.checked || slip.value <= slip.allowed;
+    out.checks = {stress, top, slip};
+    out.status = 1;
+    return out;
+}

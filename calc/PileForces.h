@@ -1,0 +1,80 @@
+// Internal forces, displacement and ground stress of an anti-slide pile under a
+// landslide thrust (railway subgrade retaining practice, TB 10025; ground
+// coefficients as in GB 50330 appendix G).
+//
+// Loaded part, 0 <= z <= h1 (z down from the pile top, h1 the slip-surface
+// depth): the thrust per pile E_T = (E - E') s spread over h1 as a rectangle, a
+// triangle (0 at the top) or a trapezoid (top/bottom r): q(z) = q_t + (q_b - q_t)
+// z/h1; Q(z) = q_t z + (q_b - q_t) z^2/(2 h1), M(z) = q_t z^2/2 + (q_b - q_t)
+// z^3/(6 h1); Q0 and M0 act at the slip surface.
+//
+// Embedded part, 0 <= y <= h2 = L - h1 (y down from the slip surface): a beam on
+// a Winkler foundation, EI x'''' + k B_p x = 0, with k = K (K method), EI =
+// factor Ec I, I = b a^3/12 (b normal to the thrust, a along it) or pi d^4/64,
+// and B_p the calculation width of the resistance calculation.
+//   beta = (K B_p / 4EI)^(1/4); rigid when beta h2 <= 1.0, elastic otherwise.
+//   Elastic: x = x0 phi1 + (phi0/beta) phi2 + M0/(beta^2 EI) phi3 + Q0/(beta^3 EI)
+//   phi4 (Krylov functions of u = beta y), M = EI x'', Q = EI x'''; the foot free
+//   (M = Q = 0) or hinged (x = M = 0) fixes x0 and phi0.
+//   Rigid: x = (y0 - y) dphi. Free foot: y0 = h2 (3M0 + 2Q0 h2) / (3(2M0 + Q0 h2)),
+//   dphi = 6(2M0 + Q0 h2)/(K B_p h2^3). Hinged foot: y0 = h2,
+//   dphi = 3(M0 + Q0 h2)/(K B_p h2^3).
+// Above the slip surface x(z) = x0 + phi0 (z - h1) + f(z), f the deflection of
+// the loaded part as a cantilever from the slip surface.
+// Stress on the ground below the slip surface sigma = k x (kPa).
+// Signs: displacement and shear positive in the direction of the thrust; the
+// rotation is dx/dz with z downward (negative when the top leans downhill).
+#pragma once
+
+#include "PelvorinData.h"
+
+#include <string>
+#include <vector>
+
+struct PileForcePoint {
+    double depth = 0;        // m below the pile top
+    double shear = 0;        // kN
+    double moment = 0;       // kN m
+    double displacement = 0; // m
+    double rotation = 0;     // rad
+    double stress = 0;       // kPa on the ground below the slip surface, 0 above
+};
+
+struct PileForceExtreme {
+    double value = 0, depth = 0;
+};
+
+struct PileForceCheck {
+    const char* key = "";   // the allowable's key ("fYunXuYingLi")
+    bool checked = false;   // an allowable was given
+    bool holds = true;
+    double value = 0;       // the worst value found, in the allowable's unit
+    double allowed = 0;
+    double depth = 0;       // where
+};
+
+struct PileForces {
+    int status = 0;           // 1 calculated, 0 refused
+    std::string refusedField; // the key at fault ("SheJi.fK")
+    std::string refusal;      // why
+
+    char method = 'K';        // 'K' or 'm'
+    bool rigid = false;
+    double coefficient = 0;       // beta or alpha, 1/m
+    double coefficientLength = 0; // beta h2 or alpha h2
+    double h1 = 0, h2 = 0;        // loaded and embedded lengths, m
+    double width = 0;             // B_p, m
+    double EI = 0;                // kN m2
+    double thrust = 0;            // E_T on one pile, kN
+    double Q0 = 0, M0 = 0;        // at the slip surface
+    PileForcePoint slip;          // the values at the slip surface
+    double topDisplacement = 0;   // m
+    PileForceExtreme maxMoment, maxShear; // largest magnitude, with its sign
+    double rotationCentre = -1;   // depth below the pile top (rigid pile), -1 none
+    std::vector<PileForcePoint> points; // every 0.1 m from the top to the foot, and the slip surface
+    std::vector<PileForceCheck> checks;
+};
+
+// The pile of record under its design block (record.SheJi; refused when the
+// record has none). Nothing is told and nothing written.
+PileForces CalculatePileForces(const CPelvorinData& record);
