@@ -232,7 +232,7 @@ TEST(SlopeMode, AWorkPathThatCannotBeWrittenIsToldAndThePileStillGetsItsResults)
 namespace {
 
 // Resident memory of this process in KiB.
-long ResidentKiB()
+[[maybe_unused]] long ResidentKiB()
 {
     std::ifstream status("/proc/self/status");
     std::string line;
