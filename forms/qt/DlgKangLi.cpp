@@ -1,6 +1,7 @@
 #include "DlgKangLi.h"
 
 #include "EasyTableView.h"
+#include "InputSketch.h"
 #include "PelvorinData.h"
 #include "SketchView.h"
 
@@ -125,9 +126,8 @@ void CDlgKangLi::CommitEdits()
 void CDlgKangLi::RedrawSketch()
 {
     CBase_SGT canvas;
-    canvas.SetCurStyle("HZ");
     if (pData)
-        pData->DrawJiSuanJianTu(&canvas);
+        DrawInputSketch(*pData, &canvas);
     sketch->SetCanvas(canvas);
     emit Edited();
 }

@@ -22,7 +22,12 @@ public:
     // and closes the editor. Every command and page switch calls it first.
     void CommitEditor();
 
+    // Sizes the columns to their content and the pane (after every refresh and
+    // resize).
+    void FitColumns();
+
 protected:
+    void resizeEvent(QResizeEvent* e) override;
     // Tab and Shift+Tab go from one cell the user can change to the next,
     // passing over labels and read-only cells.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
