@@ -32,10 +32,49 @@
 #include <clocale>
 #include <dlfcn.h>
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// What Qt says while it looks for a screen: kept back, and if it finds none the
+// program ends with one Chinese sentence and status 1, not Qt's abort.
+QStringList g_startMessages;
+
+void StartMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type == QtFatalMsg) {
+        const QByteArray display = qgetenv("DISPLAY");
+        std::fprintf(stderr, "kangli-gui: 无法连接显示器%s%s，窗口打不开（没有显示器时只能用 "
+                             "QT_QPA_PLATFORM=offscreen 加 --screenshot 出图）\n",
+                     display.isEmpty() ? "" : " ", display.constData());
+        std::_Exit(1);
+    }
+    g_startMessages << text;
+}
+
+// A screen to show the window on, as far as the environment tells.
+bool HaveDisplay()
+{
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(v))
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (!HaveDisplay()) {
+        std::fprintf(stderr, "kangli-gui: 没有可用的显示器（DISPLAY 和 WAYLAND_DISPLAY 均未设置），窗口打不开"
+                             "（没有显示器时只能用 QT_QPA_PLATFORM=offscreen 加 --screenshot 出图）\n");
+        return 1;
+    }
+    const QtMessageHandler usual = qInstallMessageHandler(StartMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(usual);
+    for (const QString& m : g_startMessages)
+        std::fprintf(stderr, "%s\n", m.toLocal8Bit().constData());
     // QApplication has set the user's locale for the C library; the window shows
     // numbers through Qt, and the C library's numbers go into files, which never
     // follow the locale (a comma-decimal locale would read 22,000000 as 22).

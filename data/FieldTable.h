@@ -83,6 +83,9 @@ struct FieldDef {
     const char* tip = nullptr;
     bool rebuild = false;
     bool tellsOwner = false;
+    // The detailed book prints the pile table without it: the book states it
+    // where it works out the effective depth h0.
+    bool book = true;
     // A sweep may vary it (a layer count changes the list of layers: it may not).
     bool sweeps = true;
 

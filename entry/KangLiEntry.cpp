@@ -97,7 +97,14 @@ public:
             static char name[] = "kangli";
             static char* argv[] = {name, nullptr};
             own_ = std::make_unique<QApplication>(argc, argv);
+            // Qt chose a UTF-8 character type (C.UTF-8 for a host in "C"); the
+            // window system's title of the frame is converted through it, and
+            // the host's "C" would make "边坡" a Latin-1 "è¾¹å". The rest of
+            // the host's locale is the host's again; all of it on return.
+            const std::string ctype = std::setlocale(LC_CTYPE, nullptr);
             std::setlocale(LC_ALL, locale.c_str()); // QApplication took the user's
+            hostLocale_ = locale;
+            std::setlocale(LC_CTYPE, ctype.c_str());
         }
         if (chinese_.load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(&chinese_);
@@ -105,12 +112,19 @@ public:
         G_strExePath = ModuleDirectory();
         SetForOcxUse(1);
     }
-    ~DialogCall() { QCoreApplication::removeTranslator(&chinese_); }
+    ~DialogCall()
+    {
+        QCoreApplication::removeTranslator(&chinese_);
+        own_.reset();
+        if (!hostLocale_.empty())
+            std::setlocale(LC_ALL, hostLocale_.c_str());
+    }
     DialogCall(const DialogCall&) = delete;
     DialogCall& operator=(const DialogCall&) = delete;
 
 private:
     std::unique_ptr<QApplication> own_;
+    std::string hostLocale_; // set when own_ is ours
     QTranslator chinese_;
     ScopedMessageSink boxes_{QtMessageBoxSink};
 };

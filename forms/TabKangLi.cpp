@@ -87,11 +87,13 @@ CETCell* AddField(CGuiFanEasyTableWnd& t, int row, int col, const FieldDef& f, C
 }
 
 // A table of label/value rows: one row per field the table shows.
-int FillRows(CGuiFanEasyTableWnd& t, FieldTable table, CPelvorinData& r,
+int FillRows(CGuiFanEasyTableWnd& t, FieldTable table, CPelvorinData& r, bool inBook,
              const std::function<void(const FieldDef&, CETCell*)>& extra = {})
 {
     int row = 0;
     for (const FieldDef* f : TableFields(table)) {
+        if (inBook && !f->book)
+            continue;
         // The section's sizes: only the rows of the shape in use.
         const bool shapeRow = f->when == FieldWhen::Rectangle || f->when == FieldWhen::Circle;
         if (shapeRow && !FieldApplies(*f, r))
@@ -118,7 +120,7 @@ int CTabKangLiJBXX::FillTable()
     TableReactions(*this);
     if (!pData)
         return 1;
-    FillRows(*this, FieldTable::Pile, *pData, [this](const FieldDef& f, CETCell* c) {
+    FillRows(*this, FieldTable::Pile, *pData, bInBook, [this](const FieldDef& f, CETCell* c) {
         // Fixed by the slope model in slope mode.
         if (f.real == &CPelvorinData::fHuaMianDaoZhuangDing && pData->bHuaMianKeBian == 0)
             c->SetState(ETCELL_STATE_READONLY);
@@ -135,7 +137,7 @@ int CTabKangLiTCNum::FillTable()
     TableReactions(*this);
     if (!pData)
         return 1;
-    FillRows(*this, FieldTable::LayerCount, *pData);
+    FillRows(*this, FieldTable::LayerCount, *pData, false);
     return 1;
 }
 
@@ -146,7 +148,7 @@ int CTabKangLiSMX::FillTable()
     TableReactions(*this);
     if (!pData)
         return 1;
-    FillRows(*this, FieldTable::Water, *pData);
+    FillRows(*this, FieldTable::Water, *pData, false);
     return 1;
 }
 

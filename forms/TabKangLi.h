@@ -13,6 +13,8 @@ public:
     int FillTable() override;
     void AfterDataChange(int row, int col) override; // nothing: the pile table has no after-step
     CPelvorinData* pData = nullptr;
+    // Printed in the detailed book: the rows the book's table has always had.
+    bool bInBook = false;
 };
 
 // Number of layers and the reduction factor of the passive pressure.

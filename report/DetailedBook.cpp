@@ -16,6 +16,8 @@ void PrintTable(CRTF* rtf, CPelvorinData& record, int width)
 {
     Table table;
     table.pData = &record;
+    if constexpr (requires { table.bInBook; })
+        table.bInBook = true;
     table.FillTable();
     rtf->InsertTable(&table, 4, width, 0, 0, 1);
 }

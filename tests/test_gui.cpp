@@ -4,6 +4,8 @@
 #include "DlgKangLi.h"
 #include "DlgKangLi_Slp.h"
 #include "EasyTableView.h"
+#include "FileDialogs.h"
+#include "FieldTable.h"
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
 #include "Messages.h"
@@ -14,6 +16,12 @@
 #include "WorkPaths.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QStyle>
+#include <QTextLayout>
+#include <QTreeView>
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
@@ -27,8 +35,12 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <filesystem>
+#include <memory>
+#include <span>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -53,7 +65,7 @@ TEST(InputPage, TypedValuesReachTheRecord)
     page.show();
     Settle();
     EasyTableView* view = page.jbxx->view;
-    ASSERT_EQ(view->rowCount(), 9);
+    ASSERT_EQ(view->rowCount(), 10);
     EXPECT_EQ(view->item(1, 1)->text(), "10.000");
     view->item(1, 1)->setText("12.5"); // pile length
     Settle();
@@ -332,6 +344,181 @@ TEST(Frame, ResultsBelongToTheRecordOnScreen)
     G_strWorkPath = saved;
 }
 
+namespace {
+
+// The rows of the label/value tables and the column titles of the layer table,
+// as the page shows them.
+QStringList ShownLabels(CDlgKangLi& page)
+{
+    QStringList labels;
+    for (EasyTableView* v : {page.jbxx->view, page.tuceng->waterView, page.tuceng->countView})
+        for (int row = 0; row < v->rowCount(); ++row)
+            if (v->item(row, 0))
+                labels << v->item(row, 0)->text();
+    EasyTableView* layers = page.tuceng->layersView;
+    for (int col = 0; col < layers->columnCount(); ++col)
+        labels << layers->horizontalHeaderItem(col)->text();
+    return labels;
+}
+
+// Double-clicks a cell as a person does, types and presses Enter.
+void TypeWithKeys(EasyTableView* view, int row, int col, const QString& text)
+{
+    view->scrollTo(view->model()->index(row, col));
+    const QRect cell = view->visualRect(view->model()->index(row, col));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    Settle();
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(view->model()->index(row, col)));
+    ASSERT_NE(editor, nullptr) << "no editor at " << row << "," << col;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    Settle();
+}
+
+int RowLabelled(EasyTableView* view, const QString& label)
+{
+    for (int row = 0; row < view->rowCount(); ++row)
+        if (view->item(row, 0) && view->item(row, 0)->text() == label)
+            return row;
+    return -1;
+}
+
+} // namespace
+
+// Every input of the record has a cell with the field table's label and unit; the
+// edge distance of the reinforcement is typed like any other value and changes
+// the resistance of a rectangular pile.
+TEST(Frame, EveryInputOfTheRecordHasACell)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    OpenFrame open;
+    CDlgKangLi& page = *open.frame.pPage;
+    const QStringList shown = ShownLabels(page);
+    for (std::span<const FieldDef> fields : {RecordFields(), LayerFields()})
+        for (const FieldDef& f : fields) {
+            if (!FieldApplies(f, open.r) || !f.label)
+                continue;
+            EXPECT_TRUE(shown.contains(QString::fromUtf8(f.label))) << f.key;
+            // The unit as the label writes it ("kN/m^3" or "kN/m3"; an angle as °).
+            std::string unit = f.unit == std::string("kN/m3") ? "kN/m" : f.unit;
+            if (unit == "degrees")
+                unit = "°";
+            EXPECT_NE(std::string(f.label).find(unit), std::string::npos) << f.key;
+        }
+
+    EasyTableView* pile = page.jbxx->view;
+    const int as = RowLabelled(pile, "钢筋合力点到边缘距离（mm）");
+    ASSERT_GE(as, 0);
+    ScopedMessageRecorder answers(IDYES);
+    TypeWithKeys(pile, as, 1, "200");
+    EXPECT_FLOAT_EQ(open.r.fAs, 200.0f);
+    EXPECT_EQ(pile->item(as, 1)->text(), "200.0");
+    ASSERT_TRUE(open.frame.Calculate());
+    const float far = open.r.ZhuangKangLi.front();
+    TypeWithKeys(pile, as, 1, "80");
+    EXPECT_FLOAT_EQ(open.r.fAs, 80.0f);
+    ASSERT_TRUE(open.frame.Calculate());
+    EXPECT_GT(open.r.ZhuangKangLi.front(), far); // a deeper effective section resists more
+    G_strWorkPath = saved;
+}
+
+namespace {
+
+// What the sketch on screen draws on one of its layers: the height of each level
+// line (y at both ends the same), and its texts.
+std::vector<double> LevelsOn(const SketchView& sketch, const std::string& layer)
+{
+    std::vector<double> ys;
+    ForEachItem(sketch.Canvas(), [&](const SgtItem& it, const SgtTransform&) {
+        if (it.layer == layer && it.kind == SgtItem::Line && it.y1 == it.y2 && it.x1 != it.x2)
+            ys.push_back(it.y1);
+    });
+    return ys;
+}
+
+std::vector<std::string> TextsOn(const SketchView& sketch, const std::string& layer)
+{
+    std::vector<std::string> texts;
+    ForEachItem(sketch.Canvas(), [&](const SgtItem& it, const SgtTransform&) {
+        if (it.layer == layer && (it.kind == SgtItem::Text || it.kind == SgtItem::AlignedDim))
+            texts.push_back(it.text);
+    });
+    return texts;
+}
+
+bool Has(const std::vector<double>& ys, double y)
+{
+    return std::any_of(ys.begin(), ys.end(), [y](double v) { return std::abs(v - y) < 1e-6; });
+}
+
+// The height of the slip line where it crosses the pile's axis.
+double SlipAtPile(const SketchView& sketch, double axis)
+{
+    double at = std::nan("");
+    ForEachItem(sketch.Canvas(), [&](const SgtItem& it, const SgtTransform&) {
+        if (it.layer == "SLIP" && it.kind == SgtItem::Line && it.x1 < axis && it.x2 > axis)
+            at = it.y1 + (it.y2 - it.y1) * (axis - it.x1) / (it.x2 - it.x1);
+    });
+    return at;
+}
+
+} // namespace
+
+// The sketch beside the tables is the record: each edit typed moves what it
+// changes, and the section's sizes are named by what they are.
+TEST(Frame, TheSketchFollowsEveryEdit)
+{
+    OpenFrame open; // slope surface 2 m, slip surface 5 m, two layers of 2 m, water 5 m
+    CDlgKangLi& page = *open.frame.pPage;
+    auto* sketch = page.findChild<SketchView*>();
+    ASSERT_NE(sketch, nullptr);
+    EasyTableView* pile = page.jbxx->view;
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "SLOPE"), -2));
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "LAYERS"), -4)); // the first layer's foot
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "WATER"), -7));
+    const double axis = 0.5 * 1.5; // half the pile's size along the slide, h
+    EXPECT_NEAR(SlipAtPile(*sketch, axis), -5, 1e-9);
+    const std::vector<std::string> sizes = TextsOn(*sketch, "SECTION");
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), "b = 1.000 m"), sizes.end());
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), "h = 1.500 m"), sizes.end());
+
+    TypeWithKeys(pile, RowLabelled(pile, "坡面到桩顶距离（m）"), 1, "1");
+    TypeWithKeys(pile, RowLabelled(pile, "滑面到桩顶距离（m）"), 1, "8");
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "SLOPE"), -1));
+    EXPECT_FALSE(Has(LevelsOn(*sketch, "SLOPE"), -2));
+    EXPECT_NEAR(SlipAtPile(*sketch, axis), -8, 1e-9);
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "LAYERS"), -3)); // the layers come up with the surface
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "WATER"), -6));
+    const std::vector<std::string> named = TextsOn(*sketch, "SLOPE");
+    EXPECT_NE(std::find(named.begin(), named.end(), "坡面 1.000 m"), named.end());
+
+    // The layers top down with their thicknesses, and the water switched off.
+    page.tabs->setCurrentIndex(1);
+    Settle();
+    TypeWithKeys(page.tuceng->layersView, 0, 2, "3.5");
+    EXPECT_TRUE(Has(LevelsOn(*sketch, "LAYERS"), -4.5));
+    const std::vector<std::string> layers = TextsOn(*sketch, "LAYERS");
+    EXPECT_EQ(layers, (std::vector<std::string>{"1 土层 3.50 m", "2 土层 2.00 m"}));
+    auto* water = qobject_cast<QComboBox*>(page.tuceng->waterView->cellWidget(0, 1));
+    ASSERT_NE(water, nullptr);
+    water->textActivated("否");
+    Settle();
+    EXPECT_TRUE(LevelsOn(*sketch, "WATER").empty());
+
+    // A circle: one size, its diameter.
+    page.tabs->setCurrentIndex(0);
+    Settle();
+    auto* shape = qobject_cast<QComboBox*>(pile->cellWidget(4, 1));
+    ASSERT_NE(shape, nullptr);
+    shape->textActivated("圆形");
+    Settle();
+    EXPECT_EQ(TextsOn(*sketch, "SECTION"), (std::vector<std::string>{"截面", "d = 1.500 m"}));
+}
+
 TEST(Frame, TabMovesBetweenValuesAndKeepsEachOne)
 {
     OpenFrame open;
@@ -467,6 +654,212 @@ TEST(DialogProgram, AnUnattendedRunNeverWaitsForAnAnswer)
               std::string::npos)
         << ReadText(dir.path + "/err");
     EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
+}
+
+namespace {
+
+// Whether every text of a table view shows whole in its column (the delegate
+// elides what is wider than the cell less its margins).
+void ExpectWhole(EasyTableView* view)
+{
+    const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    for (int c = 0; c < view->columnCount(); ++c) {
+        for (int r = 0; r < view->rowCount(); ++r)
+            if (QTableWidgetItem* it = view->item(r, c); it && !view->cellWidget(r, c))
+                EXPECT_GE(view->columnWidth(c), view->fontMetrics().horizontalAdvance(it->text()) + margins)
+                    << it->text().toStdString();
+        const int headerMargins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view);
+        if (view->horizontalHeader()->isVisible())
+            for (const QString& line : view->horizontalHeaderItem(c)->text().split('\n'))
+                EXPECT_GE(view->columnWidth(c), view->fontMetrics().horizontalAdvance(line) + headerMargins)
+                    << line.toStdString();
+    }
+}
+
+int ColumnsWidth(EasyTableView* view)
+{
+    int total = 0;
+    for (int c = 0; c < view->columnCount(); ++c)
+        total += view->columnWidth(c);
+    return total;
+}
+
+} // namespace
+
+// Large values show whole, every column is as wide as its content, and the
+// tables fill their pane.
+TEST(Layout, ColumnsFitTheirContentAndThePane)
+{
+    OpenFrame open;
+    open.r.nTuCengShu = 5;
+    open.frame.pPage->RefreshPage();
+    open.frame.resize(1100, 720);
+    CDlgKangLi& page = *open.frame.pPage;
+    page.tabs->setCurrentIndex(1);
+    Settle();
+    EasyTableView* layers = page.tuceng->layersView;
+    TypeWithKeys(layers, 0, 2, "99999.5");
+    TypeWithKeys(layers, 1, 5, "12345.678");
+    EXPECT_EQ(layers->item(0, 2)->text(), "99999.50");
+    EXPECT_EQ(layers->item(1, 5)->text(), "12345.68");
+    ExpectWhole(layers);
+    EXPECT_GE(ColumnsWidth(layers), layers->viewport()->width() - 1); // no empty part of the pane
+    EXPECT_LE(ColumnsWidth(layers), layers->viewport()->width() + 1);
+    // A narrower window: still whole, the table scrolls sideways instead.
+    open.frame.resize(700, 600);
+    Settle();
+    ExpectWhole(layers);
+    for (EasyTableView* v : {page.tuceng->waterView, page.tuceng->countView})
+        ExpectWhole(v);
+    page.tabs->setCurrentIndex(0);
+    Settle();
+    ExpectWhole(page.jbxx->view);
+}
+
+// The diagrams of 结果查询 open fitted into their pages with labels a person can
+// read, none drawn over another.
+TEST(Layout, ResultDiagramsOpenReadable)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    CPelvorinData r;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json", r, &error)) << error;
+    CKangLiJiSuan calc;
+    CKangLiResult result;
+    CDlgKangLi_Slp frame(&r, &calc, &result, QString());
+    frame.show();
+    Settle();
+    ScopedMessageRecorder answers(IDYES);
+    int views = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!w->isVisible() || w->windowTitle() != "结果查询")
+                continue;
+            auto* tabs = w->findChild<QTabWidget*>();
+            for (int i = 1; tabs && i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                auto* view = qobject_cast<SketchView*>(tabs->widget(i));
+                if (!view)
+                    continue;
+                ++views;
+                view->grab();
+                const auto& labels = view->Labels();
+                EXPECT_GE(labels.size(), 10u) << i;
+                for (size_t a = 0; a < labels.size(); ++a) {
+                    EXPECT_GE(labels[a].box.height(), 10) << labels[a].text.toStdString();
+                    EXPECT_TRUE(QRectF(view->rect()).adjusted(-2, -2, 2, 2).contains(labels[a].box))
+                        << i << " " << labels[a].text.toStdString();
+                    for (size_t b = a + 1; b < labels.size(); ++b)
+                        EXPECT_FALSE(labels[a].box.intersects(labels[b].box))
+                            << i << ": " << labels[a].text.toStdString() << " / " << labels[b].text.toStdString();
+                }
+            }
+            w->close();
+        }
+    });
+    closer.start(50);
+    frame.ShowResults();
+    EXPECT_EQ(views, 2);
+    G_strWorkPath = saved;
+}
+
+// 帮助 keeps each unit on one line wherever its box wraps the text.
+TEST(Layout, HelpNeverBreaksAUnit)
+{
+    OpenFrame open;
+    ScopedMessageRecorder box(IDOK);
+    Command(open.frame, "帮助")->trigger();
+    ASSERT_EQ(box.messages.size(), 1u);
+    const QString text = QString::fromStdString(box.messages[0].text);
+    std::vector<std::pair<int, int>> units; // where each "kN/m3" stands, however it is joined
+    const QRegularExpression unit("kN\\W*/\\W*m3");
+    for (auto m = unit.globalMatch(text); m.hasNext();) {
+        const auto hit = m.next();
+        units.push_back({static_cast<int>(hit.capturedStart()), static_cast<int>(hit.capturedEnd())});
+    }
+    ASSERT_FALSE(units.empty());
+    for (int width = 60; width <= 900; width += 3) {
+        QTextLayout layout(text, QApplication::font());
+        QTextOption wrap;
+        wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrap);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            const int end = line.textStart() + line.textLength();
+            for (const auto& [from, to] : units)
+                EXPECT_FALSE(end > from && end < to) << "broken at width " << width;
+        }
+        layout.endLayout();
+    }
+}
+
+// Qt's file dialog of the window speaks Chinese in every column: sizes, types,
+// dates and titles, each column wide enough for what it shows.
+TEST(Layout, FileDialogColumnsReadInChinese)
+{
+    TempDir dir;
+    WriteText(dir.path + "/a.dat", std::string(2048, 'x'));
+    WriteText(dir.path + "/b.json", "{}");
+    std::unique_ptr<QFileDialog> dialog(NewFileDialog(nullptr, "读入数据", QString::fromStdString(dir.path),
+                                                      "数据文件 (*.dat);;JSON 文件 (*.json)", false));
+    dialog->setNameFilter("全部 (*.dat *.json)");
+    dialog->show();
+    auto* list = dialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(list, nullptr);
+    QAbstractItemModel* m = list->model();
+    for (int i = 0; i < 200 && m->rowCount(list->rootIndex()) < 2; ++i) {
+        QTest::qWait(10);
+    }
+    Settle();
+    QTest::qWait(50);
+    ASSERT_EQ(m->rowCount(list->rootIndex()), 2);
+    QStringList titles;
+    for (int c = 0; c < 4; ++c)
+        titles << m->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, (QStringList{"名称", "大小", "类型", "修改日期"}));
+    const QRegularExpression english("[A-Za-z]{3,}");
+    for (int row = 0; row < 2; ++row) {
+        const QModelIndex name = m->index(row, 0, list->rootIndex());
+        const QString size = m->index(row, 1, list->rootIndex()).data().toString();
+        const QString type = m->index(row, 2, list->rootIndex()).data().toString();
+        const QString date = m->index(row, 3, list->rootIndex()).data().toString();
+        if (name.data().toString() == "a.dat") {
+            EXPECT_EQ(size, "2.0 KB");
+            EXPECT_EQ(type, "数据文件");
+        } else {
+            EXPECT_EQ(size, "2 字节");
+            EXPECT_EQ(type, "JSON 文件");
+        }
+        EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}$").match(date).hasMatch()) << date.toStdString();
+        EXPECT_FALSE(english.match(size + date).hasMatch()) << (size + date).toStdString();
+        for (int c = 0; c < 4; ++c) {
+            const QString shown = m->index(row, c, list->rootIndex()).data().toString();
+            EXPECT_GE(list->columnWidth(c), list->fontMetrics().horizontalAdvance(shown)) << shown.toStdString();
+        }
+    }
+}
+
+// Without a display the program says so in Chinese and ends with status 1.
+TEST(DialogProgram, WithoutADisplaySaysSoAndEnds)
+{
+    TempDir dir;
+    for (const std::string display : {"", "DISPLAY=:4791 "}) {
+        const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + display + "'" KANGLI_GUI_EXE
+                                "' '" KANGLI_EXAMPLES_DIR "/defaults.json' >/dev/null 2>'" + dir.path + "/err'";
+        const int raw = std::system(cmd.c_str());
+        ASSERT_TRUE(WIFEXITED(raw)) << display; // not ended by a signal (Qt's abort)
+        EXPECT_EQ(WEXITSTATUS(raw), 1) << display;
+        const std::string err = ReadText(dir.path + "/err");
+        EXPECT_NE(err.find("显示器"), std::string::npos) << err;
+        EXPECT_EQ(err.find("qt.qpa"), std::string::npos) << err;
+        EXPECT_EQ(err.find("This application failed"), std::string::npos) << err;
+        if (!display.empty())
+            EXPECT_NE(err.find(":4791"), std::string::npos) << err;
+    }
 }
 
 namespace {

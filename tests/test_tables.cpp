@@ -26,7 +26,7 @@ TEST(PileTable, RowsFollowTheSectionShape)
     CTabKangLiJBXX t;
     t.pData = &r;
     ASSERT_EQ(t.FillTable(), 1);
-    EXPECT_EQ(t.GetRowNum(), 9);
+    EXPECT_EQ(t.GetRowNum(), 10);
     EXPECT_EQ(t.GetColNum(), 2);
     EXPECT_EQ(t.edges, (std::vector<int>{0, 190, 390}));
     EXPECT_EQ(Shown(t, 1, 1), "桩中心距（m）");
@@ -35,7 +35,7 @@ TEST(PileTable, RowsFollowTheSectionShape)
     EXPECT_EQ(Shown(t, 6, 1), "桩高（m）");
     EXPECT_EQ(t.GetCell(6, 2)->strTiShi, "桩横向长度");
     EXPECT_EQ(Shown(t, 7, 2), "1.000");
-    EXPECT_EQ(Shown(t, 9, 2), "C25");
+    EXPECT_EQ(Shown(t, 10, 2), "C25");
 
     // Choosing the circle rebuilds the table at once: the diameter replaces b and h,
     // and the table asks its owner to redraw and refresh.
@@ -49,6 +49,47 @@ TEST(PileTable, RowsFollowTheSectionShape)
     EXPECT_EQ(Shown(t, 6, 1), "桩径（m）");
     EXPECT_EQ(Shown(t, 8, 1), "混凝土等级");
     EXPECT_FLOAT_EQ(r.fZhuangGao, 1.5f); // the rectangle's sizes stay in the record
+}
+
+// The edge distance of the reinforcement has its row under the pile width, with
+// the label, unit and range of the field table, for a rectangle only; the
+// detailed book prints the pile table with the rows it has always had.
+TEST(PileTable, EdgeDistanceOfTheReinforcementHasItsRowButNotInTheBook)
+{
+    CPelvorinData r;
+    CTabKangLiJBXX t;
+    t.pData = &r;
+    ASSERT_EQ(t.FillTable(), 1);
+    ASSERT_EQ(t.GetRowNum(), 10);
+    EXPECT_EQ(Shown(t, 7, 1), "桩宽（m）");
+    EXPECT_EQ(Shown(t, 8, 1), "钢筋合力点到边缘距离（mm）");
+    EXPECT_EQ(Shown(t, 8, 2), "100.0");
+    EXPECT_EQ(Shown(t, 10, 1), "混凝土等级");
+    std::string why;
+    // h0 = 1000 h - as stays positive: below 1500 mm for a pile 1.5 m high.
+    EXPECT_EQ(t.EditCell(8, 2, "1500", &why), 0);
+    EXPECT_EQ(why, "“钢筋合力点到边缘距离（mm）”应在 0 到 1500（不含） 之间，输入值为 1500");
+    EXPECT_EQ(t.EditCell(8, 2, "80", &why), 1) << why;
+    EXPECT_FLOAT_EQ(r.fAs, 80.0f);
+    // A higher pile takes more: the limit follows the record.
+    ASSERT_EQ(t.EditCell(6, 2, "2", &why), 1) << why;
+    t.FillTable();
+    EXPECT_EQ(t.EditCell(8, 2, "1500", &why), 1) << why;
+
+    CTabKangLiJBXX book;
+    book.pData = &r;
+    book.bInBook = true;
+    ASSERT_EQ(book.FillTable(), 1);
+    ASSERT_EQ(book.GetRowNum(), 9);
+    for (int row = 1; row <= 9; ++row)
+        EXPECT_EQ(Shown(book, row, 1).find("钢筋"), std::string::npos) << row;
+    EXPECT_EQ(Shown(book, 8, 1), "桩容重（kN/m^3）");
+
+    r.nJieMianXingZhuang = 0; // a circle: no such row
+    t.FillTable();
+    EXPECT_EQ(t.GetRowNum(), 8);
+    for (int row = 1; row <= 8; ++row)
+        EXPECT_EQ(Shown(t, row, 1).find("钢筋"), std::string::npos) << row;
 }
 
 TEST(PileTable, LimitsAndTheFixedSlipSurface)
@@ -70,9 +111,9 @@ TEST(PileTable, LimitsAndTheFixedSlipSurface)
     // It must cut the pile, as the calculation requires: 0 .. the pile length.
     EXPECT_EQ(t.EditCell(4, 2, "10.5", &why), 0);
     EXPECT_EQ(why, "“滑面到桩顶距离（m）”应在 0 到 10 之间，输入值为 10.5");
-    EXPECT_EQ(t.EditCell(9, 2, "C40", &why), 1);
+    EXPECT_EQ(t.EditCell(10, 2, "C40", &why), 1);
     EXPECT_EQ(r.nHunNingTuDengJi, 40);
-    EXPECT_EQ(t.EditCell(9, 2, "C42", &why), 0);
+    EXPECT_EQ(t.EditCell(10, 2, "C42", &why), 0);
     EXPECT_EQ(why, "“混凝土等级”没有“C42”这一项");
     EXPECT_EQ(t.EditCell(1, 1, "x", &why), 0); // labels are not edited
 
@@ -290,7 +331,7 @@ TEST(CellLimits, ChoiceCellsOfferWhatTheCheckTakes)
     layers.FillTable();
     const std::vector<std::pair<CETCell*, const char*>> cells = {
         {pile.GetCell(5, 2), "nJieMianXingZhuang"},
-        {pile.GetCell(9, 2), "nHunNingTuDengJi"},
+        {pile.GetCell(10, 2), "nHunNingTuDengJi"},
         {water.GetCell(1, 2), "bKaoLvShui"},
         {layers.GetCell(1, 2), "nLeiXing"},
     };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "EasyTableView.h"
+#include "InputSketch.h"
 #include "PelvorinData.h"
 #include "SketchView.h"
 
@@ -148,9 +149,8 @@ void CDlgKangLi::CommitEdits()
 void CDlgKangLi::RedrawSketch()
 {
     CBase_SGT canvas;
-    canvas.SetCurStyle("HZ");
     if (pData)
-        pData->DrawJiSuanJianTu(&canvas);
+        DrawInputSketch(*pData, &canvas);
     sketch->SetCanvas(canvas);
     emit Edited();
 }

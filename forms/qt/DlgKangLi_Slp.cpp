@@ -2,6 +2,7 @@
 
 #include "CalculationFiles.h"
 #include "FieldTable.h"
+#include "FileDialogs.h"
 #include "NumericLocale.h"
 
 #include "CanvasWriters.h"
@@ -382,7 +383,7 @@ bool CDlgKangLi_Slp::SaveAs()
     pPage->CommitEdits();
     QString filter;
     // The file dialog asks before it replaces an existing file.
-    QString chosen = QFileDialog::getSaveFileName(this, "数据另存", path_, kFilter, &filter);
+    QString chosen = ChooseFile(this, "数据另存", path_, kFilter, true, &filter);
     if (chosen.isEmpty())
         return false;
     chosen = WithExtension(chosen, filter);
@@ -400,7 +401,7 @@ bool CDlgKangLi_Slp::Import()
 {
     if (!MayDiscardEdits("导入"))
         return false;
-    const QString chosen = QFileDialog::getOpenFileName(this, "读入数据", path_, kFilter);
+    const QString chosen = ChooseFile(this, "读入数据", path_, kFilter, false);
     if (chosen.isEmpty())
         return false;
     return ImportFile(chosen);
@@ -449,7 +450,7 @@ void CDlgKangLi_Slp::Help()
 {
     AfxMessageBox("抗滑桩抗力计算\n\n"
                   "左侧为计算简图，右侧“基本”页填写桩的信息，“土层信息”页填写地下水、土层数和各土层参数。"
-                  "长度单位为 m（钢筋合力点到边缘距离为 mm），重度 kN/m3，粘聚力 kPa，角度为度。\n\n"
+                  "长度单位为 m（钢筋合力点到边缘距离为 mm），重度 kN\u2060/\u2060m3，粘聚力 kPa，角度为度。\n\n"
                   "构件计算：检查数据并计算各计算点的土抗力、桩抗力和最终抗力，"
                   "同时在工作目录写出数据文件、计算简图、结果图、土压力图和两本计算书。\n"
                   "结果查询：查看各点抗力、结果图和土压力图，并可打开计算书；数据修改后将重新计算。\n"

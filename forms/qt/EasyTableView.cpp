@@ -18,6 +18,8 @@ EasyTableView::EasyTableView(CEasyTableWnd* table, QWidget* parent)
     : QTableWidget(parent), table_(table)
 {
     verticalHeader()->setVisible(false);
+    // A value or label is one line; its column is made wide enough for it.
+    setWordWrap(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QTableWidget::cellChanged, this, &EasyTableView::Edited);
     UpdateTable();
@@ -179,6 +181,49 @@ void EasyTableView::Rebuild()
         UpdateCells();
     shape_ = shape;
     filling_ = false;
+    FitColumns();
+}
+
+void EasyTableView::resizeEvent(QResizeEvent* e)
+{
+    QTableWidget::resizeEvent(e);
+    FitColumns();
+}
+
+void EasyTableView::FitColumns()
+{
+    // Each column as wide as its widest text (title, value or drop-down), the
+    // pane's width left over shared out among them in the proportions of the
+    // table's own column edges, so that nothing is cut short and no part of the
+    // pane stays empty.
+    const int cols = columnCount();
+    if (cols == 0 || !table_)
+        return;
+    std::vector<int> need(static_cast<size_t>(cols));
+    int total = 0, share = 0;
+    for (int c = 0; c < cols; ++c) {
+        int w = sizeHintForColumn(c);
+        if (horizontalHeader()->isVisible())
+            w = std::max(w, horizontalHeader()->sectionSizeHint(c));
+        need[static_cast<size_t>(c)] = w;
+        total += w;
+        if (c + 1 < static_cast<int>(table_->edges.size()))
+            share += table_->edges[static_cast<size_t>(c) + 1] - table_->edges[static_cast<size_t>(c)];
+    }
+    const int room = viewport()->width() - total;
+    int given = 0;
+    for (int c = 0; c < cols; ++c) {
+        int w = need[static_cast<size_t>(c)];
+        if (room > 0 && share > 0) {
+            const int part = c + 1 == cols ? room - given
+                                           : room * (table_->edges[static_cast<size_t>(c) + 1] -
+                                                     table_->edges[static_cast<size_t>(c)]) / share;
+            w += part;
+            given += part;
+        }
+        if (columnWidth(c) != w)
+            setColumnWidth(c, w);
+    }
 }
 
 void EasyTableView::BuildCells()
@@ -199,8 +244,6 @@ void EasyTableView::BuildCells()
     } else {
         horizontalHeader()->setVisible(false);
     }
-    for (int c = 0; c < cols; ++c)
-        setColumnWidth(c, static_cast<int>((table_->edges[c + 1] - table_->edges[c]) * 1.2));
     for (int r = 1; r <= rows; ++r)
         for (int c = 1; c <= cols; ++c) {
             CETCell* cell = table_->GetCell(r, c);

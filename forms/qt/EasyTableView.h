@@ -28,7 +28,12 @@ public:
     // the model counts): false keeps the model as it is and shows it again.
     std::function<bool(int row, int col, const std::string& text)> approve;
 
+    // Sizes the columns to their content and the pane (after every refresh and
+    // resize).
+    void FitColumns();
+
 protected:
+    void resizeEvent(QResizeEvent* e) override;
     // Tab and Shift+Tab go from one cell the user can change to the next,
     // passing over labels and read-only cells.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <QPainterPath>
+#include <QFontMetricsF>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -90,35 +92,76 @@ void SketchView::paintEvent(QPaintEvent*)
         return;
     const double w = std::max(b.maxX - b.minX, 1e-9), h0 = std::max(b.maxY - b.minY, 1e-9);
     const double margin = 0.05 * std::max(w, h0);
-    // Fitted and centred, then the user's zoom and position.
-    const double scale = zoom_ * std::min(width() / (w + 2 * margin), height() / (h0 + 2 * margin));
+    // Fitted and centred, then the user's zoom and position. Labels keep a
+    // readable size whatever the scale, so the fit is found again with them
+    // until everything lies inside the widget; then it is drawn.
+    double fit = std::min(width() / (w + 2 * margin), height() / (h0 + 2 * margin));
+    QPointF fitShift;
+    double scale = fit;
+    QPointF centre;
+    QRectF extent;
+    bool draw = false;
     const double cx = (b.minX + b.maxX) / 2, cy = (b.minY + b.maxY) / 2;
-    const QPointF centre = QPointF(width() / 2.0, height() / 2.0) + pan_;
     auto map = [&](const SgtTransform& t, double x, double y) {
         double mx, my;
         t.Apply(x, y, mx, my);
         return QPointF(centre.x() + (mx - cx) * scale, centre.y() - (my - cy) * scale);
     };
+    for (int pass = 0; pass < 5; ++pass) {
+    draw = pass == 4;
+    scale = draw ? zoom_ * fit : fit;
+    centre = QPointF(width() / 2.0, height() / 2.0) + fitShift * (draw ? zoom_ : 1.0) + (draw ? pan_ : QPointF());
+    extent = QRectF();
+    labels_.clear();
     auto text = [&](QPointF at, double pixels, double angle, const std::string& content) {
+        // Labels are read at a size a person can read whatever the drawing's
+        // scale, and never drawn over one another: the same text at the same
+        // place (a depth shared by two segments) is drawn once, another label in
+        // the way moves the new one down a line.
+        const QString s = QString::fromStdString(content);
         QFont f = painter.font();
-        f.setPixelSize(static_cast<int>(pixels));
+        f.setPixelSize(static_cast<int>(std::clamp(pixels, double(kMinTextPixels), double(kMaxTextPixels))));
         painter.setFont(f);
+        const QFontMetricsF m(f);
+        QTransform turn;
+        turn.rotate(-angle); // the model turns counter-clockwise, the screen's y points down
+        const QRectF own = turn.mapRect(QRectF(0, -m.ascent(), m.horizontalAdvance(s), m.height()));
+        QPointF where = at;
+        for (int tries = 0; tries < 12; ++tries) {
+            const QRectF box = own.translated(where);
+            const auto clash = std::find_if(labels_.begin(), labels_.end(),
+                                            [&box](const Label& l) { return l.box.intersects(box); });
+            if (clash == labels_.end())
+                break;
+            if (clash->text == s && (clash->box.center() - box.center()).manhattanLength() < 0.5 * m.height())
+                return;
+            where.ry() = clash->box.bottom() - own.top() + 1;
+        }
+        labels_.push_back({s, own.translated(where)});
+        extent |= own.translated(where);
+        if (!draw)
+            return;
         painter.save();
-        painter.translate(at);
-        painter.rotate(-angle); // the model turns counter-clockwise, the screen's y points down
-        painter.drawText(QPointF(0, 0), QString::fromStdString(content));
+        painter.translate(where);
+        painter.rotate(-angle);
+        painter.drawText(QPointF(0, 0), s);
         painter.restore();
     };
     ForEachItem(canvas_, [&](const SgtItem& it, const SgtTransform& t) {
-        painter.setPen(QPen(Color(it.color), 1));
+        if (draw)
+            painter.setPen(QPen(Color(it.color), 1));
+        auto line = [&](QPointF p, QPointF q) {
+            extent |= QRectF(p, q).normalized().adjusted(-1, -1, 1, 1);
+            if (draw)
+                painter.drawLine(p, q);
+        };
         switch (it.kind) {
         case SgtItem::Line:
-            painter.drawLine(map(t, it.x1, it.y1), map(t, it.x2, it.y2));
+            line(map(t, it.x1, it.y1), map(t, it.x2, it.y2));
             break;
         case SgtItem::Text: {
-            const double px = it.height * t.Scale() * scale;
-            if (px >= 3 && !it.text.empty())
-                text(map(t, it.x1, it.y1), px, it.angle, it.text);
+            if (!it.text.empty())
+                text(map(t, it.x1, it.y1), it.height * t.Scale() * scale, it.angle, it.text);
             break;
         }
         case SgtItem::Arc:
@@ -130,7 +173,9 @@ void SketchView::paintEvent(QPaintEvent*)
                 const QPointF p = map(t, xs[i], ys[i]);
                 i ? path.lineTo(p) : path.moveTo(p);
             }
-            painter.drawPath(path);
+            extent |= path.boundingRect();
+            if (draw)
+                painter.drawPath(path);
             break;
         }
         case SgtItem::Rect: {
@@ -139,19 +184,33 @@ void SketchView::paintEvent(QPaintEvent*)
             QPolygonF poly;
             for (int k = 0; k < 4; ++k)
                 poly << map(t, xs[k], ys[k]);
-            painter.drawPolygon(poly);
+            extent |= poly.boundingRect();
+            if (draw)
+                painter.drawPolygon(poly);
             break;
         }
         case SgtItem::AlignedDim: {
             const double h = std::max(w, h0) / 40.0;
             const DimensionLines d = LayOutDimension(it, h);
             for (const double* l : {d.ext1, d.ext2, d.dim, d.tick1, d.tick2})
-                painter.drawLine(map(t, l[0], l[1]), map(t, l[2], l[3]));
-            text(map(t, d.textX, d.textY), std::max(8.0, h * scale), d.textAngle, it.text);
+                line(map(t, l[0], l[1]), map(t, l[2], l[3]));
+            text(map(t, d.textX, d.textY), h * scale, d.textAngle, it.text);
             break;
         }
         case SgtItem::Insert:
             break;
         }
     });
+    if (draw)
+        break;
+    // Shrink and move the fit so that the extent found lies inside, with a margin.
+    const QRectF room = QRectF(rect()).adjusted(4, 4, -4, -4);
+    if (!extent.isValid() || room.contains(extent))
+        pass = 3;
+    else {
+        const double f = std::min({1.0, room.width() / extent.width(), room.height() / extent.height()});
+        fit *= f;
+        fitShift = f * (fitShift - (extent.center() - room.center()));
+    }
+    }
 }

@@ -5,7 +5,11 @@
 
 #include "Canvas.h"
 
+#include <QRectF>
+#include <QString>
 #include <QWidget>
+
+#include <vector>
 
 class SketchView : public QWidget {
     Q_OBJECT
@@ -16,6 +20,16 @@ public:
     // Back to the whole drawing fitted into the widget.
     void FitAll();
     double Zoom() const { return zoom_; }
+    const CBase_SGT& Canvas() const { return canvas_; }
+
+    // The labels as the last paint placed them, in widget pixels.
+    struct Label {
+        QString text;
+        QRectF box;
+    };
+    const std::vector<Label>& Labels() const { return labels_; }
+    // The sizes labels are drawn at, whatever the zoom.
+    static constexpr int kMinTextPixels = 11, kMaxTextPixels = 22;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -29,4 +43,5 @@ private:
     double zoom_ = 1.0;
     QPointF pan_;  // pixels, added after the fit
     QPointF grab_; // where a drag started
+    std::vector<Label> labels_;
 };
