@@ -284,3 +284,17 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
     const std::string listed = ReadText(images);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2) << listed;
 }
+
+// The data file that report writes names every diagram it counts: the
+// earth-pressure diagram is named as it is drawn, before the data file is saved.
+TEST(KangliReport, TheDataFileNamesEveryDiagram)
+{
+    TempDir top;
+    CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" + top.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string data = ReadText(top.path + "/kl.dat");
+    EXPECT_NE(data.find("JianTuShu=3\n"), std::string::npos) << data;
+    EXPECT_NE(data.find("JianTuMing0=计算简图\n"), std::string::npos) << data;
+    EXPECT_NE(data.find("JianTuMing1=计算结果图\n"), std::string::npos) << data;
+    EXPECT_NE(data.find("JianTuMing2=土压力结果图\n"), std::string::npos) << data;
+}
