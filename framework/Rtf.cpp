@@ -1,5 +1,6 @@
 #include "Rtf.h"
 
+#include "Canvas.h"
 #include "EasyTable.h"
 #include "Emf.h"
 #include "NumericLocale.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kTextWidthTwips = 11906 - 2 * 1134; // A4, 20 mm margins
 constexpr double kTwipsPerMm = 1440.0 / 25.4;
+constexpr double kMinLabelMm = 6.0 * 25.4 / 72.0; // 6 pt
 
 
 void AppendUnicode(std::string& out, std::uint32_t cp)
@@ -172,7 +174,17 @@ int CRTF::InsertDXF(const char* path, double width, double height)
     const size_t slash = file.rfind('/');
     const auto provided = drawings_.find(slash == std::string::npos ? file : file.substr(slash + 1));
     if (const CBase_SGT* drawing = provided == drawings_.end() ? nullptr : provided->second) {
-        EmfPicture pic = CanvasToEmf(*drawing, width, height);
+        // Printed as large as the box allows: a drawing much longer than it is
+        // high is turned a quarter turn (read with the page turned clockwise)
+        // when that prints it larger, and no label is printed below 6 pt.
+        const double boxX = width > 0 ? width : 100, boxY = height > 0 ? height : 100;
+        const SgtBounds bounds = drawing->Bounds();
+        const double w = std::max(bounds.maxX - bounds.minX, 1e-9), h = std::max(bounds.maxY - bounds.minY, 1e-9);
+        const bool turn = !bounds.empty && std::min(boxX / h, boxY / w) > 1.2 * std::min(boxX / w, boxY / h);
+        CBase_SGT turned;
+        if (turn)
+            turned.InsertDxf(*drawing, 0, 0, 1, 1, 90);
+        EmfPicture pic = CanvasToEmf(turn ? turned : *drawing, boxX, boxY, kMinLabelMm);
         if (!pic.bytes.empty()) {
             b.emf = true;
             b.png = std::move(pic.bytes);

@@ -113,7 +113,9 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
         const std::string path =
             (rtf->strDrawingFolder.empty() ? G_strWorkPath : rtf->strDrawingFolder) + r.GetJtFileName(2);
         rtf->InsertText("  ");
-        rtf->InsertDXF(path.c_str(), 100.0, 100.0);
+        // The text width of A4, and as much of its height as a page of its own
+        // leaves: the labels read on paper.
+        rtf->InsertDXF(path.c_str(), 170.0, 225.0);
         rtf->InsertText("\n\n");
         rtf->InsertText("2 土压力合力\n");
         const float epk = g.epk;

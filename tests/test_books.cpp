@@ -1,6 +1,8 @@
 // Calculation books: the concise result table and the RTF that carries it, read
 // back by a real word processor where one is installed.
+#include "Canvas.h"
 #include "KangLiJiSuan.h"
+#include "RecordJson.h"
 #include "Rtf.h"
 #include "TestFiles.h"
 #include "WorkPaths.h"
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include <sstream>
 
@@ -235,7 +238,7 @@ TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
     CRTF with;
     calc.WriteJss(0, &with);
     std::string rtf = with.ToRtf();
-    EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal5669\\pichgoal2835\n89504e47"),
+    EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal9638\\pichgoal4819\n89504e47"),
               std::string::npos);
     EXPECT_NE(rtf.find("\\trowd"), std::string::npos);
     EXPECT_NE(rtf.find("\\cellx"), std::string::npos);
@@ -297,4 +300,55 @@ TEST(KangliReport, TheDataFileNamesEveryDiagram)
     EXPECT_NE(data.find("JianTuMing0=计算简图\n"), std::string::npos) << data;
     EXPECT_NE(data.find("JianTuMing1=计算结果图\n"), std::string::npos) << data;
     EXPECT_NE(data.find("JianTuMing2=土压力结果图\n"), std::string::npos) << data;
+}
+
+// The earth-pressure diagram of the rectangular example is 30 m deep and far
+// wider: printed by LibreOffice, each of its labels is one text run (searchable
+// as drawn) at 6 pt or more.
+TEST(KangliReport, TheBookPrintsTheEarthPressureLabelsWholeAndLegible)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    TempDir top;
+    const std::string example = KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json";
+    CliRun r = RunKangli("report '" + example + "' '" + top.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string cmd = "cd '" + top.path + "' && /usr/bin/soffice -env:UserInstallation=file://" + top.path +
+                            "/profile --headless --convert-to pdf kl-jss0.rtf >/dev/null 2>&1 && /usr/bin/pdftotext -bbox "
+                            "kl-jss0.pdf words.html";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    // Each word's box: <word xMin="" yMin="" xMax="" yMax="">text</word>.
+    std::map<std::string, double> thinnest; // word -> its smallest box side
+    std::istringstream in(ReadText(top.path + "/words.html"));
+    std::string line;
+    while (std::getline(in, line)) {
+        double x0, y0, x1, y1;
+        const size_t at = line.find("<word ");
+        if (at == std::string::npos ||
+            std::sscanf(line.c_str() + at, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &x0, &y0, &x1, &y1) != 4)
+            continue;
+        const size_t open = line.find('>', at) + 1, close = line.find("</word>", open);
+        const std::string word = line.substr(open, close - open);
+        const double side = std::min(x1 - x0, y1 - y0);
+        if (!thinnest.count(word) || side < thinnest[word])
+            thinnest[word] = side;
+    }
+    CPelvorinData record;
+    InitKangLiData(&record);
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(example, record, &error)) << error;
+    CKangLiJiSuan calc;
+    calc.pData = &record;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    CBase_SGT diagram;
+    calc.DrawTu(2, &diagram, nullptr);
+    int labels = 0;
+    for (const SgtItem& it : diagram.items) {
+        if (it.kind != SgtItem::Text)
+            continue;
+        ++labels;
+        ASSERT_TRUE(thinnest.count(it.text)) << "label " << it.text << " is not one text run";
+        EXPECT_GE(thinnest[it.text], 5.95) << "label " << it.text << " printed at " << thinnest[it.text] << " pt";
+    }
+    EXPECT_GT(labels, 10);
 }
