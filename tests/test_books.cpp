@@ -255,7 +255,7 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
         EXPECT_EQ(if_file_exist((out + "/" + name).c_str()), 1) << name;
     EXPECT_NE(r.out.find(out + "/kl-jss0.rtf\n"), std::string::npos);
     const std::string rtf = ReadText(out + "/kl-jss0.rtf");
-    EXPECT_NE(rtf.find(" = 1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m
+    EXPECT_NE(rtf.find(" =\\~1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m, bound to its "="
     // The earth-pressure diagram as a vector picture; no raster picture written.
     EXPECT_NE(rtf.find("{\\pict\\emfblip"), std::string::npos);
     EXPECT_EQ(rtf.find("\\pngblip"), std::string::npos);
@@ -351,4 +351,45 @@ TEST(KangliReport, TheBookPrintsTheEarthPressureLabelsWholeAndLegible)
         EXPECT_GE(thinnest[it.text], 5.95) << "label " << it.text << " printed at " << thinnest[it.text] << " pt";
     }
     EXPECT_GT(labels, 10);
+}
+
+// Printed by LibreOffice, the detailed book wraps a long formula under its own
+// start with its result bound to the last "=", never leaving a result alone on
+// a line, and keeps each heading on the page of what it heads.
+TEST(KangliReport, TheBookWrapsFormulasWholeAndKeepsHeadingsWithTheirFormulas)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    TempDir top;
+    CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" + top.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string text;
+    ASSERT_TRUE(PdfText(top.path, "kl-jss0", true, &text));
+    for (const std::string& line : Lines(text)) {
+        const size_t first = line.find_first_not_of(" \f");
+        if (first == std::string::npos)
+            continue;
+        const std::string rest = line.substr(first);
+        // A number with its unit and nothing else: a result that lost its formula.
+        const bool loneResult = rest.find_first_not_of("0123456789.") != 0 && rest.find(' ') == std::string::npos &&
+                                rest.find('=') == std::string::npos && std::isdigit(static_cast<unsigned char>(rest[0])) &&
+                                (rest.find("kN") != std::string::npos || rest.find("mm") != std::string::npos);
+        EXPECT_FALSE(loneResult) << "alone on a line: " << line << "\n" << text;
+    }
+    EXPECT_NE(text.find("= 9140.600kN"), std::string::npos) << text;
+    // Pages are separated by form feeds.
+    std::vector<std::string> pages;
+    for (size_t at = 0; at <= text.size();) {
+        const size_t ff = std::min(text.find('\f', at), text.size());
+        pages.push_back(text.substr(at, ff - at));
+        at = ff + 1;
+    }
+    for (const auto& [heading, formula] : {std::pair<const char*, const char*>{"2.4 桩身截面强度贡献的抗滑力", "Fv = Vc/s0"},
+                                           {"2.3 桩截面抗剪力", "b0 = 1000×b"},
+                                           {"3.3 总抗力", "Ev = τ+Ep"}}) {
+        bool together = false;
+        for (const std::string& page : pages)
+            together = together || (page.find(heading) != std::string::npos && page.find(formula) != std::string::npos);
+        EXPECT_TRUE(together) << heading << " is not on the page of " << formula << "\n" << text;
+    }
 }
