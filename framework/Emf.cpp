@@ -113,7 +113,7 @@ std::u16string Utf16(const std::string& utf8)
 
 } // namespace
 
-EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHeightMm)
+EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHeightMm, double minTextMm)
 {
     EmfPicture pic;
     SgtBounds b = canvas.Bounds();
@@ -208,7 +208,7 @@ EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHei
     auto text = [&](const SgtTransform& t, double x, double y, double height, double angle, const std::string& s,
                     int color) {
         std::int32_t px, py;
-        const double hu = height * t.Scale() * k;
+        const double hu = std::max(height * t.Scale() * k, minTextMm * 100.0);
         const std::u16string u = Utf16(s);
         if (u.empty() || !map(t, x, y, px, py) || !(hu >= 1) || !std::isfinite(hu))
             return;

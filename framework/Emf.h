@@ -15,4 +15,7 @@ struct EmfPicture {
     double widthMm = 0, heightMm = 0; // its size as fitted
 };
 
-EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHeightMm);
+// minTextMm: no text is printed smaller than this (a label must stay legible
+// however far a long drawing is reduced to fit the page); texts keep their
+// insertion points.
+EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHeightMm, double minTextMm = 0);

@@ -1,5 +1,6 @@
 #include "Rtf.h"
 
+#include "Canvas.h"
 #include "EasyTable.h"
 #include "Emf.h"
 #include "NumericLocale.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kTextWidthTwips = 11906 - 2 * 1134; // A4, 20 mm margins
 constexpr double kTwipsPerMm = 1440.0 / 25.4;
+constexpr double kMinLabelMm = 6.0 * 25.4 / 72.0; // 6 pt
 
 
 void AppendUnicode(std::string& out, std::uint32_t cp)
@@ -64,6 +66,64 @@ std::string Escape(const std::string& text, const char* lineBreak)
     return out;
 }
 
+// Display columns of monospaced text: a wide (CJK) character takes two.
+int Columns(const std::string& text)
+{
+    int n = 0;
+    for (size_t i = 0; i < text.size();) {
+        const std::uint32_t cp = NextCodePoint(text, i);
+        n += cp >= 0x1100 ? 2 : 1;
+    }
+    return n;
+}
+
+// The lines of a text block as paragraphs, each laid out to fit the text width:
+//   - a formula indented by tabs wraps under its own start (a hanging indent),
+//     and the blank after its last "=" binds the result to it, so that a result
+//     never stands alone on a line;
+//   - a tab inside a line (the column headings) advances to the next column,
+//     not to the next half inch;
+//   - keepNext keeps each line on the page of the one after it.
+std::string TextParagraphs(const std::string& text, bool keepNext)
+{
+    constexpr int kTabTwips = 720, kColumnTwips = 100; // 10 pt type: a column is 5 pt
+    std::string out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        const bool full = end != std::string::npos;
+        if (!full)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = full ? end + 1 : end;
+        size_t lead = 0;
+        while (lead < line.size() && line[lead] == '\t')
+            ++lead;
+        std::string format;
+        if (lead > 0 && lead < line.size())
+            format += "\\li" + std::to_string(lead * kTabTwips) + "\\fi-" + std::to_string(lead * kTabTwips);
+        for (size_t tab = line.find('\t', lead); tab != std::string::npos; tab = line.find('\t', tab + 1))
+            format += "\\tx" + std::to_string(static_cast<int>(lead) * kTabTwips +
+                                                (Columns(line.substr(lead, tab - lead)) + 1) * kColumnTwips);
+        if (keepNext)
+            format += "\\keepn";
+        std::string body;
+        const size_t eq = line.rfind("= ");
+        if (lead > 0 && eq != std::string::npos && line.find(' ', eq + 2) == std::string::npos)
+            body = Escape(line.substr(0, eq + 1), "") + "\\~" + Escape(line.substr(eq + 2), "");
+        else
+            body = Escape(line, "");
+        if (!format.empty())
+            out += "\\pard\\plain\\f0\\fs20" + format + " ";
+        out += body;
+        if (full)
+            out += "\\par\n";
+        if (!format.empty())
+            out += "\\pard\\plain\\f0\\fs20 ";
+    }
+    return out;
+}
+
 bool ReadPng(const std::string& path, std::string& bytes, int& w, int& h)
 {
     std::ifstream in(path, std::ios::binary);
@@ -89,8 +149,11 @@ bool ReadPng(const std::string& path, std::string& bytes, int& w, int& h)
 
 CRTF::Block& CRTF::TextBlock()
 {
-    if (blocks.empty() || blocks.back().kind != Block::Text)
+    if (blocks.empty() || blocks.back().kind != Block::Text || blocks.back().keepNext || keepNext_) {
         blocks.push_back(Block{});
+        blocks.back().keepNext = keepNext_;
+        keepNext_ = false;
+    }
     return blocks.back();
 }
 
@@ -172,7 +235,17 @@ int CRTF::InsertDXF(const char* path, double width, double height)
     const size_t slash = file.rfind('/');
     const auto provided = drawings_.find(slash == std::string::npos ? file : file.substr(slash + 1));
     if (const CBase_SGT* drawing = provided == drawings_.end() ? nullptr : provided->second) {
-        EmfPicture pic = CanvasToEmf(*drawing, width, height);
+        // Printed as large as the box allows: a drawing much longer than it is
+        // high is turned a quarter turn (read with the page turned clockwise)
+        // when that prints it larger, and no label is printed below 6 pt.
+        const double boxX = width > 0 ? width : 100, boxY = height > 0 ? height : 100;
+        const SgtBounds bounds = drawing->Bounds();
+        const double w = std::max(bounds.maxX - bounds.minX, 1e-9), h = std::max(bounds.maxY - bounds.minY, 1e-9);
+        const bool turn = !bounds.empty && std::min(boxX / h, boxY / w) > 1.2 * std::min(boxX / w, boxY / h);
+        CBase_SGT turned;
+        if (turn)
+            turned.InsertDxf(*drawing, 0, 0, 1, 1, 90);
+        EmfPicture pic = CanvasToEmf(turn ? turned : *drawing, boxX, boxY, kMinLabelMm);
         if (!pic.bytes.empty()) {
             b.emf = true;
             b.png = std::move(pic.bytes);
@@ -216,7 +289,7 @@ std::string CRTF::ToRtf() const
     for (const Block& b : blocks) {
         switch (b.kind) {
         case Block::Text:
-            out += Escape(b.text, "\\par\n");
+            out += TextParagraphs(b.text, b.keepNext);
             break;
         case Block::Table: {
             const double tableTwips = kTextWidthTwips * b.width / 100.0;

@@ -18,6 +18,9 @@ public:
     virtual ~CRTF() = default;
     // Appends formatted text; returns the number of bytes appended.
     int InsertText(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The lines of the next InsertText stay on the page of the line after them
+    // (a heading with what it heads).
+    void KeepWithNext() { keepNext_ = true; }
     // Prints the table as it stands: its title row, if any, then its rows. width
     // is the table's share of the text width in per cent; the columns divide it
     // as the table's column edges do. The other arguments are kept for the
@@ -60,10 +63,12 @@ private:
         int width = 100;                          // table: per cent of the text width
         std::string png;                          // picture bytes
         bool emf = false;                         // an EMF, not a PNG
+        bool keepNext = false;                    // text: kept with the next line
         int pixelsX = 0, pixelsY = 0;
         double mmX = 0, mmY = 0;
     };
     Block& TextBlock();
     std::vector<Block> blocks;
     std::map<std::string, const CBase_SGT*> drawings_;
+    bool keepNext_ = false;
 };

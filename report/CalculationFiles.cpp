@@ -44,6 +44,15 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
     std::string why;
 
     if (!where.resultFileOnly) {
+        // Drawn once, before anything is written: drawing a diagram names it in
+        // the record (the earth-pressure diagram's name is set as it is drawn),
+        // and the data file carries every name. Each drawing then goes to its
+        // file and, as the drawing itself, into the books that show it. A list
+        // keeps every canvas where the books point.
+        std::list<CBase_SGT> drawings;
+        for (int i = 0; i < record.nJianTuShu; ++i)
+            calc.DrawTu(i, &drawings.emplace_back(), nullptr);
+
         const std::string data = folder + record.GetDataFileName(0);
         told(data, !refused && SaveRecordFile(data, record, &why), why);
         // What the data file cannot hold (the underwater values, the reduction
@@ -54,14 +63,10 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
             told(json, !refused && SaveRecordFile(json, record, &why), why);
         }
 
-        // Drawn once: each diagram goes to its file and, as the drawing itself,
-        // into the books that show it. A list keeps every canvas where the
-        // books point.
-        std::list<CBase_SGT> drawings;
         std::vector<std::pair<std::string, const CBase_SGT*>> provided;
+        auto drawn = drawings.begin();
         for (int i = 0; i < record.nJianTuShu; ++i) {
-            CBase_SGT& canvas = drawings.emplace_back();
-            calc.DrawTu(i, &canvas, nullptr);
+            const CBase_SGT& canvas = *drawn++;
             const std::string name = record.GetJtFileName(i);
             provided.emplace_back(name, &canvas);
             const std::string path = folder + name;

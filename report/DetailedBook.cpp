@@ -53,9 +53,11 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
     rtf->InsertText("抗滑桩抗力计算\n\n");
     rtf->InsertText("一 已知条件及计算要求\n\n");
     rtf->InsertText("1、已知条件\n");
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("(1)桩信息\n");
     PrintTable<CTabKangLiJBXX>(rtf, r, 60);
     rtf->InsertText("\n");
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("(1)土层及水位信息\n");
     PrintTable<CTabKangLiTCNum>(rtf, r, 30);
     rtf->InsertText("\n     序号  地层类型   层厚(m)   重度   浮重度    粘聚力   内摩擦角  水下粘聚  水下内摩擦\n");
@@ -72,14 +74,17 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
     // Pile section at the slip surface.
     const bool circle = r.nJieMianXingZhuang == 0;
     rtf->InsertText("二 桩身截面强度提供的抗滑力\n\n");
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("2.1 滑面处桩的自重应力\n");
     rtf->InsertText("\tσc = γc×s = %.3f×%.3f = %.3fkN/m^2\n", r.fZhuangRongZhong, s, p.sigma);
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("2.2 滑面处桩的自重压力合力\n");
     if (circle)
         rtf->InsertText("       A=π×%.3f×%.3f/4=%.3fm^2\n", r.fZhuangJing, r.fZhuangJing, p.area);
     else
         rtf->InsertText("       A=%.3f×%.3f=%.3fm^2\n", r.fZhuangGao, r.fZhuangKuan, p.area);
     rtf->InsertText("\tN0 = σc×A = %.3f×%.3f = %.3fkN\n", p.sigma, p.area, p.n0);
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("2.3 桩截面抗剪力Vc\n");
     if (circle) {
         rtf->InsertText("       b0 = 1000×1.76r = 1000×1.76×%.3f/2 = %.3fmm\n", r.fZhuangJing, p.b0);
@@ -93,6 +98,7 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
     rtf->InsertText("\t\tN=%.3fkN\n", p.n);
     rtf->InsertText("\tVc = 0.7×b0×h0×ftk/1000 +0.07×N= 0.7×%.3f×%.3f×%.3f/1000+0.07×%.3f = %.3fkN\n",
                     p.b0, p.h0, p.ftk, p.n, p.vc);
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("2.4 桩身截面强度贡献的抗滑力\n");
     const double vc = p.vc, fv = p.fv;
     rtf->InsertText("\tFv = Vc/s0 = %.3f/%.3f = %.3fkN/m\n", vc, r.fZhuangJianJu, fv);
@@ -100,35 +106,44 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
 
     // Ground in front of the pile at the slip surface.
     rtf->InsertText("三 桩滑动方向前侧土体提供的抗滑力\n\n");
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("3.1 岩石抗剪力\n");
     const float tau = g.tau;
     if (g.noRock)
         rtf->InsertText("\tτ=0\n\n");
     else
         rtf->InsertText("\tτ = %.3fkN/m\n\n", tau);
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("3.2 土压力\n");
     float ep = 0.0f;
     if (g.noSoil) {
         rtf->InsertText("       Ep = 0\n");
     } else {
+        rtf->KeepWithNext(); // a heading stays with what it heads
         rtf->InsertText("1 土压力分布\n");
         const std::string path =
             (rtf->strDrawingFolder.empty() ? G_strWorkPath : rtf->strDrawingFolder) + r.GetJtFileName(2);
         rtf->InsertText("  ");
-        rtf->InsertDXF(path.c_str(), 100.0, 100.0);
+        // The text width of A4, and as much of its height as a page of its own
+        // leaves: the labels read on paper.
+        rtf->InsertDXF(path.c_str(), 170.0, 225.0);
         rtf->InsertText("\n\n");
+        rtf->KeepWithNext(); // a heading stays with what it heads
         rtf->InsertText("2 土压力合力\n");
         const float epk = g.epk;
         rtf->InsertText("\tEpk = %.3fkP\n\n", epk);
+        rtf->KeepWithNext(); // a heading stays with what it heads
         rtf->InsertText("3 有效被动土压力\n");
         ep = g.ep;
         rtf->InsertText("\tEp = η×Epk×b0/s=%.3f×%.3f×%.3f/%.3f = %.3fkN/m\n", r.fZheJianXiShu, epk,
                         g.width, r.fZhuangJianJu, ep);
     }
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("3.3 总抗力\n");
     const float ev = g.ev;
     rtf->InsertText("\tEv = τ+Ep=%.3f+%.3f = %.3fkN/m\n\n", tau, ep, ev);
 
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("4 计算结果\n");
     rtf->InsertText("\t抗力取值为土抗力和桩抗力中的较小者，故：\n");
     rtf->InsertText("\t抗力 = %.3fkN/m\n", fv < ev ? fv : ev);

@@ -1,6 +1,8 @@
 // Calculation books: the concise result table and the RTF that carries it, read
 // back by a real word processor where one is installed.
+#include "Canvas.h"
 #include "KangLiJiSuan.h"
+#include "RecordJson.h"
 #include "Rtf.h"
 #include "TestFiles.h"
 #include "WorkPaths.h"
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include <sstream>
 
@@ -235,7 +238,7 @@ TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
     CRTF with;
     calc.WriteJss(0, &with);
     std::string rtf = with.ToRtf();
-    EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal5669\\pichgoal2835\n89504e47"),
+    EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal9638\\pichgoal4819\n89504e47"),
               std::string::npos);
     EXPECT_NE(rtf.find("\\trowd"), std::string::npos);
     EXPECT_NE(rtf.find("\\cellx"), std::string::npos);
@@ -252,7 +255,7 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
         EXPECT_EQ(if_file_exist((out + "/" + name).c_str()), 1) << name;
     EXPECT_NE(r.out.find(out + "/kl-jss0.rtf\n"), std::string::npos);
     const std::string rtf = ReadText(out + "/kl-jss0.rtf");
-    EXPECT_NE(rtf.find(" = 1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m
+    EXPECT_NE(rtf.find(" =\\~1523.433kN/m\\par"), std::string::npos); // the pile governs at 14 m, bound to its "="
     // The earth-pressure diagram as a vector picture; no raster picture written.
     EXPECT_NE(rtf.find("{\\pict\\emfblip"), std::string::npos);
     EXPECT_EQ(rtf.find("\\pngblip"), std::string::npos);
@@ -283,4 +286,110 @@ TEST(KangliReport, WritesWhatSlopeModeLeavesAndAWordProcessorReadsTheBook)
     ASSERT_EQ(std::system(("/usr/bin/pdfimages -list '" + out + "/kl-jss0.pdf' >'" + images + "'").c_str()), 0);
     const std::string listed = ReadText(images);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 2) << listed;
+}
+
+// The data file that report writes names every diagram it counts: the
+// earth-pressure diagram is named as it is drawn, before the data file is saved.
+TEST(KangliReport, TheDataFileNamesEveryDiagram)
+{
+    TempDir top;
+    CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" + top.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string data = ReadText(top.path + "/kl.dat");
+    EXPECT_NE(data.find("JianTuShu=3\n"), std::string::npos) << data;
+    EXPECT_NE(data.find("JianTuMing0=计算简图\n"), std::string::npos) << data;
+    EXPECT_NE(data.find("JianTuMing1=计算结果图\n"), std::string::npos) << data;
+    EXPECT_NE(data.find("JianTuMing2=土压力结果图\n"), std::string::npos) << data;
+}
+
+// The earth-pressure diagram of the rectangular example is 30 m deep and far
+// wider: printed by LibreOffice, each of its labels is one text run (searchable
+// as drawn) at 6 pt or more.
+TEST(KangliReport, TheBookPrintsTheEarthPressureLabelsWholeAndLegible)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    TempDir top;
+    const std::string example = KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json";
+    CliRun r = RunKangli("report '" + example + "' '" + top.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string cmd = "cd '" + top.path + "' && /usr/bin/soffice -env:UserInstallation=file://" + top.path +
+                            "/profile --headless --convert-to pdf kl-jss0.rtf >/dev/null 2>&1 && /usr/bin/pdftotext -bbox "
+                            "kl-jss0.pdf words.html";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    // Each word's box: <word xMin="" yMin="" xMax="" yMax="">text</word>.
+    std::map<std::string, double> thinnest; // word -> its smallest box side
+    std::istringstream in(ReadText(top.path + "/words.html"));
+    std::string line;
+    while (std::getline(in, line)) {
+        double x0, y0, x1, y1;
+        const size_t at = line.find("<word ");
+        if (at == std::string::npos ||
+            std::sscanf(line.c_str() + at, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"", &x0, &y0, &x1, &y1) != 4)
+            continue;
+        const size_t open = line.find('>', at) + 1, close = line.find("</word>", open);
+        const std::string word = line.substr(open, close - open);
+        const double side = std::min(x1 - x0, y1 - y0);
+        if (!thinnest.count(word) || side < thinnest[word])
+            thinnest[word] = side;
+    }
+    CPelvorinData record;
+    InitKangLiData(&record);
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(example, record, &error)) << error;
+    CKangLiJiSuan calc;
+    calc.pData = &record;
+    ASSERT_EQ(calc.JiSuan(), 1);
+    CBase_SGT diagram;
+    calc.DrawTu(2, &diagram, nullptr);
+    int labels = 0;
+    for (const SgtItem& it : diagram.items) {
+        if (it.kind != SgtItem::Text)
+            continue;
+        ++labels;
+        ASSERT_TRUE(thinnest.count(it.text)) << "label " << it.text << " is not one text run";
+        EXPECT_GE(thinnest[it.text], 5.95) << "label " << it.text << " printed at " << thinnest[it.text] << " pt";
+    }
+    EXPECT_GT(labels, 10);
+}
+
+// Printed by LibreOffice, the detailed book wraps a long formula under its own
+// start with its result bound to the last "=", never leaving a result alone on
+// a line, and keeps each heading on the page of what it heads.
+TEST(KangliReport, TheBookWrapsFormulasWholeAndKeepsHeadingsWithTheirFormulas)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    TempDir top;
+    CliRun r = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" + top.path + "'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string text;
+    ASSERT_TRUE(PdfText(top.path, "kl-jss0", true, &text));
+    for (const std::string& line : Lines(text)) {
+        const size_t first = line.find_first_not_of(" \f");
+        if (first == std::string::npos)
+            continue;
+        const std::string rest = line.substr(first);
+        // A number with its unit and nothing else: a result that lost its formula.
+        const bool loneResult = rest.find_first_not_of("0123456789.") != 0 && rest.find(' ') == std::string::npos &&
+                                rest.find('=') == std::string::npos && std::isdigit(static_cast<unsigned char>(rest[0])) &&
+                                (rest.find("kN") != std::string::npos || rest.find("mm") != std::string::npos);
+        EXPECT_FALSE(loneResult) << "alone on a line: " << line << "\n" << text;
+    }
+    EXPECT_NE(text.find("= 9140.600kN"), std::string::npos) << text;
+    // Pages are separated by form feeds.
+    std::vector<std::string> pages;
+    for (size_t at = 0; at <= text.size();) {
+        const size_t ff = std::min(text.find('\f', at), text.size());
+        pages.push_back(text.substr(at, ff - at));
+        at = ff + 1;
+    }
+    for (const auto& [heading, formula] : {std::pair<const char*, const char*>{"2.4 桩身截面强度贡献的抗滑力", "Fv = Vc/s0"},
+                                           {"2.3 桩截面抗剪力", "b0 = 1000×b"},
+                                           {"3.3 总抗力", "Ev = τ+Ep"}}) {
+        bool together = false;
+        for (const std::string& page : pages)
+            together = together || (page.find(heading) != std::string::npos && page.find(formula) != std::string::npos);
+        EXPECT_TRUE(together) << heading << " is not on the page of " << formula << "\n" << text;
+    }
 }

@@ -215,3 +215,47 @@ TEST(DrawingFiles, DxfIsTheSameFromRunToRunAndEveryHandlePointsAtSomething)
             EXPECT_TRUE(handles.count(p)) << "diagram " << n << ": group 340 points at nothing: " << p;
     }
 }
+
+// A CAD program draws a dimension anew from its style and the header's
+// variables (after an edit; LibreCAD on every load): drawn anew, each
+// dimension's text and ticks keep the size its block shows.
+TEST(DrawingFiles, DimensionsDrawnAnewKeepTheirSize)
+{
+    if (!HaveEzdxf())
+        GTEST_SKIP() << "python3-ezdxf not installed";
+    for (const char* example : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        Drawn d(example);
+        TempDir dir;
+        const std::string path = dir.path + "/sketch.dxf", out = dir.path + "/dims.txt";
+        std::string error;
+        ASSERT_TRUE(WriteCanvas(d.canvas[0], path, &error)) << error;
+        ASSERT_EQ(std::system(("/usr/bin/python3 '" KANGLI_SOURCE_DIR "/tests/tools/dxf_dimensions.py' '" + path +
+                               "' >'" + out + "' 2>&1")
+                                  .c_str()),
+                  0)
+            << ReadText(out);
+        std::istringstream lines(ReadText(out));
+        std::string line;
+        int dims = 0;
+        double blockText = 0;
+        while (std::getline(lines, line)) {
+            int n;
+            double text0, text1, tick0, tick1;
+            if (std::sscanf(line.c_str(), "dim %d %lf %lf %lf %lf", &n, &text0, &text1, &tick0, &tick1) == 5) {
+                ++dims;
+                blockText = text0;
+                EXPECT_GT(text0, 100.0) << example << ": " << line; // hundreds of millimetres
+                EXPECT_NEAR(text1, text0, 1e-6 * text0) << example << ": " << line;
+                EXPECT_GT(tick0, 0.0) << example << ": " << line;
+                EXPECT_NEAR(tick1, tick0, 0.01 * tick0) << example << ": " << line;
+            }
+            double txt, asz, tsz;
+            if (std::sscanf(line.c_str(), "header %lf %lf %lf", &txt, &asz, &tsz) == 3) {
+                EXPECT_NEAR(txt, blockText, 1e-6 * blockText) << example << ": " << line;
+                EXPECT_NEAR(tsz, 0.35 * blockText, 1e-6 * blockText) << example << ": " << line;
+                EXPECT_NEAR(asz, 2 * tsz, 1e-6 * blockText) << example << ": " << line;
+            }
+        }
+        EXPECT_GE(dims, 1) << example << ReadText(out);
+    }
+}

@@ -154,6 +154,15 @@ int DxfColor(int color)
     return 256; // by layer
 }
 
+// The sizes of a dimension's parts as LayOutDimension draws them for a text
+// height, in the terms of the dimension variables. A tick runs 0.35 text
+// heights either way along the line and across it; a CAD program's oblique
+// stroke of size DIMTSZ runs DIMTSZ either way, and its arrow size is twice that.
+struct DimSizes {
+    double text, tick, arrow, extension, gap;
+    static DimSizes For(double h) { return {h, 0.35 * h, 0.7 * h, 0.3 * h, 0.3 * h}; }
+};
+
 // One entity to write, in drawing coordinates.
 struct Entity {
     enum Kind { Line, Text, Arc, Circle, Dimension } kind = Line;
@@ -333,7 +342,11 @@ struct Writer {
         dw.dxfReal(gc + 20, 0.0);
     }
 
-    void Header(const SgtBounds& b, int units)
+    // dimText: the text height the dimension blocks draw; the header's
+    // dimension variables give the same sizes, so that a CAD program that draws
+    // a dimension anew (after an edit, or on its own as LibreCAD does) draws it
+    // as the block shows it.
+    void Header(const SgtBounds& b, int units, double dimText)
     {
         dxf.writeHeader(dw);
         dw.dxfString(9, "$DWGCODEPAGE");
@@ -356,6 +369,27 @@ struct Writer {
         dw.dxfString(7, kTextStyle);
         dw.dxfString(9, "$DIMSTYLE");
         dw.dxfString(2, "VR");
+        const DimSizes z = DimSizes::For(dimText);
+        dw.dxfString(9, "$DIMSCALE");
+        dw.dxfReal(40, 1.0);
+        dw.dxfString(9, "$DIMTXT");
+        dw.dxfReal(40, z.text);
+        dw.dxfString(9, "$DIMASZ");
+        dw.dxfReal(40, z.arrow);
+        dw.dxfString(9, "$DIMTSZ");
+        dw.dxfReal(40, z.tick);
+        dw.dxfString(9, "$DIMEXE");
+        dw.dxfReal(40, z.extension);
+        dw.dxfString(9, "$DIMEXO");
+        dw.dxfReal(40, 0.0);
+        dw.dxfString(9, "$DIMGAP");
+        dw.dxfReal(40, z.gap);
+        dw.dxfString(9, "$DIMTAD");
+        dw.dxfInt(70, 1);
+        dw.dxfString(9, "$DIMTIH");
+        dw.dxfInt(70, 0);
+        dw.dxfString(9, "$DIMTOH");
+        dw.dxfInt(70, 0);
         dw.sectionEnd();
     }
 
@@ -437,8 +471,9 @@ struct Writer {
         return handle;
     }
 
-    void DimStyles(int textStyle)
+    void DimStyles(int textStyle, double dimText)
     {
+        const DimSizes z = DimSizes::For(dimText);
         dw.dxfString(0, "TABLE");
         dw.dxfString(2, "DIMSTYLE");
         dw.dxfHex(5, 0xA);
@@ -454,11 +489,16 @@ struct Writer {
             dw.dxfString(100, "AcDbDimStyleTableRecord");
             dw.dxfString(2, name);
             dw.dxfInt(70, 0);
-            dw.dxfReal(41, 2.5);
-            dw.dxfReal(42, 0.625);
-            dw.dxfReal(44, 1.25);
-            dw.dxfReal(140, 2.5);
-            dw.dxfReal(147, 0.625);
+            dw.dxfReal(40, 1.0);         // DIMSCALE
+            dw.dxfReal(41, z.arrow);     // DIMASZ
+            dw.dxfReal(42, 0.0);         // DIMEXO: extension lines start at the point
+            dw.dxfReal(44, z.extension); // DIMEXE
+            dw.dxfReal(140, z.text);     // DIMTXT
+            dw.dxfReal(142, z.tick);     // DIMTSZ: oblique ticks, not arrows
+            dw.dxfReal(147, z.gap);      // DIMGAP
+            dw.dxfInt(73, 0);            // DIMTIH: text along the dimension line
+            dw.dxfInt(74, 0);            // DIMTOH
+            dw.dxfInt(77, 1);            // DIMTAD: text above the line
             dw.dxfHex(340, textStyle);
         }
         dw.dxfString(0, "ENDTAB");
@@ -503,6 +543,13 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
 {
     const std::vector<Entity> entities = Collect(canvas);
     const SgtBounds bounds = Extents(entities);
+    // The dimensions of one drawing share a text height (that of its extent).
+    double dimText = 2.5;
+    for (const Entity& e : entities)
+        if (e.kind == Entity::Dimension) {
+            dimText = e.dimTextHeight;
+            break;
+        }
     std::vector<std::string> layers{"0"};
     for (const Entity& e : entities)
         if (std::find(layers.begin(), layers.end(), e.layer) == layers.end())
@@ -514,7 +561,7 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
     Writer w;
     DL_Dxf& dxf = w.dxf;
     DL_WriterA& dw = w.dw;
-    w.Header(bounds, canvas.nUnits == CBase_SGT::Metres ? 6 : 4);
+    w.Header(bounds, canvas.nUnits == CBase_SGT::Metres ? 6 : 4, dimText);
 
     dw.sectionTables();
     w.ActiveViewport(bounds);
@@ -536,7 +583,7 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
     dw.tableAppid(1);
     dxf.writeAppid(dw, "ACAD");
     dw.tableEnd();
-    w.DimStyles(standardStyle);
+    w.DimStyles(standardStyle, dimText);
     // The block records by hand: dxflib adds a third paper space that no layout
     // owns. Model and paper space keep the handles their BLOCK entries name;
     // each dimension has a block of its own.
