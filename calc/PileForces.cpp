@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -74,8 +75,6 @@ PileForces CalculatePileForces(const CPelvorinData& r)
                       "below its top and above its foot");
     if (!(r.fZhuangJianJu > 0))
         return Refuse(out, "fZhuangJianJu", "fZhuangJianJu (桩中心距（m）): the spacing must be above 0");
-    if (d.nDiJiFa != 0)
-        return Refuse(out, "SheJi.nDiJiFa", "SheJi.nDiJiFa (地基系数法): only the K method (0) is calculated so far");
 
     // Section stiffness: b normal to the thrust, a along it.
     Con_Prop concrete;
@@ -112,7 +111,7 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     }
     const double Q0 = load.Q(h1), M0 = load.M(h1);
 
-    out.method = 'K';
+    out.method = d.nDiJiFa == 0 ? 'K' : 'm';
     out.h1 = h1;
     out.h2 = h2;
     out.width = Bp;
@@ -120,59 +119,179 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     out.thrust = ET;
     out.Q0 = Q0;
     out.M0 = M0;
-    const double K = d.fK;
-    const double beta = std::pow(K * Bp / (4 * EI), 0.25);
-    out.coefficient = beta;
-    out.coefficientLength = beta * h2;
-    out.rigid = beta * h2 <= 1.0;
     const bool hinged = d.nZhuangDi == 1;
-
-    // The embedded part as a function of y below the slip surface.
+    // The embedded part as a function of y below the slip surface, and the
+    // ground coefficient on the face the pile presses there (for a rigid pile
+    // in the m method: A1 in front above its centre, A2 behind below it).
     std::function<State(double)> embedded;
-    if (out.rigid) {
-        double y0 = 0, dphi = 0;
-        if (hinged) {
-            y0 = h2;
-            dphi = 3 * (M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
+    std::function<double(double)> groundK;
+    if (d.nDiJiFa == 0) {
+        const double K = d.fK;
+        groundK = [K](double) { return K; };
+        const double beta = std::pow(K * Bp / (4 * EI), 0.25);
+        out.coefficient = beta;
+        out.coefficientLength = beta * h2;
+        out.rigid = beta * h2 <= 1.0;
+
+        if (out.rigid) {
+            double y0 = 0, dphi = 0;
+            if (hinged) {
+                y0 = h2;
+                dphi = 3 * (M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
+            } else {
+                y0 = h2 * (3 * M0 + 2 * Q0 * h2) / (3 * (2 * M0 + Q0 * h2));
+                dphi = 6 * (2 * M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
+            }
+            out.rotationCentre = h1 + y0;
+            embedded = [=](double y) {
+                State s;
+                s.x = (y0 - y) * dphi;
+                s.phi = -dphi;
+                s.Q = Q0 - K * Bp * dphi * (y0 * y - y * y / 2);
+                s.M = M0 + Q0 * y - K * Bp * dphi * (y0 * y * y / 2 - y * y * y / 6);
+                return s;
+            };
         } else {
-            y0 = h2 * (3 * M0 + 2 * Q0 * h2) / (3 * (2 * M0 + Q0 * h2));
-            dphi = 6 * (2 * M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
+            // x0 and phi0 from the two conditions at the foot.
+            const double c3 = M0 / (beta * beta * EI), c4 = Q0 / (beta * beta * beta * EI);
+            const std::array<double, 4> p = Krylov(beta * h2), d1 = Derivative(p), d2 = Derivative(d1),
+                                        d3 = Derivative(d2);
+            // Rows: for a free foot M and Q (second and third derivatives), for a
+            // hinged one x and M.
+            const std::array<double, 4>& first = hinged ? p : d2;
+            const std::array<double, 4>& second = hinged ? d2 : d3;
+            const double a11 = first[0], a12 = first[1] / beta, b1 = -(c3 * first[2] + c4 * first[3]);
+            const double a21 = second[0], a22 = second[1] / beta, b2 = -(c3 * second[2] + c4 * second[3]);
+            const double det = a11 * a22 - a12 * a21;
+            if (!(std::fabs(det) > 0) || !std::isfinite(det))
+                return Refuse(out, "SheJi.fK", "SheJi.fK (地基系数K（kN/m³）): the pile is too long for the closed form");
+            const double x0 = (b1 * a22 - a12 * b2) / det, phi0 = (a11 * b2 - b1 * a21) / det;
+            embedded = [=](double y) {
+                const std::array<double, 4> q = Krylov(beta * y), e1 = Derivative(q), e2 = Derivative(e1),
+                                            e3 = Derivative(e2);
+                auto comb = [&](const std::array<double, 4>& v) { return x0 * v[0] + phi0 / beta * v[1] + c3 * v[2] + c4 * v[3]; };
+                State s;
+                s.x = comb(q);
+                s.phi = beta * comb(e1);
+                s.M = EI * beta * beta * comb(e2);
+                s.Q = EI * beta * beta * beta * comb(e3);
+                return s;
+            };
         }
-        out.rotationCentre = h1 + y0;
-        embedded = [=](double y) {
-            State s;
-            s.x = (y0 - y) * dphi;
-            s.phi = -dphi;
-            s.Q = Q0 - K * Bp * dphi * (y0 * y - y * y / 2);
-            s.M = M0 + Q0 * y - K * Bp * dphi * (y0 * y * y / 2 - y * y * y / 6);
-            return s;
-        };
     } else {
-        // x0 and phi0 from the two conditions at the foot.
-        const double c3 = M0 / (beta * beta * EI), c4 = Q0 / (beta * beta * beta * EI);
-        const std::array<double, 4> p = Krylov(beta * h2), d1 = Derivative(p), d2 = Derivative(d1),
-                                    d3 = Derivative(d2);
-        // Rows: for a free foot M and Q (second and third derivatives), for a
-        // hinged one x and M.
-        const std::array<double, 4>& first = hinged ? p : d2;
-        const std::array<double, 4>& second = hinged ? d2 : d3;
-        const double a11 = first[0], a12 = first[1] / beta, b1 = -(c3 * first[2] + c4 * first[3]);
-        const double a21 = second[0], a22 = second[1] / beta, b2 = -(c3 * second[2] + c4 * second[3]);
-        const double det = a11 * a22 - a12 * a21;
-        if (!(std::fabs(det) > 0) || !std::isfinite(det))
-            return Refuse(out, "SheJi.fK", "SheJi.fK (地基系数K（kN/m³）): the pile is too long for the closed form");
-        const double x0 = (b1 * a22 - a12 * b2) / det, phi0 = (a11 * b2 - b1 * a21) / det;
-        embedded = [=](double y) {
-            const std::array<double, 4> q = Krylov(beta * y), e1 = Derivative(q), e2 = Derivative(e1),
-                                        e3 = Derivative(e2);
-            auto comb = [&](const std::array<double, 4>& v) { return x0 * v[0] + phi0 / beta * v[1] + c3 * v[2] + c4 * v[3]; };
-            State s;
-            s.x = comb(q);
-            s.phi = beta * comb(e1);
-            s.M = EI * beta * beta * comb(e2);
-            s.Q = EI * beta * beta * beta * comb(e3);
-            return s;
-        };
+        const double m = d.fM, A1 = d.fA1, A2 = d.fA2;
+        const double alpha = std::pow(m * Bp / EI, 0.2);
+        out.coefficient = alpha;
+        out.coefficientLength = alpha * h2;
+        out.rigid = !(m > 0) || alpha * h2 <= 2.5;
+        if (out.rigid) {
+            // The integral over [a, b] of (A + m y)(y0 - y) y^n dy.
+            auto integral = [m](double A, double y0, double a, double b, int n) {
+                auto I = [a, b](int k) { return (std::pow(b, k + 1) - std::pow(a, k + 1)) / (k + 1); };
+                return A * y0 * I(n) + (m * y0 - A) * I(n + 1) - m * I(n + 2);
+            };
+            auto both = [&](double y0, int n) { return integral(A1, y0, 0, y0, n) + integral(A2, y0, y0, h2, n); };
+            double y0 = h2, dphi = 0;
+            if (hinged) {
+                // About the foot: M0 + Q0 h2 = B_p dphi (integral of k (h2 - y)^2).
+                const double I2 = h2 * both(h2, 0) - both(h2, 1);
+                dphi = (M0 + Q0 * h2) / (Bp * I2);
+            } else {
+                // The centre from the moment condition:
+                // M0 (integral of k (y0 - y)) + Q0 (integral of k (y0 - y) y) = 0.
+                auto g = [&](double c) { return M0 * both(c, 0) + Q0 * both(c, 1); };
+                double lo = 1e-9 * h2, hi = h2;
+                if (!(g(lo) * g(hi) <= 0))
+                    return Refuse(out, "SheJi.fA1",
+                                  "SheJi.fA1 (滑面处桩前地基系数A1（kN/m³）): no centre of rotation within the embedded part");
+                for (int k = 0; k < 200; ++k) {
+                    const double mid = (lo + hi) / 2;
+                    (g(lo) * g(mid) <= 0 ? hi : lo) = mid;
+                }
+                y0 = (lo + hi) / 2;
+                dphi = Q0 / (Bp * both(y0, 0));
+            }
+            out.rotationCentre = h1 + y0;
+            groundK = [=](double y) { return (y < y0 ? A1 : A2) + m * y; };
+            embedded = [=](double y) {
+                State st;
+                st.x = (y0 - y) * dphi;
+                st.phi = -dphi;
+                // Statics from the slip surface down, under the reaction k B_p x.
+                auto upTo = [&](double to, int n) {
+                    return to <= y0 ? integral(A1, y0, 0, to, n)
+                                    : integral(A1, y0, 0, y0, n) + integral(A2, y0, y0, to, n);
+                };
+                const double R0 = Bp * dphi * upTo(y, 0), R1 = Bp * dphi * upTo(y, 1);
+                st.Q = Q0 - R0;
+                st.M = M0 + Q0 * y - (y * R0 - R1);
+                return st;
+            };
+        } else {
+            // EI x'''' + (A + m y) B_p x = 0 from the slip surface down: the four
+            // fundamental solutions (unit x, x', x'', x''' at y = 0) by
+            // Runge-Kutta, then the two conditions at the foot.
+            const double A = A1;
+            using Vec = std::array<double, 4>;
+            using Four = std::array<Vec, 4>;
+            auto rate = [=](double y, const Vec& v) {
+                return Vec{v[1], v[2], v[3], -(A + m * y) * Bp / EI * v[0]};
+            };
+            auto step = [=](double y, Vec v, double h) {
+                const Vec k1 = rate(y, v);
+                Vec t;
+                for (int i = 0; i < 4; ++i)
+                    t[i] = v[i] + h / 2 * k1[i];
+                const Vec k2 = rate(y + h / 2, t);
+                for (int i = 0; i < 4; ++i)
+                    t[i] = v[i] + h / 2 * k2[i];
+                const Vec k3 = rate(y + h / 2, t);
+                for (int i = 0; i < 4; ++i)
+                    t[i] = v[i] + h * k3[i];
+                const Vec k4 = rate(y + h, t);
+                for (int i = 0; i < 4; ++i)
+                    v[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
+                return v;
+            };
+            const int n = 2000;
+            const double h = h2 / n;
+            auto nodes = std::make_shared<std::vector<Four>>(n + 1);
+            for (int j = 0; j < 4; ++j) {
+                Vec v{};
+                v[static_cast<size_t>(j)] = 1;
+                (*nodes)[0][static_cast<size_t>(j)] = v;
+                for (int i = 0; i < n; ++i)
+                    (*nodes)[static_cast<size_t>(i) + 1][static_cast<size_t>(j)] = v = step(i * h, v, h);
+            }
+            const Four& foot = (*nodes)[static_cast<size_t>(n)];
+            const double c3 = M0 / EI, c4 = Q0 / EI;
+            // Rows: a free foot has x'' = x''' = 0, a hinged one x = x'' = 0.
+            const size_t r1 = hinged ? 0 : 2, r2 = hinged ? 2 : 3;
+            const double a11 = foot[0][r1], a12 = foot[1][r1], b1 = -(c3 * foot[2][r1] + c4 * foot[3][r1]);
+            const double a21 = foot[0][r2], a22 = foot[1][r2], b2 = -(c3 * foot[2][r2] + c4 * foot[3][r2]);
+            const double det = a11 * a22 - a12 * a21;
+            if (!(std::fabs(det) > 0) || !std::isfinite(det))
+                return Refuse(out, "SheJi.fM",
+                              "SheJi.fM (地基系数的比例系数m（kN/m⁴）): the pile is too long to integrate");
+            const double x0 = (b1 * a22 - a12 * b2) / det, phi0 = (a11 * b2 - b1 * a21) / det;
+            const Vec coef{x0, phi0, c3, c4};
+            groundK = [A, m](double y) { return A + m * y; };
+            embedded = [=](double y) {
+                const int i = std::clamp(static_cast<int>(y / h), 0, n);
+                Vec sum{};
+                for (size_t j = 0; j < 4; ++j) {
+                    const Vec v = step(i * h, (*nodes)[static_cast<size_t>(i)][j], y - i * h);
+                    for (size_t c = 0; c < 4; ++c)
+                        sum[c] += coef[j] * v[c];
+                }
+                State st;
+                st.x = sum[0];
+                st.phi = sum[1];
+                st.M = EI * sum[2];
+                st.Q = EI * sum[3];
+                return st;
+            };
+        }
     }
     const State atSlip = embedded(0);
 
@@ -191,7 +310,7 @@ PileForces CalculatePileForces(const CPelvorinData& r)
             p.moment = s.M;
             p.displacement = s.x;
             p.rotation = s.phi;
-            p.stress = K * s.x;
+            p.stress = groundK(z - h1) * s.x;
         }
         return p;
     };

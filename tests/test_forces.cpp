@@ -138,3 +138,79 @@ TEST(PileForces, RefusalsNameTheirKey)
     r.fHuaMianDaoZhuangDing = 19; // at the foot: nothing embedded
     EXPECT_EQ(CalculatePileForces(r).refusedField, "fHuaMianDaoZhuangDing");
 }
+
+namespace {
+
+// 1.0 m normal to the thrust by 1.5 m along it, every 5 m, C25, EI factor
+// 0.85 (B_p = 1.5 x 1.0 + 0.5 = 2 m), the slip surface 6 m below the top, the
+// thrust 410.00835 kN/m as a triangle, m = 8e4 kN/m4, A1 = A2 = 3e5 kN/m3.
+CPelvorinData PublishedM(double embedded)
+{
+    CPelvorinData r;
+    r.nJieMianXingZhuang = 1;
+    r.fZhuangKuan = 1.0f;
+    r.fZhuangGao = 1.5f;
+    r.fZhuangJianJu = 5;
+    r.fHuaMianDaoZhuangDing = 6;
+    r.fZhuangChang = static_cast<float>(6 + embedded);
+    r.nHunNingTuDengJi = 25;
+    r.bSheJi = 1;
+    r.SheJi.fTuiLi = 410.00835f;
+    r.SheJi.nTuiLiFenBu = 1;
+    r.SheJi.nDiJiFa = 1;
+    r.SheJi.fM = 8e4f;
+    r.SheJi.fA1 = 3e5f;
+    r.SheJi.fA2 = 3e5f;
+    r.SheJi.fGangDuXiShu = 0.85f;
+    return r;
+}
+
+} // namespace
+
+TEST(PileForces, ThePublishedMMethodExampleRigidWithA)
+{
+    const PileForces f = CalculatePileForces(PublishedM(4));
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    EXPECT_EQ(f.method, 'm');
+    // Published: alpha = 0.473904 1/m, alpha h2 = 1.8956 (rigid); Q0 = 2050.04175 kN,
+    // M0 = 4100.0835 kN m; the centre 2.534247 m below the slip surface; the
+    // rotation 1.842413e-3 rad in magnitude.
+    EXPECT_NEAR(f.coefficient, 0.473904, 1e-6);
+    EXPECT_NEAR(f.coefficientLength, 1.8956, 1e-4);
+    EXPECT_TRUE(f.rigid);
+    EXPECT_NEAR(f.Q0, 2050.04175, 2050.04175 * 1e-7); // the thrust is held as a 32-bit real
+    EXPECT_NEAR(f.M0, 4100.0835, 4100.0835 * 1e-7);
+    EXPECT_NEAR(f.rotationCentre - 6, 2.534247, 1e-6);
+    EXPECT_NEAR(std::fabs(f.slip.rotation), 1.842413e-3, 1e-9);
+    // In equilibrium: the free foot carries neither shear nor moment.
+    EXPECT_NEAR(f.points.back().shear, 0.0, 1e-6 * f.Q0);
+    EXPECT_NEAR(f.points.back().moment, 0.0, 1e-6 * f.M0);
+}
+
+TEST(PileForces, AnElasticMMethodPileAgreesWithTheTabulatedCoefficients)
+{
+    // A free-foot pile with A = 0 and alpha h2 = 4: at the slip surface
+    // x0 = Q0/(alpha^3 EI) 2.441 + M0/(alpha^2 EI) 1.625 and
+    // phi0 = -(Q0/(alpha^2 EI) 1.625 + M0/(alpha EI) 1.751) (JGJ 94, table 5.7.2).
+    CPelvorinData r = PublishedM(1);
+    r.SheJi.fA1 = r.SheJi.fA2 = 0;
+    r.SheJi.nTuiLiFenBu = 0;
+    r.SheJi.fTuiLi = 400;
+    const double EI = 0.85 * 2.8e7 * 1.0 * 1.5 * 1.5 * 1.5 / 12, alpha = std::pow(8e4 * 2 / EI, 0.2);
+    r.fZhuangChang = static_cast<float>(6 + 4 / alpha);
+    const PileForces f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    ASSERT_FALSE(f.rigid);
+    EXPECT_NEAR(f.coefficientLength, 4.0, 1e-5);
+    const double a = f.coefficient;
+    const double x0 = f.Q0 / (a * a * a * f.EI) * 2.441 + f.M0 / (a * a * f.EI) * 1.625;
+    const double phi0 = -(f.Q0 / (a * a * f.EI) * 1.625 + f.M0 / (a * f.EI) * 1.751);
+    EXPECT_NEAR(f.slip.displacement, x0, 0.003 * x0); // the table's four digits
+    EXPECT_NEAR(f.slip.rotation, phi0, 0.003 * std::fabs(phi0));
+    EXPECT_NEAR(f.points.back().shear, 0.0, 1e-6 * f.Q0);
+    EXPECT_NEAR(f.points.back().moment, 0.0, 1e-6 * f.M0);
+    // The ground stress is (A + m y) x.
+    for (const PileForcePoint& p : f.points)
+        if (p.depth > 6.0)
+            EXPECT_NEAR(p.stress, 8e4 * (p.depth - 6.0) * p.displacement, 1e-6 * std::fabs(p.stress) + 1e-9);
+}
