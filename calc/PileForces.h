@@ -19,6 +19,11 @@
 //   Rigid: x = (y0 - y) dphi. Free foot: y0 = h2 (3M0 + 2Q0 h2) / (3(2M0 + Q0 h2)),
 //   dphi = 6(2M0 + Q0 h2)/(K B_p h2^3). Hinged foot: y0 = h2,
 //   dphi = 3(M0 + Q0 h2)/(K B_p h2^3).
+// m method, k = A + m y: alpha = (m B_p / EI)^(1/5); rigid when alpha h2 <= 2.5.
+//   Rigid: A1 in front above the centre y0, A2 behind below it; y0 from the
+//   moment condition (bisection on 0 < y0 < h2), dphi from the shear; a hinged
+//   foot turns about the foot. Elastic (A = A1): the four fundamental solutions
+//   of EI x'''' + (A + m y) B_p x = 0 by Runge-Kutta, then the foot conditions.
 // Above the slip surface x(z) = x0 + phi0 (z - h1) + f(z), f the deflection of
 // the loaded part as a cantilever from the slip surface.
 // Stress on the ground below the slip surface sigma = k x (kPa).
