@@ -257,6 +257,32 @@ int Emit(const std::string& file, const std::string& text)
     return kExitOk;
 }
 
+// Whether two paths name one file: the same file reached by another path, or
+// the same path where nothing exists yet.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec)
+        return false;
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+// An output that would replace one of the inputs is refused before anything is
+// calculated: a record overwritten by a table cannot be had back.
+int RefuseOverInput(const std::string& option, const std::string& out, const std::vector<std::string>& inputs)
+{
+    if (out.empty() || out == "-")
+        return kExitOk;
+    for (const std::string& in : inputs)
+        if (SameFile(out, in))
+            return Report(out, option + " would write over the input record " + in + "; choose another file");
+    return kExitOk;
+}
+
 const char kBom[] = "\xEF\xBB\xBF"; // so that a spreadsheet reads the CSV as UTF-8
 
 std::string Governs(const StudyResult& r) { return r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground"; }
@@ -267,6 +293,8 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
     const std::vector<std::string> files = ExpandRecords(args);
     if (files.empty())
         return Report(args.empty() ? "." : args.front(), "no record files found");
+    if (const int exit = RefuseOverInput("--csv", csv, files); exit != kExitOk)
+        return exit;
     struct Row {
         std::string file, status;
         StudyResult r;
@@ -348,12 +376,18 @@ int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CP
             return Report(in, error);
         ranges.push_back(std::move(range));
     }
+    if (!CheckStudyRanges(record, ranges, &error))
+        return Report(in, error);
     return kExitOk;
 }
 
 int RunSweep(const std::string& in, const std::vector<std::string>& vary, const std::string& csv,
              const std::string& chart)
 {
+    if (const int exit = RefuseOverInput("--csv", csv, {in}); exit != kExitOk)
+        return exit;
+    if (const int exit = RefuseOverInput("--chart", chart, {in, csv}); exit != kExitOk)
+        return exit;
     CPelvorinData record;
     std::vector<StudyRange> ranges;
     if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
@@ -441,9 +475,31 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
     return kExitOk;
 }
 
+// Standard output that could not be written (a full disk, /dev/full, a closed
+// terminal) is a failure whatever the command did: the user has not got what
+// the exit status would claim.
+int FinishOutput(int exit)
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int err = errno;
+    if (!flushed || std::ferror(stdout)) {
+        std::fprintf(stderr, "kangli: standard output: cannot write: %s\n",
+                     !flushed && err ? std::strerror(err) : "a write failed");
+        return kExitFile;
+    }
+    return exit;
+}
+
+int Run(int argc, char** argv);
+
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char** argv) { return FinishOutput(Run(argc, argv)); }
+
+namespace {
+
+int Run(int argc, char** argv)
 {
     CLI::App app{"kangli: resistance of anti-slide piles (抗滑桩抗力计算)"};
     app.set_version_flag("--version", std::string("kangli ") + KANGLI_VERSION);
@@ -525,6 +581,11 @@ int main(int argc, char** argv)
             return RunConvert(inFile, outFile);
         if (*cmdCalc) {
             std::error_code ec;
+            const bool many = calcFiles.size() > 1 || std::filesystem::is_directory(calcFiles[0], ec);
+            if (!calcCsv.empty() && calcJsonl)
+                return Report(calcCsv, "--csv and --jsonl are two forms of the rows: give one");
+            if (calcJson && (many || !calcCsv.empty() || calcJsonl))
+                return Report(calcFiles[0], "--json is the points of one record: for many records use --jsonl or --csv");
             if (calcFiles.size() == 1 && calcCsv.empty() && !calcJsonl &&
                 !std::filesystem::is_directory(calcFiles[0], ec))
                 return RunCalc(calcFiles[0], calcJson);
@@ -544,3 +605,5 @@ int main(int argc, char** argv)
     }
     return kExitFile;
 }
+
+} // namespace

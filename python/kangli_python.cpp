@@ -104,16 +104,14 @@ py::array_t<double> SweepGrid(const CPelvorinData& record, const py::dict& vary)
         range.key = py::cast<std::string>(item.first);
         for (const auto& v : py::iterable(py::reinterpret_borrow<py::object>(item.second)))
             range.values.push_back(py::cast<double>(v));
-        if (range.values.empty())
-            Raise("", "key \"" + range.key + "\": no values to try");
-        CPelvorinData probe(record);
-        std::string why;
-        if (!SetRecordValue(probe, range.key, range.values.front(), &why))
-            Raise("", why);
         ranges.push_back(std::move(range));
     }
     if (ranges.empty())
         Raise("", "nothing to vary");
+    // The command line's checks: "TuCeng[02].x" and "TuCeng[2].x" are one input.
+    std::string why;
+    if (!CheckStudyRanges(record, ranges, &why))
+        Raise("", why);
     std::vector<StudyPoint> points;
     {
         py::gil_scoped_release free;

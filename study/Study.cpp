@@ -1,6 +1,7 @@
 #include "Study.h"
 
 #include "KangLiJiSuan.h"
+#include "JsonKit.h"
 #include "KangLiCore.h"
 #include "NumericLocale.h"
 #include "RecordCheck.h"
@@ -87,7 +88,8 @@ bool ParseStudyRange(const std::string& text, const CPelvorinData& record, Study
     const size_t eq = text.find('=');
     if (eq == std::string::npos || eq == 0)
         return fail("expected KEY=FROM:TO:STEP");
-    range.key = text.substr(0, eq);
+    if (!NormaliseStudyKey(text.substr(0, eq), range.key, error))
+        return false;
     const std::string bounds = text.substr(eq + 1);
     const size_t c1 = bounds.find(':'), c2 = c1 == std::string::npos ? c1 : bounds.find(':', c1 + 1);
     double from, to, step;
@@ -111,6 +113,65 @@ bool ParseStudyRange(const std::string& text, const CPelvorinData& record, Study
     range.values.clear();
     for (int i = 0; i < static_cast<int>(count); ++i)
         range.values.push_back(from + i * step);
+    return true;
+}
+
+bool NormaliseStudyKey(const std::string& key, std::string& normal, std::string* error)
+{
+    const std::string prefix = "TuCeng[";
+    if (key.rfind(prefix, 0) != 0) {
+        normal = key;
+        return true;
+    }
+    const size_t close = key.find(']');
+    size_t i = prefix.size();
+    while (i < close && key[i] == ' ')
+        ++i;
+    if (i < close && key[i] == '+')
+        ++i;
+    const size_t first = i;
+    while (i < close && key[i] >= '0' && key[i] <= '9')
+        ++i;
+    const size_t last = i;
+    while (i < close && key[i] == ' ')
+        ++i;
+    if (close == std::string::npos || first == last || i != close || key.compare(close, 2, "].") != 0 ||
+        close + 2 == key.size()) {
+        if (error)
+            *error = "key \"" + JsonKit::PrintableKey(key) + "\": expected TuCeng[i].key, i a layer's number from 0";
+        return false;
+    }
+    size_t digit = first;
+    while (digit + 1 < last && key[digit] == '0')
+        ++digit;
+    normal = prefix + key.substr(digit, last - digit) + key.substr(close);
+    return true;
+}
+
+bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& ranges, std::string* error)
+{
+    for (size_t k = 0; k < ranges.size(); ++k) {
+        StudyRange& range = ranges[k];
+        const std::string given = range.key;
+        if (!NormaliseStudyKey(given, range.key, error))
+            return false;
+        if (range.values.empty()) {
+            if (error)
+                *error = "key \"" + JsonKit::PrintableKey(given) + "\": no values to try";
+            return false;
+        }
+        CPelvorinData probe(record);
+        if (!SetRecordValue(probe, range.key, range.values.front(), error))
+            return false;
+        for (size_t j = 0; j < k; ++j)
+            if (ranges[j].key == range.key) {
+                if (error)
+                    *error = "key \"" + range.key + "\" is varied twice" +
+                             (given != range.key ? " (\"" + JsonKit::PrintableKey(given) + "\" is the same input)" : std::string()) +
+                             ": give each input once";
+                return false;
+            }
+    }
     return true;
 }
 

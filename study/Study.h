@@ -38,9 +38,20 @@ struct StudyRange {
     std::string key;
     std::vector<double> values;
 };
-// Parses "KEY=FROM:TO:STEP" and checks the key on record. False with *error.
+// Parses "KEY=FROM:TO:STEP", normalises the key and checks it on record.
+// False with *error.
 bool ParseStudyRange(const std::string& text, const CPelvorinData& record, StudyRange& range,
                      std::string* error);
+
+// The one spelling of an input key: a layer's index without sign, spaces or
+// leading zeros ("TuCeng[ +02].fMoCaJiao" is "TuCeng[2].fMoCaJiao"), so that one
+// input can never be varied under two names. False with *error naming the key
+// when it is not written as KEY or TuCeng[i].KEY.
+bool NormaliseStudyKey(const std::string& key, std::string& normal, std::string* error);
+// What every study checks before it calculates: each key normalised in place and
+// taken by a copy of record, and no input varied twice (two values for one input
+// would leave every row labelled with a value it was not calculated for).
+bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& ranges, std::string* error);
 
 // Every combination of the ranges (the first varies slowest), calculated in
 // parallel over the machine's cores.

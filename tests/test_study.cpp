@@ -1,4 +1,5 @@
 // Design studies from the command line: many records, sweeps, the design search.
+#include "Study.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -133,4 +134,116 @@ TEST(Study, TheDesignSearchFindsTheLeastConcreteWorkedByHand)
     EXPECT_NE(none.out.find("no combination reaches 900.000 kN/m at the slip surface; the largest reached is 854.63"),
               std::string::npos)
         << none.out;
+}
+
+// One input under two values would print every row under a label it was not
+// calculated for: refused whichever way the key is spelt, naming it.
+TEST(Study, AnInputVariedTwiceIsRefusedNamingIt)
+{
+    const std::string base = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
+    for (const std::string& cmd : std::vector<std::string>{"sweep " + base, "design " + base + " --thrust 700"}) {
+        const CliRun twice = RunKangli(cmd + " --vary fZhuangJianJu=2:6:1 --vary fZhuangJianJu=3:3:1");
+        EXPECT_EQ(twice.status, 2) << cmd;
+        EXPECT_EQ(twice.out, "") << cmd;
+        EXPECT_NE(twice.err.find("key \"fZhuangJianJu\" is varied twice"), std::string::npos) << twice.err;
+    }
+    for (const char* spelt : {"TuCeng[+2]", "TuCeng[ 2]", "TuCeng[02]", "TuCeng[2 ]", "TuCeng[002]"}) {
+        const CliRun r = RunKangli("sweep " + base + " --vary TuCeng[2].fMoCaJiao=30:32:1 --vary '" + spelt +
+                                   ".fMoCaJiao=33:35:1'");
+        EXPECT_EQ(r.status, 2) << spelt;
+        EXPECT_NE(r.err.find("key \"TuCeng[2].fMoCaJiao\" is varied twice"), std::string::npos) << spelt << r.err;
+    }
+    // Written another way but alone, a layer's key is that layer's, and the
+    // table names it in its one spelling.
+    const CliRun one = RunKangli("sweep " + base + " --vary 'TuCeng[+02].fMoCaJiao=30:31:1'");
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.out.find("TuCeng[2].fMoCaJiao"), std::string::npos) << one.out;
+    for (const char* bad : {"TuCeng[-1]", "TuCeng[]", "TuCeng[1x]", "TuCeng[ ]", "TuCeng[2]x"}) {
+        const CliRun r = RunKangli("sweep " + base + " --vary '" + std::string(bad) + ".fMoCaJiao=30:31:1'");
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("expected TuCeng[i].key"), std::string::npos) << bad << r.err;
+    }
+}
+
+TEST(Study, NormalisedKeysAreOneSpellingOfOneInput)
+{
+    std::string n;
+    EXPECT_TRUE(NormaliseStudyKey("TuCeng[ +007 ].fHouDu", n, nullptr));
+    EXPECT_EQ(n, "TuCeng[7].fHouDu");
+    EXPECT_TRUE(NormaliseStudyKey("TuCeng[0000].fHouDu", n, nullptr));
+    EXPECT_EQ(n, "TuCeng[0].fHouDu");
+    EXPECT_TRUE(NormaliseStudyKey("fZhuangJing", n, nullptr));
+    EXPECT_EQ(n, "fZhuangJing");
+    std::string error;
+    EXPECT_FALSE(NormaliseStudyKey("TuCeng[1].", n, &error));
+    EXPECT_NE(error.find("TuCeng[1]."), std::string::npos) << error;
+
+    CPelvorinData record;
+    InitKangLiData(&record);
+    record.TuCeng.resize(3);
+    std::vector<StudyRange> ranges = {{"TuCeng[01].fHouDu", {2, 3}}, {"TuCeng[1].fHouDu", {4}}};
+    EXPECT_FALSE(CheckStudyRanges(record, ranges, &error));
+    EXPECT_NE(error.find("\"TuCeng[1].fHouDu\" is varied twice"), std::string::npos) << error;
+    ranges = {{"TuCeng[01].fHouDu", {2, 3}}, {"TuCeng[2].fHouDu", {4}}};
+    EXPECT_TRUE(CheckStudyRanges(record, ranges, &error)) << error;
+    EXPECT_EQ(ranges[0].key, "TuCeng[1].fHouDu");
+}
+
+// Output the user did not get is never success: standard output that cannot be
+// written, in every form the studies print.
+TEST(Study, OutputThatCannotBeWrittenIsAFailure)
+{
+    const std::string ex = KANGLI_EXAMPLES_DIR;
+    const std::string circ = Q(ex + "/circular-pile-into-rock.json");
+    for (const std::string& args : std::vector<std::string>{
+             "calc " + Q(ex) + " --jsonl", "calc " + Q(ex) + " --csv -", "calc " + Q(ex), "calc --json " + circ,
+          "calc " + circ, "sweep " + circ + " --vary fZhuangJianJu=3:5:1",
+          "sweep " + circ + " --vary fZhuangJianJu=3:5:1 --csv -",
+          "design " + circ + " --thrust 300 --vary fZhuangJianJu=3:5:1", "--help", "--version"}) {
+        TempDir dir;
+        const std::string err = dir.path + "/err";
+        const int raw = std::system(("'" KANGLI_EXE "' " + args + " >/dev/full 2>" + Q(err)).c_str());
+        EXPECT_TRUE(WIFEXITED(raw)) << args;
+        EXPECT_EQ(WEXITSTATUS(raw), 2) << args;
+        EXPECT_NE(ReadText(err).find("kangli: standard output: cannot write"), std::string::npos)
+            << args << "\n" << ReadText(err);
+    }
+}
+
+// A table written over a record would lose the record: refused before anything
+// is calculated, the record left as it was.
+TEST(Study, AnOutputOntoAnInputIsRefused)
+{
+    TempDir dir;
+    const std::string a = dir.path + "/a.json", b = dir.path + "/b.json";
+    std::filesystem::copy_file(KANGLI_EXAMPLES_DIR "/defaults.json", a);
+    std::filesystem::copy_file(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json", b);
+    const std::string before = ReadText(b);
+    const std::vector<std::string> runs = {
+        "calc " + Q(a) + " " + Q(b) + " --csv " + Q(b),
+        "calc " + Q(dir.path) + " --csv " + Q(dir.path + "/./b.json"),
+        "calc " + Q(a) + " " + Q(b) + " --csv " + Q(dir.path + "/../" + std::filesystem::path(dir.path).filename().string() + "/b.json"),
+        "sweep " + Q(b) + " --vary fZhuangJianJu=3:5:1 --csv " + Q(b),
+        "sweep " + Q(b) + " --vary fZhuangJianJu=3:5:1 --chart " + Q(dir.path + "/b.json"),
+    };
+    for (const std::string& args : runs) {
+        const CliRun r = RunKangli(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("would write over the input record"), std::string::npos) << args << "\n" << r.err;
+        EXPECT_EQ(ReadText(b), before) << args;
+    }
+    // A link to the record is the record.
+    std::filesystem::create_symlink(b, dir.path + "/link.csv");
+    const CliRun link = RunKangli("sweep " + Q(b) + " --vary fZhuangJianJu=3:5:1 --csv " + Q(dir.path + "/link.csv"));
+    EXPECT_EQ(link.status, 2) << link.err;
+    EXPECT_EQ(ReadText(b), before);
+    // Two forms of the rows at once, or --json for many records: said, not guessed.
+    const CliRun both = RunKangli("calc " + Q(a) + " " + Q(b) + " --jsonl --csv " + Q(dir.path + "/rows.csv"));
+    EXPECT_EQ(both.status, 2);
+    EXPECT_NE(both.err.find("give one"), std::string::npos) << both.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/rows.csv"));
+    const CliRun json = RunKangli("calc --json " + Q(a) + " " + Q(b));
+    EXPECT_EQ(json.status, 2);
+    EXPECT_EQ(json.out, "");
+    EXPECT_NE(json.err.find("--json is the points of one record"), std::string::npos) << json.err;
 }

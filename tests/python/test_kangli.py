@@ -208,6 +208,18 @@ class Studies(unittest.TestCase):
         with self.assertRaises(ValueError):
             kangli.sweep(r, {"fNope": [1, 2]})
 
+    def test_one_input_under_two_spellings_is_refused(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        for spelt in ["TuCeng[02].fMoCaJiao", "TuCeng[+2].fMoCaJiao", "TuCeng[ 2].fMoCaJiao"]:
+            with self.assertRaises(ValueError) as caught:
+                kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31], spelt: [33]})
+            self.assertIn('key "TuCeng[2].fMoCaJiao" is varied twice', str(caught.exception))
+            # Alone, it is that layer's input.
+            grid = kangli.sweep(r, {spelt: [30, 31]})
+            self.assertEqual(list(grid), list(kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31]})))
+        with self.assertRaises(ValueError):
+            kangli.sweep(r, {"fZhuangJianJu": []})
+
     def test_drawings_and_books_are_what_the_command_line_writes(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
         with tempfile.TemporaryDirectory() as d:
