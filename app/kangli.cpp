@@ -394,6 +394,10 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
         return exit;
     if (!chart.empty() && CanvasFormatOf(chart) != CanvasFormat::Svg && CanvasFormatOf(chart) != CanvasFormat::Png)
         return Report(chart, "unknown chart format (use .svg or .png)");
+    if (!chart.empty() && ranges.size() > 1 && ranges[1].values.size() > kMaxChartCurves)
+        return Report(chart, "the chart draws one curve per value of " + ranges[1].key + ", at most " +
+                                 std::to_string(kMaxChartCurves) + " that can be told apart; " +
+                                 std::to_string(ranges[1].values.size()) + " given");
     const std::vector<StudyPoint> points = Sweep(record, ranges);
     std::string out = csv.empty() ? "" : kBom;
     const std::string sep = csv.empty() ? "  " : ",";
@@ -402,9 +406,12 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
         out += CsvField(FieldLabel(r.key) + " " + r.key) + sep;
     out += "滑面处抗力 at slip (kN/m)" + sep + "控制 governs" + sep + "桩抗力 pile (kN/m)" + sep +
            "土抗力 ground (kN/m)" + sep + "说明 message" + eol;
+    std::vector<int> decimals;
+    for (const StudyRange& r : ranges)
+        decimals.push_back(LabelDecimals(r.values));
     for (const StudyPoint& p : points) {
-        for (double v : p.values)
-            out += Fixed(v, 4) + sep;
+        for (size_t k = 0; k < p.values.size(); ++k)
+            out += ValueLabel(p.values[k], decimals[k]) + sep;
         const bool ok = p.result.status == 1;
         out += (ok ? Fixed(p.result.atSlip, 3) : "") + sep + Governs(p.result) + sep +
                (ok ? Fixed(p.result.pile, 3) : "") + sep + (ok ? Fixed(p.result.ground, 3) : "") + sep +
@@ -432,10 +439,13 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
     if (!(thrust > 0) || !std::isfinite(thrust))
         return Report(in, "--thrust must be a positive number of kN/m");
     std::vector<StudyPoint> points = Sweep(record, ranges);
-    auto describe = [&ranges](const StudyPoint& p) {
+    std::vector<int> decimals;
+    for (const StudyRange& r : ranges)
+        decimals.push_back(LabelDecimals(r.values));
+    auto describe = [&ranges, &decimals](const StudyPoint& p) {
         std::string d;
         for (size_t k = 0; k < ranges.size(); ++k)
-            d += (k ? ", " : "") + ranges[k].key + " = " + Fixed(p.values[k], 3);
+            d += (k ? ", " : "") + ranges[k].key + " = " + ValueLabel(p.values[k], decimals[k]);
         return d;
     };
     std::vector<const StudyPoint*> carrying;

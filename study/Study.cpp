@@ -215,6 +215,33 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
     return points;
 }
 
+int LabelDecimals(const std::vector<double>& values)
+{
+    double scale = 1;
+    for (int d = 0; d <= 6; ++d, scale *= 10) {
+        bool exact = true;
+        for (double v : values) {
+            const double shown = std::round(v * scale) / scale;
+            if (std::fabs(shown - v) > 1e-9 * std::max(1.0, std::fabs(v))) {
+                exact = false;
+                break;
+            }
+        }
+        if (exact)
+            return d;
+    }
+    return -1;
+}
+
+std::string ValueLabel(double value, int decimals)
+{
+    if (decimals >= 0)
+        return Fixed(value, decimals);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
+}
+
 std::string CsvField(const std::string& text)
 {
     if (text.find_first_of(",\"\n\r") == std::string::npos)

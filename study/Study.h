@@ -61,6 +61,14 @@ struct StudyPoint {
 };
 std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges);
 
+// The decimals that tell every value of an input apart as it was given: the
+// fewest (0 to 6) with which each value reads back to itself; -1 where six do
+// not suffice (then each is printed in its shortest exact form). A range of
+// 2.5° steps prints 2.5, a grade 30, a spacing of 2.25 m 2.25.
+int LabelDecimals(const std::vector<double>& values);
+// A value of an input as a table or chart labels it, with LabelDecimals.
+std::string ValueLabel(double value, int decimals);
+
 // CSV cells: a field quoted when it needs it.
 std::string CsvField(const std::string& text);
 // A number as the files print it: fixed, with the given decimals, C locale.

@@ -1,4 +1,5 @@
 // Design studies from the command line: many records, sweeps, the design search.
+#include "Chart.h"
 #include "Study.h"
 #include "TestFiles.h"
 
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
+#include <set>
 
 namespace {
 
@@ -122,11 +125,11 @@ TEST(Study, TheDesignSearchFindsTheLeastConcreteWorkedByHand)
                                " --thrust 600 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("2 of 4 combinations carry 600.000 kN/m"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(" 1. fZhuangJianJu = 4.000, fZhuangJing = 1.600: 8.0425 m3 of concrete per m of slope, "
+    EXPECT_NE(r.out.find(" 1. fZhuangJianJu = 4, fZhuangJing = 1.6: 8.0425 m3 of concrete per m of slope, "
                          "640.97"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find(" 2. fZhuangJianJu = 3.000, fZhuangJing = 1.600: 10.7233 m3"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 2. fZhuangJianJu = 3, fZhuangJing = 1.6: 10.7233 m3"), std::string::npos) << r.out;
     // Out of reach: said plainly, with the largest reached.
     const CliRun none = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
                                   " --thrust 900 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
@@ -246,4 +249,100 @@ TEST(Study, AnOutputOntoAnInputIsRefused)
     EXPECT_EQ(json.status, 2);
     EXPECT_EQ(json.out, "");
     EXPECT_NE(json.err.find("--json is the points of one record"), std::string::npos) << json.err;
+}
+
+// Every row and every curve is labelled with the value it was calculated for,
+// in as many decimals as the values need to be told apart.
+TEST(Study, LabelsShowTheValueCalculated)
+{
+    EXPECT_EQ(LabelDecimals({0, 2.5, 5, 7.5}), 1);
+    EXPECT_EQ(LabelDecimals({2, 2.25, 2.5}), 2);
+    EXPECT_EQ(LabelDecimals({25, 30, 35}), 0);
+    EXPECT_EQ(LabelDecimals({0.1, 0.1 + 0.1, 0.1 + 0.1 + 0.1}), 1); // 0.30000000000000004 is 0.3
+    EXPECT_EQ(LabelDecimals({1.0 / 3}), -1);
+    EXPECT_EQ(ValueLabel(1.0 / 3, -1), "0.3333333333333333");
+    EXPECT_EQ(ValueLabel(2.25, 2), "2.25");
+
+    const std::string base = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
+    const CliRun r = RunKangli("sweep " + base + " --vary TuCeng[2].fMoCaJiao=25:35:2.5 --vary fZhuangJing=2:2.5:0.25 --csv -");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    std::string line;
+    std::getline(lines, line);
+    std::vector<std::string> labels;
+    while (std::getline(lines, line))
+        labels.push_back(line.substr(0, line.find(',', line.find(',') + 1)));
+    ASSERT_EQ(labels.size(), 15u);
+    EXPECT_EQ(labels[0], "25.0,2.00");
+    EXPECT_EQ(labels[4], "27.5,2.25");
+    EXPECT_EQ(labels[14], "35.0,2.50");
+    const CliRun grades = RunKangli("sweep " + base + " --vary nHunNingTuDengJi=25:35:5");
+    EXPECT_NE(grades.out.find("\n30  "), std::string::npos) << grades.out;
+    EXPECT_EQ(grades.out.find("30.0"), std::string::npos) << grades.out;
+}
+
+// A chart's legend names each curve's value exactly, and no two curves look alike.
+TEST(Study, EveryCurveOfAChartCanBeToldApart)
+{
+    std::vector<StudyRange> ranges = {{"fZhuangJianJu", {3, 4, 5}}, {"fZhuangJing", {}}};
+    for (int i = 0; i < 9; ++i)
+        ranges[1].values.push_back(0.8 + 0.175 * i); // 0.800 .. 2.200
+    std::vector<StudyPoint> points;
+    for (double s : ranges[0].values)
+        for (double d : ranges[1].values) {
+            StudyPoint p;
+            p.values = {s, d};
+            p.result.status = 1;
+            p.result.atSlip = 100 * d / s;
+            p.result.governs = 'P';
+            points.push_back(p);
+        }
+    const CBase_SGT chart = SweepChart(points, ranges, {"桩中心距 (m)", "桩径 (m)"});
+    std::vector<std::string> legend;
+    // A legend sample per curve: its colour and the lengths of its pieces.
+    std::map<double, std::pair<int, std::vector<double>>> samples;
+    for (const SgtItem& it : chart.items) {
+        if (it.kind == SgtItem::Text && it.text.rfind("桩径 (m) = ", 0) == 0)
+            legend.push_back(it.text.substr(std::string("桩径 (m) = ").size()));
+        if (it.kind == SgtItem::Line && it.layer == "CURVE" && it.y1 == it.y2 && it.x1 >= 160) {
+            samples[it.y1].first = it.color;
+            samples[it.y1].second.push_back(std::round((it.x2 - it.x1) * 100) / 100);
+        }
+    }
+    EXPECT_EQ(legend, (std::vector<std::string>{"0.800", "0.975", "1.150", "1.325", "1.500", "1.675", "1.850",
+                                                "2.025", "2.200"}));
+    ASSERT_EQ(samples.size(), 9u);
+    std::set<std::pair<int, std::vector<double>>> looks;
+    for (const auto& [y, look] : samples)
+        looks.insert(look);
+    EXPECT_EQ(looks.size(), 9u); // 0.80 and 2.20 no longer both red and solid
+
+    // 2.5 degree steps over 45 degrees: 2.5 and 7.5, not "2" and "8".
+    ranges[1] = {"TuCeng[2].fMoCaJiao", {}};
+    for (int i = 0; i <= 18; ++i)
+        ranges[1].values.push_back(2.5 * i);
+    points.clear();
+    for (double s : ranges[0].values)
+        for (double a : ranges[1].values) {
+            StudyPoint p;
+            p.values = {s, a};
+            p.result.status = 1;
+            p.result.atSlip = 100 + a;
+            p.result.governs = 'G';
+            points.push_back(p);
+        }
+    legend.clear();
+    for (const SgtItem& it : SweepChart(points, ranges, {}).items)
+        if (it.kind == SgtItem::Text && it.text.rfind("TuCeng[2].fMoCaJiao = ", 0) == 0)
+            legend.push_back(it.text.substr(std::string("TuCeng[2].fMoCaJiao = ").size()));
+    ASSERT_EQ(legend.size(), 19u);
+    EXPECT_EQ(legend[1], "2.5");
+    EXPECT_EQ(legend[3], "7.5");
+    EXPECT_EQ(legend[18], "45.0");
+
+    // More values than curves that can be told apart: the chart is refused, naming the limit.
+    const CliRun many = RunKangli("sweep " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
+                                  " --vary fZhuangJianJu=3:4:1 --vary TuCeng[2].fMoCaJiao=1:29:1 --chart /tmp/never.svg");
+    EXPECT_EQ(many.status, 2);
+    EXPECT_NE(many.err.find("at most 28 that can be told apart; 29 given"), std::string::npos) << many.err;
 }
