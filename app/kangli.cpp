@@ -16,6 +16,7 @@
 #include "RecordCheck.h"
 #include "RecordJson.h"
 #include "Chart.h"
+#include "FieldTable.h"
 #include "ReportFiles.h"
 #include "Study.h"
 #include "Rtf.h"
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -368,8 +370,8 @@ int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CP
     std::string error;
     if (!LoadRecordFile(in, record, &error))
         return Report(in, error);
-    if (vary.empty() || vary.size() > 2)
-        return Report(in, "give one or two --vary KEY=FROM:TO:STEP");
+    if (vary.empty() || vary.size() > 3)
+        return Report(in, "give one, two or three --vary KEY=FROM:TO:STEP");
     for (const std::string& v : vary) {
         StudyRange range;
         if (!ParseStudyRange(v, record, range, &error))
@@ -378,6 +380,8 @@ int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CP
     }
     if (!CheckStudyRanges(record, ranges, &error))
         return Report(in, error);
+    for (const std::string& warning : StudyWarnings(record, ranges))
+        std::fprintf(stderr, "kangli: %s: warning: %s\n", in.c_str(), warning.c_str());
     return kExitOk;
 }
 
@@ -394,6 +398,8 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
         return exit;
     if (!chart.empty() && CanvasFormatOf(chart) != CanvasFormat::Svg && CanvasFormatOf(chart) != CanvasFormat::Png)
         return Report(chart, "unknown chart format (use .svg or .png)");
+    if (!chart.empty() && ranges.size() > 2)
+        return Report(chart, "a chart shows one or two varied inputs; " + std::to_string(ranges.size()) + " given");
     if (!chart.empty() && ranges.size() > 1 && ranges[1].values.size() > kMaxChartCurves)
         return Report(chart, "the chart draws one curve per value of " + ranges[1].key + ", at most " +
                                  std::to_string(kMaxChartCurves) + " that can be told apart; " +
@@ -430,27 +436,61 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
     return kExitOk;
 }
 
-int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust)
+// An input's value with its unit: "1.6 m", "30".
+std::string WithUnit(const std::string& key, double value, int decimals)
 {
+    const FieldDef* f = StudyKeyField(key);
+    return ValueLabel(value, decimals) + (f && *f->unit ? std::string(" ") + f->unit : std::string());
+}
+
+// printf onto the end of a string.
+[[gnu::format(printf, 2, 3)]] void Append(std::string& out, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    if (n > 0) {
+        const size_t old = out.size();
+        out.resize(old + static_cast<size_t>(n) + 1);
+        std::vsnprintf(out.data() + old, static_cast<size_t>(n) + 1, format, again);
+        out.resize(old + static_cast<size_t>(n));
+    }
+    va_end(again);
+}
+
+int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust, const std::string& csv,
+              int top)
+{
+    if (const int exit = RefuseOverInput("--csv", csv, {in}); exit != kExitOk)
+        return exit;
     CPelvorinData record;
     std::vector<StudyRange> ranges;
     if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
         return exit;
     if (!(thrust > 0) || !std::isfinite(thrust))
         return Report(in, "--thrust must be a positive number of kN/m");
+    if (top < 1)
+        return Report(in, "--top must be at least 1");
     std::vector<StudyPoint> points = Sweep(record, ranges);
+    // What is said goes to standard output, unless the CSV goes there.
+    std::string text;
     std::vector<int> decimals;
     for (const StudyRange& r : ranges)
         decimals.push_back(LabelDecimals(r.values));
     auto describe = [&ranges, &decimals](const StudyPoint& p) {
         std::string d;
         for (size_t k = 0; k < ranges.size(); ++k)
-            d += (k ? ", " : "") + ranges[k].key + " = " + ValueLabel(p.values[k], decimals[k]);
+            d += (k ? ", " : "") + ranges[k].key + " = " + WithUnit(ranges[k].key, p.values[k], decimals[k]);
         return d;
     };
     std::vector<const StudyPoint*> carrying;
     const StudyPoint* best = nullptr;
+    size_t unbuildable = 0;
     for (const StudyPoint& p : points) {
+        unbuildable += !p.result.buildable;
         if (p.result.status != 1)
             continue;
         if (!best || p.result.atSlip > best->result.atSlip)
@@ -458,13 +498,46 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
         if (p.result.atSlip >= thrust)
             carrying.push_back(&p);
     }
+    // The inputs, named as the tables name them, with their ranges.
+    for (size_t k = 0; k < ranges.size(); ++k)
+        Append(text, "%s (%s): %s .. %s, %zu values\n", ranges[k].key.c_str(), FieldLabel(ranges[k].key).c_str(),
+                    WithUnit(ranges[k].key, ranges[k].values.front(), decimals[k]).c_str(),
+                    WithUnit(ranges[k].key, ranges[k].values.back(), decimals[k]).c_str(), ranges[k].values.size());
+    if (unbuildable)
+        Append(text, "%zu of %zu combinations left out: less than one pile width between the piles\n", unbuildable,
+                    points.size());
+    auto percent = [thrust](double atSlip) { return Fixed(100.0 * (atSlip - thrust) / thrust, 1); };
+    // Every combination that carries, least concrete first (a heading alone when none does).
+    auto emitCsv = [&]() -> int {
+        if (csv.empty())
+            return kExitOk;
+        {
+            std::string out = kBom;
+            for (const StudyRange& r : ranges)
+                out += CsvField(FieldLabel(r.key) + " " + r.key) + ",";
+            out += "混凝土 concrete (m3/m),滑面处抗力 at slip (kN/m),控制 governs,富余 margin (kN/m),富余 margin (%)\r\n";
+            for (const StudyPoint* p : carrying) {
+                for (size_t k = 0; k < ranges.size(); ++k)
+                    out += ValueLabel(p->values[k], decimals[k]) + ",";
+                out += Fixed(p->result.concrete, 4) + "," + Fixed(p->result.atSlip, 3) + "," + Governs(p->result) + "," +
+                       Fixed(p->result.atSlip - thrust, 3) + "," + percent(p->result.atSlip) + "\r\n";
+            }
+            if (const int exit = Emit(csv, out); exit != kExitOk)
+                return exit;
+        }
+        return kExitOk;
+    };
     if (carrying.empty()) {
-        std::printf("no combination reaches %s kN/m at the slip surface", Fixed(thrust, 3).c_str());
+        Append(text, "no combination reaches %s kN/m at the slip surface", Fixed(thrust, 3).c_str());
         if (best)
-            std::printf("; the largest reached is %s kN/m (%s)\n", Fixed(best->result.atSlip, 3).c_str(),
+            Append(text, "; the largest reached is %s kN/m (%s)\n", Fixed(best->result.atSlip, 3).c_str(),
                         describe(*best).c_str());
         else
-            std::printf("; none of the %zu combinations could be calculated\n", points.size());
+            Append(text, "; none of the %zu combinations could be calculated\n", points.size());
+        if (const int exit = emitCsv(); exit != kExitOk)
+            return exit;
+        if (csv != "-" && Emit("", text) != kExitOk)
+            return kExitFile;
         return kExitRefused;
     }
     // Least concrete per metre of slope first; the larger resistance breaks a tie.
@@ -473,16 +546,27 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
             return a->result.concrete < b->result.concrete;
         return a->result.atSlip > b->result.atSlip;
     });
-    std::printf("%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
+    Append(text, "%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
                 points.size(), Fixed(thrust, 3).c_str());
-    for (size_t i = 0; i < carrying.size() && i < 10; ++i) {
+    for (size_t i = 0; i < carrying.size() && i < static_cast<size_t>(top); ++i) {
         const StudyResult& r = carrying[i]->result;
-        std::printf("%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
+        Append(text, "%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
                     i + 1, describe(*carrying[i]).c_str(), Fixed(r.concrete, 4).c_str(), Fixed(r.atSlip, 3).c_str(),
-                    Governs(r).c_str(), Fixed(r.atSlip - thrust, 3).c_str(),
-                    Fixed(100.0 * (r.atSlip - thrust) / thrust, 1).c_str());
+                    Governs(r).c_str(), Fixed(r.atSlip - thrust, 3).c_str(), percent(r.atSlip).c_str());
     }
-    return kExitOk;
+    // The best answer at the end of a range may only be the best of what was tried.
+    const StudyPoint& first = *carrying.front();
+    for (size_t k = 0; k < ranges.size(); ++k) {
+        const std::vector<double>& v = ranges[k].values;
+        if (v.size() < 2 || (first.values[k] != v.front() && first.values[k] != v.back()))
+            continue;
+        Append(text, "note: the best has %s = %s, the %s of its range: a value beyond it may need less concrete\n",
+                    ranges[k].key.c_str(), WithUnit(ranges[k].key, first.values[k], decimals[k]).c_str(),
+                    first.values[k] == v.back() ? "top" : "bottom");
+    }
+    if (const int exit = emitCsv(); exit != kExitOk)
+        return exit;
+    return csv == "-" ? kExitOk : Emit("", text);
 }
 
 // Standard output that could not be written (a full disk, /dev/full, a closed
@@ -544,17 +628,22 @@ int Run(int argc, char** argv)
         "sweep", "vary one or two inputs (--vary KEY=FROM:TO:STEP, keys of the JSON record) and give the "
                  "resistance at the slip surface for every combination");
     cmdSweep->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
-    cmdSweep->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one or two)")->required();
+    cmdSweep->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one, two or three)")->required();
     cmdSweep->add_option("--csv", sweepCsv, "write the table as CSV to this file");
     cmdSweep->add_option("--chart", sweepChart, "draw the resistance as a chart (.svg or .png)");
 
     double thrust = 0;
+    std::string designCsv;
+    int designTop = 10;
     auto* cmdDesign = app.add_subcommand(
         "design", "find the combinations of --vary ranges whose resistance at the slip surface reaches "
                   "--thrust, the least concrete first");
     cmdDesign->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
     cmdDesign->add_option("--thrust", thrust, "the thrust to carry, kN/m")->required();
-    cmdDesign->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one or two)")->required();
+    cmdDesign->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one, two or three)")->required();
+    cmdDesign->add_option("--csv", designCsv, "write every combination that carries the thrust as CSV to this file, "
+                                              "the least concrete first (- for standard output)");
+    cmdDesign->add_option("--top", designTop, "how many of them to print (default 10)");
 
     std::string drawFile, drawOut;
     int drawNumber = 1;
@@ -604,7 +693,7 @@ int Run(int argc, char** argv)
         if (*cmdSweep)
             return RunSweep(studyFile, vary, sweepCsv, sweepChart);
         if (*cmdDesign)
-            return RunDesign(studyFile, vary, thrust);
+            return RunDesign(studyFile, vary, thrust, designCsv, designTop);
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)

@@ -4,6 +4,7 @@
 #include "JsonKit.h"
 #include "KangLiCore.h"
 #include "NumericLocale.h"
+#include "FieldTable.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
 
@@ -12,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr, nullptr); }
@@ -175,6 +177,85 @@ bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& rang
     return true;
 }
 
+double PileWidth(const CPelvorinData& r)
+{
+    return r.nJieMianXingZhuang == 0 ? r.fZhuangJing : r.nJieMianXingZhuang == 1 ? r.fZhuangKuan : 0;
+}
+
+bool PileRowBuildable(const CPelvorinData& r, std::string* why)
+{
+    const double width = PileWidth(r);
+    // Compared as the record holds them: a spacing typed as twice the width is buildable.
+    if (!(static_cast<float>(r.fZhuangJianJu) < static_cast<float>(2 * width)))
+        return true;
+    if (why)
+        *why = "not buildable: piles " + Fixed(width, 3) + " m " +
+               (r.nJieMianXingZhuang == 0 ? "in diameter" : "wide") + " every " + Fixed(r.fZhuangJianJu, 3) +
+               " m leave less than one pile width between them (spacing at least " + Fixed(2 * width, 3) +
+               " m)";
+    return false;
+}
+
+const FieldDef* StudyKeyField(const std::string& key)
+{
+    if (const FieldDef* f = FindRecordField(key))
+        return f;
+    const size_t close = key.find("].");
+    return key.rfind("TuCeng[", 0) == 0 && close != std::string::npos ? FindLayerField(key.substr(close + 2)) : nullptr;
+}
+
+std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+{
+    std::vector<std::string> out;
+    auto varied = [&](const std::string& key) {
+        for (const StudyRange& r : ranges)
+            if (r.key == key)
+                return true;
+        return false;
+    };
+    for (const StudyRange& range : ranges) {
+        const FieldDef* f = FindRecordField(range.key);
+        const CTuCeng* layer = nullptr;
+        if (!f && range.key.rfind("TuCeng[", 0) == 0) {
+            const size_t close = range.key.find("].");
+            const size_t index = std::strtoul(range.key.c_str() + 7, nullptr, 10);
+            if (close == std::string::npos || index >= record.TuCeng.size())
+                continue;
+            layer = &record.TuCeng[index];
+            f = FindLayerField(range.key.substr(close + 2));
+        }
+        if (!f || FieldApplies(*f, record, layer))
+            continue;
+        std::string when;
+        switch (f->when) {
+        case FieldWhen::Rectangle:
+            if (varied("nJieMianXingZhuang"))
+                continue;
+            when = "acts only on a rectangular section and this record's is circular";
+            break;
+        case FieldWhen::Circle:
+            if (varied("nJieMianXingZhuang"))
+                continue;
+            when = "acts only on a circular section and this record's is rectangular";
+            break;
+        case FieldWhen::Water:
+            if (varied("bKaoLvShui"))
+                continue;
+            when = "acts only where groundwater is considered, and this record does not consider it";
+            break;
+        case FieldWhen::SoilUnderWater:
+            if (varied("bKaoLvShui") || varied(range.key.substr(0, range.key.find("].") + 2) + "nLeiXing"))
+                continue;
+            when = "acts only on soil under groundwater, and this layer is not";
+            break;
+        case FieldWhen::Always:
+            continue;
+        }
+        out.push_back(range.key + " (" + FieldLabel(range.key) + ") " + when + ": every value gives the same answer");
+    }
+    return out;
+}
+
 std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
 {
     size_t total = 1;
@@ -199,10 +280,14 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
             std::string why;
             for (size_t k = 0; k < ranges.size() && ok; ++k)
                 ok = SetRecordValue(r, ranges[k].key, points[n].values[k], &why);
-            if (ok)
-                points[n].result = Study(r, &r, nullptr);
-            else
+            if (ok && !PileRowBuildable(r, &why)) {
                 points[n].result.message = why;
+                points[n].result.buildable = false;
+            } else if (ok) {
+                points[n].result = Study(r, &r, nullptr);
+            } else {
+                points[n].result.message = why;
+            }
         }
     };
     const unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));

@@ -20,7 +20,18 @@ struct StudyResult {
     double top = 0;          // final resistance at the pile top, kN/m
     double minimum = 0;      // the smallest final resistance over the pile
     double concrete = 0;     // section area x length / spacing, m3 per m of slope
+    bool buildable = true;   // false: the piles stand too close (PileRowBuildable)
 };
+
+// The width a pile takes in its row: the diameter of a circular section, b of a
+// rectangular one (the face the thrust bears on), m; 0 for another shape.
+double PileWidth(const CPelvorinData& record);
+// A row of piles can be built when the clear spacing between two piles is at
+// least one pile width, i.e. the spacing at least twice the width: closer piles
+// overlap or leave no room to dig and cast each shaft, and the ground between
+// them no longer arches as the calculation assumes. False with *why naming the
+// spacing, the width and the least spacing.
+bool PileRowBuildable(const CPelvorinData& record, std::string* why);
 
 // Checks and calculates a copy of record. Never shows a message: what the
 // calculation would refuse (rock above soil included) comes back in message.
@@ -53,8 +64,21 @@ bool NormaliseStudyKey(const std::string& key, std::string& normal, std::string*
 // would leave every row labelled with a value it was not calculated for).
 bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& ranges, std::string* error);
 
+// The field table's row of a study key ("fZhuangJing", "TuCeng[2].fMoCaJiao");
+// null for none.
+struct FieldDef;
+const FieldDef* StudyKeyField(const std::string& key);
+
+// Warnings for inputs varied where they cannot act: a rectangle's size on a
+// circular pile, a circle's diameter on a rectangular one, an underwater value
+// without groundwater; every value then gives the same answer. None where the
+// input that decides it (the section shape, the water switch, a layer's type)
+// is varied too.
+std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::vector<StudyRange>& ranges);
+
 // Every combination of the ranges (the first varies slowest), calculated in
-// parallel over the machine's cores.
+// parallel over the machine's cores. A combination whose piles stand closer
+// than PileRowBuildable allows is not calculated: its result says why.
 struct StudyPoint {
     std::vector<double> values; // one per range
     StudyResult result;

@@ -119,22 +119,26 @@ TEST(Study, TheDesignSearchFindsTheLeastConcreteWorkedByHand)
     // (mm); Vc = 0.7 b0 h0 ftk / 1000 + 0.07 N0.
     //   d = 1.2: A = 1.1310, Vc = 1426.35 + 15.83 = 1442.18; Fv = 480.73 (s 3), 360.55 (s 4)
     //   d = 1.6: A = 2.0106, Vc = 2535.73 + 28.15 = 2563.88; Fv = 854.63 (s 3), 640.97 (s 4)
-    // The ground is stronger at 8 m, so the pile governs. For 600 kN/m two carry:
-    // d 1.6 at s 4 (2.0106 x 16 / 4 = 8.0425 m3 per m) and at s 3 (10.7233).
+    // The ground is stronger at 8 m, so the pile governs. A 1.6 m pile every 3 m
+    // leaves 1.4 m between piles, less than one pile width: left out. For 600
+    // kN/m one carries: d 1.6 at s 4 (2.0106 x 16 / 4 = 8.0425 m3 per m).
     const CliRun r = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
                                " --thrust 600 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("2 of 4 combinations carry 600.000 kN/m"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(" 1. fZhuangJianJu = 4, fZhuangJing = 1.6: 8.0425 m3 of concrete per m of slope, "
+    EXPECT_NE(r.out.find("fZhuangJianJu (桩中心距（m）): 3 m .. 4 m, 2 values\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("1 of 4 combinations left out: less than one pile width between the piles"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("1 of 4 combinations carry 600.000 kN/m"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 1. fZhuangJianJu = 4 m, fZhuangJing = 1.6 m: 8.0425 m3 of concrete per m of slope, "
                          "640.97"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find(" 2. fZhuangJianJu = 3, fZhuangJing = 1.6: 10.7233 m3"), std::string::npos) << r.out;
-    // Out of reach: said plainly, with the largest reached.
+    EXPECT_EQ(r.out.find(" 2. "), std::string::npos) << r.out;
+    // Out of reach: said plainly, with the largest reached among the piles that can be built.
     const CliRun none = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
-                                  " --thrust 900 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
+                                  " --thrust 800 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
     EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.out.find("no combination reaches 900.000 kN/m at the slip surface; the largest reached is 854.63"),
+    EXPECT_NE(none.out.find("no combination reaches 800.000 kN/m at the slip surface; the largest reached is 640.97"),
               std::string::npos)
         << none.out;
 }
@@ -345,4 +349,111 @@ TEST(Study, EveryCurveOfAChartCanBeToldApart)
                                   " --vary fZhuangJianJu=3:4:1 --vary TuCeng[2].fMoCaJiao=1:29:1 --chart /tmp/never.svg");
     EXPECT_EQ(many.status, 2);
     EXPECT_NE(many.err.find("at most 28 that can be told apart; 29 given"), std::string::npos) << many.err;
+}
+
+namespace {
+
+// Rows of a CSV that Python's csv module reads (UTF-8 with its mark), cells split.
+std::vector<std::vector<std::string>> CsvRows(const std::string& path)
+{
+    TempDir dir;
+    const std::string script = dir.path + "/read.py", out = dir.path + "/out.txt";
+    WriteText(script, "import csv,sys\n"
+                      "for r in csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')): print('\\t'.join(r))\n");
+    std::system(("/usr/bin/python3 " + Q(script) + " " + Q(path) + " >" + Q(out)).c_str());
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(ReadText(out));
+    std::string line;
+    while (std::getline(lines, line)) {
+        rows.emplace_back();
+        std::istringstream cells(line);
+        std::string cell;
+        while (std::getline(cells, cell, '\t'))
+            rows.back().push_back(cell);
+    }
+    return rows;
+}
+
+} // namespace
+
+// A design answer is a pile that can be built: at least one pile width between
+// two piles; a sweep says so of a row it leaves out.
+TEST(Study, NoAnswerIsAPileThatCannotBeBuilt)
+{
+    TempDir dir;
+    const std::string base = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json"), csv = dir.path + "/d.csv";
+    const CliRun r = RunKangli("design " + base + " --thrust 300 --vary fZhuangJianJu=0.5:4:0.5 --vary "
+                                                  "fZhuangJing=0.8:2.4:0.8 --csv " + Q(csv));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = CsvRows(csv);
+    ASSERT_GT(rows.size(), 2u);
+    EXPECT_EQ(rows[0][0], "桩中心距（m） fZhuangJianJu");
+    EXPECT_EQ(rows[0][2], "混凝土 concrete (m3/m)");
+    for (size_t i = 1; i < rows.size(); ++i)
+        EXPECT_GE(std::stod(rows[i][0]), 2 * std::stod(rows[i][1])) << rows[i][0] << " " << rows[i][1];
+    for (size_t i = 2; i < rows.size(); ++i)
+        EXPECT_LE(std::stod(rows[i - 1][2]), std::stod(rows[i][2])); // least concrete first
+    // The 0.8 m pile every 0.5 m, which carried 300 kN/m, is not among them.
+    EXPECT_EQ(r.out.find("fZhuangJianJu = 0.5 m, fZhuangJing = 0.8 m"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("combinations left out: less than one pile width between the piles"), std::string::npos);
+
+    const CliRun sweep = RunKangli("sweep " + base + " --vary fZhuangJianJu=0.5:4.8:4.3 --vary fZhuangJing=2.4:2.4:1 --csv -");
+    EXPECT_NE(sweep.out.find("0.5,2.4,,,,,not buildable: piles 2.400 m in diameter every 0.500 m leave less than "
+                             "one pile width between them (spacing at least 4.800 m)"),
+              std::string::npos)
+        << sweep.out;
+    EXPECT_NE(sweep.out.find("4.8,2.4,"), std::string::npos);
+    EXPECT_EQ(sweep.out.find("4.8,2.4,,"), std::string::npos) << sweep.out; // exactly twice the width: calculated
+
+    // A rectangle: its width b in the row counts.
+    CPelvorinData rect;
+    InitKangLiData(&rect);
+    rect.nJieMianXingZhuang = 1;
+    rect.fZhuangKuan = 1.5;
+    rect.fZhuangGao = 3;
+    rect.fZhuangJianJu = 2.9f;
+    std::string why;
+    EXPECT_FALSE(PileRowBuildable(rect, &why));
+    EXPECT_NE(why.find("piles 1.500 m wide every 2.900 m"), std::string::npos) << why;
+    rect.fZhuangJianJu = 3;
+    EXPECT_TRUE(PileRowBuildable(rect, nullptr));
+}
+
+TEST(Study, AnInputThatCannotActIsWarnedOfAndAnEdgeAnswerFlagged)
+{
+    const std::string circ = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
+    const CliRun w = RunKangli("sweep " + circ + " --vary fZhuangKuan=1:2:0.5");
+    EXPECT_EQ(w.status, 0) << w.err;
+    EXPECT_NE(w.err.find("warning: fZhuangKuan (桩宽（m）) acts only on a rectangular section and this record's is "
+                         "circular: every value gives the same answer"),
+              std::string::npos)
+        << w.err;
+    // Varied with the section shape, it acts on some rows: no warning.
+    const CliRun both = RunKangli("sweep " + circ + " --vary fZhuangKuan=1:2:0.5 --vary nJieMianXingZhuang=0:1:1");
+    EXPECT_EQ(both.err.find("warning"), std::string::npos) << both.err;
+    const CliRun d = RunKangli("design " + circ + " --thrust 600 --vary fZhuangJing=1.2:1.6:0.4 --vary fZhuangKuan=1:2:1");
+    EXPECT_NE(d.err.find("warning: fZhuangKuan"), std::string::npos) << d.err;
+
+    // The README's example: the best is a 2.0 m pile, the top of its range.
+    const CliRun edge = RunKangli("design " + circ + " --thrust 800 --vary fZhuangJianJu=2:6:0.5 --vary fZhuangJing=0.8:2:0.2 --top 2");
+    ASSERT_EQ(edge.status, 0) << edge.err;
+    EXPECT_NE(edge.out.find(" 1. fZhuangJianJu = 5.0 m, fZhuangJing = 2.0 m: 10.0531 m3"), std::string::npos) << edge.out;
+    EXPECT_NE(edge.out.find("note: the best has fZhuangJing = 2.0 m, the top of its range"), std::string::npos) << edge.out;
+    EXPECT_EQ(edge.out.find("fZhuangJianJu = 5.0 m, the"), std::string::npos) << edge.out; // 5 m lies inside 2..6
+    EXPECT_NE(edge.out.find(" 2. "), std::string::npos);
+    EXPECT_EQ(edge.out.find(" 3. "), std::string::npos) << edge.out; // --top 2
+    EXPECT_EQ(RunKangli("design " + circ + " --thrust 800 --vary fZhuangJing=0.8:2:0.2 --top 0").status, 2);
+
+    // Three inputs: a rectangular section and its spacing.
+    const CliRun three = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json") +
+                                   " --thrust 1000 --vary fZhuangKuan=1:2:0.5 --vary fZhuangGao=1.5:2.5:0.5 "
+                                   "--vary fZhuangJianJu=4:6:1");
+    EXPECT_EQ(three.status, 0) << three.err << three.out;
+    EXPECT_NE(three.out.find("of 27 combinations carry 1000.000 kN/m"), std::string::npos) << three.out;
+    EXPECT_NE(three.out.find("fZhuangKuan = "), std::string::npos);
+    EXPECT_NE(three.out.find("fZhuangGao = "), std::string::npos);
+    const CliRun four = RunKangli("sweep " + circ + " --vary fZhuangJing=1:2:1 --vary fZhuangJianJu=4:5:1 "
+                                  "--vary fZhuangChang=16:17:1 --vary nHunNingTuDengJi=25:30:5");
+    EXPECT_EQ(four.status, 2);
+    EXPECT_NE(four.err.find("give one, two or three --vary"), std::string::npos) << four.err;
 }

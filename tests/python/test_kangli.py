@@ -220,6 +220,12 @@ class Studies(unittest.TestCase):
         with self.assertRaises(ValueError):
             kangli.sweep(r, {"fZhuangJianJu": []})
 
+    def test_piles_that_cannot_be_built_are_not_calculated(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        grid = kangli.sweep(r, {"fZhuangJianJu": [0.5, 2.3, 2.4, 4]})  # a 1.2 m pile
+        self.assertTrue(math.isnan(grid[0]) and math.isnan(grid[1]))
+        self.assertFalse(math.isnan(grid[2]) or math.isnan(grid[3]))
+
     def test_drawings_and_books_are_what_the_command_line_writes(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
         with tempfile.TemporaryDirectory() as d:
