@@ -289,6 +289,9 @@ const char kBom[] = "\xEF\xBB\xBF"; // so that a spreadsheet reads the CSV as UT
 
 std::string Governs(const StudyResult& r) { return r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground"; }
 
+// What the running command asked for, for a message when memory runs out.
+std::string g_asked;
+
 // Many records in one run, one row each; a bad file never stops the run.
 int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool jsonl)
 {
@@ -301,6 +304,7 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
         std::string file, status;
         StudyResult r;
     };
+    g_asked = std::to_string(files.size()) + " records";
     std::vector<Row> rows(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
         rows[i].file = files[i];
@@ -380,6 +384,9 @@ int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CP
     }
     if (!CheckStudyRanges(record, ranges, &error))
         return Report(in, error);
+    g_asked = Fixed(StudyCombinationCount(ranges), 0) + " combinations of";
+    for (const StudyRange& r : ranges)
+        g_asked += " " + r.key + (&r == &ranges.back() ? "" : ",");
     for (const std::string& warning : StudyWarnings(record, ranges))
         std::fprintf(stderr, "kangli: %s: warning: %s\n", in.c_str(), warning.c_str());
     return kExitOk;
@@ -698,6 +705,11 @@ int Run(int argc, char** argv)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)
             return RunReport(reportFile, reportDir, reportPictures);
+    } catch (const std::bad_alloc&) {
+        const std::string command = app.get_subcommands().empty() ? "" : " " + app.get_subcommands()[0]->get_name();
+        std::fprintf(stderr, "kangli%s: out of memory%s%s\n", command.c_str(), g_asked.empty() ? "" : " calculating ",
+                     g_asked.empty() ? "" : (g_asked + "; ask for fewer").c_str());
+        return kExitFile;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;

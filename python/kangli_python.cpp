@@ -113,9 +113,23 @@ py::array_t<double> SweepGrid(const CPelvorinData& record, const py::dict& vary)
     if (!CheckStudyRanges(record, ranges, &why))
         Raise("", why);
     std::vector<StudyPoint> points;
-    {
-        py::gil_scoped_release free;
-        points = Sweep(record, ranges);
+    try {
+        points = StudyCombinations(ranges);
+    } catch (const std::bad_alloc&) {
+        PyErr_SetString(PyExc_MemoryError, ("kangli.sweep: out of memory for " + Fixed(StudyCombinationCount(ranges), 0) +
+                                            " combinations; ask for fewer").c_str());
+        throw py::error_already_set();
+    }
+    // In slices of about a tenth of a second on one core, so that Ctrl-C (or
+    // any signal Python handles) is acted on between them.
+    constexpr size_t kSlice = 4096;
+    for (size_t begin = 0; begin < points.size(); begin += kSlice) {
+        {
+            py::gil_scoped_release free;
+            CalculateStudyPoints(record, ranges, points, begin, begin + kSlice);
+        }
+        if (PyErr_CheckSignals() != 0)
+            throw py::error_already_set();
     }
     std::vector<py::ssize_t> shape;
     for (const StudyRange& r : ranges)

@@ -81,12 +81,21 @@ CBase_SGT SweepChart(const std::vector<StudyPoint>& points, const std::vector<St
             ymax = std::max(ymax, p.result.atSlip);
     if (!(ymax > 0))
         ymax = 1;
-    if (xmax <= xmin)
-        xmax = xmin + 1;
+    // A span too small for the doubles near the values (one value, or 1e16 and
+    // its neighbours) is widened to one a tick step can divide.
+    if (!(xmax - xmin >= std::max(1.0, std::fabs(xmin)) * 1e-6)) {
+        const double half = std::max(0.5, std::fabs(xmin) * 0.1);
+        xmin -= half;
+        xmax = xmin + 2 * half;
+    }
     const double xs = TickStep(xmax - xmin), ys = TickStep(ymax - ymin);
     xmin = std::floor(xmin / xs) * xs;
     xmax = std::ceil(xmax / xs - 1e-9) * xs;
     ymax = std::ceil(ymax / ys - 1e-9) * ys;
+    // About five ticks an axis; counted, so that a step lost in rounding cannot
+    // run on without end.
+    const int xticks = static_cast<int>(std::min(20.0, std::round((xmax - xmin) / xs)));
+    const int yticks = static_cast<int>(std::min(20.0, std::round((ymax - ymin) / ys)));
     auto X = [&](double v) { return (v - xmin) / (xmax - xmin) * W; };
     auto Y = [&](double v) { return (v - ymin) / (ymax - ymin) * H; };
     const double text = 3.2;
@@ -96,11 +105,13 @@ CBase_SGT SweepChart(const std::vector<StudyPoint>& points, const std::vector<St
     c.SetCurLayer("AXIS");
     c.Draw_Line(0, 0, W, 0, 1);
     c.Draw_Line(0, 0, 0, H, 1);
-    for (double v = xmin; v <= xmax + xs * 1e-6; v += xs) {
+    for (int i = 0; i <= xticks; ++i) {
+        const double v = xmin + i * xs;
         c.Draw_Line(X(v), 0, X(v), -1.5, 1);
         c.Draw_Text(X(v) - 2, -5.5, text, 0, Fixed(v, Decimals(xs)).c_str());
     }
-    for (double v = ymin; v <= ymax + ys * 1e-6; v += ys) {
+    for (int i = 0; i <= yticks; ++i) {
+        const double v = ymin + i * ys;
         c.Draw_Line(0, Y(v), -1.5, Y(v), 1);
         c.Draw_Text(-14, Y(v) - 1, text, 0, Fixed(v, Decimals(ys)).c_str());
     }

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <system_error>
 #include <thread>
 
 StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr, nullptr); }
@@ -152,6 +153,16 @@ bool NormaliseStudyKey(const std::string& key, std::string& normal, std::string*
 
 bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& ranges, std::string* error)
 {
+    if (const double total = StudyCombinationCount(ranges); total > kMaxStudyCombinations) {
+        if (error) {
+            std::string sizes;
+            for (const StudyRange& r : ranges)
+                sizes += (sizes.empty() ? "" : " x ") + std::to_string(r.values.size());
+            *error = Fixed(total, 0) + " combinations (" + sizes + "): more than the " +
+                     Fixed(kMaxStudyCombinations, 0) + " one study calculates; use fewer values";
+        }
+        return false;
+    }
     for (size_t k = 0; k < ranges.size(); ++k) {
         StudyRange& range = ranges[k];
         const std::string given = range.key;
@@ -165,6 +176,16 @@ bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& rang
         CPelvorinData probe(record);
         if (!SetRecordValue(probe, range.key, range.values.front(), error))
             return false;
+        // The record holds a real in 32 bits: two values that it holds alike
+        // would be two rows with one calculation under different labels.
+        std::vector<float> held(range.values.begin(), range.values.end());
+        std::sort(held.begin(), held.end());
+        if (const auto same = std::adjacent_find(held.begin(), held.end()); same != held.end()) {
+            if (error)
+                *error = "key \"" + range.key + "\": the value " + ValueLabel(*same, -1) +
+                         " comes twice as the record holds it (a 32-bit real): use a larger step";
+            return false;
+        }
         for (size_t j = 0; j < k; ++j)
             if (ranges[j].key == range.key) {
                 if (error)
@@ -256,12 +277,18 @@ std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::v
     return out;
 }
 
-std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+double StudyCombinationCount(const std::vector<StudyRange>& ranges)
 {
-    size_t total = 1;
+    double total = ranges.empty() ? 0 : 1;
     for (const StudyRange& r : ranges)
-        total *= r.values.size();
-    std::vector<StudyPoint> points(ranges.empty() ? 0 : total);
+        total *= static_cast<double>(r.values.size());
+    return total;
+}
+
+std::vector<StudyPoint> StudyCombinations(const std::vector<StudyRange>& ranges)
+{
+    const double total = StudyCombinationCount(ranges);
+    std::vector<StudyPoint> points(total > kMaxStudyCombinations ? 0 : static_cast<size_t>(total));
     for (size_t n = 0; n < points.size(); ++n) {
         size_t rest = n;
         points[n].values.resize(ranges.size());
@@ -270,11 +297,18 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
             rest /= ranges[k].values.size();
         }
     }
+    return points;
+}
+
+void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
+                          std::vector<StudyPoint>& points, size_t begin, size_t end)
+{
+    end = std::min(end, points.size());
     // Each combination is a calculation of its own record: shared between
     // threads is only the read-only base record.
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next{begin};
     auto work = [&] {
-        for (size_t n = next.fetch_add(1); n < points.size(); n = next.fetch_add(1)) {
+        for (size_t n = next.fetch_add(1); n < end; n = next.fetch_add(1)) {
             CPelvorinData r(record);
             bool ok = true;
             std::string why;
@@ -290,13 +324,26 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
             }
         }
     };
-    const unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));
+    const size_t count = end > begin ? end - begin : 0;
+    const unsigned threads = static_cast<unsigned>(
+        std::min<size_t>(std::max(1u, std::min(std::thread::hardware_concurrency(), 16u)), std::max<size_t>(count / 64, 1)));
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t)
-        pool.emplace_back(work);
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no thread to be had (a process or memory limit): the others do its share
+        }
+    }
     work();
     for (std::thread& t : pool)
         t.join();
+}
+
+std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+{
+    std::vector<StudyPoint> points = StudyCombinations(ranges);
+    CalculateStudyPoints(record, ranges, points, 0, points.size());
     return points;
 }
 

@@ -457,3 +457,79 @@ TEST(Study, AnInputThatCannotActIsWarnedOfAndAnEdgeAnswerFlagged)
     EXPECT_EQ(four.status, 2);
     EXPECT_NE(four.err.find("give one, two or three --vary"), std::string::npos) << four.err;
 }
+
+namespace {
+
+// A shell command line, its standard output and error captured.
+CliRun Shell(const std::string& cmd)
+{
+    TempDir dir;
+    const std::string out = dir.path + "/out", err = dir.path + "/err";
+    const int raw = std::system(("(" + cmd + ") >" + out + " 2>" + err).c_str());
+    CliRun r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = ReadText(out);
+    r.err = ReadText(err);
+    return r;
+}
+
+const std::string kExe = "'" KANGLI_EXE "' ";
+
+} // namespace
+
+// Every study ends in bounded time and memory, or is refused at once naming the
+// limit; a machine that gives no thread or no memory gets the work done or a
+// message, never an abort.
+TEST(Study, EveryRunIsBounded)
+{
+    TempDir dir;
+    const std::string circ = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
+    // 10,000 x 1,000 combinations: refused before anything is calculated.
+    const CliRun grid = RunKangli("sweep " + circ + " --vary fZhuangJianJu=3:12.999:0.001 --vary fZhuangJing=0.5:1.499:0.001");
+    EXPECT_EQ(grid.status, 2);
+    EXPECT_NE(grid.err.find("10000000 combinations (10000 x 1000): more than the 1000000 one study calculates"),
+              std::string::npos)
+        << grid.err;
+    // A step finer than the record holds: every row would be the same calculation.
+    const CliRun fine = RunKangli("sweep " + circ + " --vary fZhuangJianJu=1e8:1.00000001e8:1");
+    EXPECT_EQ(fine.status, 2);
+    EXPECT_NE(fine.err.find("comes twice as the record holds it (a 32-bit real)"), std::string::npos) << fine.err;
+
+    // A chart over one huge value: its ticks end.
+    const std::string chart = dir.path + "/c.svg";
+    const CliRun one = Shell("timeout -s KILL 20 " + kExe + "sweep " + circ + " --vary fAs=1e16:1e16:1 --chart " + Q(chart));
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(ReadText(chart).find("<svg"), std::string::npos);
+    std::vector<StudyPoint> points(1);
+    points[0].values = {1e16};
+    points[0].result.status = 1;
+    points[0].result.atSlip = 360;
+    EXPECT_LT(SweepChart(points, {{"fAs", {1e16}}}, {}).items.size(), 100u);
+
+    // Out of memory: said, naming the command and what it was asked.
+    const CliRun memory = Shell("ulimit -v 100000; exec " + kExe + "sweep " + circ +
+                                " --vary fZhuangJianJu=3:12.9999:0.00001");
+    EXPECT_EQ(memory.status, 2);
+    EXPECT_EQ(memory.err, "kangli sweep: out of memory calculating 999991 combinations of fZhuangJianJu; ask for fewer\n");
+}
+
+TEST(Study, AMachineThatGivesNoThreadStillGetsTheSweep)
+{
+    // Under a small address-space limit a new thread's stack cannot be had. At
+    // every limit where one record calculates, the sweep gives all its rows.
+    const std::string circ = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
+    const std::string sweep = "sweep " + circ + " --vary fZhuangJianJu=3:8:0.01";
+    const CliRun full = RunKangli(sweep);
+    ASSERT_EQ(full.status, 0);
+    int tried = 0;
+    for (int limit = 12000; limit <= 40000; limit += 2000) {
+        const std::string limited = "ulimit -v " + std::to_string(limit) + "; exec " + kExe;
+        if (Shell(limited + "calc " + circ).status != 0)
+            continue;
+        ++tried;
+        const CliRun r = Shell(limited + sweep);
+        EXPECT_EQ(r.status, 0) << limit << " " << r.err;
+        EXPECT_EQ(r.out, full.out) << limit;
+    }
+    EXPECT_GT(tried, 0);
+}

@@ -4,9 +4,11 @@ import gc
 import json
 import math
 import os
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 import numpy
@@ -219,6 +221,34 @@ class Studies(unittest.TestCase):
             self.assertEqual(list(grid), list(kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31]})))
         with self.assertRaises(ValueError):
             kangli.sweep(r, {"fZhuangJianJu": []})
+
+    def test_a_sweep_is_bounded_and_interruptible(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        started = time.monotonic()
+        with self.assertRaises(ValueError) as caught:
+            kangli.sweep(r, {"fZhuangJianJu": numpy.linspace(3, 13, 10000), "fZhuangJing": numpy.linspace(0.5, 1.5, 1000)})
+        self.assertIn("10000000 combinations (10000 x 1000): more than the 1000000 one study calculates",
+                      str(caught.exception))
+        self.assertLess(time.monotonic() - started, 1)
+        # Ctrl-C in the middle of a long sweep is acted on within a second.
+        script = ("import kangli, numpy, sys\n"
+                  "r = kangli.Record.load(sys.argv[1])\n"
+                  "print('start', flush=True)\n"
+                  "kangli.sweep(r, {'fZhuangJianJu': numpy.linspace(3, 13, 1000), 'fZhuangJing': numpy.linspace(0.5, 1.5, 1000)})\n"
+                  "print('finished', flush=True)\n")
+        run = subprocess.Popen([sys.executable, "-c", script, os.path.join(EXAMPLES, "circular-pile-into-rock.json")],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.assertEqual(run.stdout.readline(), "start\n")
+        time.sleep(0.5)
+        run.send_signal(signal.SIGINT)
+        interrupted = time.monotonic()
+        try:
+            out, err = run.communicate(timeout=30)
+        finally:
+            run.kill()
+        self.assertLess(time.monotonic() - interrupted, 1.0)
+        self.assertIn("KeyboardInterrupt", err)
+        self.assertNotIn("finished", out)
 
     def test_piles_that_cannot_be_built_are_not_calculated(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
