@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
+#include <string_view>
 #include <thread>
 
 StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr, nullptr); }
@@ -376,9 +377,13 @@ std::string ValueLabel(double value, int decimals)
 
 std::string CsvField(const std::string& text)
 {
-    if (text.find_first_of(",\"\n\r") == std::string::npos)
+    // A text that a spreadsheet would take for a formula (=, +, -, @, or a tab
+    // or return before one) gets a leading apostrophe and quotes, so that it
+    // stays text: OWASP's rule against CSV injection.
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\n\r") == std::string::npos)
         return text;
-    std::string out = "\"";
+    std::string out = formula ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"')
             out += '"';

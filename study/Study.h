@@ -106,7 +106,10 @@ int LabelDecimals(const std::vector<double>& values);
 // A value of an input as a table or chart labels it, with LabelDecimals.
 std::string ValueLabel(double value, int decimals);
 
-// CSV cells: a field quoted when it needs it.
+// A CSV cell of text: quoted when it needs it, and a text that a spreadsheet
+// would evaluate (starting with =, +, -, @, a tab or a return) written with a
+// leading apostrophe inside quotes, so that it shows as the text it is.
+// Numbers are written as they are, never through here.
 std::string CsvField(const std::string& text);
 // A number as the files print it: fixed, with the given decimals, C locale.
 std::string Fixed(double value, int decimals);

@@ -533,3 +533,39 @@ TEST(Study, AMachineThatGivesNoThreadStillGetsTheSweep)
     }
     EXPECT_GT(tried, 0);
 }
+
+// A record's name or a message that looks like a formula stays text in a
+// spreadsheet; the numbers beside it stay numbers.
+TEST(Study, ASpreadsheetEvaluatesNoCellWeWroteAsText)
+{
+    EXPECT_EQ(CsvField("=1+2"), "\"'=1+2\"");
+    EXPECT_EQ(CsvField("@SUM(A1)"), "\"'@SUM(A1)\"");
+    EXPECT_EQ(CsvField("-2"), "\"'-2\"");
+    EXPECT_EQ(CsvField("\t=1"), "\"'\t=1\"");
+    EXPECT_EQ(CsvField("a=b"), "a=b");
+    EXPECT_EQ(CsvField("=\"x\",y"), "\"'=\"\"x\"\",y\"");
+
+    TempDir dir;
+    const std::string folder = dir.path + "/records";
+    std::filesystem::create_directory(folder);
+    const std::vector<std::string> names = {"=HYPERLINK(\"evil.invalid\",\"click\").json", "+1.json",
+                                            "-2.json", "@SUM(1).json"};
+    for (const std::string& name : names)
+        std::filesystem::copy_file(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json", folder + "/" + name);
+    const std::string csv = dir.path + "/rows.csv";
+    std::string args;
+    for (const std::string& name : names)
+        args += " " + Q(name);
+    const CliRun r = Shell("cd " + Q(folder) + " && " + kExe + "calc" + args + " --csv " + Q(csv));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = CsvRows(csv);
+    ASSERT_EQ(rows.size(), 5u);
+    std::set<std::string> seen;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const std::string cell = rows[i][0];
+        EXPECT_EQ(cell.substr(0, 1), "'") << cell;
+        seen.insert(cell.substr(1));
+        EXPECT_EQ(std::stod(rows[i][2]), 360.549); // a number, written as one
+    }
+    EXPECT_EQ(seen, std::set<std::string>(names.begin(), names.end()));
+}
