@@ -6,7 +6,8 @@
 //   kangli report RECORD DIR     data file, diagrams and calculation books in DIR
 //   kangli calc A B DIR/ [--csv FILE | --jsonl]   one row per record
 //   kangli sweep RECORD --vary KEY=FROM:TO:STEP [--vary ...] [--csv F] [--chart F]
-//   kangli design RECORD --thrust T --vary ...    the least concrete that carries T
+//   kangli design RECORD --thrust T --vary ... [--csv F] [--top N]   the least concrete that carries T
+//   kangli keys                  every input key a study may vary
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
 #include "CanvasWriters.h"
@@ -27,6 +28,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdarg>
 #include <cmath>
@@ -183,6 +185,34 @@ int RunCalc(const std::string& in, bool asJson)
     return status == 1 ? kExitOk : kExitRefused;
 }
 
+int Emit(const std::string& file, const std::string& text);
+
+// Every input a study may vary, from the field table: key, label, unit, range.
+int RunKeys()
+{
+    std::string out = "key\tlabel\tunit\trange\n";
+    auto list = [&out](std::span<const FieldDef> fields, const std::string& prefix) {
+        for (const FieldDef& f : fields) {
+            if (!f.sweeps)
+                continue;
+            std::string when;
+            switch (f.when) {
+            case FieldWhen::Rectangle: when = " (rectangular section only)"; break;
+            case FieldWhen::Circle: when = " (circular section only)"; break;
+            case FieldWhen::Water: when = " (with groundwater only)"; break;
+            case FieldWhen::SoilUnderWater: when = " (soil under groundwater only)"; break;
+            case FieldWhen::Always: break;
+            }
+            const std::string label = FieldLabelText(f);
+            out += prefix + f.key + "\t" + (label.empty() ? f.name : label) + "\t" + f.unit + "\t" +
+                   (f.ranged || !f.choices.empty() ? FieldRangeText(f) : std::string("any")) + when + "\n";
+        }
+    };
+    list(RecordFields(), "");
+    list(LayerFields(), "TuCeng[i].");
+    return Emit("", out);
+}
+
 int RunDraw(const std::string& in, int diagram, const std::string& out)
 {
     if (CanvasFormatOf(out) == CanvasFormat::Unknown)
@@ -330,7 +360,6 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
                 o["at_slip"] = JsonReal(static_cast<float>(row.r.atSlip));
                 o["governs"] = Governs(row.r);
                 o["top"] = JsonReal(static_cast<float>(row.r.top));
-                o["minimum"] = JsonReal(static_cast<float>(row.r.minimum));
             } else {
                 o["message"] = row.r.message;
             }
@@ -340,11 +369,11 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
     } else if (!csv.empty()) {
         out = std::string(kBom) +
               "文件 file,状态 status,滑面处抗力 at slip (kN/m),控制 governs,桩顶最终抗力 top (kN/m),"
-              "最小最终抗力 minimum (kN/m),说明 message\r\n";
+              "说明 message\r\n";
         for (const Row& row : rows) {
             const bool ok = row.r.status == 1;
             out += CsvField(row.file) + "," + row.status + "," + (ok ? Fixed(row.r.atSlip, 3) : "") + "," +
-                   Governs(row.r) + "," + (ok ? Fixed(row.r.top, 3) : "") + "," + (ok ? Fixed(row.r.minimum, 3) : "") +
+                   Governs(row.r) + "," + (ok ? Fixed(row.r.top, 3) : "") +
                    "," + CsvField(row.r.message) + "\r\n";
             all = all && ok;
         }
@@ -354,7 +383,7 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
             out += row.file + "  " + row.status;
             if (ok)
                 out += "  " + Fixed(row.r.atSlip, 3) + " kN/m at the slip surface (" + Governs(row.r) +
-                       " governs), top " + Fixed(row.r.top, 3) + ", minimum " + Fixed(row.r.minimum, 3);
+                       " governs), top " + Fixed(row.r.top, 3);
             else
                 out += "  " + row.r.message;
             out += "\n";
@@ -432,6 +461,9 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
     }
     if (const int exit = Emit(csv, out); exit != kExitOk)
         return exit;
+    const bool any = std::any_of(points.begin(), points.end(), [](const StudyPoint& p) { return p.result.status == 1; });
+    if (!any)
+        std::fprintf(stderr, "kangli: %s: none of the %zu combinations could be calculated\n", in.c_str(), points.size());
     if (!chart.empty()) {
         std::vector<std::string> labels;
         for (const StudyRange& r : ranges)
@@ -440,7 +472,25 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
         if (!WriteCanvas(SweepChart(points, ranges, labels), chart, &error))
             return Report(chart, error);
     }
-    return kExitOk;
+    return any ? kExitOk : kExitRefused;
+}
+
+// A number as Fixed wrote it, whatever the locale.
+double ReadNumber(const std::string& text)
+{
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+}
+
+// A resistance below the thrust, with as many decimals (three at least) as it
+// takes to show it below: 360.5485 against 360.549 is "360.5485", not "360.549".
+std::string Below(double value, double thrust)
+{
+    for (int d = 3; d <= 9; ++d)
+        if (const std::string text = Fixed(value, d); ReadNumber(text) < thrust)
+            return text;
+    return ValueLabel(value, -1);
 }
 
 // An input's value with its unit: "1.6 m", "30".
@@ -477,8 +527,8 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
     std::vector<StudyRange> ranges;
     if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
         return exit;
-    if (!(thrust > 0) || !std::isfinite(thrust))
-        return Report(in, "--thrust must be a positive number of kN/m");
+    if (!(thrust >= 0.001 && thrust <= 1e9))
+        return Report(in, "--thrust must lie between 0.001 and 1000000000 kN/m");
     if (top < 1)
         return Report(in, "--top must be at least 1");
     std::vector<StudyPoint> points = Sweep(record, ranges);
@@ -535,9 +585,9 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
         return kExitOk;
     };
     if (carrying.empty()) {
-        Append(text, "no combination reaches %s kN/m at the slip surface", Fixed(thrust, 3).c_str());
+        Append(text, "no combination reaches %s kN/m at the slip surface", ValueLabel(thrust, -1).c_str());
         if (best)
-            Append(text, "; the largest reached is %s kN/m (%s)\n", Fixed(best->result.atSlip, 3).c_str(),
+            Append(text, "; the largest reached is %s kN/m (%s)\n", Below(best->result.atSlip, thrust).c_str(),
                         describe(*best).c_str());
         else
             Append(text, "; none of the %zu combinations could be calculated\n", points.size());
@@ -554,7 +604,7 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
         return a->result.atSlip > b->result.atSlip;
     });
     Append(text, "%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
-                points.size(), Fixed(thrust, 3).c_str());
+                points.size(), ValueLabel(thrust, -1).c_str());
     for (size_t i = 0; i < carrying.size() && i < static_cast<size_t>(top); ++i) {
         const StudyResult& r = carrying[i]->result;
         Append(text, "%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
@@ -652,6 +702,9 @@ int Run(int argc, char** argv)
                                               "the least concrete first (- for standard output)");
     cmdDesign->add_option("--top", designTop, "how many of them to print (default 10)");
 
+    auto* cmdKeys = app.add_subcommand("keys", "list every input key a study may vary, with its label, unit and "
+                                               "range (a layer's as TuCeng[i].key, i from 0)");
+
     std::string drawFile, drawOut;
     int drawNumber = 1;
     auto* cmdDraw = app.add_subcommand(
@@ -701,6 +754,8 @@ int Run(int argc, char** argv)
             return RunSweep(studyFile, vary, sweepCsv, sweepChart);
         if (*cmdDesign)
             return RunDesign(studyFile, vary, thrust, designCsv, designTop);
+        if (*cmdKeys)
+            return RunKeys();
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)

@@ -13,7 +13,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
+#include <span>
 #include <system_error>
 #include <string_view>
 #include <thread>
@@ -41,10 +43,8 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
     out.ground = result.groundAtSlip.ev;
     out.atSlip = std::min(out.pile, out.ground);
     out.governs = out.pile <= out.ground ? 'P' : 'G';
-    if (!result.final.empty()) {
+    if (!result.final.empty())
         out.top = result.final.back(); // the points run from the foot to the top
-        out.minimum = *std::min_element(result.final.begin(), result.final.end());
-    }
     if (calculation) {
         calculation->pData = &r;
         r.bYiJiSuan = 1;
@@ -61,7 +61,7 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
         r.nJianTuShu = 3;
     }
     out.concrete = SectionShape(r).area * r.fZhuangChang / r.fZhuangJianJu;
-    if (!std::isfinite(out.atSlip) || !std::isfinite(out.top) || !std::isfinite(out.minimum)) {
+    if (!std::isfinite(out.atSlip) || !std::isfinite(out.top)) {
         out = StudyResult{};
         out.message = "the calculation gave a number that is not finite";
         return out;
@@ -78,6 +78,23 @@ bool Number(const std::string& text, double& v)
     const char* end = begin + text.size();
     auto res = std::from_chars(begin, end, v);
     return res.ec == std::errc() && res.ptr == end && std::isfinite(v);
+}
+
+} // namespace
+
+namespace {
+
+// SetRecordValue, with a suggestion for a key that is no input.
+bool SetStudyValue(CPelvorinData& record, const std::string& key, double value, std::string* error)
+{
+    if (SetRecordValue(record, key, value, error))
+        return true;
+    if (error && error->size() >= 11 && error->compare(error->size() - 11, 11, "unknown key") == 0) {
+        const std::string near = SuggestStudyKey(key);
+        *error += near.empty() ? "" : "; did you mean " + near + "?";
+        *error += " (kangli keys lists every key)";
+    }
+    return false;
 }
 
 } // namespace
@@ -108,12 +125,8 @@ bool ParseStudyRange(const std::string& text, const CPelvorinData& record, Study
     if (count > 1e6)
         return fail("more than a million values");
     CPelvorinData probe(record);
-    std::string why;
-    if (!SetRecordValue(probe, range.key, from, &why)) {
-        if (error)
-            *error = why;
+    if (!SetStudyValue(probe, range.key, from, error))
         return false;
-    }
     range.values.clear();
     for (int i = 0; i < static_cast<int>(count); ++i)
         range.values.push_back(from + i * step);
@@ -175,7 +188,7 @@ bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& rang
             return false;
         }
         CPelvorinData probe(record);
-        if (!SetRecordValue(probe, range.key, range.values.front(), error))
+        if (!SetStudyValue(probe, range.key, range.values.front(), error))
             return false;
         // The record holds a real in 32 bits: two values that it holds alike
         // would be two rows with one calculation under different labels.
@@ -216,6 +229,57 @@ bool PileRowBuildable(const CPelvorinData& r, std::string* why)
                " m leave less than one pile width between them (spacing at least " + Fixed(2 * width, 3) +
                " m)";
     return false;
+}
+
+namespace {
+
+size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::string SuggestStudyKey(const std::string& key)
+{
+    std::string prefix, name = key;
+    const size_t close = key.find("].");
+    if (key.rfind("TuCeng[", 0) == 0 && close != std::string::npos) {
+        prefix = key.substr(0, close + 2);
+        name = key.substr(close + 2);
+    }
+    if (name.size() > 64)
+        return "";
+    std::string best;
+    size_t bestDistance = std::max<size_t>(2, name.size() / 3) + 1;
+    auto consider = [&](std::span<const FieldDef> fields, const std::string& with) {
+        for (const FieldDef& f : fields) {
+            if (!f.sweeps)
+                continue;
+            const size_t d = EditDistance(name, f.key);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = with + f.key;
+            }
+        }
+    };
+    consider(RecordFields(), "");
+    consider(LayerFields(), prefix.empty() ? "TuCeng[i]." : prefix);
+    return best;
 }
 
 const FieldDef* StudyKeyField(const std::string& key)

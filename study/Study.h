@@ -18,7 +18,6 @@ struct StudyResult {
     double atSlip = 0;       // the smaller: the resistance to design with
     char governs = ' ';      // 'P' the pile section, 'G' the ground
     double top = 0;          // final resistance at the pile top, kN/m
-    double minimum = 0;      // the smallest final resistance over the pile
     double concrete = 0;     // section area x length / spacing, m3 per m of slope
     bool buildable = true;   // false: the piles stand too close (PileRowBuildable)
 };
@@ -63,6 +62,11 @@ bool NormaliseStudyKey(const std::string& key, std::string& normal, std::string*
 // taken by a copy of record, no more than kMaxStudyCombinations, and no input varied twice (two values for one input
 // would leave every row labelled with a value it was not calculated for).
 bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& ranges, std::string* error);
+
+// For a key that is no input: the nearest input key by spelling ("did you mean
+// fZhuangJianJu?"), a layer's as TuCeng[i].key with the index given; "" when
+// none is near.
+std::string SuggestStudyKey(const std::string& key);
 
 // The field table's row of a study key ("fZhuangJing", "TuCeng[2].fMoCaJiao");
 // null for none.

@@ -1,5 +1,6 @@
 // Design studies from the command line: many records, sweeps, the design search.
 #include "Chart.h"
+#include "FieldTable.h"
 #include "Study.h"
 #include "TestFiles.h"
 
@@ -49,7 +50,8 @@ TEST(Study, ManyRecordsOneRowEachABadFileNeverStopsTheRun)
     WriteText(script, "import csv,sys\n"
                       "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline='')))\n"
                       "print(len(rows)); print(rows[0][0]); print(rows[0][2])\n"
-                      "for r in rows[1:]: print(r[0].split('/')[-1], r[1], r[2], r[3], r[6][:30], sep='|')\n");
+                      "print(len(rows[0]), rows[0][-1])\n"
+                      "for r in rows[1:]: print(r[0].split('/')[-1], r[1], r[2], r[3], r[5][:30], sep='|')\n");
     const CliRun py = [&] {
         CliRun out;
         const std::string o = dir.path + "/py.txt";
@@ -60,6 +62,7 @@ TEST(Study, ManyRecordsOneRowEachABadFileNeverStopsTheRun)
     EXPECT_EQ(py.out, "6\n"
                       "文件 file\n"
                       "滑面处抗力 at slip (kN/m)\n"
+                      "6 说明 message\n" // no column of the minimum: at the foot it is always 0
                       "a-defaults.json|calculated|113.772|ground|\n"
                       "b-rock-over-soil.dat|refused|||TuCeng[1]: 岩层下不能出现土层 (a soil l\n"
                       "c-zero-spacing.dat|refused|||fZhuangJianJu (桩中心距（m）): pile \n"
@@ -128,7 +131,7 @@ TEST(Study, TheDesignSearchFindsTheLeastConcreteWorkedByHand)
     EXPECT_NE(r.out.find("fZhuangJianJu (桩中心距（m）): 3 m .. 4 m, 2 values\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("1 of 4 combinations left out: less than one pile width between the piles"), std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("1 of 4 combinations carry 600.000 kN/m"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("1 of 4 combinations carry 600 kN/m"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find(" 1. fZhuangJianJu = 4 m, fZhuangJing = 1.6 m: 8.0425 m3 of concrete per m of slope, "
                          "640.97"),
               std::string::npos)
@@ -138,7 +141,7 @@ TEST(Study, TheDesignSearchFindsTheLeastConcreteWorkedByHand)
     const CliRun none = RunKangli("design " + Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json") +
                                   " --thrust 800 --vary fZhuangJianJu=3:4:1 --vary fZhuangJing=1.2:1.6:0.4");
     EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.out.find("no combination reaches 800.000 kN/m at the slip surface; the largest reached is 640.97"),
+    EXPECT_NE(none.out.find("no combination reaches 800 kN/m at the slip surface; the largest reached is 640.97"),
               std::string::npos)
         << none.out;
 }
@@ -449,7 +452,7 @@ TEST(Study, AnInputThatCannotActIsWarnedOfAndAnEdgeAnswerFlagged)
                                    " --thrust 1000 --vary fZhuangKuan=1:2:0.5 --vary fZhuangGao=1.5:2.5:0.5 "
                                    "--vary fZhuangJianJu=4:6:1");
     EXPECT_EQ(three.status, 0) << three.err << three.out;
-    EXPECT_NE(three.out.find("of 27 combinations carry 1000.000 kN/m"), std::string::npos) << three.out;
+    EXPECT_NE(three.out.find("of 27 combinations carry 1000 kN/m"), std::string::npos) << three.out;
     EXPECT_NE(three.out.find("fZhuangKuan = "), std::string::npos);
     EXPECT_NE(three.out.find("fZhuangGao = "), std::string::npos);
     const CliRun four = RunKangli("sweep " + circ + " --vary fZhuangJing=1:2:1 --vary fZhuangJianJu=4:5:1 "
@@ -568,4 +571,70 @@ TEST(Study, ASpreadsheetEvaluatesNoCellWeWroteAsText)
         EXPECT_EQ(std::stod(rows[i][2]), 360.549); // a number, written as one
     }
     EXPECT_EQ(seen, std::set<std::string>(names.begin(), names.end()));
+}
+
+// The small things a user meets: statuses, the batch's columns, messages that
+// tell the thrust from the largest reached, suggestions and the list of keys.
+TEST(Study, StatusesMessagesAndKeys)
+{
+    const std::string circ = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
+    // Every row refused: not a success.
+    const CliRun none = RunKangli("sweep " + circ + " --vary fZhuangJianJu=0.5:1:0.5");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("none of the 2 combinations could be calculated"), std::string::npos) << none.err;
+    EXPECT_EQ(RunKangli("sweep " + circ + " --vary fZhuangJianJu=0.5:3:2.5").status, 0); // one row calculated
+
+    // The batch no longer prints a minimum that is always 0.
+    const CliRun batch = RunKangli("calc " + circ + " " + Q(KANGLI_EXAMPLES_DIR "/defaults.json"));
+    EXPECT_EQ(batch.out.find("minimum"), std::string::npos) << batch.out;
+    const CliRun jsonl = RunKangli("calc --jsonl " + circ);
+    EXPECT_EQ(jsonl.out.find("minimum"), std::string::npos) << jsonl.out;
+
+    // A thrust just above the largest reached: the two are told apart.
+    const CliRun close = RunKangli("design " + circ + " --thrust 360.549 --vary fZhuangJianJu=4:5:1");
+    EXPECT_EQ(close.status, 1);
+    EXPECT_NE(close.out.find("no combination reaches 360.549 kN/m at the slip surface; the largest reached is "
+                             "360.5485 kN/m (fZhuangJianJu = 4 m)"),
+              std::string::npos)
+        << close.out;
+    const CliRun tiny = RunKangli("design " + circ + " --thrust 1e-300 --vary fZhuangJianJu=4:5:1");
+    EXPECT_EQ(tiny.status, 2);
+    EXPECT_EQ(tiny.out, "");
+    EXPECT_NE(tiny.err.find("--thrust must lie between 0.001 and 1000000000 kN/m"), std::string::npos) << tiny.err;
+
+    // A mistyped key: the nearest key, and where to find them all.
+    const CliRun typo = RunKangli("sweep " + circ + " --vary fZhuangJianJv=3:4:1");
+    EXPECT_EQ(typo.status, 2);
+    EXPECT_NE(typo.err.find("key \"fZhuangJianJv\": unknown key; did you mean fZhuangJianJu? (kangli keys lists every key)"),
+              std::string::npos)
+        << typo.err;
+    const CliRun layer = RunKangli("sweep " + circ + " --vary TuCeng[1].fMoCaJao=3:4:1");
+    EXPECT_NE(layer.err.find("did you mean TuCeng[1].fMoCaJiao?"), std::string::npos) << layer.err;
+    EXPECT_EQ(SuggestStudyKey("somethingElseEntirely"), "");
+
+    // kangli keys: every key a study may vary, each with its label, unit and
+    // range from the field table, and each one accepted by a sweep.
+    const CliRun keys = RunKangli("keys");
+    ASSERT_EQ(keys.status, 0);
+    std::istringstream lines(keys.out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "key\tlabel\tunit\trange");
+    size_t listed = 0;
+    while (std::getline(lines, line)) {
+        ++listed;
+        const std::string key = line.substr(0, line.find('\t'));
+        const FieldDef* f = StudyKeyField(key == line ? "" : key.rfind("TuCeng[i].", 0) == 0 ? "TuCeng[0]." + key.substr(10) : key);
+        ASSERT_NE(f, nullptr) << line;
+        EXPECT_NE(line.find(std::string("\t") + f->unit + "\t"), std::string::npos) << line;
+        if (f->ranged)
+            EXPECT_NE(line.find(FieldRangeText(*f)), std::string::npos) << line;
+    }
+    size_t sweepable = 0;
+    for (auto fields : {RecordFields(), LayerFields()})
+        for (const FieldDef& f : fields)
+            sweepable += f.sweeps;
+    EXPECT_EQ(listed, sweepable);
+    EXPECT_NE(keys.out.find("fZhuangJianJu\t桩中心距（m）\tm\t0.01 .. 10000000\n"), std::string::npos) << keys.out;
+    EXPECT_NE(keys.out.find("TuCeng[i].fMoCaJiao\t内摩擦角(°)\tdegrees\t0 .. <90\n"), std::string::npos) << keys.out;
 }
