@@ -120,6 +120,67 @@ class RecordsAndCalculation(unittest.TestCase):
         self.assertEqual(kangli.Record.from_dict(d).to_dict(), d)
         self.assertEqual(len(d["TuCeng"]), 5)
 
+    def test_a_notebook_user_reads_and_edits_a_record(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        self.assertEqual(repr(r), "<kangli.Record circular pile d 1.2 m, 16 m long, every 4 m, C30, "
+                                  "slip surface 8 m down, 3 layers>")
+        self.assertEqual(repr(r.TuCeng[2]), "<kangli.Layer rock, 10 m thick, c 300 kPa, phi 35 degrees>")
+        self.assertEqual(repr(kangli.Layer()).split()[0], "<kangli.Layer")
+        # A layer edited through the record changes the record, and its result.
+        before = kangli.calculate(r).at_slip
+        r.TuCeng[0].fMoCaJiao = 30
+        self.assertEqual(r.TuCeng[0].fMoCaJiao, 30)
+        self.assertEqual(r.to_dict()["TuCeng"][0]["fMoCaJiao"], 30)
+        r.TuCeng[-1].fHouDu = 12
+        self.assertEqual(r.to_dict()["TuCeng"][2]["fHouDu"], 12)
+        self.assertEqual(len(r.TuCeng), 3)
+        self.assertEqual([l.fHouDu for l in r.TuCeng], [4, 4, 12])
+        r.TuCeng[1] = kangli.Layer()
+        self.assertEqual(r.TuCeng[1].fMoCaJiao, kangli.Layer().fMoCaJiao)
+        kept = r.TuCeng[2]
+        r.TuCeng = [r.TuCeng[0]]
+        self.assertEqual(r.nTuCengShu, 1)
+        with self.assertRaises(IndexError):
+            kept.fHouDu = 3  # the record has no layer 2 any more: never silently lost
+        with self.assertRaises(IndexError):
+            r.TuCeng[5]
+        self.assertNotEqual(kangli.calculate(r).at_slip, before)
+        # Values the record cannot hold are refused, not stored as infinity.
+        for value in (1e50, float("inf"), float("nan")):
+            with self.assertRaises(ValueError):
+                r.fZhuangJianJu = value
+            with self.assertRaises(ValueError):
+                r.TuCeng[0].fMoCaJiao = value
+        self.assertEqual(r.fZhuangJianJu, 4)
+        with self.assertRaises(ValueError):
+            r.TuCeng = [kangli.Layer()] * 1001
+
+    def test_paths_diagrams_and_saved_files_are_checked_as_the_command_line_checks_them(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        with tempfile.TemporaryDirectory() as d:
+            victim = os.path.join(d, "victim.txt")
+            for call in (lambda: kangli.Record.load(victim + "\0.json"), lambda: r.save(victim + "\0.json"),
+                         lambda: kangli.draw(r, 1, victim + "\0.svg"), lambda: kangli.report(r, victim + "\0")):
+                with self.assertRaises(ValueError) as caught:
+                    call()
+                self.assertIn("NUL", str(caught.exception))
+            self.assertEqual(os.listdir(d), [])
+            for n in (-1, 3, 5):
+                with self.assertRaises(ValueError):
+                    kangli.draw(r, n, os.path.join(d, "blank.svg"))
+            with self.assertRaises(ValueError):
+                kangli.draw(r, 1, os.path.join(d, "x.bmp"))
+            self.assertEqual(os.listdir(d), [])
+            # What save writes, load reads: a count the reader refuses is not written.
+            r.nTuCengShu = -5
+            for name in ("bad.json", "bad.dat"):
+                with self.assertRaises(ValueError):
+                    r.save(os.path.join(d, name))
+            self.assertEqual(os.listdir(d), [])
+            r.nTuCengShu = 3
+            r.save(os.path.join(d, "good.json"))
+            self.assertEqual(kangli.Record.load(os.path.join(d, "good.json")).to_dict(), r.to_dict())
+
     def test_an_array_outlives_its_result(self):
         depth = kangli.calculate(kangli.Record()).depth
         gc.collect()
@@ -199,7 +260,7 @@ class Studies(unittest.TestCase):
     def test_a_sweep_agrees_with_single_calculations(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
         spacings = numpy.arange(3, 8, 0.25)
-        grid = kangli.sweep(r, {"fZhuangJianJu": spacings, "nHunNingTuDengJi": [25, 35]})
+        grid = kangli.sweep(r, {"fZhuangJianJu": spacings, "nHunNingTuDengJi": [25, 35]}).at_slip
         self.assertEqual(grid.shape, (20, 2))
         for i, s in enumerate(spacings):
             for j, grade in enumerate([25, 35]):
@@ -218,7 +279,8 @@ class Studies(unittest.TestCase):
             self.assertIn('key "TuCeng[2].fMoCaJiao" is varied twice', str(caught.exception))
             # Alone, it is that layer's input.
             grid = kangli.sweep(r, {spelt: [30, 31]})
-            self.assertEqual(list(grid), list(kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31]})))
+            self.assertEqual(grid.keys, ["TuCeng[2].fMoCaJiao"])
+            self.assertEqual(list(grid.at_slip), list(kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31]}).at_slip))
         with self.assertRaises(ValueError):
             kangli.sweep(r, {"fZhuangJianJu": []})
 
@@ -252,9 +314,49 @@ class Studies(unittest.TestCase):
 
     def test_piles_that_cannot_be_built_are_not_calculated(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
-        grid = kangli.sweep(r, {"fZhuangJianJu": [0.5, 2.3, 2.4, 4]})  # a 1.2 m pile
+        grid = kangli.sweep(r, {"fZhuangJianJu": [0.5, 2.3, 2.4, 4]}).at_slip  # a 1.2 m pile
         self.assertTrue(math.isnan(grid[0]) and math.isnan(grid[1]))
         self.assertFalse(math.isnan(grid[2]) or math.isnan(grid[3]))
+
+    def test_a_sweep_says_what_each_cell_is(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        res = kangli.sweep(r, {"fZhuangJianJu": [2, 3, 4], "fZhuangJing": [1.2, 1.6]})
+        self.assertEqual(res.keys, ["fZhuangJianJu", "fZhuangJing"])
+        self.assertEqual([list(v) for v in res.values], [[2, 3, 4], [1.2, 1.6]])
+        for i, s in enumerate([2, 3, 4]):
+            for j, d in enumerate([1.2, 1.6]):
+                one = r.copy()
+                one.fZhuangJianJu, one.fZhuangJing = s, d
+                if s < 2 * d:  # less than one pile width between the piles
+                    self.assertEqual(res.status[i, j], 0)
+                    self.assertIn("not buildable", res.message[i, j])
+                    self.assertEqual(res.governs[i, j], "")
+                    self.assertTrue(math.isnan(res.at_slip[i, j]))
+                    continue
+                single = kangli.calculate(one)
+                self.assertEqual(res.status[i, j], 1)
+                self.assertEqual(res.governs[i, j], single.governs)
+                self.assertAlmostEqual(res.at_slip[i, j], single.at_slip, places=6)
+                self.assertAlmostEqual(res.pile[i, j], single.pile_at_slip, places=6)
+                self.assertAlmostEqual(res.ground[i, j], single.ground_at_slip, places=6)
+                self.assertAlmostEqual(res.concrete[i, j], math.pi * d * d / 4 * 16 / s, places=4)
+        rows = res.rows()
+        self.assertEqual(len(rows), 6)
+        self.assertEqual((rows[5]["fZhuangJianJu"], rows[5]["fZhuangJing"], rows[5]["governs"]), (4, 1.6, "pile"))
+        self.assertIn("SweepResult 3 fZhuangJianJu x 2 fZhuangJing", repr(res))
+        try:
+            import pandas
+        except ImportError:
+            pass
+        else:
+            self.assertEqual(len(res.to_dataframe()), 6)
+        # Values that are not numbers: said plainly.
+        for bad in (["a", 1], [True], "345", [None]):
+            with self.assertRaises(ValueError) as caught:
+                kangli.sweep(r, {"fZhuangJianJu": bad})
+            self.assertIn('key "fZhuangJianJu"', str(caught.exception))
+        with self.assertWarns(UserWarning):
+            kangli.sweep(r, {"fZhuangKuan": [1, 2]})
 
     def test_drawings_and_books_are_what_the_command_line_writes(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
