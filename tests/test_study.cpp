@@ -209,7 +209,8 @@ TEST(Study, OutputThatCannotBeWrittenIsAFailure)
              "calc " + Q(ex) + " --jsonl", "calc " + Q(ex) + " --csv -", "calc " + Q(ex), "calc --json " + circ,
           "calc " + circ, "sweep " + circ + " --vary fZhuangJianJu=3:5:1",
           "sweep " + circ + " --vary fZhuangJianJu=3:5:1 --csv -",
-          "design " + circ + " --thrust 300 --vary fZhuangJianJu=3:5:1", "--help", "--version"}) {
+          "design " + circ + " --thrust 300 --vary fZhuangJianJu=3:5:1",
+          "design " + circ + " --thrust 300 --vary fZhuangJianJu=3:5:1 --csv -", "keys", "--help", "--version"}) {
         TempDir dir;
         const std::string err = dir.path + "/err";
         const int raw = std::system(("'" KANGLI_EXE "' " + args + " >/dev/full 2>" + Q(err)).c_str());
@@ -235,6 +236,7 @@ TEST(Study, AnOutputOntoAnInputIsRefused)
         "calc " + Q(a) + " " + Q(b) + " --csv " + Q(dir.path + "/../" + std::filesystem::path(dir.path).filename().string() + "/b.json"),
         "sweep " + Q(b) + " --vary fZhuangJianJu=3:5:1 --csv " + Q(b),
         "sweep " + Q(b) + " --vary fZhuangJianJu=3:5:1 --chart " + Q(dir.path + "/b.json"),
+        "design " + Q(b) + " --thrust 300 --vary fZhuangJianJu=3:5:1 --csv " + Q(b),
     };
     for (const std::string& args : runs) {
         const CliRun r = RunKangli(args);
