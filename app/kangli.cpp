@@ -682,7 +682,7 @@ int Run(int argc, char** argv)
     std::string studyFile, sweepCsv, sweepChart;
     std::vector<std::string> vary;
     auto* cmdSweep = app.add_subcommand(
-        "sweep", "vary one or two inputs (--vary KEY=FROM:TO:STEP, keys of the JSON record) and give the "
+        "sweep", "vary one, two or three inputs (--vary KEY=FROM:TO:STEP, keys of the JSON record) and give the "
                  "resistance at the slip surface for every combination");
     cmdSweep->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
     cmdSweep->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one, two or three)")->required();

@@ -1,5 +1,5 @@
-// Design studies over the calculation: many records at once, sweeps of one or
-// two inputs, and the search for the pile with the least concrete that carries
+// Design studies over the calculation: many records at once, sweeps of one to
+// three inputs, and the search for the pile with the least concrete that carries
 // a given thrust. Each try is one whole calculation of a record; the resistance
 // that counts is the one the detailed book reports at the slip surface: the
 // smaller of the pile-section resistance Fv and the ground resistance Ev there.

@@ -511,7 +511,10 @@ TEST(Study, EveryRunIsBounded)
     points[0].result.atSlip = 360;
     EXPECT_LT(SweepChart(points, {{"fAs", {1e16}}}, {}).items.size(), 100u);
 
-    // Out of memory: said, naming the command and what it was asked.
+    // Out of memory: said, naming the command and what it was asked (where the
+    // program starts at all under the limit: an instrumented build does not).
+    if (Shell("ulimit -v 100000; exec " + kExe + "--version").status != 0)
+        GTEST_SKIP() << "kangli cannot start under a 100 MB address-space limit";
     const CliRun memory = Shell("ulimit -v 100000; exec " + kExe + "sweep " + circ +
                                 " --vary fZhuangJianJu=3:12.9999:0.00001");
     EXPECT_EQ(memory.status, 2);
@@ -536,7 +539,8 @@ TEST(Study, AMachineThatGivesNoThreadStillGetsTheSweep)
         EXPECT_EQ(r.status, 0) << limit << " " << r.err;
         EXPECT_EQ(r.out, full.out) << limit;
     }
-    EXPECT_GT(tried, 0);
+    if (tried == 0)
+        GTEST_SKIP() << "kangli cannot start under any of these limits";
 }
 
 // A record's name or a message that looks like a formula stays text in a
