@@ -6,7 +6,8 @@
 //   kangli report RECORD DIR     data file, diagrams and calculation books in DIR
 //   kangli calc A B DIR/ [--csv FILE | --jsonl]   one row per record
 //   kangli sweep RECORD --vary KEY=FROM:TO:STEP [--vary ...] [--csv F] [--chart F]
-//   kangli design RECORD --thrust T --vary ...    the least concrete that carries T
+//   kangli design RECORD --thrust T --vary ... [--csv F] [--top N]   the least concrete that carries T
+//   kangli keys                  every input key a study may vary
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
 #include "CanvasWriters.h"
@@ -17,6 +18,7 @@
 #include "RecordCheck.h"
 #include "RecordJson.h"
 #include "Chart.h"
+#include "FieldTable.h"
 #include "ReportFiles.h"
 #include "Study.h"
 #include "Rtf.h"
@@ -27,7 +29,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
+#include <cstdarg>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -182,6 +186,34 @@ int RunCalc(const std::string& in, bool asJson)
     return status == 1 ? kExitOk : kExitRefused;
 }
 
+int Emit(const std::string& file, const std::string& text);
+
+// Every input a study may vary, from the field table: key, label, unit, range.
+int RunKeys()
+{
+    std::string out = "key\tlabel\tunit\trange\n";
+    auto list = [&out](std::span<const FieldDef> fields, const std::string& prefix) {
+        for (const FieldDef& f : fields) {
+            if (!f.sweeps)
+                continue;
+            std::string when;
+            switch (f.when) {
+            case FieldWhen::Rectangle: when = " (rectangular section only)"; break;
+            case FieldWhen::Circle: when = " (circular section only)"; break;
+            case FieldWhen::Water: when = " (with groundwater only)"; break;
+            case FieldWhen::SoilUnderWater: when = " (soil under groundwater only)"; break;
+            case FieldWhen::Always: break;
+            }
+            const std::string label = FieldLabelText(f);
+            out += prefix + f.key + "\t" + (label.empty() ? f.name : label) + "\t" + f.unit + "\t" +
+                   (f.ranged || !f.choices.empty() ? FieldRangeText(f) : std::string("any")) + when + "\n";
+        }
+    };
+    list(RecordFields(), "");
+    list(LayerFields(), "TuCeng[i].");
+    return Emit("", out);
+}
+
 int RunDraw(const std::string& in, int diagram, const std::string& out)
 {
     if (CanvasFormatOf(out) == CanvasFormat::Unknown)
@@ -258,9 +290,38 @@ int Emit(const std::string& file, const std::string& text)
     return kExitOk;
 }
 
+// Whether two paths name one file: the same file reached by another path, or
+// the same path where nothing exists yet.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec))
+        return true;
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec)
+        return false;
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+// An output that would replace one of the inputs is refused before anything is
+// calculated: a record overwritten by a table cannot be had back.
+int RefuseOverInput(const std::string& option, const std::string& out, const std::vector<std::string>& inputs)
+{
+    if (out.empty() || out == "-")
+        return kExitOk;
+    for (const std::string& in : inputs)
+        if (SameFile(out, in))
+            return Report(out, option + " would write over the input record " + in + "; choose another file");
+    return kExitOk;
+}
+
 const char kBom[] = "\xEF\xBB\xBF"; // so that a spreadsheet reads the CSV as UTF-8
 
 std::string Governs(const StudyResult& r) { return r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground"; }
+
+// What the running command asked for, for a message when memory runs out.
+std::string g_asked;
 
 // Many records in one run, one row each; a bad file never stops the run.
 int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool jsonl)
@@ -268,10 +329,13 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
     const std::vector<std::string> files = ExpandRecords(args);
     if (files.empty())
         return Report(args.empty() ? "." : args.front(), "no record files found");
+    if (const int exit = RefuseOverInput("--csv", csv, files); exit != kExitOk)
+        return exit;
     struct Row {
         std::string file, status;
         StudyResult r;
     };
+    g_asked = std::to_string(files.size()) + " records";
     std::vector<Row> rows(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
         rows[i].file = files[i];
@@ -297,7 +361,6 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
                 o["at_slip"] = JsonReal(static_cast<float>(row.r.atSlip));
                 o["governs"] = Governs(row.r);
                 o["top"] = JsonReal(static_cast<float>(row.r.top));
-                o["minimum"] = JsonReal(static_cast<float>(row.r.minimum));
             } else {
                 o["message"] = row.r.message;
             }
@@ -307,11 +370,11 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
     } else if (!csv.empty()) {
         out = std::string(kBom) +
               "文件 file,状态 status,滑面处抗力 at slip (kN/m),控制 governs,桩顶最终抗力 top (kN/m),"
-              "最小最终抗力 minimum (kN/m),说明 message\r\n";
+              "说明 message\r\n";
         for (const Row& row : rows) {
             const bool ok = row.r.status == 1;
             out += CsvField(row.file) + "," + row.status + "," + (ok ? Fixed(row.r.atSlip, 3) : "") + "," +
-                   Governs(row.r) + "," + (ok ? Fixed(row.r.top, 3) : "") + "," + (ok ? Fixed(row.r.minimum, 3) : "") +
+                   Governs(row.r) + "," + (ok ? Fixed(row.r.top, 3) : "") +
                    "," + CsvField(row.r.message) + "\r\n";
             all = all && ok;
         }
@@ -321,7 +384,7 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
             out += row.file + "  " + row.status;
             if (ok)
                 out += "  " + Fixed(row.r.atSlip, 3) + " kN/m at the slip surface (" + Governs(row.r) +
-                       " governs), top " + Fixed(row.r.top, 3) + ", minimum " + Fixed(row.r.minimum, 3);
+                       " governs), top " + Fixed(row.r.top, 3);
             else
                 out += "  " + row.r.message;
             out += "\n";
@@ -341,26 +404,43 @@ int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CP
     std::string error;
     if (!LoadRecordFile(in, record, &error))
         return Report(in, error);
-    if (vary.empty() || vary.size() > 2)
-        return Report(in, "give one or two --vary KEY=FROM:TO:STEP");
+    if (vary.empty() || vary.size() > 3)
+        return Report(in, "give one, two or three --vary KEY=FROM:TO:STEP");
     for (const std::string& v : vary) {
         StudyRange range;
         if (!ParseStudyRange(v, record, range, &error))
             return Report(in, error);
         ranges.push_back(std::move(range));
     }
+    if (!CheckStudyRanges(record, ranges, &error))
+        return Report(in, error);
+    g_asked = Fixed(StudyCombinationCount(ranges), 0) + " combinations of";
+    for (const StudyRange& r : ranges)
+        g_asked += " " + r.key + (&r == &ranges.back() ? "" : ",");
+    for (const std::string& warning : StudyWarnings(record, ranges))
+        std::fprintf(stderr, "kangli: %s: warning: %s\n", in.c_str(), warning.c_str());
     return kExitOk;
 }
 
 int RunSweep(const std::string& in, const std::vector<std::string>& vary, const std::string& csv,
              const std::string& chart)
 {
+    if (const int exit = RefuseOverInput("--csv", csv, {in}); exit != kExitOk)
+        return exit;
+    if (const int exit = RefuseOverInput("--chart", chart, {in, csv}); exit != kExitOk)
+        return exit;
     CPelvorinData record;
     std::vector<StudyRange> ranges;
     if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
         return exit;
     if (!chart.empty() && CanvasFormatOf(chart) != CanvasFormat::Svg && CanvasFormatOf(chart) != CanvasFormat::Png)
         return Report(chart, "unknown chart format (use .svg or .png)");
+    if (!chart.empty() && ranges.size() > 2)
+        return Report(chart, "a chart shows one or two varied inputs; " + std::to_string(ranges.size()) + " given");
+    if (!chart.empty() && ranges.size() > 1 && ranges[1].values.size() > kMaxChartCurves)
+        return Report(chart, "the chart draws one curve per value of " + ranges[1].key + ", at most " +
+                                 std::to_string(kMaxChartCurves) + " that can be told apart; " +
+                                 std::to_string(ranges[1].values.size()) + " given");
     const std::vector<StudyPoint> points = Sweep(record, ranges);
     std::string out = csv.empty() ? "" : kBom;
     const std::string sep = csv.empty() ? "  " : ",";
@@ -369,9 +449,12 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
         out += CsvField(FieldLabel(r.key) + " " + r.key) + sep;
     out += "滑面处抗力 at slip (kN/m)" + sep + "控制 governs" + sep + "桩抗力 pile (kN/m)" + sep +
            "土抗力 ground (kN/m)" + sep + "说明 message" + eol;
+    std::vector<int> decimals;
+    for (const StudyRange& r : ranges)
+        decimals.push_back(LabelDecimals(r.values));
     for (const StudyPoint& p : points) {
-        for (double v : p.values)
-            out += Fixed(v, 4) + sep;
+        for (size_t k = 0; k < p.values.size(); ++k)
+            out += ValueLabel(p.values[k], decimals[k]) + sep;
         const bool ok = p.result.status == 1;
         out += (ok ? Fixed(p.result.atSlip, 3) : "") + sep + Governs(p.result) + sep +
                (ok ? Fixed(p.result.pile, 3) : "") + sep + (ok ? Fixed(p.result.ground, 3) : "") + sep +
@@ -379,6 +462,9 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
     }
     if (const int exit = Emit(csv, out); exit != kExitOk)
         return exit;
+    const bool any = std::any_of(points.begin(), points.end(), [](const StudyPoint& p) { return p.result.status == 1; });
+    if (!any)
+        std::fprintf(stderr, "kangli: %s: none of the %zu combinations could be calculated\n", in.c_str(), points.size());
     if (!chart.empty()) {
         std::vector<std::string> labels;
         for (const StudyRange& r : ranges)
@@ -387,27 +473,82 @@ int RunSweep(const std::string& in, const std::vector<std::string>& vary, const 
         if (!WriteCanvas(SweepChart(points, ranges, labels), chart, &error))
             return Report(chart, error);
     }
-    return kExitOk;
+    return any ? kExitOk : kExitRefused;
 }
 
-int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust)
+// A number as Fixed wrote it, whatever the locale.
+double ReadNumber(const std::string& text)
 {
+    double v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return v;
+}
+
+// A resistance below the thrust, with as many decimals (three at least) as it
+// takes to show it below: 360.5485 against 360.549 is "360.5485", not "360.549".
+std::string Below(double value, double thrust)
+{
+    for (int d = 3; d <= 9; ++d)
+        if (const std::string text = Fixed(value, d); ReadNumber(text) < thrust)
+            return text;
+    return ValueLabel(value, -1);
+}
+
+// An input's value with its unit: "1.6 m", "30".
+std::string WithUnit(const std::string& key, double value, int decimals)
+{
+    const FieldDef* f = StudyKeyField(key);
+    return ValueLabel(value, decimals) + (f && *f->unit ? std::string(" ") + f->unit : std::string());
+}
+
+// printf onto the end of a string.
+[[gnu::format(printf, 2, 3)]] void Append(std::string& out, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    if (n > 0) {
+        const size_t old = out.size();
+        out.resize(old + static_cast<size_t>(n) + 1);
+        std::vsnprintf(out.data() + old, static_cast<size_t>(n) + 1, format, again);
+        out.resize(old + static_cast<size_t>(n));
+    }
+    va_end(again);
+}
+
+int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust, const std::string& csv,
+              int top)
+{
+    if (const int exit = RefuseOverInput("--csv", csv, {in}); exit != kExitOk)
+        return exit;
     CPelvorinData record;
     std::vector<StudyRange> ranges;
     if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
         return exit;
-    if (!(thrust > 0) || !std::isfinite(thrust))
-        return Report(in, "--thrust must be a positive number of kN/m");
+    if (!(thrust >= 0.001 && thrust <= 1e9))
+        return Report(in, "--thrust must lie between 0.001 and 1000000000 kN/m");
+    if (top < 1)
+        return Report(in, "--top must be at least 1");
     std::vector<StudyPoint> points = Sweep(record, ranges);
-    auto describe = [&ranges](const StudyPoint& p) {
+    // What is said goes to standard output, unless the CSV goes there.
+    std::string text;
+    std::vector<int> decimals;
+    for (const StudyRange& r : ranges)
+        decimals.push_back(LabelDecimals(r.values));
+    auto describe = [&ranges, &decimals](const StudyPoint& p) {
         std::string d;
         for (size_t k = 0; k < ranges.size(); ++k)
-            d += (k ? ", " : "") + ranges[k].key + " = " + Fixed(p.values[k], 3);
+            d += (k ? ", " : "") + ranges[k].key + " = " + WithUnit(ranges[k].key, p.values[k], decimals[k]);
         return d;
     };
     std::vector<const StudyPoint*> carrying;
     const StudyPoint* best = nullptr;
+    size_t unbuildable = 0;
     for (const StudyPoint& p : points) {
+        unbuildable += !p.result.buildable;
         if (p.result.status != 1)
             continue;
         if (!best || p.result.atSlip > best->result.atSlip)
@@ -415,13 +556,46 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
         if (p.result.atSlip >= thrust)
             carrying.push_back(&p);
     }
+    // The inputs, named as the tables name them, with their ranges.
+    for (size_t k = 0; k < ranges.size(); ++k)
+        Append(text, "%s (%s): %s .. %s, %zu values\n", ranges[k].key.c_str(), FieldLabel(ranges[k].key).c_str(),
+                    WithUnit(ranges[k].key, ranges[k].values.front(), decimals[k]).c_str(),
+                    WithUnit(ranges[k].key, ranges[k].values.back(), decimals[k]).c_str(), ranges[k].values.size());
+    if (unbuildable)
+        Append(text, "%zu of %zu combinations left out: less than one pile width between the piles\n", unbuildable,
+                    points.size());
+    auto percent = [thrust](double atSlip) { return Fixed(100.0 * (atSlip - thrust) / thrust, 1); };
+    // Every combination that carries, least concrete first (a heading alone when none does).
+    auto emitCsv = [&]() -> int {
+        if (csv.empty())
+            return kExitOk;
+        {
+            std::string out = kBom;
+            for (const StudyRange& r : ranges)
+                out += CsvField(FieldLabel(r.key) + " " + r.key) + ",";
+            out += "混凝土 concrete (m3/m),滑面处抗力 at slip (kN/m),控制 governs,富余 margin (kN/m),富余 margin (%)\r\n";
+            for (const StudyPoint* p : carrying) {
+                for (size_t k = 0; k < ranges.size(); ++k)
+                    out += ValueLabel(p->values[k], decimals[k]) + ",";
+                out += Fixed(p->result.concrete, 4) + "," + Fixed(p->result.atSlip, 3) + "," + Governs(p->result) + "," +
+                       Fixed(p->result.atSlip - thrust, 3) + "," + percent(p->result.atSlip) + "\r\n";
+            }
+            if (const int exit = Emit(csv, out); exit != kExitOk)
+                return exit;
+        }
+        return kExitOk;
+    };
     if (carrying.empty()) {
-        std::printf("no combination reaches %s kN/m at the slip surface", Fixed(thrust, 3).c_str());
+        Append(text, "no combination reaches %s kN/m at the slip surface", ValueLabel(thrust, -1).c_str());
         if (best)
-            std::printf("; the largest reached is %s kN/m (%s)\n", Fixed(best->result.atSlip, 3).c_str(),
+            Append(text, "; the largest reached is %s kN/m (%s)\n", Below(best->result.atSlip, thrust).c_str(),
                         describe(*best).c_str());
         else
-            std::printf("; none of the %zu combinations could be calculated\n", points.size());
+            Append(text, "; none of the %zu combinations could be calculated\n", points.size());
+        if (const int exit = emitCsv(); exit != kExitOk)
+            return exit;
+        if (csv != "-" && Emit("", text) != kExitOk)
+            return kExitFile;
         return kExitRefused;
     }
     // Least concrete per metre of slope first; the larger resistance breaks a tie.
@@ -430,21 +604,54 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
             return a->result.concrete < b->result.concrete;
         return a->result.atSlip > b->result.atSlip;
     });
-    std::printf("%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
-                points.size(), Fixed(thrust, 3).c_str());
-    for (size_t i = 0; i < carrying.size() && i < 10; ++i) {
+    Append(text, "%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
+                points.size(), ValueLabel(thrust, -1).c_str());
+    for (size_t i = 0; i < carrying.size() && i < static_cast<size_t>(top); ++i) {
         const StudyResult& r = carrying[i]->result;
-        std::printf("%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
+        Append(text, "%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
                     i + 1, describe(*carrying[i]).c_str(), Fixed(r.concrete, 4).c_str(), Fixed(r.atSlip, 3).c_str(),
-                    Governs(r).c_str(), Fixed(r.atSlip - thrust, 3).c_str(),
-                    Fixed(100.0 * (r.atSlip - thrust) / thrust, 1).c_str());
+                    Governs(r).c_str(), Fixed(r.atSlip - thrust, 3).c_str(), percent(r.atSlip).c_str());
     }
-    return kExitOk;
+    // The best answer at the end of a range may only be the best of what was tried.
+    const StudyPoint& first = *carrying.front();
+    for (size_t k = 0; k < ranges.size(); ++k) {
+        const std::vector<double>& v = ranges[k].values;
+        if (v.size() < 2 || (first.values[k] != v.front() && first.values[k] != v.back()))
+            continue;
+        Append(text, "note: the best has %s = %s, the %s of its range: a value beyond it may need less concrete\n",
+                    ranges[k].key.c_str(), WithUnit(ranges[k].key, first.values[k], decimals[k]).c_str(),
+                    first.values[k] == v.back() ? "top" : "bottom");
+    }
+    if (const int exit = emitCsv(); exit != kExitOk)
+        return exit;
+    return csv == "-" ? kExitOk : Emit("", text);
 }
+
+// Standard output that could not be written (a full disk, /dev/full, a closed
+// terminal) is a failure whatever the command did: the user has not got what
+// the exit status would claim.
+int FinishOutput(int exit)
+{
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    const int err = errno;
+    if (!flushed || std::ferror(stdout)) {
+        std::fprintf(stderr, "kangli: standard output: cannot write: %s\n",
+                     !flushed && err ? std::strerror(err) : "a write failed");
+        return kExitFile;
+    }
+    return exit;
+}
+
+int Run(int argc, char** argv);
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char** argv) { return FinishOutput(Run(argc, argv)); }
+
+namespace {
+
+int Run(int argc, char** argv)
 {
     CLI::App app{"kangli: resistance of anti-slide piles (抗滑桩抗力计算)"};
     app.set_version_flag("--version", std::string("kangli ") + KANGLI_VERSION);
@@ -476,20 +683,28 @@ int main(int argc, char** argv)
     std::string studyFile, sweepCsv, sweepChart;
     std::vector<std::string> vary;
     auto* cmdSweep = app.add_subcommand(
-        "sweep", "vary one or two inputs (--vary KEY=FROM:TO:STEP, keys of the JSON record) and give the "
+        "sweep", "vary one, two or three inputs (--vary KEY=FROM:TO:STEP, keys of the JSON record) and give the "
                  "resistance at the slip surface for every combination");
     cmdSweep->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
-    cmdSweep->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one or two)")->required();
+    cmdSweep->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one, two or three)")->required();
     cmdSweep->add_option("--csv", sweepCsv, "write the table as CSV to this file");
     cmdSweep->add_option("--chart", sweepChart, "draw the resistance as a chart (.svg or .png)");
 
     double thrust = 0;
+    std::string designCsv;
+    int designTop = 10;
     auto* cmdDesign = app.add_subcommand(
         "design", "find the combinations of --vary ranges whose resistance at the slip surface reaches "
                   "--thrust, the least concrete first");
     cmdDesign->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
     cmdDesign->add_option("--thrust", thrust, "the thrust to carry, kN/m")->required();
-    cmdDesign->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one or two)")->required();
+    cmdDesign->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one, two or three)")->required();
+    cmdDesign->add_option("--csv", designCsv, "write every combination that carries the thrust as CSV to this file, "
+                                              "the least concrete first (- for standard output)");
+    cmdDesign->add_option("--top", designTop, "how many of them to print (default 10)");
+
+    auto* cmdKeys = app.add_subcommand("keys", "list every input key a study may vary, with its label, unit and "
+                                               "range (a layer's as TuCeng[i].key, i from 0)");
 
     std::string drawFile, drawOut;
     int drawNumber = 1;
@@ -534,6 +749,11 @@ int main(int argc, char** argv)
             return RunConvert(inFile, outFile);
         if (*cmdCalc) {
             std::error_code ec;
+            const bool many = calcFiles.size() > 1 || std::filesystem::is_directory(calcFiles[0], ec);
+            if (!calcCsv.empty() && calcJsonl)
+                return Report(calcCsv, "--csv and --jsonl are two forms of the rows: give one");
+            if (calcJson && (many || !calcCsv.empty() || calcJsonl))
+                return Report(calcFiles[0], "--json is the points of one record: for many records use --jsonl or --csv");
             if (calcFiles.size() == 1 && calcCsv.empty() && !calcJsonl &&
                 !std::filesystem::is_directory(calcFiles[0], ec))
                 return RunCalc(calcFiles[0], calcJson);
@@ -542,16 +762,25 @@ int main(int argc, char** argv)
         if (*cmdSweep)
             return RunSweep(studyFile, vary, sweepCsv, sweepChart);
         if (*cmdDesign)
-            return RunDesign(studyFile, vary, thrust);
+            return RunDesign(studyFile, vary, thrust, designCsv, designTop);
+        if (*cmdKeys)
+            return RunKeys();
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut);
         if (*cmdReport)
             return RunReport(reportFile, reportDir, reportPictures);
         if (*cmdForces)
             return RunForces(forcesFile, forcesJson);
+    } catch (const std::bad_alloc&) {
+        const std::string command = app.get_subcommands().empty() ? "" : " " + app.get_subcommands()[0]->get_name();
+        std::fprintf(stderr, "kangli%s: out of memory%s%s\n", command.c_str(), g_asked.empty() ? "" : " calculating ",
+                     g_asked.empty() ? "" : (g_asked + "; ask for fewer").c_str());
+        return kExitFile;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kangli: %s\n", e.what());
         return kExitFile;
     }
     return kExitFile;
 }
+
+} // namespace

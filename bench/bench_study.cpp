@@ -24,7 +24,9 @@ void Sweep10000(benchmark::State& state)
     const CPelvorinData record = Example();
     std::vector<StudyRange> ranges(2);
     std::string error;
-    ParseStudyRange("fZhuangJianJu=2:6.95:0.05", record, ranges[0], &error);
+    // Every combination buildable (spacing at least twice the diameter), so
+    // that all 10,000 are calculated.
+    ParseStudyRange("fZhuangJianJu=6:10.95:0.05", record, ranges[0], &error);
     ParseStudyRange("fZhuangJing=0.8:2.78:0.02", record, ranges[1], &error);
     for (auto _ : state) {
         const std::vector<StudyPoint> points = Sweep(record, ranges);

@@ -417,6 +417,15 @@ bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
     if (IsJsonPath(path)) {
         if (!RecordToJsonChecked(r, text, error))
             return false;
+        // What is written must read back: the reader's refusals (more than
+        // 1000 layers, a layer count outside 0..1000) are the writer's too.
+        CPelvorinData probe;
+        std::string why;
+        if (!RecordFromJson(text, probe, &why)) {
+            if (error)
+                *error = why + "; nothing written, since it would not read back";
+            return false;
+        }
     } else {
         if (!RecordToDataFile(r, text, error))
             return false;

@@ -45,7 +45,8 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
 // than kMaxRecordFileBytes, is refused before it is read.
 bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 // Saves a record the same way (RecordToDataFile or RecordToJsonChecked), written
-// whole or not at all (WriteFileSafely).
+// whole or not at all (WriteFileSafely); JSON that RecordFromJson would refuse
+// is not written.
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
 
 // The double to hand a JSON writer for a 32-bit real (JsonKit::WrittenReal): it

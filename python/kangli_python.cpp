@@ -8,6 +8,7 @@
 //   res.at_slip, res.governs  # the resistance at the slip surface and its side
 #include "CanvasWriters.h"
 #include "FieldTable.h"
+#include "JsonKit.h"
 #include "KangLiJiSuan.h"
 #include "NumericLocale.h"
 #include "PelvorinData.h"
@@ -19,11 +20,14 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <deque>
 #include <limits>
 
 namespace py = pybind11;
+using namespace pybind11::literals;
 
 namespace {
 
@@ -37,13 +41,103 @@ CPelvorinData NewRecord()
     return r;
 }
 
-// The record's layers as Python sees them: a list that, set again, also sets
-// the layer count.
-std::vector<CTuCeng> GetLayers(const CPelvorinData& r) { return r.TuCeng; }
-void SetLayers(CPelvorinData& r, const std::vector<CTuCeng>& layers)
+// A layer of a record as Python sees it through r.TuCeng[i]: it reads and
+// writes the record's own layer, so that r.TuCeng[0].fMoCaJiao = 30 changes the
+// record; once the record has no layer i any more, using it raises.
+struct LayerView {
+    py::object owner; // the Record, kept alive
+    size_t index = 0;
+    CTuCeng& Get() const
+    {
+        CPelvorinData& r = owner.cast<CPelvorinData&>();
+        if (index >= r.TuCeng.size())
+            throw py::index_error("layer " + std::to_string(index) + ": the record now has " +
+                                  std::to_string(r.TuCeng.size()) + " layers");
+        return r.TuCeng[index];
+    }
+};
+// r.TuCeng: the record's layers as a sequence of LayerView.
+struct LayerList {
+    py::object owner;
+    CPelvorinData& Record() const { return owner.cast<CPelvorinData&>(); }
+    size_t Index(py::ssize_t i) const
+    {
+        const auto n = static_cast<py::ssize_t>(Record().TuCeng.size());
+        if (i < 0)
+            i += n;
+        if (i < 0 || i >= n)
+            throw py::index_error("layer index out of range (the record has " + std::to_string(n) + " layers)");
+        return static_cast<size_t>(i);
+    }
+};
+
+// A layer given from Python: a Layer, or a layer of some record.
+CTuCeng LayerOf(const py::handle& h)
 {
-    r.TuCeng = layers;
-    r.nTuCengShu = static_cast<int>(layers.size());
+    if (py::isinstance<LayerView>(h))
+        return h.cast<const LayerView&>().Get();
+    if (py::isinstance<CTuCeng>(h))
+        return h.cast<const CTuCeng&>();
+    throw py::type_error("expected a kangli.Layer, found " + std::string(py::str(py::type::of(h).attr("__name__"))));
+}
+
+// Setting the list sets the layer count too.
+void SetLayers(CPelvorinData& r, const py::iterable& layers)
+{
+    std::vector<CTuCeng> list;
+    for (const py::handle& h : layers) {
+        if (list.size() >= 1000)
+            throw py::value_error("more than 1000 layers: a record holds at most 1000");
+        list.push_back(LayerOf(h));
+    }
+    r.TuCeng = std::move(list);
+    r.nTuCengShu = static_cast<int>(r.TuCeng.size());
+}
+
+// A value for a 32-bit real field: refused where the record could not hold it.
+float RealValue(const FieldDef& f, double v)
+{
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+        throw py::value_error(std::string(f.key) + ": " + MessageNumber(v) +
+                              " cannot be held by the record (a finite 32-bit real)");
+    return static_cast<float>(v);
+}
+
+// A 32-bit real as briefly as it reads back: 1.2, not 1.2000000476837158.
+std::string Short(float v)
+{
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, res.ptr);
+}
+
+std::string LayerRepr(const CTuCeng& l)
+{
+    return std::string("<kangli.Layer ") + (l.nLeiXing == 1 ? "rock" : l.nLeiXing == 0 ? "soil" : "type " + std::to_string(l.nLeiXing)) +
+           ", " + Short(l.fHouDu) + " m thick, c " + Short(l.fNianJuLi) + " kPa, phi " +
+           Short(l.fMoCaJiao) + " degrees>";
+}
+
+std::string RecordRepr(const CPelvorinData& r)
+{
+    std::string section = r.nJieMianXingZhuang == 0   ? "circular pile d " + Short(r.fZhuangJing) + " m"
+                          : r.nJieMianXingZhuang == 1 ? "rectangular pile " + Short(r.fZhuangKuan) + " x " +
+                                                            Short(r.fZhuangGao) + " m"
+                                                      : "section shape " + std::to_string(r.nJieMianXingZhuang);
+    return "<kangli.Record " + section + ", " + Short(r.fZhuangChang) + " m long, every " +
+           Short(r.fZhuangJianJu) + " m, C" + std::to_string(r.nHunNingTuDengJi) + ", slip surface " +
+           Short(r.fHuaMianDaoZhuangDing) + " m down, " + std::to_string(r.TuCeng.size()) + " layers>";
+}
+
+// A path handed to C: a NUL inside would cut it short, and the file named
+// would be another one.
+std::string PathOf(const std::string& path)
+{
+    if (path.find('\0') != std::string::npos)
+        throw py::value_error("path contains a NUL character: " + JsonKit::PrintableKey(path));
+    if (path.empty())
+        throw py::value_error("empty path");
+    return path;
 }
 
 py::array_t<float> Array(const std::vector<float>& values)
@@ -94,38 +188,100 @@ Result Calculate(const CPelvorinData& record)
     throw py::value_error(where.empty() ? what : where + ": " + what);
 }
 
-// The resistance at the slip surface over a grid: one axis per key, in the
-// dict's order; NaN where a combination is refused.
-py::array_t<double> SweepGrid(const CPelvorinData& record, const py::dict& vary)
+// What a sweep gave, per combination on a grid with one axis per key (in the
+// dict's order): the resistance at the slip surface with Fv, Ev, the side that
+// governs, the concrete, the status and the reason of a refusal; and the axes.
+struct SweepResult {
+    std::vector<std::string> keys;
+    std::vector<py::array_t<double>> values;
+    py::array_t<double> at_slip, pile, ground, concrete;
+    py::array_t<int> status;
+    py::object governs, message; // NumPy arrays of str
+};
+
+py::array_t<double> Grid(const std::vector<py::ssize_t>& shape, const std::vector<StudyPoint>& points,
+                         double (*of)(const StudyResult&))
+{
+    py::array_t<double> out(shape);
+    double* d = out.mutable_data();
+    for (size_t i = 0; i < points.size(); ++i)
+        d[i] = points[i].result.status == 1 ? of(points[i].result) : std::numeric_limits<double>::quiet_NaN();
+    return out;
+}
+
+SweepResult SweepGrid(const CPelvorinData& record, const py::dict& vary)
 {
     std::vector<StudyRange> ranges;
     for (const auto& item : vary) {
         StudyRange range;
+        if (!py::isinstance<py::str>(item.first))
+            throw py::type_error("a key is a str such as \"fZhuangJianJu\"");
         range.key = py::cast<std::string>(item.first);
-        for (const auto& v : py::iterable(py::reinterpret_borrow<py::object>(item.second)))
-            range.values.push_back(py::cast<double>(v));
-        if (range.values.empty())
-            Raise("", "key \"" + range.key + "\": no values to try");
-        CPelvorinData probe(record);
-        std::string why;
-        if (!SetRecordValue(probe, range.key, range.values.front(), &why))
-            Raise("", why);
+        if (py::isinstance<py::str>(item.second) || py::isinstance<py::bytes>(item.second))
+            Raise("", "key \"" + range.key + "\": expected a sequence of numbers, found a string");
+        if (!py::isinstance<py::iterable>(item.second))
+            Raise("", "key \"" + range.key + "\": expected a sequence of numbers");
+        for (const auto& v : py::iterable(py::reinterpret_borrow<py::object>(item.second))) {
+            if (range.values.size() >= 1000000)
+                Raise("", "key \"" + range.key + "\": more than a million values");
+            // A bool or a string is not a value of an input; numbers, NumPy's too, are.
+            if (py::isinstance<py::bool_>(v) || !PyNumber_Check(v.ptr()))
+                Raise("", "key \"" + range.key + "\": " + std::string(py::repr(v)) + " is not a number");
+            range.values.push_back(py::cast<double>(py::float_(py::reinterpret_borrow<py::object>(v))));
+        }
         ranges.push_back(std::move(range));
     }
     if (ranges.empty())
         Raise("", "nothing to vary");
+    // The command line's checks: "TuCeng[02].x" and "TuCeng[2].x" are one input.
+    std::string why;
+    if (!CheckStudyRanges(record, ranges, &why))
+        Raise("", why);
+    for (const std::string& warning : StudyWarnings(record, ranges))
+        PyErr_WarnEx(PyExc_UserWarning, warning.c_str(), 1);
     std::vector<StudyPoint> points;
-    {
-        py::gil_scoped_release free;
-        points = Sweep(record, ranges);
+    try {
+        points = StudyCombinations(ranges);
+    } catch (const std::bad_alloc&) {
+        PyErr_SetString(PyExc_MemoryError, ("kangli.sweep: out of memory for " + Fixed(StudyCombinationCount(ranges), 0) +
+                                            " combinations; ask for fewer").c_str());
+        throw py::error_already_set();
+    }
+    // In slices of about a tenth of a second on one core, so that Ctrl-C (or
+    // any signal Python handles) is acted on between them.
+    constexpr size_t kSlice = 4096;
+    for (size_t begin = 0; begin < points.size(); begin += kSlice) {
+        {
+            py::gil_scoped_release free;
+            CalculateStudyPoints(record, ranges, points, begin, begin + kSlice);
+        }
+        if (PyErr_CheckSignals() != 0)
+            throw py::error_already_set();
     }
     std::vector<py::ssize_t> shape;
-    for (const StudyRange& r : ranges)
+    SweepResult out;
+    for (const StudyRange& r : ranges) {
         shape.push_back(static_cast<py::ssize_t>(r.values.size()));
-    py::array_t<double> out(shape);
-    double* d = out.mutable_data();
-    for (size_t i = 0; i < points.size(); ++i)
-        d[i] = points[i].result.status == 1 ? points[i].result.atSlip : std::numeric_limits<double>::quiet_NaN();
+        out.keys.push_back(r.key);
+        py::array_t<double> axis(static_cast<py::ssize_t>(r.values.size()));
+        std::copy(r.values.begin(), r.values.end(), axis.mutable_data());
+        out.values.push_back(axis);
+    }
+    out.at_slip = Grid(shape, points, [](const StudyResult& r) { return r.atSlip; });
+    out.pile = Grid(shape, points, [](const StudyResult& r) { return r.pile; });
+    out.ground = Grid(shape, points, [](const StudyResult& r) { return r.ground; });
+    out.concrete = Grid(shape, points, [](const StudyResult& r) { return r.concrete; });
+    out.status = py::array_t<int>(shape);
+    py::list governs, message;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const StudyResult& r = points[i].result;
+        out.status.mutable_data()[i] = r.status;
+        governs.append(r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground");
+        message.append(r.message);
+    }
+    py::module_ np = py::module_::import("numpy");
+    out.governs = np.attr("array")(governs, "dtype"_a = "object").attr("reshape")(py::tuple(py::cast(shape)));
+    out.message = np.attr("array")(message, "dtype"_a = "object").attr("reshape")(py::tuple(py::cast(shape)));
     return out;
 }
 
@@ -161,19 +317,36 @@ std::string FieldDoc(const FieldDef& f)
 
 // An attribute per row of the field table, read and written by the member's name.
 template <class Owner>
-void DefineField(py::class_<Owner>& cls, const FieldDef& f)
+void DefineField(py::class_<Owner>& cls, const FieldDef& f, const char* doc)
 {
-    // pybind11 keeps the pointer it is given for a property's docstring.
-    static std::deque<std::string> docs;
-    const char* doc = docs.emplace_back(FieldDoc(f)).c_str();
     if (f.IsReal())
         cls.def_property(
             f.key, [&f](const Owner& o) { return *FieldReal(f, const_cast<Owner&>(o)); },
-            [&f](Owner& o, float v) { *FieldReal(f, o) = v; }, doc);
+            [&f](Owner& o, double v) { *FieldReal(f, o) = RealValue(f, v); }, doc);
     else
         cls.def_property(
             f.key, [&f](const Owner& o) { return *FieldInteger(f, const_cast<Owner&>(o)); },
             [&f](Owner& o, int v) { *FieldInteger(f, o) = v; }, doc);
+}
+
+// The same on a layer of a record.
+void DefineViewField(py::class_<LayerView>& cls, const FieldDef& f, const char* doc)
+{
+    if (f.IsReal())
+        cls.def_property(
+            f.key, [&f](const LayerView& v) { return *FieldReal(f, v.Get()); },
+            [&f](LayerView& v, double x) { *FieldReal(f, v.Get()) = RealValue(f, x); }, doc);
+    else
+        cls.def_property(
+            f.key, [&f](const LayerView& v) { return *FieldInteger(f, v.Get()); },
+            [&f](LayerView& v, int x) { *FieldInteger(f, v.Get()) = x; }, doc);
+}
+
+const char* Doc(const FieldDef& f)
+{
+    // pybind11 keeps the pointer it is given for a property's docstring.
+    static std::deque<std::string> docs;
+    return docs.emplace_back(FieldDoc(f)).c_str();
 }
 
 } // namespace
@@ -185,18 +358,49 @@ PYBIND11_MODULE(kangli, m)
     UseCanvasWriters();
 
     py::class_<CTuCeng> layer(m, "Layer", "A soil or rock layer in front of the pile, top down.");
-    layer.def(py::init<>());
+    layer.def(py::init<>()).def("__repr__", &LayerRepr);
     for (const FieldDef& f : LayerFields())
-        DefineField(layer, f);
+        DefineField(layer, f, Doc(f));
+
+    py::class_<LayerView> view(m, "RecordLayer",
+                               "Layer i of a record (r.TuCeng[i]): reading and writing it reads and writes the "
+                               "record's own layer.");
+    view.def("__repr__", [](const LayerView& v) { return LayerRepr(v.Get()); })
+        .def("copy", [](const LayerView& v) { return v.Get(); }, "A kangli.Layer with the same values.");
+    for (const FieldDef& f : LayerFields())
+        DefineViewField(view, f, Doc(f));
+
+    py::class_<LayerList>(m, "RecordLayers", "The layers of a record, top down (r.TuCeng).")
+        .def("__len__", [](const LayerList& l) { return l.Record().TuCeng.size(); })
+        .def("__getitem__", [](const LayerList& l, py::ssize_t i) { return LayerView{l.owner, l.Index(i)}; })
+        .def("__setitem__",
+             [](const LayerList& l, py::ssize_t i, const py::object& layer) {
+                 const CTuCeng value = LayerOf(layer);
+                 l.Record().TuCeng[l.Index(i)] = value;
+             })
+        .def("__iter__",
+             [](const LayerList& l) {
+                 py::list views;
+                 for (size_t i = 0; i < l.Record().TuCeng.size(); ++i)
+                     views.append(LayerView{l.owner, i});
+                 return py::iter(views);
+             })
+        .def("__repr__", [](const LayerList& l) {
+            std::string out = "[";
+            for (const CTuCeng& layer : l.Record().TuCeng)
+                out += (out.size() > 1 ? ", " : "") + LayerRepr(layer);
+            return out + "]";
+        });
 
     py::class_<CPelvorinData> record(m, "Record", "The input record of a resistance calculation.");
     record.def(py::init(&NewRecord), "A new record: the defaults and two default layers.")
+        .def("__repr__", &RecordRepr)
         .def_static(
             "load",
             [](const std::string& path) {
                 CPelvorinData r;
                 std::string error;
-                if (!LoadRecordFile(path, r, &error))
+                if (!LoadRecordFile(PathOf(path), r, &error))
                     Raise(path, error);
                 return r;
             },
@@ -207,7 +411,7 @@ PYBIND11_MODULE(kangli, m)
             "save",
             [](CPelvorinData& r, const std::string& path) {
                 std::string error;
-                if (!SaveRecordFile(path, r, &error))
+                if (!SaveRecordFile(PathOf(path), r, &error))
                     Raise(path, error);
             },
             py::arg("path"), "Writes a data file, or JSON when the name ends in .json; whole or not at all.")
@@ -229,11 +433,13 @@ PYBIND11_MODULE(kangli, m)
         .def("copy", [](const CPelvorinData& r) { return CPelvorinData(r); })
         .def_readwrite("strWenJianMing", &CPelvorinData::strWenJianMing, "file-name stem")
         .def_readwrite("strBiaoTi", &CPelvorinData::strBiaoTi, "title")
-        .def_property("TuCeng", &GetLayers, &SetLayers,
-                      "The layers, top down, as a list (a copy: set the list again after changing it; "
-                      "setting it also sets nTuCengShu).");
+        .def_property(
+            "TuCeng", [](py::object self) { return LayerList{std::move(self)}; },
+            [](CPelvorinData& r, const py::iterable& layers) { SetLayers(r, layers); },
+            "The layers, top down: r.TuCeng[i].fMoCaJiao = 30 changes the record; setting a list of "
+            "kangli.Layer replaces them and sets nTuCengShu.");
     for (const FieldDef& f : RecordFields())
-        DefineField(record, f);
+        DefineField(record, f, Doc(f));
 
     py::class_<Result>(m, "Result", "What a calculation gave.")
         .def_readonly("status", &Result::status, "1 calculated, 0 refused")
@@ -254,12 +460,68 @@ PYBIND11_MODULE(kangli, m)
 
     m.def("calculate", &Calculate, py::arg("record"),
           "Checks and calculates a copy of the record; a refusal is a result with status 0 and its message.");
+    py::class_<SweepResult>(m, "SweepResult",
+                            "What kangli.sweep gave: arrays with one axis per key, in the order of keys.")
+        .def_readonly("keys", &SweepResult::keys, "the keys varied, one per axis")
+        .def_readonly("values", &SweepResult::values, "the values of each key, one array per axis")
+        .def_readonly("at_slip", &SweepResult::at_slip, "the resistance at the slip surface, kN/m (NaN where refused)")
+        .def_readonly("pile", &SweepResult::pile, "Fv at the slip surface, kN/m")
+        .def_readonly("ground", &SweepResult::ground, "Ev at the slip surface, kN/m")
+        .def_readonly("concrete", &SweepResult::concrete, "concrete per metre of slope, m3/m")
+        .def_readonly("status", &SweepResult::status, "1 calculated, 0 refused or not buildable")
+        .def_readonly("governs", &SweepResult::governs, "\"pile\" or \"ground\" (\"\" where refused)")
+        .def_readonly("message", &SweepResult::message, "why a combination was refused")
+        .def("rows",
+             [](const SweepResult& r) {
+                 // One dict per combination, the first key varying slowest.
+                 py::list rows;
+                 const py::ssize_t n = r.at_slip.size();
+                 py::object flat_governs = r.governs.attr("ravel")(), flat_message = r.message.attr("ravel")();
+                 for (py::ssize_t i = 0; i < n; ++i) {
+                     py::dict row;
+                     py::ssize_t rest = i;
+                     std::vector<double> values(r.keys.size());
+                     for (size_t k = r.keys.size(); k-- > 0;) {
+                         const py::ssize_t size = r.values[k].size();
+                         values[k] = r.values[k].at(rest % size);
+                         rest /= size;
+                     }
+                     for (size_t k = 0; k < r.keys.size(); ++k)
+                         row[py::str(r.keys[k])] = values[k];
+                     row["at_slip"] = r.at_slip.data()[i];
+                     row["governs"] = flat_governs[py::int_(i)];
+                     row["pile"] = r.pile.data()[i];
+                     row["ground"] = r.ground.data()[i];
+                     row["concrete"] = r.concrete.data()[i];
+                     row["status"] = r.status.data()[i];
+                     row["message"] = flat_message[py::int_(i)];
+                     rows.append(row);
+                 }
+                 return rows;
+             },
+             "One dict per combination: the keys' values, at_slip, governs, pile, ground, concrete, status, message.")
+        .def("to_dataframe",
+             [](py::object self) { return py::module_::import("pandas").attr("DataFrame")(self.attr("rows")()); },
+             "The rows as a pandas DataFrame (needs pandas).")
+        .def("__repr__", [](const SweepResult& r) {
+            std::string out = "<kangli.SweepResult";
+            for (size_t k = 0; k < r.keys.size(); ++k)
+                out += (k ? " x " : " ") + std::to_string(r.values[k].size()) + " " + r.keys[k];
+            return out + ">";
+        });
+
     m.def("sweep", &SweepGrid, py::arg("record"), py::arg("vary"),
-          "The resistance at the slip surface for every combination of the values given per JSON key, "
-          "as an array with one axis per key (NaN where refused); calculated in parallel.");
+          "Every combination of the values given per JSON key, calculated in parallel as kangli sweep does "
+          "(the same checks, limits and piles left out): a SweepResult with the resistance at the slip surface, "
+          "Fv, Ev, the side that governs, the concrete, the status and the reason per combination, and the axes.");
     m.def(
         "draw",
         [](const CPelvorinData& record, int n, const std::string& path) {
+            if (n < 0 || n > 2)
+                Raise("", "diagram " + std::to_string(n) + ": expected 0, 1 or 2");
+            PathOf(path);
+            if (CanvasFormatOf(path) == CanvasFormat::Unknown)
+                Raise(path, "unknown drawing format (use .dxf, .svg or .png)");
             CPelvorinData r;
             CKangLiJiSuan calc;
             const StudyResult s = Study(record, &r, &calc);
@@ -276,6 +538,7 @@ PYBIND11_MODULE(kangli, m)
     m.def(
         "report",
         [](const CPelvorinData& record, const std::string& dir, bool png) {
+            PathOf(dir);
             CPelvorinData r;
             CKangLiJiSuan calc;
             const StudyResult s = Study(record, &r, &calc);

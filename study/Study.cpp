@@ -1,8 +1,10 @@
 #include "Study.h"
 
 #include "KangLiJiSuan.h"
+#include "JsonKit.h"
 #include "KangLiCore.h"
 #include "NumericLocale.h"
+#include "FieldTable.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
 
@@ -11,6 +13,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cctype>
+#include <cstdlib>
+#include <span>
+#include <system_error>
+#include <string_view>
 #include <thread>
 
 StudyResult Study(const CPelvorinData& input) { return Study(input, nullptr, nullptr); }
@@ -36,10 +43,8 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
     out.ground = result.groundAtSlip.ev;
     out.atSlip = std::min(out.pile, out.ground);
     out.governs = out.pile <= out.ground ? 'P' : 'G';
-    if (!result.final.empty()) {
+    if (!result.final.empty())
         out.top = result.final.back(); // the points run from the foot to the top
-        out.minimum = *std::min_element(result.final.begin(), result.final.end());
-    }
     if (calculation) {
         calculation->pData = &r;
         r.bYiJiSuan = 1;
@@ -56,7 +61,7 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
         r.nJianTuShu = 3;
     }
     out.concrete = SectionShape(r).area * r.fZhuangChang / r.fZhuangJianJu;
-    if (!std::isfinite(out.atSlip) || !std::isfinite(out.top) || !std::isfinite(out.minimum)) {
+    if (!std::isfinite(out.atSlip) || !std::isfinite(out.top)) {
         out = StudyResult{};
         out.message = "the calculation gave a number that is not finite";
         return out;
@@ -77,6 +82,23 @@ bool Number(const std::string& text, double& v)
 
 } // namespace
 
+namespace {
+
+// SetRecordValue, with a suggestion for a key that is no input.
+bool SetStudyValue(CPelvorinData& record, const std::string& key, double value, std::string* error)
+{
+    if (SetRecordValue(record, key, value, error))
+        return true;
+    if (error && error->size() >= 11 && error->compare(error->size() - 11, 11, "unknown key") == 0) {
+        const std::string near = SuggestStudyKey(key);
+        *error += near.empty() ? "" : "; did you mean " + near + "?";
+        *error += " (kangli keys lists every key)";
+    }
+    return false;
+}
+
+} // namespace
+
 bool ParseStudyRange(const std::string& text, const CPelvorinData& record, StudyRange& range, std::string* error)
 {
     auto fail = [&](const std::string& what) {
@@ -87,7 +109,8 @@ bool ParseStudyRange(const std::string& text, const CPelvorinData& record, Study
     const size_t eq = text.find('=');
     if (eq == std::string::npos || eq == 0)
         return fail("expected KEY=FROM:TO:STEP");
-    range.key = text.substr(0, eq);
+    if (!NormaliseStudyKey(text.substr(0, eq), range.key, error))
+        return false;
     const std::string bounds = text.substr(eq + 1);
     const size_t c1 = bounds.find(':'), c2 = c1 == std::string::npos ? c1 : bounds.find(':', c1 + 1);
     double from, to, step;
@@ -102,24 +125,235 @@ bool ParseStudyRange(const std::string& text, const CPelvorinData& record, Study
     if (count > 1e6)
         return fail("more than a million values");
     CPelvorinData probe(record);
-    std::string why;
-    if (!SetRecordValue(probe, range.key, from, &why)) {
-        if (error)
-            *error = why;
+    if (!SetStudyValue(probe, range.key, from, error))
         return false;
-    }
     range.values.clear();
     for (int i = 0; i < static_cast<int>(count); ++i)
         range.values.push_back(from + i * step);
     return true;
 }
 
-std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+bool NormaliseStudyKey(const std::string& key, std::string& normal, std::string* error)
 {
-    size_t total = 1;
+    const std::string prefix = "TuCeng[";
+    if (key.rfind(prefix, 0) != 0) {
+        normal = key;
+        return true;
+    }
+    const size_t close = key.find(']');
+    size_t i = prefix.size();
+    while (i < close && key[i] == ' ')
+        ++i;
+    if (i < close && key[i] == '+')
+        ++i;
+    const size_t first = i;
+    while (i < close && key[i] >= '0' && key[i] <= '9')
+        ++i;
+    const size_t last = i;
+    while (i < close && key[i] == ' ')
+        ++i;
+    if (close == std::string::npos || first == last || i != close || key.compare(close, 2, "].") != 0 ||
+        close + 2 == key.size()) {
+        if (error)
+            *error = "key \"" + JsonKit::PrintableKey(key) + "\": expected TuCeng[i].key, i a layer's number from 0";
+        return false;
+    }
+    size_t digit = first;
+    while (digit + 1 < last && key[digit] == '0')
+        ++digit;
+    normal = prefix + key.substr(digit, last - digit) + key.substr(close);
+    return true;
+}
+
+bool CheckStudyRanges(const CPelvorinData& record, std::vector<StudyRange>& ranges, std::string* error)
+{
+    if (const double total = StudyCombinationCount(ranges); total > kMaxStudyCombinations) {
+        if (error) {
+            std::string sizes;
+            for (const StudyRange& r : ranges)
+                sizes += (sizes.empty() ? "" : " x ") + std::to_string(r.values.size());
+            *error = Fixed(total, 0) + " combinations (" + sizes + "): more than the " +
+                     Fixed(kMaxStudyCombinations, 0) + " one study calculates; use fewer values";
+        }
+        return false;
+    }
+    for (size_t k = 0; k < ranges.size(); ++k) {
+        StudyRange& range = ranges[k];
+        const std::string given = range.key;
+        if (!NormaliseStudyKey(given, range.key, error))
+            return false;
+        if (range.values.empty()) {
+            if (error)
+                *error = "key \"" + JsonKit::PrintableKey(given) + "\": no values to try";
+            return false;
+        }
+        CPelvorinData probe(record);
+        if (!SetStudyValue(probe, range.key, range.values.front(), error))
+            return false;
+        // The record holds a real in 32 bits: two values that it holds alike
+        // would be two rows with one calculation under different labels.
+        std::vector<float> held(range.values.begin(), range.values.end());
+        std::sort(held.begin(), held.end());
+        if (const auto same = std::adjacent_find(held.begin(), held.end()); same != held.end()) {
+            if (error)
+                *error = "key \"" + range.key + "\": the value " + ValueLabel(*same, -1) +
+                         " comes twice as the record holds it (a 32-bit real): use a larger step";
+            return false;
+        }
+        for (size_t j = 0; j < k; ++j)
+            if (ranges[j].key == range.key) {
+                if (error)
+                    *error = "key \"" + range.key + "\" is varied twice" +
+                             (given != range.key ? " (\"" + JsonKit::PrintableKey(given) + "\" is the same input)" : std::string()) +
+                             ": give each input once";
+                return false;
+            }
+    }
+    return true;
+}
+
+double PileWidth(const CPelvorinData& r)
+{
+    return r.nJieMianXingZhuang == 0 ? r.fZhuangJing : r.nJieMianXingZhuang == 1 ? r.fZhuangKuan : 0;
+}
+
+bool PileRowBuildable(const CPelvorinData& r, std::string* why)
+{
+    const double width = PileWidth(r);
+    // Compared as the record holds them: a spacing typed as twice the width is buildable.
+    if (!(static_cast<float>(r.fZhuangJianJu) < static_cast<float>(2 * width)))
+        return true;
+    if (why)
+        *why = "not buildable: piles " + Fixed(width, 3) + " m " +
+               (r.nJieMianXingZhuang == 0 ? "in diameter" : "wide") + " every " + Fixed(r.fZhuangJianJu, 3) +
+               " m leave less than one pile width between them (spacing at least " + Fixed(2 * width, 3) +
+               " m)";
+    return false;
+}
+
+namespace {
+
+size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::string SuggestStudyKey(const std::string& key)
+{
+    std::string prefix, name = key;
+    const size_t close = key.find("].");
+    if (key.rfind("TuCeng[", 0) == 0 && close != std::string::npos) {
+        prefix = key.substr(0, close + 2);
+        name = key.substr(close + 2);
+    }
+    if (name.size() > 64)
+        return "";
+    std::string best;
+    size_t bestDistance = std::max<size_t>(2, name.size() / 3) + 1;
+    auto consider = [&](std::span<const FieldDef> fields, const std::string& with) {
+        for (const FieldDef& f : fields) {
+            if (!f.sweeps)
+                continue;
+            const size_t d = EditDistance(name, f.key);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = with + f.key;
+            }
+        }
+    };
+    consider(RecordFields(), "");
+    consider(LayerFields(), prefix.empty() ? "TuCeng[i]." : prefix);
+    return best;
+}
+
+const FieldDef* StudyKeyField(const std::string& key)
+{
+    if (const FieldDef* f = FindRecordField(key))
+        return f;
+    const size_t close = key.find("].");
+    return key.rfind("TuCeng[", 0) == 0 && close != std::string::npos ? FindLayerField(key.substr(close + 2)) : nullptr;
+}
+
+std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+{
+    std::vector<std::string> out;
+    auto varied = [&](const std::string& key) {
+        for (const StudyRange& r : ranges)
+            if (r.key == key)
+                return true;
+        return false;
+    };
+    for (const StudyRange& range : ranges) {
+        const FieldDef* f = FindRecordField(range.key);
+        const CTuCeng* layer = nullptr;
+        if (!f && range.key.rfind("TuCeng[", 0) == 0) {
+            const size_t close = range.key.find("].");
+            const size_t index = std::strtoul(range.key.c_str() + 7, nullptr, 10);
+            if (close == std::string::npos || index >= record.TuCeng.size())
+                continue;
+            layer = &record.TuCeng[index];
+            f = FindLayerField(range.key.substr(close + 2));
+        }
+        if (!f || FieldApplies(*f, record, layer))
+            continue;
+        std::string when;
+        switch (f->when) {
+        case FieldWhen::Rectangle:
+            if (varied("nJieMianXingZhuang"))
+                continue;
+            when = "acts only on a rectangular section and this record's is circular";
+            break;
+        case FieldWhen::Circle:
+            if (varied("nJieMianXingZhuang"))
+                continue;
+            when = "acts only on a circular section and this record's is rectangular";
+            break;
+        case FieldWhen::Water:
+            if (varied("bKaoLvShui"))
+                continue;
+            when = "acts only where groundwater is considered, and this record does not consider it";
+            break;
+        case FieldWhen::SoilUnderWater:
+            if (varied("bKaoLvShui") || varied(range.key.substr(0, range.key.find("].") + 2) + "nLeiXing"))
+                continue;
+            when = "acts only on soil under groundwater, and this layer is not";
+            break;
+        case FieldWhen::Always:
+            continue;
+        }
+        out.push_back(range.key + " (" + FieldLabel(range.key) + ") " + when + ": every value gives the same answer");
+    }
+    return out;
+}
+
+double StudyCombinationCount(const std::vector<StudyRange>& ranges)
+{
+    double total = ranges.empty() ? 0 : 1;
     for (const StudyRange& r : ranges)
-        total *= r.values.size();
-    std::vector<StudyPoint> points(ranges.empty() ? 0 : total);
+        total *= static_cast<double>(r.values.size());
+    return total;
+}
+
+std::vector<StudyPoint> StudyCombinations(const std::vector<StudyRange>& ranges)
+{
+    const double total = StudyCombinationCount(ranges);
+    std::vector<StudyPoint> points(total > kMaxStudyCombinations ? 0 : static_cast<size_t>(total));
     for (size_t n = 0; n < points.size(); ++n) {
         size_t rest = n;
         points[n].values.resize(ranges.size());
@@ -128,37 +362,92 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
             rest /= ranges[k].values.size();
         }
     }
+    return points;
+}
+
+void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
+                          std::vector<StudyPoint>& points, size_t begin, size_t end)
+{
+    end = std::min(end, points.size());
     // Each combination is a calculation of its own record: shared between
     // threads is only the read-only base record.
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next{begin};
     auto work = [&] {
-        for (size_t n = next.fetch_add(1); n < points.size(); n = next.fetch_add(1)) {
+        for (size_t n = next.fetch_add(1); n < end; n = next.fetch_add(1)) {
             CPelvorinData r(record);
             bool ok = true;
             std::string why;
             for (size_t k = 0; k < ranges.size() && ok; ++k)
                 ok = SetRecordValue(r, ranges[k].key, points[n].values[k], &why);
-            if (ok)
-                points[n].result = Study(r, &r, nullptr);
-            else
+            if (ok && !PileRowBuildable(r, &why)) {
                 points[n].result.message = why;
+                points[n].result.buildable = false;
+            } else if (ok) {
+                points[n].result = Study(r, &r, nullptr);
+            } else {
+                points[n].result.message = why;
+            }
         }
     };
-    const unsigned threads = std::max(1u, std::min(std::thread::hardware_concurrency(), 16u));
+    const size_t count = end > begin ? end - begin : 0;
+    const unsigned threads = static_cast<unsigned>(
+        std::min<size_t>(std::max(1u, std::min(std::thread::hardware_concurrency(), 16u)), std::max<size_t>(count / 64, 1)));
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t)
-        pool.emplace_back(work);
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no thread to be had (a process or memory limit): the others do its share
+        }
+    }
     work();
     for (std::thread& t : pool)
         t.join();
+}
+
+std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+{
+    std::vector<StudyPoint> points = StudyCombinations(ranges);
+    CalculateStudyPoints(record, ranges, points, 0, points.size());
     return points;
+}
+
+int LabelDecimals(const std::vector<double>& values)
+{
+    double scale = 1;
+    for (int d = 0; d <= 6; ++d, scale *= 10) {
+        bool exact = true;
+        for (double v : values) {
+            const double shown = std::round(v * scale) / scale;
+            if (std::fabs(shown - v) > 1e-9 * std::max(1.0, std::fabs(v))) {
+                exact = false;
+                break;
+            }
+        }
+        if (exact)
+            return d;
+    }
+    return -1;
+}
+
+std::string ValueLabel(double value, int decimals)
+{
+    if (decimals >= 0)
+        return Fixed(value, decimals);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
 }
 
 std::string CsvField(const std::string& text)
 {
-    if (text.find_first_of(",\"\n\r") == std::string::npos)
+    // A text that a spreadsheet would take for a formula (=, +, -, @, or a tab
+    // or return before one) gets a leading apostrophe and quotes, so that it
+    // stays text: OWASP's rule against CSV injection.
+    const bool formula = !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
+    if (!formula && text.find_first_of(",\"\n\r") == std::string::npos)
         return text;
-    std::string out = "\"";
+    std::string out = formula ? "\"'" : "\"";
     for (char c : text) {
         if (c == '"')
             out += '"';

@@ -4,9 +4,11 @@ import gc
 import json
 import math
 import os
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 import numpy
@@ -118,6 +120,67 @@ class RecordsAndCalculation(unittest.TestCase):
         self.assertEqual(kangli.Record.from_dict(d).to_dict(), d)
         self.assertEqual(len(d["TuCeng"]), 5)
 
+    def test_a_notebook_user_reads_and_edits_a_record(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        self.assertEqual(repr(r), "<kangli.Record circular pile d 1.2 m, 16 m long, every 4 m, C30, "
+                                  "slip surface 8 m down, 3 layers>")
+        self.assertEqual(repr(r.TuCeng[2]), "<kangli.Layer rock, 10 m thick, c 300 kPa, phi 35 degrees>")
+        self.assertEqual(repr(kangli.Layer()).split()[0], "<kangli.Layer")
+        # A layer edited through the record changes the record, and its result.
+        before = kangli.calculate(r).at_slip
+        r.TuCeng[0].fMoCaJiao = 30
+        self.assertEqual(r.TuCeng[0].fMoCaJiao, 30)
+        self.assertEqual(r.to_dict()["TuCeng"][0]["fMoCaJiao"], 30)
+        r.TuCeng[-1].fHouDu = 12
+        self.assertEqual(r.to_dict()["TuCeng"][2]["fHouDu"], 12)
+        self.assertEqual(len(r.TuCeng), 3)
+        self.assertEqual([l.fHouDu for l in r.TuCeng], [4, 4, 12])
+        r.TuCeng[1] = kangli.Layer()
+        self.assertEqual(r.TuCeng[1].fMoCaJiao, kangli.Layer().fMoCaJiao)
+        kept = r.TuCeng[2]
+        r.TuCeng = [r.TuCeng[0]]
+        self.assertEqual(r.nTuCengShu, 1)
+        with self.assertRaises(IndexError):
+            kept.fHouDu = 3  # the record has no layer 2 any more: never silently lost
+        with self.assertRaises(IndexError):
+            r.TuCeng[5]
+        self.assertNotEqual(kangli.calculate(r).at_slip, before)
+        # Values the record cannot hold are refused, not stored as infinity.
+        for value in (1e50, float("inf"), float("nan")):
+            with self.assertRaises(ValueError):
+                r.fZhuangJianJu = value
+            with self.assertRaises(ValueError):
+                r.TuCeng[0].fMoCaJiao = value
+        self.assertEqual(r.fZhuangJianJu, 4)
+        with self.assertRaises(ValueError):
+            r.TuCeng = [kangli.Layer()] * 1001
+
+    def test_paths_diagrams_and_saved_files_are_checked_as_the_command_line_checks_them(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        with tempfile.TemporaryDirectory() as d:
+            victim = os.path.join(d, "victim.txt")
+            for call in (lambda: kangli.Record.load(victim + "\0.json"), lambda: r.save(victim + "\0.json"),
+                         lambda: kangli.draw(r, 1, victim + "\0.svg"), lambda: kangli.report(r, victim + "\0")):
+                with self.assertRaises(ValueError) as caught:
+                    call()
+                self.assertIn("NUL", str(caught.exception))
+            self.assertEqual(os.listdir(d), [])
+            for n in (-1, 3, 5):
+                with self.assertRaises(ValueError):
+                    kangli.draw(r, n, os.path.join(d, "blank.svg"))
+            with self.assertRaises(ValueError):
+                kangli.draw(r, 1, os.path.join(d, "x.bmp"))
+            self.assertEqual(os.listdir(d), [])
+            # What save writes, load reads: a count the reader refuses is not written.
+            r.nTuCengShu = -5
+            for name in ("bad.json", "bad.dat"):
+                with self.assertRaises(ValueError):
+                    r.save(os.path.join(d, name))
+            self.assertEqual(os.listdir(d), [])
+            r.nTuCengShu = 3
+            r.save(os.path.join(d, "good.json"))
+            self.assertEqual(kangli.Record.load(os.path.join(d, "good.json")).to_dict(), r.to_dict())
+
     def test_an_array_outlives_its_result(self):
         depth = kangli.calculate(kangli.Record()).depth
         gc.collect()
@@ -197,7 +260,7 @@ class Studies(unittest.TestCase):
     def test_a_sweep_agrees_with_single_calculations(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
         spacings = numpy.arange(3, 8, 0.25)
-        grid = kangli.sweep(r, {"fZhuangJianJu": spacings, "nHunNingTuDengJi": [25, 35]})
+        grid = kangli.sweep(r, {"fZhuangJianJu": spacings, "nHunNingTuDengJi": [25, 35]}).at_slip
         self.assertEqual(grid.shape, (20, 2))
         for i, s in enumerate(spacings):
             for j, grade in enumerate([25, 35]):
@@ -207,6 +270,93 @@ class Studies(unittest.TestCase):
                 self.assertAlmostEqual(grid[i, j], kangli.calculate(one).at_slip, places=6)
         with self.assertRaises(ValueError):
             kangli.sweep(r, {"fNope": [1, 2]})
+
+    def test_one_input_under_two_spellings_is_refused(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        for spelt in ["TuCeng[02].fMoCaJiao", "TuCeng[+2].fMoCaJiao", "TuCeng[ 2].fMoCaJiao"]:
+            with self.assertRaises(ValueError) as caught:
+                kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31], spelt: [33]})
+            self.assertIn('key "TuCeng[2].fMoCaJiao" is varied twice', str(caught.exception))
+            # Alone, it is that layer's input.
+            grid = kangli.sweep(r, {spelt: [30, 31]})
+            self.assertEqual(grid.keys, ["TuCeng[2].fMoCaJiao"])
+            self.assertEqual(list(grid.at_slip), list(kangli.sweep(r, {"TuCeng[2].fMoCaJiao": [30, 31]}).at_slip))
+        with self.assertRaises(ValueError):
+            kangli.sweep(r, {"fZhuangJianJu": []})
+
+    def test_a_sweep_is_bounded_and_interruptible(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        started = time.monotonic()
+        with self.assertRaises(ValueError) as caught:
+            kangli.sweep(r, {"fZhuangJianJu": numpy.linspace(3, 13, 10000), "fZhuangJing": numpy.linspace(0.5, 1.5, 1000)})
+        self.assertIn("10000000 combinations (10000 x 1000): more than the 1000000 one study calculates",
+                      str(caught.exception))
+        self.assertLess(time.monotonic() - started, 1)
+        # Ctrl-C in the middle of a long sweep is acted on within a second.
+        script = ("import kangli, numpy, sys\n"
+                  "r = kangli.Record.load(sys.argv[1])\n"
+                  "print('start', flush=True)\n"
+                  "kangli.sweep(r, {'fZhuangJianJu': numpy.linspace(3, 13, 1000), 'fZhuangJing': numpy.linspace(0.5, 1.5, 1000)})\n"
+                  "print('finished', flush=True)\n")
+        run = subprocess.Popen([sys.executable, "-c", script, os.path.join(EXAMPLES, "circular-pile-into-rock.json")],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.assertEqual(run.stdout.readline(), "start\n")
+        time.sleep(0.5)
+        run.send_signal(signal.SIGINT)
+        interrupted = time.monotonic()
+        try:
+            out, err = run.communicate(timeout=30)
+        finally:
+            run.kill()
+        self.assertLess(time.monotonic() - interrupted, 1.0)
+        self.assertIn("KeyboardInterrupt", err)
+        self.assertNotIn("finished", out)
+
+    def test_piles_that_cannot_be_built_are_not_calculated(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        grid = kangli.sweep(r, {"fZhuangJianJu": [0.5, 2.3, 2.4, 4]}).at_slip  # a 1.2 m pile
+        self.assertTrue(math.isnan(grid[0]) and math.isnan(grid[1]))
+        self.assertFalse(math.isnan(grid[2]) or math.isnan(grid[3]))
+
+    def test_a_sweep_says_what_each_cell_is(self):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        res = kangli.sweep(r, {"fZhuangJianJu": [2, 3, 4], "fZhuangJing": [1.2, 1.6]})
+        self.assertEqual(res.keys, ["fZhuangJianJu", "fZhuangJing"])
+        self.assertEqual([list(v) for v in res.values], [[2, 3, 4], [1.2, 1.6]])
+        for i, s in enumerate([2, 3, 4]):
+            for j, d in enumerate([1.2, 1.6]):
+                one = r.copy()
+                one.fZhuangJianJu, one.fZhuangJing = s, d
+                if s < 2 * d:  # less than one pile width between the piles
+                    self.assertEqual(res.status[i, j], 0)
+                    self.assertIn("not buildable", res.message[i, j])
+                    self.assertEqual(res.governs[i, j], "")
+                    self.assertTrue(math.isnan(res.at_slip[i, j]))
+                    continue
+                single = kangli.calculate(one)
+                self.assertEqual(res.status[i, j], 1)
+                self.assertEqual(res.governs[i, j], single.governs)
+                self.assertAlmostEqual(res.at_slip[i, j], single.at_slip, places=6)
+                self.assertAlmostEqual(res.pile[i, j], single.pile_at_slip, places=6)
+                self.assertAlmostEqual(res.ground[i, j], single.ground_at_slip, places=6)
+                self.assertAlmostEqual(res.concrete[i, j], math.pi * d * d / 4 * 16 / s, places=4)
+        rows = res.rows()
+        self.assertEqual(len(rows), 6)
+        self.assertEqual((rows[5]["fZhuangJianJu"], rows[5]["fZhuangJing"], rows[5]["governs"]), (4, 1.6, "pile"))
+        self.assertIn("SweepResult 3 fZhuangJianJu x 2 fZhuangJing", repr(res))
+        try:
+            import pandas
+        except ImportError:
+            pass
+        else:
+            self.assertEqual(len(res.to_dataframe()), 6)
+        # Values that are not numbers: said plainly.
+        for bad in (["a", 1], [True], "345", [None]):
+            with self.assertRaises(ValueError) as caught:
+                kangli.sweep(r, {"fZhuangJianJu": bad})
+            self.assertIn('key "fZhuangJianJu"', str(caught.exception))
+        with self.assertWarns(UserWarning):
+            kangli.sweep(r, {"fZhuangKuan": [1, 2]})
 
     def test_drawings_and_books_are_what_the_command_line_writes(self):
         r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
