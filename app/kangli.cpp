@@ -214,7 +214,7 @@ int RunKeys()
     return Emit("", out);
 }
 
-int RunDraw(const std::string& in, int diagram, const std::string& out)
+int RunDraw(const std::string& in, int diagram, const std::string& out, bool unitless)
 {
     if (CanvasFormatOf(out) == CanvasFormat::Unknown)
         return Report(out, "unknown drawing format (use .dxf, .svg or .png)");
@@ -224,6 +224,8 @@ int RunDraw(const std::string& in, int diagram, const std::string& out)
         return exit;
     CBase_SGT canvas;
     calc.DrawTu(diagram, &canvas, nullptr);
+    if (unitless)
+        canvas.nUnits = CBase_SGT::Unitless;
     std::string error;
     if (!WriteCanvas(canvas, out, &error))
         return Report(out, error);
@@ -714,6 +716,12 @@ int Run(int argc, char** argv)
     cmdDraw->add_option("RECORD", drawFile, "data file, or JSON when it ends in .json")->required();
     cmdDraw->add_option("DIAGRAM", drawNumber, "0, 1 or 2")->required()->check(CLI::Range(0, 2));
     cmdDraw->add_option("OUT", drawOut, "drawing file")->required();
+    std::string drawUnits = "declared";
+    cmdDraw->add_option("--units", drawUnits,
+                        "declared (the default: the sketch in millimetres, the diagrams in metres, as $INSUNITS "
+                        "says) or none (no unit declared in the DXF, for CAD programs that print a metre "
+                        "drawing a thousand times too large)")
+        ->check(CLI::IsMember({"declared", "none"}));
 
     std::string reportFile, reportDir;
     bool reportPictures = false;
@@ -766,7 +774,7 @@ int Run(int argc, char** argv)
         if (*cmdKeys)
             return RunKeys();
         if (*cmdDraw)
-            return RunDraw(drawFile, drawNumber, drawOut);
+            return RunDraw(drawFile, drawNumber, drawOut, drawUnits == "none");
         if (*cmdReport)
             return RunReport(reportFile, reportDir, reportPictures);
         if (*cmdForces)

@@ -80,7 +80,9 @@ public:
     int nCurColor = 7;
     std::string strCurLayer;
     // The unit of the drawing's coordinates, for the files' headers.
-    enum Units { Millimetres, Metres } nUnits = Millimetres;
+    // Unitless: a drawing written without declaring its unit, for CAD programs
+    // that scale a declared metre drawing by a thousand when they print.
+    enum Units { Millimetres, Metres, Unitless } nUnits = Millimetres;
     std::vector<SgtItem> items;
 
 private:

@@ -259,3 +259,30 @@ TEST(DrawingFiles, DimensionsDrawnAnewKeepTheirSize)
         EXPECT_GE(dims, 1) << example << ReadText(out);
     }
 }
+
+// A metre diagram written without its unit, for CAD programs that print a
+// declared metre drawing a thousand times too large: $INSUNITS 0, and where
+// LibreCAD is installed it prints on one A4 page.
+TEST(DrawingFiles, AMetreDiagramWithoutItsUnitPrintsOnAPage)
+{
+    TempDir dir;
+    const std::string none = dir.path + "/none.dxf", declared = dir.path + "/declared.dxf";
+    ASSERT_EQ(RunKangli("draw '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' 1 '" + none +
+                        "' --units none")
+                  .status,
+              0);
+    ASSERT_EQ(RunKangli("draw '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' 1 '" + declared + "'").status,
+              0);
+    EXPECT_NE(ReadText(none).find("$INSUNITS\n 70\n0\n"), std::string::npos);
+    EXPECT_NE(ReadText(declared).find("$INSUNITS\n 70\n6\n"), std::string::npos);
+    const CliRun wrong = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 1 '" + none + "' --units mm");
+    EXPECT_EQ(wrong.status, 2);
+
+    if (std::system("command -v librecad >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreCAD or pdfinfo not installed";
+    const std::string cmd = "cd '" + dir.path +
+                            "' && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a none.dxf >/dev/null 2>&1"
+                            " && pdfinfo none.pdf > info.txt 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_NE(ReadText(dir.path + "/info.txt").find("(A4)"), std::string::npos) << ReadText(dir.path + "/info.txt");
+}

@@ -561,7 +561,7 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
     Writer w;
     DL_Dxf& dxf = w.dxf;
     DL_WriterA& dw = w.dw;
-    w.Header(bounds, canvas.nUnits == CBase_SGT::Metres ? 6 : 4, dimText);
+    w.Header(bounds, canvas.nUnits == CBase_SGT::Metres ? 6 : canvas.nUnits == CBase_SGT::Unitless ? 0 : 4, dimText);
 
     dw.sectionTables();
     w.ActiveViewport(bounds);
