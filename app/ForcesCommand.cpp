@@ -102,6 +102,14 @@ int RunForces(const std::string& in, bool asJson)
                 Fixed("%.3f", f.maxMoment.value) + " kN·m（" + Fixed("%.2f", f.maxMoment.depth) +
                 " m）；最大剪力 " + Fixed("%.3f", f.maxShear.value) + " kN（" + Fixed("%.2f", f.maxShear.depth) +
                 " m）\n";
+        for (const PileForceCheck& c : f.checks) {
+            if (!c.checked)
+                continue;
+            const std::string what = std::string(c.key) == "fYunXuYingLi" ? "侧向应力 " + Fixed("%.3f", c.value) + " kPa（" + Fixed("%.2f", c.depth) + " m），容许 " + Fixed("%.3f", c.allowed) + " kPa"
+                                     : std::string(c.key) == "fYunXuDingWeiYi" ? "桩顶位移 " + Fixed("%.3f", c.value) + " mm，容许 " + Fixed("%.3f", c.allowed) + " mm"
+                                                                           : "滑面处位移 " + Fixed("%.3f", c.value) + " mm，容许 " + Fixed("%.3f", c.allowed) + " mm";
+            text += "验算：" + what + (c.holds ? "，满足\n" : "，不满足\n");
+        }
         text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";
         for (const PileForcePoint& p : f.points) {
             char line[160];

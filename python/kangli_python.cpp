@@ -12,6 +12,8 @@
 #include "KangLiJiSuan.h"
 #include "NumericLocale.h"
 #include "PelvorinData.h"
+#include "PileForces.h"
+#include "RecordCheck.h"
 #include "RecordJson.h"
 #include "ReportFiles.h"
 #include "Study.h"
@@ -457,6 +459,112 @@ PYBIND11_MODULE(kangli, m)
                                        r.governs + " governs>"
                                  : "<kangli.Result refused: " + r.message + ">";
         });
+
+    py::class_<CSheJi> design(m, "Design",
+                              "The design block of a record (SheJi): the landslide thrust, the ground below the "
+                              "slip surface, the foot, the factors and the allowables.");
+    design.def(py::init<>(), "A design block with its defaults.");
+    for (const DesignFieldDef& f : DesignFields()) {
+        const std::string doc = std::string(f.label) + ": " + f.what;
+        if (f.real)
+            design.def_property(
+                f.key, [member = f.real](const CSheJi& d) { return d.*member; },
+                [member = f.real, key = std::string(f.key)](CSheJi& d, double v) {
+                    if (!std::isfinite(v) || std::fabs(v) > FLT_MAX)
+                        throw py::value_error("SheJi." + key + ": not a finite 32-bit real");
+                    d.*member = static_cast<float>(v);
+                },
+                doc.c_str());
+        else
+            design.def_property(
+                f.key, [member = f.integer](const CSheJi& d) { return d.*member; },
+                [member = f.integer](CSheJi& d, int v) { d.*member = v; }, doc.c_str());
+    }
+    record.def_property(
+        "SheJi",
+        [](py::object self) -> py::object {
+            CPelvorinData& r = self.cast<CPelvorinData&>();
+            if (!r.bSheJi)
+                return py::none();
+            // The record's own block: r.SheJi.fTuiLi = 500 changes the record.
+            return py::cast(&r.SheJi, py::return_value_policy::reference_internal, self);
+        },
+        [](CPelvorinData& r, py::object d) {
+            if (d.is_none()) {
+                r.bSheJi = 0;
+                return;
+            }
+            r.SheJi = d.cast<CSheJi>();
+            r.bSheJi = 1;
+        },
+        "The design block (kangli.Design), or None; set None to remove it.");
+
+    struct ForcesResult {
+        PileForces f;
+    };
+    auto column = [](const PileForces& f, double PileForcePoint::*field) {
+        py::array_t<double> a(static_cast<py::ssize_t>(f.points.size()));
+        auto out = a.mutable_unchecked<1>();
+        for (size_t i = 0; i < f.points.size(); ++i)
+            out(static_cast<py::ssize_t>(i)) = f.points[i].*field;
+        return a;
+    };
+    py::class_<ForcesResult>(m, "Forces", "Internal forces of the pile under its design thrust.")
+        .def_property_readonly("status", [](const ForcesResult& r) { return r.f.status; }, "1 calculated, 0 refused")
+        .def_property_readonly("message", [](const ForcesResult& r) { return r.f.refusal; }, "why it was refused")
+        .def_property_readonly("field", [](const ForcesResult& r) { return r.f.refusedField; }, "the key at fault")
+        .def_property_readonly("method", [](const ForcesResult& r) { return std::string(1, r.f.method); })
+        .def_property_readonly("rigid", [](const ForcesResult& r) { return r.f.rigid; })
+        .def_property_readonly("coefficient", [](const ForcesResult& r) { return r.f.coefficient; },
+                               "beta or alpha, 1/m")
+        .def_property_readonly("coefficient_length", [](const ForcesResult& r) { return r.f.coefficientLength; })
+        .def_property_readonly("slip_shear", [](const ForcesResult& r) { return r.f.slip.shear; }, "kN")
+        .def_property_readonly("slip_moment", [](const ForcesResult& r) { return r.f.slip.moment; }, "kN m")
+        .def_property_readonly("slip_displacement", [](const ForcesResult& r) { return r.f.slip.displacement; }, "m")
+        .def_property_readonly("slip_rotation", [](const ForcesResult& r) { return r.f.slip.rotation; }, "rad")
+        .def_property_readonly("top_displacement", [](const ForcesResult& r) { return r.f.topDisplacement; }, "m")
+        .def_property_readonly("max_moment", [](const ForcesResult& r) { return r.f.maxMoment.value; }, "kN m")
+        .def_property_readonly("max_moment_depth", [](const ForcesResult& r) { return r.f.maxMoment.depth; }, "m")
+        .def_property_readonly("max_shear", [](const ForcesResult& r) { return r.f.maxShear.value; }, "kN")
+        .def_property_readonly("max_shear_depth", [](const ForcesResult& r) { return r.f.maxShear.depth; }, "m")
+        .def_property_readonly(
+            "rotation_centre",
+            [](const ForcesResult& r) -> py::object {
+                return r.f.rotationCentre >= 0 ? py::cast(r.f.rotationCentre) : py::none();
+            },
+            "depth of a rigid pile's centre of rotation below its top, m; None for an elastic pile")
+        .def_property_readonly("depth", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::depth); })
+        .def_property_readonly("shear", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::shear); })
+        .def_property_readonly("moment", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::moment); })
+        .def_property_readonly("displacement",
+                               [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::displacement); })
+        .def_property_readonly("rotation",
+                               [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::rotation); })
+        .def_property_readonly("stress", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::stress); })
+        .def("__repr__", [](const ForcesResult& r) {
+            if (r.f.status != 1)
+                return "<kangli.Forces refused: " + r.f.refusal + ">";
+            return std::string("<kangli.Forces ") + (r.f.rigid ? "rigid" : "elastic") + " pile, " + r.f.method +
+                   " method, largest moment " + Fixed(r.f.maxMoment.value, 3) + " kN m at " +
+                   Fixed(r.f.maxMoment.depth, 2) + " m>";
+        });
+    m.def(
+        "forces",
+        [](const CPelvorinData& record) {
+            std::string problem;
+            ForcesResult out;
+            if (!CheckKangLiData(record, &problem)) {
+                out.f.refusal = problem;
+                out.f.refusedField = problem.substr(0, problem.find(' '));
+                return out;
+            }
+            py::gil_scoped_release free;
+            out.f = CalculatePileForces(record);
+            return out;
+        },
+        py::arg("record"),
+        "Shear, moment, displacement, rotation and ground stress along the pile under its design block, as "
+        "kangli forces gives them; a refusal is a result with status 0 and its message.");
 
     m.def("calculate", &Calculate, py::arg("record"),
           "Checks and calculates a copy of the record; a refusal is a result with status 0 and its message.");

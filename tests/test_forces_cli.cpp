@@ -3,6 +3,8 @@
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -75,4 +77,23 @@ TEST(ForcesCommand, RefusalsNameTheKeyAndTheBlockStaysOutOfADataFile)
     const CliRun unknown = RunKangli("forces '" + rec + "'");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("SheJi.fKK"), std::string::npos) << unknown.err;
+}
+
+TEST(ForcesCommand, EveryExampleWithADesignBlockIsCalculated)
+{
+    int seen = 0;
+    for (const auto& e : std::filesystem::directory_iterator(KANGLI_EXAMPLES_DIR "/design")) {
+        ++seen;
+        const CliRun run = RunKangli("forces '" + e.path().string() + "' --json");
+        EXPECT_EQ(run.status, 0) << e.path() << run.err;
+        const nlohmann::json j = nlohmann::json::parse(run.out);
+        EXPECT_EQ(j["status"], 1) << e.path();
+        // The free foot carries neither shear nor moment.
+        EXPECT_NEAR(j["points"].back()["moment"].get<double>(), 0.0,
+                    1e-6 * std::fabs(j["slip"]["moment"].get<double>()))
+            << e.path();
+        const CliRun table = RunKangli("forces '" + e.path().string() + "'");
+        EXPECT_NE(table.out.find("验算："), std::string::npos) << table.out;
+    }
+    EXPECT_EQ(seen, 3);
 }

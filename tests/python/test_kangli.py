@@ -391,5 +391,40 @@ class Studies(unittest.TestCase):
             self.assertGreater(os.path.getsize(os.path.join(d, "plot.png")), 1000)
 
 
+class PileForces(unittest.TestCase):
+    RECORD = {"fZhuangKuan": 2.0, "fZhuangGao": 2.5, "nJieMianXingZhuang": 1, "fZhuangJianJu": 6,
+              "fZhuangChang": 19, "fHuaMianDaoZhuangDing": 9, "nHunNingTuDengJi": 30, "fPoMianDaoZhuangDing": 0,
+              "TuCeng": [{"fHouDu": 9}, {"nLeiXing": 1, "fHouDu": 20, "fNianJuLi": 300, "fMoCaJiao": 35}],
+              "SheJi": {"fTuiLi": 894.5, "nTuiLiFenBu": 0, "nDiJiFa": 0, "fK": 120000, "fGangDuXiShu": 0.8}}
+
+    def test_forces_are_what_the_command_line_gives(self):
+        r = kangli.Record.from_dict(self.RECORD)
+        f = kangli.forces(r)
+        self.assertEqual(f.status, 1, f.message)
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "k.json")
+            r.save(path)
+            cli = json.loads(subprocess.run([KANGLI, "forces", path, "--json"], check=True,
+                                            capture_output=True, text=True).stdout)
+        self.assertEqual(f.coefficient, cli["coefficient"])
+        self.assertEqual(f.slip_displacement, cli["slip"]["displacement"])
+        self.assertEqual(list(f.moment), [p["moment"] for p in cli["points"]])
+        self.assertEqual(f.max_moment, cli["max_moment"]["value"])
+        self.assertIsNone(f.rotation_centre)
+
+    def test_the_design_block_is_the_records_own(self):
+        r = kangli.Record.from_dict(self.RECORD)
+        before = kangli.forces(r).coefficient
+        r.SheJi.fK = 2e4  # softer ground: a smaller beta, on the record itself
+        self.assertLess(kangli.forces(r).coefficient, before)
+        self.assertEqual(r.to_dict()["SheJi"]["fK"], 20000)
+        r.SheJi = None
+        f = kangli.forces(r)
+        self.assertEqual(f.status, 0)
+        self.assertIn("SheJi", f.message)
+        with self.assertRaises(ValueError):
+            kangli.Design().fTuiLi = float("inf")
+
+
 if __name__ == "__main__":
     unittest.main()

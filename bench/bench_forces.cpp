@@ -1,0 +1,31 @@
+// Internal forces of one pile under its design thrust, for every method: the
+// bundled design examples (K elastic, m rigid, m elastic).
+#include "PileForces.h"
+#include "RecordJson.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void Forces(benchmark::State& state, const char* name)
+{
+    CPelvorinData record;
+    std::string error;
+    if (!LoadRecordFile(std::string(KANGLI_EXAMPLES_DIR "/design/") + name + ".json", record, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        PileForces f = CalculatePileForces(record);
+        benchmark::DoNotOptimize(f.points.data());
+    }
+}
+
+void ForcesKElastic(benchmark::State& state) { Forces(state, "circular-pile-into-rock"); }
+void ForcesMRigid(benchmark::State& state) { Forces(state, "defaults"); }
+void ForcesMElastic(benchmark::State& state) { Forces(state, "rectangular-pile-soil-layers"); }
+BENCHMARK(ForcesKElastic)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ForcesMRigid)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ForcesMElastic)->Unit(benchmark::kMicrosecond);
+
+} // namespace
