@@ -42,6 +42,7 @@
 #include <memory>
 #include <span>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -1106,6 +1107,32 @@ TEST(DialogProgram, CalculatesIntoAFolderOfItsOwn)
     EXPECT_EQ(ReadText(dir.path + "/kl.dat"), "a record of the user's\n");
     EXPECT_TRUE(std::filesystem::exists(dir.path + "/pile-计算结果/kl.dat"));
     EXPECT_TRUE(std::filesystem::exists(dir.path + "/pile-计算结果/kl-jss0.rtf"));
+}
+
+// A real X display where Xvfb and xdotool are installed: the window appears
+// under its Chinese title as a window list shows it, and Esc on the page
+// leaves it open.
+TEST(RealWindow, TheFrameOpensUnderItsTitleAndEscKeepsItOpen)
+{
+    if (std::system("command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Xvfb or xdotool not installed";
+    TempDir dir;
+    const std::string rec = dir.path + "/pile.json";
+    WriteText(rec, ReadText(KANGLI_EXAMPLES_DIR "/defaults.json"));
+    const std::string display = ":" + std::to_string(90 + ::getpid() % 9);
+    const std::string script =
+        "set -e; Xvfb " + display + " -screen 0 1400x900x24 >/dev/null 2>&1 & X=$!; "
+        "trap 'kill $G 2>/dev/null; kill $X 2>/dev/null' EXIT; sleep 1; export DISPLAY=" + display + "; "
+        "env -u QT_QPA_PLATFORM '" KANGLI_GUI_EXE "' '" + rec + "' >/dev/null 2>&1 & G=$!; "
+        "W=$(timeout 30 xdotool search --sync --name '边坡治理构件计算' | head -1); "
+        "xdotool getwindowname $W > '" + dir.path + "/name.txt'; "
+        "xdotool key --window $W Escape; sleep 1; "
+        "kill -0 $G && echo alive > '" + dir.path + "/alive.txt'";
+    WriteText(dir.path + "/session.sh", script + "\n");
+    const std::string cmd = "bash '" + dir.path + "/session.sh' >/dev/null 2>&1";
+    std::system(cmd.c_str());
+    EXPECT_EQ(ReadText(dir.path + "/name.txt"), "边坡治理构件计算\n");
+    EXPECT_EQ(ReadText(dir.path + "/alive.txt"), "alive\n");
 }
 
 int main(int argc, char** argv)
