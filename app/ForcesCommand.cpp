@@ -87,6 +87,16 @@ int RunForces(const std::string& in, bool asJson)
                                        {"allowed", Num(c.allowed)},
                                        {"depth", Num(c.depth)}});
             out["checks"] = std::move(checks);
+            const PileReinforcement& rf = f.reinforcement;
+            out["reinforcement"] = J{{"moment", Num(rf.moment)},
+                                     {"shear", Num(rf.shear)},
+                                     {"longitudinal_area", rf.overReinforced ? J() : Num(rf.longitudinalArea)},
+                                     {"minimum_governs", rf.minimumGoverns},
+                                     {"over_reinforced", rf.overReinforced},
+                                     {"stirrups_per_mm", rf.sectionTooSmall ? J() : Num(rf.stirrups)},
+                                     {"section_too_small", rf.sectionTooSmall},
+                                     {"steel", rf.steel},
+                                     {"reason", rf.reason.empty() ? J() : J(rf.reason)}};
         } else {
             out["field"] = f.refusedField;
             out["reason"] = f.refusal;
@@ -102,6 +112,15 @@ int RunForces(const std::string& in, bool asJson)
                 Fixed("%.3f", f.maxMoment.value) + " kN·m（" + Fixed("%.2f", f.maxMoment.depth) +
                 " m）；最大剪力 " + Fixed("%.3f", f.maxShear.value) + " kN（" + Fixed("%.2f", f.maxShear.depth) +
                 " m）\n";
+        const PileReinforcement& rf = f.reinforcement;
+        text += "配筋（" + rf.steel + "）：设计弯矩 " + Fixed("%.3f", rf.moment) + " kN·m，设计剪力 " +
+                Fixed("%.3f", rf.shear) + " kN；纵筋 ";
+        text += rf.overReinforced ? std::string("超筋，单筋截面不能承受（") + rf.reason + "）"
+                                  : Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
+        text += "；箍筋 ";
+        text += rf.sectionTooSmall ? std::string("截面尺寸不足（") + rf.reason + "）"
+                                   : "Asv/s = " + Fixed("%.4f", rf.stirrups) + " mm²/mm";
+        text += "\n";
         text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";
         for (const PileForcePoint& p : f.points) {
             char line[160];
