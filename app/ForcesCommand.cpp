@@ -115,10 +115,11 @@ int RunForces(const std::string& in, bool asJson)
         const PileReinforcement& rf = f.reinforcement;
         text += "配筋（" + rf.steel + "）：设计弯矩 " + Fixed("%.3f", rf.moment) + " kN·m，设计剪力 " +
                 Fixed("%.3f", rf.shear) + " kN；纵筋 ";
-        text += rf.overReinforced ? std::string("超筋，单筋截面不能承受（") + rf.reason + "）"
+        text += rf.overReinforced ? std::string(rf.x >= rf.h0 ? "超筋（x ≥ h0 = " : "超筋（x = ") + Fixed("%.1f", rf.x) + " mm > ξb·h0 = " + Fixed("%.1f", rf.xiB * rf.h0) +
+                                        " mm），单筋截面不能承受"
                                   : Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
         text += "；箍筋 ";
-        text += rf.sectionTooSmall ? std::string("截面尺寸不足（") + rf.reason + "）"
+        text += rf.sectionTooSmall ? "截面尺寸不足（V > 0.25βc·fc·b·h0 = " + Fixed("%.1f", rf.shearLimit) + " kN）"
                                    : "Asv/s = " + Fixed("%.4f", rf.stirrups) + " mm²/mm";
         text += "\n";
         text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";

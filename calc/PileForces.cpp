@@ -431,8 +431,8 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
         if (disc < 0 || out.x > out.xiB * h0) {
             out.overReinforced = true;
             char why[200];
-            std::snprintf(why, sizeof why, "x = %.1f mm > xi_b h0 = %.1f mm: singly reinforced section over-reinforced",
-                          out.x, out.xiB * h0);
+            std::snprintf(why, sizeof why, "x %s %.1f mm > xi_b h0 = %.1f mm: singly reinforced section over-reinforced",
+                          disc < 0 ? ">= h0 =" : "=", out.x, out.xiB * h0);
             out.reason = why;
         } else {
             out.required = k * out.x / fy;
@@ -468,11 +468,12 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
     // Shear.
     const double b = out.b, h0 = out.h0;
     out.stirrupsMinimum = 0.24 * ft / fyv * b;
-    if (Vn > 0.25 * out.betaC * fc * b * h0) {
+    out.shearLimit = 0.25 * out.betaC * fc * b * h0 / 1e3;
+    if (V > out.shearLimit) {
         out.sectionTooSmall = true;
         char why[200];
         std::snprintf(why, sizeof why, "V = %.1f kN > 0.25 beta_c fc b h0 = %.1f kN: section too small for shear", V,
-                      0.25 * out.betaC * fc * b * h0 / 1e3);
+                      out.shearLimit);
         out.reason += (out.reason.empty() ? "" : "; ") + std::string(why);
     } else {
         out.stirrups = std::max((Vn - 0.7 * ft * b * h0) / (fyv * h0), out.stirrupsMinimum);

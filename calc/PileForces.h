@@ -77,7 +77,8 @@ struct PileReinforcement {
     bool overReinforced = false;  // x > xi_b h0: a singly reinforced section cannot carry M
     double stirrups = 0;          // Asv/s, mm2/mm; 0 when the section is too small
     double stirrupsMinimum = 0;   // 0.24 ft/fyv b (6.3.12), mm2/mm
-    bool sectionTooSmall = false; // V > 0.25 beta_c fc b h0 (6.3.1)
+    double shearLimit = 0;        // 0.25 beta_c fc b h0, kN
+    bool sectionTooSmall = false; // V > shearLimit (6.3.1)
     std::string reason;           // why a flag is set, empty otherwise
 };
 

@@ -345,3 +345,31 @@ TEST(PileReinforcement, ThePileIsDesignedForItsLargestEffectsFactored)
     EXPECT_EQ(f.reinforcement.longitudinalArea, same.longitudinalArea);
     EXPECT_EQ(f.reinforcement.stirrups, same.stirrups);
 }
+
+TEST(PileReinforcement, AboveC50TheFactorsFallToC80)
+{
+    // C80 (fc = 35.9, ft = 2.22): alpha1 = 0.94, beta_c = 0.8; beta1 = 0.74 and
+    // eps_cu = 0.0033 - (80 - 50) 1e-5 = 0.0030, so for HRB400
+    // xi_b = 0.74 / (1 + 360 / (2.0e5 x 0.0030)) = 0.74 / 1.6 = 0.4625 (6.2.7-1).
+    CPelvorinData r = Rectangle();
+    r.nHunNingTuDengJi = 80;
+    const PileReinforcement d = DesignPileReinforcement(r, 6000, 1000);
+    EXPECT_NEAR(d.alpha1, 0.94, 1e-12);
+    EXPECT_NEAR(d.betaC, 0.8, 1e-12);
+    EXPECT_NEAR(d.xiB, 0.4625, 1e-6);
+    // M = 6000 kN m: alpha1 fc b = 0.94 x 35.9 x 1000 = 33 746 N/mm;
+    // x = 1400 - sqrt(1 960 000 - 355 597.7) = 133.350 mm, As = 33 746 x 133.350 / 360 = 12 500.1 mm2.
+    EXPECT_NEAR(d.x, 133.350, 0.001);
+    EXPECT_NEAR(d.longitudinalArea, 12500.1, 0.1);
+    // x_b = 0.4625 x 1400 = 647.5 mm holds at most 33 746 x 647.5 x (1400 - 323.75)
+    // = 23 516.6 kN m; V at most 0.25 x 0.8 x 35.9 x 1000 x 1400 = 10 052 kN.
+    EXPECT_FALSE(DesignPileReinforcement(r, 23500, 10000).overReinforced);
+    EXPECT_TRUE(DesignPileReinforcement(r, 23540, 10000).overReinforced);
+    EXPECT_FALSE(DesignPileReinforcement(r, 6000, 10040).sectionTooSmall);
+    EXPECT_TRUE(DesignPileReinforcement(r, 6000, 10070).sectionTooSmall);
+    // C65 lies halfway: alpha1 = 0.97, beta_c = 0.9.
+    r.nHunNingTuDengJi = 65;
+    const PileReinforcement h = DesignPileReinforcement(r, 6000, 1000);
+    EXPECT_NEAR(h.alpha1, 0.97, 1e-12);
+    EXPECT_NEAR(h.betaC, 0.9, 1e-12);
+}

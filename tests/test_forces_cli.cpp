@@ -72,8 +72,8 @@ TEST(ForcesCommand, JsonAsDocumentedAndTheChecksSaid)
     EXPECT_TRUE(o["stirrups_per_mm"].is_null());
     EXPECT_NE(o["reason"].get<std::string>().find("over-reinforced"), std::string::npos);
     const CliRun overTable = RunKangli("forces '" + rec + "'");
-    EXPECT_NE(overTable.out.find("超筋"), std::string::npos) << overTable.out;
-    EXPECT_NE(overTable.out.find("截面尺寸不足"), std::string::npos) << overTable.out;
+    EXPECT_NE(overTable.out.find("超筋（x ≥ h0 = 700.0 mm > ξb·h0 = 362.6 mm）"), std::string::npos) << overTable.out;
+    EXPECT_NE(overTable.out.find("截面尺寸不足（V > 0.25βc·fc·b·h0 = 5005.0 kN）"), std::string::npos) << overTable.out;
 }
 
 TEST(ForcesCommand, RefusalsNameTheKeyAndTheBlockStaysOutOfADataFile)
