@@ -87,6 +87,16 @@ int RunForces(const std::string& in, bool asJson)
                                        {"allowed", Num(c.allowed)},
                                        {"depth", Num(c.depth)}});
             out["checks"] = std::move(checks);
+            const PileReinforcement& rf = f.reinforcement;
+            out["reinforcement"] = J{{"moment", Num(rf.moment)},
+                                     {"shear", Num(rf.shear)},
+                                     {"longitudinal_area", rf.overReinforced ? J() : Num(rf.longitudinalArea)},
+                                     {"minimum_governs", rf.minimumGoverns},
+                                     {"over_reinforced", rf.overReinforced},
+                                     {"stirrups_per_mm", rf.sectionTooSmall ? J() : Num(rf.stirrups)},
+                                     {"section_too_small", rf.sectionTooSmall},
+                                     {"steel", rf.steel},
+                                     {"reason", rf.reason.empty() ? J() : J(rf.reason)}};
         } else {
             out["field"] = f.refusedField;
             out["reason"] = f.refusal;
@@ -110,6 +120,16 @@ int RunForces(const std::string& in, bool asJson)
                                                                            : "滑面处位移 " + Fixed("%.3f", c.value) + " mm，容许 " + Fixed("%.3f", c.allowed) + " mm";
             text += "验算：" + what + (c.holds ? "，满足\n" : "，不满足\n");
         }
+        const PileReinforcement& rf = f.reinforcement;
+        text += "配筋（" + rf.steel + "）：设计弯矩 " + Fixed("%.3f", rf.moment) + " kN·m，设计剪力 " +
+                Fixed("%.3f", rf.shear) + " kN；纵筋 ";
+        text += rf.overReinforced ? std::string(rf.x >= rf.h0 ? "超筋（x ≥ h0 = " : "超筋（x = ") + Fixed("%.1f", rf.x) + " mm > ξb·h0 = " + Fixed("%.1f", rf.xiB * rf.h0) +
+                                        " mm），单筋截面不能承受"
+                                  : Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
+        text += "；箍筋 ";
+        text += rf.sectionTooSmall ? "截面尺寸不足（V > 0.25βc·fc·b·h0 = " + Fixed("%.1f", rf.shearLimit) + " kN）"
+                                   : "Asv/s = " + Fixed("%.4f", rf.stirrups) + " mm²/mm";
+        text += "\n";
         text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";
         for (const PileForcePoint& p : f.points) {
             char line[160];

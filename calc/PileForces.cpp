@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -368,6 +369,114 @@ PileForces CalculatePileForces(const CPelvorinData& r)
                         d.fYunXuHuaMianWeiYi, h1};
     slip.holds = !slip.checked || slip.value <= slip.allowed;
     out.checks = {stress, top, slip};
+    const double factor = static_cast<double>(d.fHeZaiXiShu) * d.fGamma0;
+    out.reinforcement = DesignPileReinforcement(r, std::fabs(out.maxMoment.value) * factor,
+                                                std::fabs(out.maxShear.value) * factor);
     out.status = 1;
+    return out;
+}
+
+namespace {
+
+struct Steel {
+    int grade;
+    const char* name;
+    double fy, Es, xiB; // xi_b of table 6.2.7 up to C50
+};
+constexpr Steel kSteel[] = {{300, "HPB300", 270, 2.1e5, 0.576},
+                            {335, "HRB335", 300, 2.0e5, 0.550},
+                            {400, "HRB400", 360, 2.0e5, 0.518},
+                            {500, "HRB500", 435, 2.0e5, 0.482}};
+
+} // namespace
+
+PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, double V)
+{
+    PileReinforcement out;
+    out.moment = M;
+    out.shear = V;
+    const Steel* steel = &kSteel[2];
+    for (const Steel& s : kSteel)
+        if (s.grade == r.SheJi.nGangJin)
+            steel = &s;
+    out.steel = steel->name;
+    out.fy = steel->fy;
+    out.fyv = std::min(steel->fy, 360.0);
+    Con_Prop c;
+    get_rc_property(r.nHunNingTuDengJi, &c);
+    const double fc = c.fc, ft = c.ft, fy = out.fy, fyv = out.fyv;
+    // Above C50 alpha1, beta1 and beta_c fall linearly to C80 (6.2.6, 6.3.1)
+    // and xi_b follows from the ultimate strain (6.2.7-1).
+    const double over = std::clamp((static_cast<double>(c.fcuk) - 50.0) / 30.0, 0.0, 1.0);
+    out.alpha1 = 1.0 - 0.06 * over;
+    out.betaC = 1.0 - 0.2 * over;
+    if (over > 0) {
+        const double beta1 = 0.8 - 0.06 * over, ecu = 0.0033 - (c.fcuk - 50.0) * 1e-5;
+        out.xiB = beta1 / (1 + fy / (steel->Es * ecu));
+    } else {
+        out.xiB = steel->xiB;
+    }
+    const double Mn = M * 1e6, Vn = V * 1e3; // N mm, N
+
+    if (r.nJieMianXingZhuang == 1) {
+        const double b = 1000.0 * r.fZhuangKuan, h = 1000.0 * r.fZhuangGao, h0 = h - r.fAs;
+        out.b = b;
+        out.h0 = h0;
+        // M = alpha1 fc b x (h0 - x/2): the smaller root; none when M exceeds
+        // what the whole depth can hold, over-reinforced either way.
+        const double k = out.alpha1 * fc * b;
+        const double disc = h0 * h0 - 2 * Mn / k;
+        out.x = disc >= 0 ? h0 - std::sqrt(disc) : h0;
+        out.minimum = std::max(0.002, 0.45 * ft / fy) * b * h;
+        if (disc < 0 || out.x > out.xiB * h0) {
+            out.overReinforced = true;
+            char why[200];
+            std::snprintf(why, sizeof why, "x %s %.1f mm > xi_b h0 = %.1f mm: singly reinforced section over-reinforced",
+                          disc < 0 ? ">= h0 =" : "=", out.x, out.xiB * h0);
+            out.reason = why;
+        } else {
+            out.required = k * out.x / fy;
+            out.minimumGoverns = out.minimum > out.required;
+            out.longitudinalArea = std::max(out.required, out.minimum);
+        }
+    } else {
+        const double radius = 500.0 * r.fZhuangJing, rs = radius - r.fAs, A = kJiSuanPi * radius * radius;
+        out.b = 1.76 * radius;
+        out.h0 = 1.6 * radius;
+        // E.0.4 with N = 0: the first equation gives As for a compressed angle
+        // 2 pi alpha (alpha < 5/12 so that alpha_t > alpha), the second the
+        // moment it holds, which grows with alpha from 0 without bound.
+        auto area = [&](double a) {
+            const double at = a > 0.625 ? 0.0 : 1.25 - 2 * a;
+            return a * out.alpha1 * fc * A * (1 - std::sin(2 * kJiSuanPi * a) / (2 * kJiSuanPi * a)) / ((at - a) * fy);
+        };
+        auto holds = [&](double a) {
+            const double at = a > 0.625 ? 0.0 : 1.25 - 2 * a, s = std::sin(kJiSuanPi * a);
+            return 2.0 / 3.0 * out.alpha1 * fc * A * radius * s * s * s / kJiSuanPi +
+                   fy * area(a) * rs * (s + std::sin(kJiSuanPi * at)) / kJiSuanPi;
+        };
+        double lo = 0, hi = 5.0 / 12.0;
+        for (int i = 0; i < 200 && hi - lo > 1e-15; ++i) {
+            const double mid = (lo + hi) / 2;
+            (holds(mid) < Mn ? lo : hi) = mid;
+        }
+        out.alpha = (lo + hi) / 2;
+        out.required = Mn > 0 ? area(out.alpha) : 0;
+        out.longitudinalArea = out.required;
+    }
+
+    // Shear.
+    const double b = out.b, h0 = out.h0;
+    out.stirrupsMinimum = 0.24 * ft / fyv * b;
+    out.shearLimit = 0.25 * out.betaC * fc * b * h0 / 1e3;
+    if (V > out.shearLimit) {
+        out.sectionTooSmall = true;
+        char why[200];
+        std::snprintf(why, sizeof why, "V = %.1f kN > 0.25 beta_c fc b h0 = %.1f kN: section too small for shear", V,
+                      out.shearLimit);
+        out.reason += (out.reason.empty() ? "" : "; ") + std::string(why);
+    } else {
+        out.stirrups = std::max((Vn - 0.7 * ft * b * h0) / (fyv * h0), out.stirrupsMinimum);
+    }
     return out;
 }

@@ -27,6 +27,8 @@
 // Above the slip surface x(z) = x0 + phi0 (z - h1) + f(z), f the deflection of
 // the loaded part as a cantilever from the slip surface.
 // Stress on the ground below the slip surface sigma = k x (kPa).
+// Reinforcement (GB 50010) for the largest |M| and |V| along the whole pile,
+// times the load factor and gamma0: see DesignPileReinforcement.
 // Signs: displacement and shear positive in the direction of the thrust; the
 // rotation is dx/dz with z downward (negative when the top leans downhill).
 #pragma once
@@ -58,6 +60,28 @@ struct PileForceCheck {
     double depth = 0;       // where
 };
 
+// The reinforcement of one pile for its design effects. Units N and mm as in
+// GB 50010, except the effects (kN m, kN).
+struct PileReinforcement {
+    double moment = 0, shear = 0; // design effects M and V: |extreme| x load factor x gamma0
+    std::string steel;            // "HRB400"
+    double fy = 0, fyv = 0;       // N/mm2; fyv = fy, at most 360 (4.2.3)
+    double alpha1 = 1, betaC = 1, xiB = 0;
+    double b = 0, h0 = 0;         // mm; the equivalent rectangle for shear of a circle
+    double x = 0;                 // rectangle: depth of the compression zone, mm
+    double alpha = 0;             // circle: compressed angle over 2 pi (E.0.4)
+    double required = 0;          // As from the moment, mm2
+    double minimum = 0;           // As from the minimum ratio, mm2 (rectangle)
+    double longitudinalArea = 0;  // the larger of the two, mm2; 0 when over-reinforced
+    bool minimumGoverns = false;
+    bool overReinforced = false;  // x > xi_b h0: a singly reinforced section cannot carry M
+    double stirrups = 0;          // Asv/s, mm2/mm; 0 when the section is too small
+    double stirrupsMinimum = 0;   // 0.24 ft/fyv b (6.3.12), mm2/mm
+    double shearLimit = 0;        // 0.25 beta_c fc b h0, kN
+    bool sectionTooSmall = false; // V > shearLimit (6.3.1)
+    std::string reason;           // why a flag is set, empty otherwise
+};
+
 struct PileForces {
     int status = 0;           // 1 calculated, 0 refused
     std::string refusedField; // the key at fault ("SheJi.fK")
@@ -78,8 +102,21 @@ struct PileForces {
     double rotationCentre = -1;   // depth below the pile top (rigid pile), -1 none
     std::vector<PileForcePoint> points; // every 0.1 m from the top to the foot, and the slip surface
     std::vector<PileForceCheck> checks;
+    PileReinforcement reinforcement;
 };
 
 // The pile of record under its design block (record.SheJi; refused when the
 // record has none). Nothing is told and nothing written.
 PileForces CalculatePileForces(const CPelvorinData& record);
+
+// The reinforcement of the record's section (concrete grade, SheJi.nGangJin)
+// for design effects M (kN m) and V (kN), already factored.
+// Rectangle (b = fZhuangKuan normal to the thrust, h = fZhuangGao along it,
+// h0 = 1000 h - fAs): singly reinforced, M = alpha1 fc b x (h0 - x/2),
+// As = alpha1 fc b x / fy (6.2.10), x <= xi_b h0; As at least
+// max(0.20 %, 45 ft/fy %) of b h (8.5.1).
+// Circle (r = fZhuangJing/2, bars evenly on rs = r - fAs): E.0.4 with N = 0,
+// alpha found by bisection.
+// Shear (6.3.1, 6.3.4): V <= 0.25 beta_c fc b h0, Asv/s = (V - 0.7 ft b h0)/(fyv h0)
+// and at least 0.24 ft/fyv b; a circle as the rectangle b = 1.76 r, h0 = 1.6 r.
+PileReinforcement DesignPileReinforcement(const CPelvorinData& record, double moment, double shear);

@@ -214,3 +214,162 @@ TEST(PileForces, AnElasticMMethodPileAgreesWithTheTabulatedCoefficients)
         if (p.depth > 6.0)
             EXPECT_NEAR(p.stress, 8e4 * (p.depth - 6.0) * p.displacement, 1e-6 * std::fabs(p.stress) + 1e-9);
 }
+
+namespace {
+
+// 1.0 m normal to the thrust by 1.5 m along it, bars' centre 100 mm from the
+// face (h0 = 1400 mm), C30 (fc = 14.3, ft = 1.43 N/mm2), HRB400 (fy = 360).
+CPelvorinData Rectangle()
+{
+    CPelvorinData r = PublishedM(4);
+    r.nHunNingTuDengJi = 30;
+    r.fAs = 100;
+    r.SheJi.nGangJin = 400;
+    return r;
+}
+
+} // namespace
+
+TEST(PileReinforcement, ARectangleSinglyReinforcedByHand)
+{
+    // M = 3000 kN m: alpha1 fc b = 14.3 x 1000 = 14 300 N/mm;
+    // x = h0 - sqrt(h0^2 - 2M/(alpha1 fc b)) = 1400 - sqrt(1 960 000 - 419 580.4)
+    //   = 1400 - 1241.136 = 158.864 mm < xi_b h0 = 0.518 x 1400 = 725.2 mm;
+    // As = 14 300 x 158.864 / 360 = 6310.4 mm2 > the minimum
+    // max(0.20 %, 45 x 1.43/360 = 0.179 %) x 1000 x 1500 = 3000 mm2.
+    // V = 2000 kN <= 0.25 x 14.3 x 1000 x 1400 = 5005 kN;
+    // Asv/s = (2 000 000 - 0.7 x 1.43 x 1000 x 1400) / (360 x 1400)
+    //       = (2 000 000 - 1 401 400) / 504 000 = 1.18770 mm2/mm
+    //       > 0.24 x 1.43 / 360 x 1000 = 0.95333 mm2/mm.
+    const PileReinforcement d = DesignPileReinforcement(Rectangle(), 3000, 2000);
+    EXPECT_EQ(d.steel, "HRB400");
+    EXPECT_NEAR(d.h0, 1400, 1e-9);
+    EXPECT_NEAR(d.xiB, 0.518, 1e-12);
+    EXPECT_NEAR(d.x, 158.864, 0.001);
+    EXPECT_NEAR(d.required, 6310.4, 0.1);
+    EXPECT_NEAR(d.minimum, 3000, 1e-6);
+    EXPECT_NEAR(d.longitudinalArea, 6310.4, 0.1);
+    EXPECT_FALSE(d.minimumGoverns);
+    EXPECT_FALSE(d.overReinforced);
+    EXPECT_NEAR(d.stirrups, 1.18770, 1e-4);
+    EXPECT_NEAR(d.stirrupsMinimum, 0.95333, 1e-4);
+    EXPECT_FALSE(d.sectionTooSmall);
+    EXPECT_TRUE(d.reason.empty()) << d.reason;
+}
+
+TEST(PileReinforcement, TheMinimumRatioGovernsASmallMoment)
+{
+    // M = 500 kN m: x = 1400 - sqrt(1 960 000 - 69 930.1) = 25.202 mm,
+    // As = 14 300 x 25.202 / 360 = 1001.1 mm2 < 0.20 % x 1000 x 1500 = 3000 mm2.
+    // V = 1000 kN < 0.7 ft b h0 = 1401.4 kN: Asv/s is the minimum 0.95333 mm2/mm.
+    const PileReinforcement d = DesignPileReinforcement(Rectangle(), 500, 1000);
+    EXPECT_NEAR(d.required, 1001.1, 0.1);
+    EXPECT_TRUE(d.minimumGoverns);
+    EXPECT_NEAR(d.longitudinalArea, 3000, 1e-6);
+    EXPECT_NEAR(d.stirrups, 0.95333, 1e-4);
+    // HPB300 (fy = 270): 45 x 1.43 / 270 = 0.238 % > 0.20 %: 3575 mm2;
+    // fyv = 270, so the stirrup minimum is 0.24 x 1.43 / 270 x 1000 = 1.27111.
+    CPelvorinData r = Rectangle();
+    r.SheJi.nGangJin = 300;
+    const PileReinforcement p = DesignPileReinforcement(r, 500, 1000);
+    EXPECT_EQ(p.steel, "HPB300");
+    EXPECT_NEAR(p.minimum, 0.45 * 1.43 / 270 * 1.5e6, 0.01);
+    EXPECT_NEAR(p.minimum, 3575.0, 0.01);
+    EXPECT_NEAR(p.stirrups, 1.27111, 1e-4);
+}
+
+TEST(PileReinforcement, OverReinforcedAndTooSmallForShearAreSaid)
+{
+    // The most a singly reinforced section holds: x_b = 0.518 x 1400 = 725.2 mm,
+    // M = 14 300 x 725.2 x (1400 - 362.6) = 10 758.2 kN m. 12 000 kN m is more:
+    // x = 1400 - sqrt(1 960 000 - 1 678 321.7) = 869.3 mm > 725.2 mm.
+    const PileReinforcement d = DesignPileReinforcement(Rectangle(), 12000, 1000);
+    EXPECT_TRUE(d.overReinforced);
+    EXPECT_NEAR(d.x, 869.3, 0.1);
+    EXPECT_EQ(d.longitudinalArea, 0);
+    EXPECT_NE(d.reason.find("over-reinforced"), std::string::npos) << d.reason;
+    EXPECT_FALSE(d.sectionTooSmall);
+    // Just under the limit it is still designed.
+    EXPECT_FALSE(DesignPileReinforcement(Rectangle(), 10750, 1000).overReinforced);
+    // Beyond what even x = h0 gives (2M/(alpha1 fc b) > h0^2): over-reinforced too.
+    EXPECT_TRUE(DesignPileReinforcement(Rectangle(), 20000, 1000).overReinforced);
+    // V = 6000 kN > 0.25 beta_c fc b h0 = 5005 kN: no stirrups, the section is too small.
+    const PileReinforcement v = DesignPileReinforcement(Rectangle(), 3000, 6000);
+    EXPECT_TRUE(v.sectionTooSmall);
+    EXPECT_EQ(v.stirrups, 0);
+    EXPECT_NE(v.reason.find("too small"), std::string::npos) << v.reason;
+    EXPECT_FALSE(DesignPileReinforcement(Rectangle(), 3000, 5000).sectionTooSmall);
+}
+
+TEST(PileReinforcement, ACircleWithBarsAroundItByHand)
+{
+    // d = 1.5 m: r = 750 mm, rs = 750 - 75 = 675 mm, A = pi 750^2 = 1 767 145.87 mm2;
+    // C30, HRB400. Worked backwards from alpha = 0.3 (alpha_t = 1.25 - 0.6 = 0.65):
+    // sin(2 pi 0.3) = 0.951057, 2 pi 0.3 = 1.884956: 1 - 0.951057/1.884956 = 0.495450;
+    // N = 0: As = 0.3 x 14.3 x A x 0.495450 / ((0.65 - 0.3) x 360) = 29 809.7 mm2;
+    // sin(0.3 pi) = 0.809017, sin(0.65 pi) = 0.891007:
+    // M = 2/3 x 14.3 x A x 750 x 0.809017^3 / pi + 360 x 29 809.7 x 675 x
+    //     (0.809017 + 0.891007) / pi = 2129.62 + 3919.85 = 6049.47 kN m.
+    CPelvorinData r = Rectangle();
+    r.nJieMianXingZhuang = 0;
+    r.fZhuangJing = 1.5f;
+    r.fAs = 75;
+    const PileReinforcement d = DesignPileReinforcement(r, 6049.4656, 3000);
+    EXPECT_NEAR(d.alpha, 0.3, 1e-5);
+    EXPECT_NEAR(d.required, 29809.7, 0.5);
+    EXPECT_NEAR(d.longitudinalArea, 29809.7, 0.5);
+    EXPECT_FALSE(d.overReinforced);
+    // Shear on b = 1.76 r = 1320 mm, h0 = 1.6 r = 1200 mm: 0.25 fc b h0 = 5662.8 kN,
+    // 0.7 ft b h0 = 1585.584 kN; Asv/s = (3 000 000 - 1 585 584)/(360 x 1200) = 3.27411.
+    EXPECT_NEAR(d.b, 1320, 1e-9);
+    EXPECT_NEAR(d.h0, 1200, 1e-9);
+    EXPECT_NEAR(d.stirrups, 3.27411, 1e-4);
+    EXPECT_TRUE(DesignPileReinforcement(r, 6049.4656, 5700).sectionTooSmall);
+}
+
+TEST(PileReinforcement, ThePileIsDesignedForItsLargestEffectsFactored)
+{
+    // The published m-method pile: the largest moment and shear along it, times
+    // the load factor 1.35 and gamma0 1.1.
+    CPelvorinData r = Rectangle();
+    r.SheJi.fHeZaiXiShu = 1.35f;
+    r.SheJi.fGamma0 = 1.1f;
+    const PileForces f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    const double factor = static_cast<double>(1.35f) * static_cast<double>(1.1f);
+    EXPECT_NEAR(f.reinforcement.moment, std::fabs(f.maxMoment.value) * factor, 1e-9);
+    EXPECT_NEAR(f.reinforcement.shear, std::fabs(f.maxShear.value) * factor, 1e-9);
+    // Q0 = 2050.04 kN is the largest shear there or below it; 1.485 Q0 = 3044.3 kN.
+    EXPECT_GE(f.reinforcement.shear, 2050.04 * 1.485 - 0.5);
+    const PileReinforcement same = DesignPileReinforcement(r, f.reinforcement.moment, f.reinforcement.shear);
+    EXPECT_EQ(f.reinforcement.longitudinalArea, same.longitudinalArea);
+    EXPECT_EQ(f.reinforcement.stirrups, same.stirrups);
+}
+
+TEST(PileReinforcement, AboveC50TheFactorsFallToC80)
+{
+    // C80 (fc = 35.9, ft = 2.22): alpha1 = 0.94, beta_c = 0.8; beta1 = 0.74 and
+    // eps_cu = 0.0033 - (80 - 50) 1e-5 = 0.0030, so for HRB400
+    // xi_b = 0.74 / (1 + 360 / (2.0e5 x 0.0030)) = 0.74 / 1.6 = 0.4625 (6.2.7-1).
+    CPelvorinData r = Rectangle();
+    r.nHunNingTuDengJi = 80;
+    const PileReinforcement d = DesignPileReinforcement(r, 6000, 1000);
+    EXPECT_NEAR(d.alpha1, 0.94, 1e-12);
+    EXPECT_NEAR(d.betaC, 0.8, 1e-12);
+    EXPECT_NEAR(d.xiB, 0.4625, 1e-6);
+    // M = 6000 kN m: alpha1 fc b = 0.94 x 35.9 x 1000 = 33 746 N/mm;
+    // x = 1400 - sqrt(1 960 000 - 355 597.7) = 133.350 mm, As = 33 746 x 133.350 / 360 = 12 500.1 mm2.
+    EXPECT_NEAR(d.x, 133.350, 0.001);
+    EXPECT_NEAR(d.longitudinalArea, 12500.1, 0.1);
+    // x_b = 0.4625 x 1400 = 647.5 mm holds at most 33 746 x 647.5 x (1400 - 323.75)
+    // = 23 516.6 kN m; V at most 0.25 x 0.8 x 35.9 x 1000 x 1400 = 10 052 kN.
+    EXPECT_FALSE(DesignPileReinforcement(r, 23500, 10000).overReinforced);
+    EXPECT_TRUE(DesignPileReinforcement(r, 23540, 10000).overReinforced);
+    EXPECT_FALSE(DesignPileReinforcement(r, 6000, 10040).sectionTooSmall);
+    EXPECT_TRUE(DesignPileReinforcement(r, 6000, 10070).sectionTooSmall);
+    // C65 lies halfway: alpha1 = 0.97, beta_c = 0.9.
+    r.nHunNingTuDengJi = 65;
+    const PileReinforcement h = DesignPileReinforcement(r, 6000, 1000);
+    EXPECT_NEAR(h.alpha1, 0.97, 1e-12);
+    EXPECT_NEAR(h.betaC, 0.9, 1e-12);
+}

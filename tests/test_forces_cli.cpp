@@ -36,10 +36,46 @@ TEST(ForcesCommand, JsonAsDocumentedAndTheChecksSaid)
     // 12.6 mm at the slip surface against 10 allowed.
     EXPECT_EQ(j["checks"][0]["key"], "SheJi.fYunXuHuaMianWeiYi");
     EXPECT_EQ(j["checks"][0]["holds"], false);
+    // Reinforcement, factors 1: b = 2000 mm, h0 = 2500 - 100 = 2400 mm, C30, HRB400.
+    // M = 27 772.6 kN m (the published 27 761.7 within 0.1 %):
+    // x = 2400 - sqrt(2400^2 - 2 x 27 772.6e6 / (14.3 x 2000)) = 2400 - sqrt(3 817 860) = 446.07 mm,
+    // As = 14.3 x 2000 x 446.07 / 360 = 35 437 mm2 (the minimum is 0.2 % x 2000 x 2500 = 10 000).
+    // V = Q0 = 5367 kN: 0.7 x 1.43 x 2000 x 2400 = 4804.8 kN, (5367 - 4804.8)e3 / (360 x 2400)
+    // = 0.6507 mm2/mm, below the minimum 0.24 x 1.43 / 360 x 2000 = 1.90667 mm2/mm.
+    const nlohmann::json& rf = j["reinforcement"];
+    EXPECT_NEAR(rf["moment"].get<double>(), 27772.6, 0.1);
+    EXPECT_NEAR(rf["shear"].get<double>(), 5367.0, 1e-6);
+    EXPECT_NEAR(rf["longitudinal_area"].get<double>(), 35437, 1);
+    EXPECT_EQ(rf["minimum_governs"], false);
+    EXPECT_EQ(rf["over_reinforced"], false);
+    EXPECT_NEAR(rf["stirrups_per_mm"].get<double>(), 1.90667, 1e-5);
+    EXPECT_EQ(rf["section_too_small"], false);
+    EXPECT_EQ(rf["steel"], "HRB400");
+    EXPECT_TRUE(rf["reason"].is_null());
 
     const CliRun table = RunKangli("forces '" + rec + "'");
     EXPECT_EQ(table.status, 0);
     EXPECT_NE(table.out.find("弹性桩（K法，βh2 = 1.948）"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("纵筋 35437 mm²"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("Asv/s = 1.9067 mm²/mm"), std::string::npos) << table.out;
+
+    // 0.8 m along the thrust (h0 = 700 mm): 0.25 x 14.3 x 2000 x 700 = 5005 kN < 5367 kN, and
+    // at most 14.3 x 2000 x 362.6 x (700 - 181.3) = 5379 kN m singly reinforced, far below
+    // M0 = 24 151.5 kN m: both said, neither designed.
+    std::string thin = kDesigned;
+    thin.replace(thin.find("\"fZhuangGao\": 2.5"), 17, "\"fZhuangGao\": 0.8");
+    WriteText(rec, thin);
+    const CliRun over = RunKangli("forces '" + rec + "' --json");
+    ASSERT_EQ(over.status, 0) << over.err;
+    const nlohmann::json o = nlohmann::json::parse(over.out)["reinforcement"];
+    EXPECT_EQ(o["over_reinforced"], true);
+    EXPECT_TRUE(o["longitudinal_area"].is_null());
+    EXPECT_EQ(o["section_too_small"], true);
+    EXPECT_TRUE(o["stirrups_per_mm"].is_null());
+    EXPECT_NE(o["reason"].get<std::string>().find("over-reinforced"), std::string::npos);
+    const CliRun overTable = RunKangli("forces '" + rec + "'");
+    EXPECT_NE(overTable.out.find("超筋（x ≥ h0 = 700.0 mm > ξb·h0 = 362.6 mm）"), std::string::npos) << overTable.out;
+    EXPECT_NE(overTable.out.find("截面尺寸不足（V > 0.25βc·fc·b·h0 = 5005.0 kN）"), std::string::npos) << overTable.out;
 }
 
 TEST(ForcesCommand, RefusalsNameTheKeyAndTheBlockStaysOutOfADataFile)
