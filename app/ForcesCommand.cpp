@@ -9,7 +9,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <stdio_ext.h>
 #include <cstdio>
 
 namespace {
@@ -17,10 +20,14 @@ namespace {
 // A number of the JSON form: finite ones as they are, anything else as null.
 nlohmann::ordered_json Num(double v) { return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json(); }
 
-bool Print(const std::string& text)
+bool Print(const std::string& text, std::string* why)
 {
-    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0 &&
-           !std::ferror(stdout);
+    errno = 0;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0 &&
+                    !std::ferror(stdout);
+    if (!ok)
+        *why = errno ? std::strerror(errno) : "a write failed";
+    return ok;
 }
 
 std::string Fixed(const char* format, double v)
@@ -138,8 +145,12 @@ int RunForces(const std::string& in, bool asJson)
             text += line;
         }
     }
-    if (!text.empty() && !Print(text)) {
-        std::fprintf(stderr, "kangli: standard output: cannot be written\n");
+    std::string why;
+    if (!text.empty() && !Print(text, &why)) {
+        std::fprintf(stderr, "kangli: standard output: cannot write: %s\n", why.c_str());
+        // Told once: what is left in the buffer is dropped, not reported again.
+        __fpurge(stdout);
+        std::clearerr(stdout);
         return 2;
     }
     return f.status == 1 ? 0 : 1;

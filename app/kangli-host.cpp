@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+#include <set>
 #include <string>
 #include <unistd.h>
 
@@ -181,8 +182,14 @@ int RunModel(int argc, char** argv)
     bool onePile = false, oneSurface = false, all = false;
     int surfaceId = 0;
     int files = kKangLiWenJianAll;
+    std::set<std::string> given;
     for (int i = 3; i < argc; ++i) {
         const std::string a = argv[i];
+        // An option given twice is refused: never "the last wins".
+        if (a.rfind("--", 0) == 0 && !given.insert(a).second) {
+            std::fprintf(stderr, "kangli-host: %s given twice\n", a.c_str());
+            return 2;
+        }
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return StdoutWritten() ? 0 : 2;

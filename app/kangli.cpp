@@ -218,6 +218,10 @@ int RunDraw(const std::string& in, int diagram, const std::string& out, bool uni
 {
     if (CanvasFormatOf(out) == CanvasFormat::Unknown)
         return Report(out, "unknown drawing format (use .dxf, .svg or .png)");
+    // The drawing never replaces the record it is drawn from.
+    std::error_code same;
+    if (std::filesystem::equivalent(in, out, same))
+        return Report(out, "is the record being drawn; name another file for the drawing");
     CPelvorinData record;
     CKangLiJiSuan calc;
     if (const int exit = Calculate(in, record, calc); exit != kExitOk)

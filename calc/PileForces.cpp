@@ -1,6 +1,7 @@
 #include "PileForces.h"
 
 #include "Concrete.h"
+#include "NumericLocale.h"
 #include "FieldTable.h"
 #include "PileSection.h"
 #include "TuKangLiJiSuan.h"
@@ -96,6 +97,12 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     // Loaded part.
     LoadedPart load;
     load.h1 = h1;
+    // The sliding mass in front can hold back no more than the thrust: a pile
+    // pushed uphill is not the design case.
+    if (d.fQianKangLi > d.fTuiLi)
+        return Refuse(out, "SheJi.fQianKangLi",
+                      "SheJi.fQianKangLi (桩前滑体抗力（kN/m）): the resistance in front (" + MessageNumber(d.fQianKangLi) +
+                          ") exceeds the design thrust (" + MessageNumber(d.fTuiLi) + "): the pile carries no thrust");
     const double ET = (static_cast<double>(d.fTuiLi) - d.fQianKangLi) * r.fZhuangJianJu;
     switch (d.nTuiLiFenBu) {
     case 0:
@@ -330,6 +337,31 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     }
     out.slip = at(h1);
     out.topDisplacement = at(0).displacement;
+
+    // The solution must meet its own conditions at the foot, and be finite: a
+    // ground coefficient too small (or a pile too long) for the arithmetic
+    // gives numbers that balance nothing.
+    {
+        const PileForcePoint foot = at(L);
+        const double scale = std::fabs(M0) + std::fabs(Q0) * h2 + 1e-9;
+        bool ok = std::isfinite(out.slip.displacement) && std::isfinite(out.topDisplacement) &&
+                  std::isfinite(foot.moment) && std::isfinite(foot.shear);
+        ok = ok && std::fabs(foot.moment) <= 1e-4 * scale;
+        if (!hinged)
+            ok = ok && std::fabs(foot.shear) * h2 <= 1e-4 * scale;
+        else
+            ok = ok && std::fabs(foot.displacement) <= 1e-4 * (std::fabs(out.slip.displacement) + 1e-12);
+        for (const PileForcePoint& p : out.points)
+            ok = ok && std::isfinite(p.moment) && std::isfinite(p.shear) && std::isfinite(p.displacement);
+        if (!ok) {
+            const bool k = d.nDiJiFa == 0;
+            return Refuse(out, k ? "SheJi.fK" : "SheJi.fM",
+                          k ? "SheJi.fK (地基系数K（kN/m³）): the ground below the slip surface gives no solution "
+                              "that holds the pile (the coefficient is too small or the pile too long)"
+                            : "SheJi.fM (地基系数的比例系数m（kN/m⁴）): the ground below the slip surface gives no "
+                              "solution that holds the pile (m and A1 too small, or the pile too long)");
+        }
+    }
 
     // Extremes: the largest magnitude among the points, refined between its
     // neighbours.

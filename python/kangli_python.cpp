@@ -413,6 +413,10 @@ PYBIND11_MODULE(kangli, m)
             "save",
             [](CPelvorinData& r, const std::string& path) {
                 std::string error;
+                // A data file has no place for the design block: refused as
+                // kangli convert refuses it, never dropped.
+                if (r.bSheJi && !IsJsonPath(PathOf(path)))
+                    Raise(path, "key \"SheJi\": the data file does not hold the design block; save as .json");
                 if (!SaveRecordFile(PathOf(path), r, &error))
                     Raise(path, error);
             },
@@ -533,6 +537,23 @@ PYBIND11_MODULE(kangli, m)
                 return r.f.rotationCentre >= 0 ? py::cast(r.f.rotationCentre) : py::none();
             },
             "depth of a rigid pile's centre of rotation below its top, m; None for an elastic pile")
+        .def_property_readonly(
+            "checks",
+            [](const ForcesResult& r) {
+                py::list out;
+                for (const PileForceCheck& c : r.f.checks)
+                    if (c.checked) {
+                        py::dict d;
+                        d["key"] = std::string("SheJi.") + c.key;
+                        d["holds"] = c.holds;
+                        d["value"] = c.value;
+                        d["allowed"] = c.allowed;
+                        d["depth"] = c.depth;
+                        out.append(d);
+                    }
+                return out;
+            },
+            "the allowables given, each with whether it holds, the worst value and where")
         .def_property_readonly("depth", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::depth); })
         .def_property_readonly("shear", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::shear); })
         .def_property_readonly("moment", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::moment); })

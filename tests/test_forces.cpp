@@ -3,6 +3,7 @@
 #include "PileForces.h"
 
 #include "FieldTable.h"
+#include "RecordJson.h"
 
 #include <gtest/gtest.h>
 
@@ -372,4 +373,24 @@ TEST(PileReinforcement, AboveC50TheFactorsFallToC80)
     const PileReinforcement h = DesignPileReinforcement(r, 6000, 1000);
     EXPECT_NEAR(h.alpha1, 0.97, 1e-12);
     EXPECT_NEAR(h.betaC, 0.9, 1e-12);
+}
+
+TEST(PileForces, WhatBalancesNothingIsRefusedNotPrinted)
+{
+    // A ground coefficient far too small for the arithmetic: the numbers would
+    // leave a moment at a free foot. Refused naming the coefficient.
+    CPelvorinData r;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(KANGLI_EXAMPLES_DIR "/design/rectangular-pile-soil-layers.json", r, &error)) << error;
+    r.SheJi.fA1 = 0;
+    r.SheJi.fM = 1e-12f;
+    PileForces f = CalculatePileForces(r);
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(f.refusedField, "SheJi.fM") << f.refusal;
+    // A front resistance above the thrust would push the pile uphill.
+    r = PublishedK();
+    r.SheJi.fQianKangLi = 900;
+    f = CalculatePileForces(r);
+    EXPECT_EQ(f.status, 0);
+    EXPECT_EQ(f.refusedField, "SheJi.fQianKangLi") << f.refusal;
 }

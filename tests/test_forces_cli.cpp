@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <nlohmann/json.hpp>
@@ -132,4 +133,32 @@ TEST(ForcesCommand, EveryExampleWithADesignBlockIsCalculated)
         EXPECT_NE(table.out.find("验算："), std::string::npos) << table.out;
     }
     EXPECT_EQ(seen, 3);
+}
+
+TEST(ForcesCommand, EdgesAUserMeets)
+{
+    TempDir dir;
+    // Standard output that cannot be written: one line with the reason.
+    const std::string cmd = "'" KANGLI_EXE "' forces '" KANGLI_EXAMPLES_DIR "/design/defaults.json' >/dev/full 2>'" +
+                            dir.path + "/err'";
+    const int raw = std::system(cmd.c_str());
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    const std::string err = ReadText(dir.path + "/err");
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
+
+    // A drawing never replaces the record it is drawn from.
+    const std::string rec = dir.path + "/rec.dxf";
+    WriteText(rec, ReadText(KANGLI_EXAMPLES_DIR "/defaults.dat"));
+    const CliRun same = RunKangli("draw '" + rec + "' 1 '" + rec + "'");
+    EXPECT_EQ(same.status, 2);
+    EXPECT_EQ(ReadText(rec), ReadText(KANGLI_EXAMPLES_DIR "/defaults.dat"));
+
+    // The host refuses an option given twice rather than taking the last.
+    const std::string host = "'" KANGLI_HOST_EXE "' '" KANGLI_EXAMPLES_DIR "/slope/whole-slope.json' '" + dir.path +
+                             "/w' --module '" KANGLI_MODULE "' --pile KH1 --pile KH2 >/dev/null 2>'" + dir.path +
+                             "/host'";
+    const int h = std::system(host.c_str());
+    EXPECT_EQ(WEXITSTATUS(h), 2);
+    EXPECT_NE(ReadText(dir.path + "/host").find("--pile given twice"), std::string::npos);
 }

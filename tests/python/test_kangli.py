@@ -425,6 +425,18 @@ class PileForces(unittest.TestCase):
         with self.assertRaises(ValueError):
             kangli.Design().fTuiLi = float("inf")
 
+    def test_the_block_is_never_dropped_and_the_checks_are_there(self):
+        r = kangli.Record.from_dict(self.RECORD)
+        with tempfile.TemporaryDirectory() as d:
+            with self.assertRaises(ValueError) as e:
+                r.save(os.path.join(d, "k.dat"))
+            self.assertIn("SheJi", str(e.exception))
+            self.assertFalse(os.path.exists(os.path.join(d, "k.dat")))
+        r.SheJi.fYunXuHuaMianWeiYi = 10
+        checks = kangli.forces(r).checks
+        self.assertEqual([c["key"] for c in checks], ["SheJi.fYunXuHuaMianWeiYi"])
+        self.assertFalse(checks[0]["holds"])  # 12.6 mm against 10
+
 
 if __name__ == "__main__":
     unittest.main()
