@@ -246,6 +246,10 @@ int RunModel(int argc, char** argv)
         return 2;
     }
     CSlopeData& slope = model.slope;
+    // Each call makes its pile the current one; the model keeps its own.
+    const std::string currentPile = slope.strCurKHPile;
+    const CSlp_KHPile currentWorking = slope.CurKHPile;
+    const CSlp_Surface currentSurface = slope.CurSurface;
     std::vector<size_t> piles;
     for (size_t i = 0; i < slope.KHPiles.size(); ++i)
         if (!onePile || slope.KHPiles[i].strName == pileName)
@@ -324,6 +328,9 @@ int RunModel(int argc, char** argv)
         std::printf("%d files not written\n", unwritten);
     if (!StdoutWritten())
         return 2;
+    slope.strCurKHPile = currentPile;
+    slope.CurKHPile = currentWorking;
+    slope.CurSurface = currentSurface;
     if (!save.empty() && !SaveSlopeModel(save, model, &error)) {
         std::fprintf(stderr, "kangli-host: %s: %s\n", save.c_str(), error.c_str());
         return 2;

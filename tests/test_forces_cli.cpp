@@ -161,4 +161,11 @@ TEST(ForcesCommand, EdgesAUserMeets)
     const int h = std::system(host.c_str());
     EXPECT_EQ(WEXITSTATUS(h), 2);
     EXPECT_NE(ReadText(dir.path + "/host").find("--pile given twice"), std::string::npos);
+
+    // --save keeps the model's current pile, whichever pile was calculated last.
+    const std::string saved = "'" KANGLI_HOST_EXE "' '" KANGLI_EXAMPLES_DIR "/slope/whole-slope.json' '" + dir.path +
+                              "/w2' --module '" KANGLI_MODULE "' --save '" + dir.path + "/saved.json' >/dev/null 2>&1";
+    ASSERT_EQ(WEXITSTATUS(std::system(saved.c_str())), 0);
+    EXPECT_EQ(nlohmann::json::parse(ReadText(dir.path + "/saved.json"))["currentPile"],
+              nlohmann::json::parse(ReadText(KANGLI_EXAMPLES_DIR "/slope/whole-slope.json"))["currentPile"]);
 }
