@@ -3,6 +3,7 @@
 // calculation alone (CalculateKangLi): no drawing, no book, no file written, no
 // work path, and nobody told anything, which each case checks as well.
 #include "KangLiCore.h"
+#include "PileForces.h"
 #include "Messages.h"
 #include "WorkPaths.h"
 #include "RecordJson.h"
@@ -103,6 +104,59 @@ void CheckSlip(const std::string& where, std::istringstream& words, const CaseRu
         EXPECT_NEAR(run.result.section.fv, pile, tolerance) << where << ": Fv at the slip surface";
 }
 
+// "forces NAME VALUE [NAME VALUE ...] within T": values of the pile under its
+// design block: Q0, M0 (kN, kN m), coefficient (1/m), rigid (1 or 0),
+// slip_displacement, top_displacement (mm), rotation_centre (m below the top),
+// max_moment (kN m), longitudinal_area (mm2), stirrups (mm2/mm), check_holds
+// (1 or 0, every allowable given).
+void CheckForces(const std::string& where, std::istringstream& words, const CaseRun& run)
+{
+    ASSERT_TRUE(run.loaded) << where << ": \"forces\" before \"record\"";
+    const PileForces f = CalculatePileForces(run.record);
+    ASSERT_EQ(f.status, 1) << where << ": " << f.refusal;
+    std::vector<std::pair<std::string, double>> expected;
+    std::string name;
+    double value = 0, tolerance = -1;
+    while (words >> name >> value) {
+        if (name == "within")
+            tolerance = value;
+        else
+            expected.emplace_back(name, value);
+    }
+    ASSERT_GE(tolerance, 0) << where << ": \"within\" missing";
+    for (const auto& [what, want] : expected) {
+        double got = NAN;
+        if (what == "Q0")
+            got = f.Q0;
+        else if (what == "M0")
+            got = f.M0;
+        else if (what == "coefficient")
+            got = f.coefficient;
+        else if (what == "rigid")
+            got = f.rigid ? 1 : 0;
+        else if (what == "slip_displacement")
+            got = f.slip.displacement * 1000;
+        else if (what == "top_displacement")
+            got = f.topDisplacement * 1000;
+        else if (what == "rotation_centre")
+            got = f.rotationCentre;
+        else if (what == "max_moment")
+            got = f.maxMoment.value;
+        else if (what == "longitudinal_area")
+            got = f.reinforcement.longitudinalArea;
+        else if (what == "stirrups")
+            got = f.reinforcement.stirrups;
+        else if (what == "check_holds") {
+            bool all = true;
+            for (const PileForceCheck& c : f.checks)
+                all = all && c.holds;
+            got = all ? 1 : 0;
+        } else
+            FAIL() << where << ": unknown value " << what;
+        EXPECT_NEAR(got, want, tolerance) << where << ": " << what;
+    }
+}
+
 } // namespace
 
 TEST(HandCheckedCases, EveryCaseHolds)
@@ -131,6 +185,10 @@ TEST(HandCheckedCases, EveryCaseHolds)
             } else if (verb == "at") {
                 std::istringstream values(rest);
                 CheckAt(where, values, run);
+                ++checks;
+            } else if (verb == "forces") {
+                std::istringstream values(rest);
+                CheckForces(where, values, run);
                 ++checks;
             } else if (verb == "slip") {
                 std::istringstream values(rest);
