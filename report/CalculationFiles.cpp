@@ -1,5 +1,7 @@
 #include "CalculationFiles.h"
 
+#include "ForcesBook.h"
+
 #include "Canvas.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
@@ -91,6 +93,31 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
                 book.ProvideDrawing(name, canvas);
             calc.ComposeJiSuanShu(&record, i, book);
             const std::string path = folder + record.GetJssFileName(i);
+            why.clear();
+            told(path, !refused && book.Save(path, &why) == 1, why);
+        }
+
+        // A record with a design block: the pile under its thrust, as a
+        // drawing of four panels and a book of its own.
+        if (record.bSheJi) {
+            const PileForces forces = CalculatePileForces(record);
+            CBase_SGT diagram;
+            DrawForcesDiagram(record, forces, &diagram);
+            const std::string diagramName = record.FileStem() + "-nl-jt.dxf";
+            const std::string diagramPath = folder + diagramName;
+            why.clear();
+            if (forces.status == 1) {
+                if (!where.drawingWriter || refused)
+                    told(diagramPath, false, refused ? *refused : "no drawing writer");
+                else
+                    told(diagramPath, where.drawingWriter(diagram, diagramPath, &why), why);
+            }
+            CRTF book;
+            book.strDrawingFolder = folder;
+            book.strHeader = "抗滑桩内力计算书    " + record.FileStem() + "    " + record.strBiaoTi;
+            book.ProvideDrawing(diagramName, &diagram);
+            WriteForcesBook(record, forces, &book, forces.status == 1 ? diagramPath : std::string());
+            const std::string path = folder + record.FileStem() + "-nl-jss.rtf";
             why.clear();
             told(path, !refused && book.Save(path, &why) == 1, why);
         }

@@ -169,3 +169,26 @@ TEST(ForcesCommand, EdgesAUserMeets)
     EXPECT_EQ(nlohmann::json::parse(ReadText(dir.path + "/saved.json"))["currentPile"],
               nlohmann::json::parse(ReadText(KANGLI_EXAMPLES_DIR "/slope/whole-slope.json"))["currentPile"]);
 }
+
+TEST(ForcesCommand, TheReportOfADesignedPileCarriesTheForcesBookAndDiagram)
+{
+    TempDir dir;
+    const CliRun run = RunKangli("report '" KANGLI_EXAMPLES_DIR "/design/rectangular-pile-soil-layers.json' '" +
+                                 dir.path + "/out'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string book = ReadText(dir.path + "/out/kl-nl-jss.rtf");
+    ASSERT_FALSE(book.empty());
+    // The largest moment the forces command gives is in the book, to 3 decimals.
+    const nlohmann::json f = nlohmann::json::parse(
+        RunKangli("forces '" KANGLI_EXAMPLES_DIR "/design/rectangular-pile-soil-layers.json' --json").out);
+    char moment[64];
+    std::snprintf(moment, sizeof moment, "%.3f", f["max_moment"]["value"].get<double>());
+    EXPECT_NE(book.find(moment), std::string::npos) << moment;
+    EXPECT_NE(book.find("\\emfblip"), std::string::npos); // the four panels embedded as a vector picture
+    const std::string dxf = ReadText(dir.path + "/out/kl-nl-jt.dxf");
+    EXPECT_NE(dxf.find("  0\nEOF"), std::string::npos);
+    // Without a design block there is neither.
+    const CliRun plain = RunKangli("report '" KANGLI_EXAMPLES_DIR "/defaults.json' '" + dir.path + "/plain'");
+    ASSERT_EQ(plain.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/plain/kl-nl-jss.rtf"));
+}

@@ -1,0 +1,171 @@
+#include "ForcesBook.h"
+
+#include "Canvas.h"
+#include "FieldTable.h"
+#include "NumericLocale.h"
+#include "Rtf.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string Num(const char* format, double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
+}
+
+} // namespace
+
+void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c)
+{
+    if (!c || f.status != 1 || f.points.empty())
+        return;
+    c->nUnits = CBase_SGT::Metres;
+    c->SetCurStyle("HZ");
+    const double L = r.fZhuangChang;
+    const double width = std::max(2.0, L / 3); // each panel's width for its largest value
+    const double gap = width * 0.6;
+    const double text = L / 60;
+    struct Panel {
+        const char* title;
+        const char* unit;
+        double PileForcePoint::*field;
+        double factor;
+        int color;
+    };
+    const Panel panels[] = {{"弯矩", "kN·m", &PileForcePoint::moment, 1, 1},
+                            {"剪力", "kN", &PileForcePoint::shear, 1, 3},
+                            {"位移", "mm", &PileForcePoint::displacement, 1000, 5},
+                            {"侧向应力", "kPa", &PileForcePoint::stress, 1, 6}};
+    double x0 = 0;
+    for (const Panel& p : panels) {
+        double largest = 0;
+        const PileForcePoint* at = &f.points.front();
+        for (const PileForcePoint& q : f.points)
+            if (std::fabs(q.*p.field) > largest) {
+                largest = std::fabs(q.*p.field);
+                at = &q;
+            }
+        const double scale = largest > 0 ? width / 2 / (largest * p.factor) : 0;
+        const double axis = x0 + width / 2;
+        c->SetCurColor(7);
+        c->SetCurLayer("AXIS");
+        c->Draw_Line(axis, 0, axis, -L, 1);
+        c->Draw_Line(x0, -f.h1, x0 + width, -f.h1, 1); // the slip surface
+        c->SetCurLayer("LABEL");
+        c->Draw_Text(x0, text * 3, text * 1.5, 0, (std::string(p.title) + "（" + p.unit + "）").c_str());
+        c->SetCurColor(p.color);
+        c->SetCurLayer(p.title);
+        for (size_t i = 1; i < f.points.size(); ++i) {
+            const PileForcePoint& a = f.points[i - 1];
+            const PileForcePoint& b = f.points[i];
+            c->Draw_Line(axis + a.*p.field * p.factor * scale, -a.depth, axis + b.*p.field * p.factor * scale,
+                         -b.depth, 1);
+        }
+        c->SetCurLayer("LABEL");
+        const double v = at->*p.field * p.factor;
+        c->Draw_Text(axis + v * scale + text / 2, -at->depth, text, 0,
+                     (MessageNumber(std::round(v * 100) / 100) + "（" + Num("%.2f", at->depth) + " m）").c_str());
+        x0 += width + gap;
+    }
+    c->SetCurColor(7);
+    c->SetCurLayer("LABEL");
+    c->Draw_Text(0, -f.h1 + text / 2, text, 0, "滑面");
+}
+
+void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, const std::string& diagramName)
+{
+    if (!rtf)
+        return;
+    const CSheJi& d = r.SheJi;
+    rtf->InsertText("抗滑桩内力计算\n\n");
+    rtf->InsertText("一 设计条件\n\n");
+    for (const DesignFieldDef& field : DesignFields()) {
+        std::string value;
+        if (!field.choices.empty()) {
+            for (const FieldChoice& ch : field.choices)
+                if (ch.value == DesignValue(field, d))
+                    value = ch.text;
+        } else {
+            value = MessageNumber(DesignValue(field, d));
+        }
+        rtf->InsertText("     %s：%s\n", field.label, value.c_str());
+    }
+    if (f.status != 1) {
+        rtf->InsertText("\n未能计算：%s\n", f.refusal.c_str());
+        return;
+    }
+    const bool k = f.method == 'K';
+    rtf->InsertText("\n二 受荷段（桩顶至滑面，h1 = %.3fm）\n\n", f.h1);
+    rtf->InsertText("\t每根桩承受的推力 ET = (E - E')×s = (%.3f - %.3f)×%.3f = %.3fkN\n", d.fTuiLi, d.fQianKangLi,
+                    r.fZhuangJianJu, f.thrust);
+    rtf->InsertText("\t滑面处剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m\n", f.Q0, f.M0);
+    rtf->InsertText("\n三 锚固段（滑面至桩底，h2 = %.3fm）\n\n", f.h2);
+    rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.3fkN·m^2\n", f.width, f.EI);
+    if (k) {
+        rtf->InsertText("\tβ = (K×Bp/(4EI))^(1/4) = (%.3f×%.3f/(4×%.3f))^(1/4) = %.6f/m\n", d.fK, f.width, f.EI,
+                        f.coefficient);
+        rtf->InsertText("\tβh2 = %.4f %s 1.0，按%s计算\n", f.coefficientLength, f.rigid ? "≤" : ">",
+                        f.rigid ? "刚性桩" : "弹性桩");
+    } else {
+        rtf->InsertText("\tα = (m×Bp/EI)^(1/5) = (%.3f×%.3f/%.3f)^(1/5) = %.6f/m\n", d.fM, f.width, f.EI,
+                        f.coefficient);
+        rtf->InsertText("\tαh2 = %.4f %s 2.5，按%s计算\n", f.coefficientLength, f.rigid ? "≤" : ">",
+                        f.rigid ? "刚性桩" : "弹性桩");
+    }
+    rtf->InsertText("\t桩底%s\n", d.nZhuangDi == 1 ? "铰支" : "自由");
+    if (f.rotationCentre >= 0)
+        rtf->InsertText("\t转动中心在桩顶以下 %.3fm（滑面以下 %.3fm）\n", f.rotationCentre, f.rotationCentre - f.h1);
+    rtf->InsertText("\t滑面处位移 x0 = %.3fmm，转角 φ0 = %.6frad\n", f.slip.displacement * 1000, f.slip.rotation);
+    rtf->InsertText("\t桩顶位移 %.3fmm\n", f.topDisplacement * 1000);
+    rtf->InsertText("\n四 内力及位移\n\n");
+    if (!diagramName.empty()) {
+        rtf->InsertText("  ");
+        rtf->InsertDXF(diagramName.c_str(), 170.0, 120.0);
+        rtf->InsertText("\n\n");
+    }
+    rtf->InsertText(" 深度(m)    剪力(kN)   弯矩(kN·m)  位移(mm)   转角(rad)  侧向应力(kPa)\n");
+    double next = 0;
+    for (const PileForcePoint& p : f.points)
+        if (p.depth + 1e-9 >= next || std::fabs(p.depth - f.h1) < 1e-9) {
+            rtf->InsertText("%7.2f %11.3f %11.3f %9.3f %11.6f %11.3f\n", p.depth, p.shear, p.moment,
+                            p.displacement * 1000, p.rotation, p.stress);
+            if (p.depth + 1e-9 >= next)
+                next = std::floor(p.depth / 0.5 + 1e-6) * 0.5 + 0.5;
+        }
+    rtf->InsertText("\n\t最大弯矩 %.3fkN·m（桩顶以下 %.2fm），最大剪力 %.3fkN（桩顶以下 %.2fm）\n", f.maxMoment.value,
+                    f.maxMoment.depth, f.maxShear.value, f.maxShear.depth);
+    rtf->InsertText("\n五 验算\n\n");
+    bool any = false;
+    for (const PileForceCheck& c : f.checks) {
+        if (!c.checked)
+            continue;
+        any = true;
+        const std::string key = c.key;
+        if (key == "fYunXuYingLi")
+            rtf->InsertText("\t侧向应力 %.3fkPa（桩顶以下 %.2fm），容许 %.3fkPa，%s\n", c.value, c.depth, c.allowed,
+                            c.holds ? "满足" : "不满足");
+        else if (key == "fYunXuDingWeiYi")
+            rtf->InsertText("\t桩顶位移 %.3fmm，容许 %.3fmm，%s\n", c.value, c.allowed, c.holds ? "满足" : "不满足");
+        else
+            rtf->InsertText("\t滑面处位移 %.3fmm，容许 %.3fmm，%s\n", c.value, c.allowed, c.holds ? "满足" : "不满足");
+    }
+    if (!any)
+        rtf->InsertText("\t未给出容许值，不作验算\n");
+    const PileReinforcement& rf = f.reinforcement;
+    rtf->InsertText("\n六 配筋（%s）\n\n", rf.steel.c_str());
+    rtf->InsertText("\t设计弯矩 M = %.3fkN·m，设计剪力 V = %.3fkN\n", rf.moment, rf.shear);
+    if (rf.overReinforced)
+        rtf->InsertText("\t纵筋：超筋，单筋截面不能承受（%s）\n", rf.reason.c_str());
+    else
+        rtf->InsertText("\t纵筋 As = %.0fmm^2%s\n", rf.longitudinalArea, rf.minimumGoverns ? "（最小配筋率控制）" : "");
+    if (rf.sectionTooSmall)
+        rtf->InsertText("\t箍筋：截面尺寸不足，V > 0.25βc×fc×b×h0 = %.3fkN\n", rf.shearLimit);
+    else
+        rtf->InsertText("\t箍筋 Asv/s = %.4fmm^2/mm\n", rf.stirrups);
+}
