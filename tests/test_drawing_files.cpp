@@ -286,3 +286,46 @@ TEST(DrawingFiles, AMetreDiagramWithoutItsUnitPrintsOnAPage)
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_NE(ReadText(dir.path + "/info.txt").find("(A4)"), std::string::npos) << ReadText(dir.path + "/info.txt");
 }
+
+// "Zoom extents" in a CAD program shows the header's $EXTMIN/$EXTMAX: they hold
+// what each diagram draws (the slip arc by its sweep, dimension ticks and texts,
+// labels by their font) to within a text height, as ezdxf measures the
+// entities with the font's own metrics.
+TEST(DrawingFiles, HeaderExtentsFitWhatIsDrawn)
+{
+    if (!HaveEzdxf())
+        GTEST_SKIP() << "python3-ezdxf not installed";
+    TempDir dir;
+    for (const char* example : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        for (int n = 0; n < 3; ++n) {
+            const std::string path = dir.path + "/d.dxf", out = dir.path + "/extents.txt";
+            const CliRun r = RunKangli(std::string("draw '" KANGLI_EXAMPLES_DIR "/") + example + "' " +
+                                       std::to_string(n) + " '" + path + "'");
+            ASSERT_EQ(r.status, 0) << r.err;
+            ASSERT_EQ(std::system(("/usr/bin/python3 '" KANGLI_SOURCE_DIR "/tests/tools/dxf_extents.py' '" + path +
+                                   "' >'" + out + "' 2>&1")
+                                      .c_str()),
+                      0)
+                << ReadText(out);
+            const std::string report = ReadText(out);
+            if (report.find("fonts measured") == std::string::npos)
+                GTEST_SKIP() << "matplotlib cannot read the drawing's font: ezdxf would guess text widths";
+            double drawn[4], header[4], text = 0;
+            ASSERT_EQ(std::sscanf(Field("\n" + report, "drawn").c_str(), "%lf %lf %lf %lf", &drawn[0], &drawn[1],
+                                  &drawn[2], &drawn[3]),
+                      4)
+                << report;
+            ASSERT_EQ(std::sscanf(Field("\n" + report, "header").c_str(), "%lf %lf %lf %lf", &header[0], &header[1],
+                                  &header[2], &header[3]),
+                      4)
+                << report;
+            ASSERT_EQ(std::sscanf(Field("\n" + report, "text").c_str(), "%lf", &text), 1) << report;
+            ASSERT_GT(text, 0.0) << report;
+            ASSERT_GT(drawn[2] - drawn[0], 10 * text) << report;
+            const char* side[4] = {"min x", "min y", "max x", "max y"};
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(header[k], drawn[k], text) << example << " diagram " << n << " " << side[k] << "\n"
+                                                       << report;
+        }
+    }
+}
