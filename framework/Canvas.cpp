@@ -318,3 +318,132 @@ DimensionLines LayOutDimension(const SgtItem& d, double textHeight)
     out.textAngle = angle;
     return out;
 }
+
+double TextMetrics::Length(const std::string& utf8)
+{
+    double w = 0;
+    for (unsigned char ch : utf8) {
+        if (ch < 0x80)
+            w += kLatin;
+        else if ((ch & 0xC0) != 0x80)
+            w += kWide;
+    }
+    return w;
+}
+
+bool TextMetrics::HasWide(const std::string& utf8)
+{
+    for (unsigned char ch : utf8)
+        if (ch >= 0x80)
+            return true;
+    return false;
+}
+
+namespace {
+
+// An arc's extent: its ends and the points of its sweep at 0, 90, 180 and 270
+// degrees.
+void AddArc(SgtBounds& b, const SgtItem& it, const SgtTransform& t)
+{
+    auto add = [&](double a) {
+        double ox, oy;
+        const double r = a * kPi / 180.0;
+        t.Apply(it.x1 + it.radius * std::cos(r), it.y1 + it.radius * std::sin(r), ox, oy);
+        b.Add(ox, oy);
+    };
+    const bool similar = std::fabs(t.a - t.d) < 1e-12 * (std::fabs(t.a) + 1) &&
+                         std::fabs(t.b + t.c) < 1e-12 * (std::fabs(t.b) + 1) && t.a * t.d - t.b * t.c > 0;
+    if (!similar) { // a sheared, stretched or mirrored arc: as the writers draw it, sampled
+        std::vector<double> xs, ys;
+        ArcPoints(it, xs, ys);
+        for (size_t i = 0; i < xs.size(); ++i) {
+            double ox, oy;
+            t.Apply(xs[i], ys[i], ox, oy);
+            b.Add(ox, oy);
+        }
+        return;
+    }
+    double sweep = it.kind == SgtItem::Circle ? 360 : it.angle1 - it.angle0;
+    if (!std::isfinite(sweep) || !std::isfinite(it.angle0))
+        return;
+    sweep = std::fmod(sweep, 360.0);
+    if (sweep <= 0)
+        sweep += 360;
+    const double a0 = it.kind == SgtItem::Circle ? 0 : it.angle0;
+    add(a0);
+    add(a0 + sweep);
+    // A turn of the map turns the arc's sweep with it; the quadrant points are
+    // those of the drawing.
+    const double turn = std::atan2(t.c, t.a) * 180.0 / kPi;
+    for (int q = -4; q <= 8; ++q) {
+        const double a = q * 90.0 - turn; // in the item's own angles
+        if (a > a0 && a < a0 + sweep)
+            add(a);
+    }
+}
+
+// A text's box: from the descent below the baseline to the top of its tallest
+// characters, as long as its estimated length.
+void AddText(SgtBounds& b, const SgtTransform& t, double x, double y, double height, double angle,
+             const std::string& text)
+{
+    if (!(height > 0) || text.empty())
+        return;
+    const double len = TextMetrics::Length(text) * height;
+    const double top = (TextMetrics::HasWide(text) ? TextMetrics::kWideTop : 1.0) * height;
+    const double bottom = -TextMetrics::kDescent * height;
+    const double r = angle * kPi / 180.0, ca = std::cos(r), sa = std::sin(r);
+    for (double along : {0.0, len})
+        for (double up : {bottom, top}) {
+            double ox, oy;
+            t.Apply(x + along * ca - up * sa, y + along * sa + up * ca, ox, oy);
+            b.Add(ox, oy);
+        }
+}
+
+} // namespace
+
+SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight)
+{
+    SgtBounds b;
+    ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform& t) {
+        auto add = [&](double x, double y) {
+            double ox, oy;
+            t.Apply(x, y, ox, oy);
+            b.Add(ox, oy);
+        };
+        switch (it.kind) {
+        case SgtItem::Line:
+            add(it.x1, it.y1);
+            add(it.x2, it.y2);
+            break;
+        case SgtItem::Text:
+            AddText(b, t, it.x1, it.y1, it.height, it.angle, it.text);
+            break;
+        case SgtItem::Arc:
+        case SgtItem::Circle:
+            if (std::isfinite(it.radius))
+                AddArc(b, it, t);
+            break;
+        case SgtItem::Rect: {
+            double xs[4], ys[4];
+            RectCorners(it, xs, ys);
+            for (int k = 0; k < 4; ++k)
+                add(xs[k], ys[k]);
+            break;
+        }
+        case SgtItem::AlignedDim: {
+            const DimensionLines d = LayOutDimension(it, dimTextHeight);
+            for (const double* l : {d.ext1, d.ext2, d.dim, d.tick1, d.tick2}) {
+                add(l[0], l[1]);
+                add(l[2], l[3]);
+            }
+            AddText(b, t, d.textX, d.textY, dimTextHeight, d.textAngle, it.text);
+            break;
+        }
+        case SgtItem::Insert:
+            break;
+        }
+    });
+    return b;
+}

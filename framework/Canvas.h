@@ -119,3 +119,22 @@ struct DimensionLines {
     double textX, textY, textAngle;                       // degrees
 };
 DimensionLines LayOutDimension(const SgtItem& dim, double textHeight);
+
+// The metrics of the drawings' font (WenQuanYi Zen Hei) in text heights. A text
+// height is the height of the capitals, as CAD programs mean it; the font's em
+// is 1 / 0.70 of it.
+struct TextMetrics {
+    static constexpr double kEm = 1.0 / 0.70;        // font size for a text height
+    static constexpr double kLatin = 0.56 * kEm;     // advance of a digit or Latin letter
+    static constexpr double kWide = 1.0 * kEm;       // advance of a Chinese character
+    static constexpr double kDescent = 0.30 * kEm;   // below the baseline
+    static constexpr double kWideTop = 0.84 * kEm;   // top of a Chinese character
+    // The estimated length of a text, in text heights.
+    static double Length(const std::string& utf8);
+    static bool HasWide(const std::string& utf8);
+};
+
+// What the canvas draws, inserts resolved, as a CAD program measures it: arcs by
+// their sweep, dimensions with their ticks and text (drawn dimTextHeight high),
+// texts by the box the font's metrics give them.
+SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight);

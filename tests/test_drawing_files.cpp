@@ -6,6 +6,7 @@
 #include "TestFiles.h"
 #include "WorkPaths.h"
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -285,4 +286,212 @@ TEST(DrawingFiles, AMetreDiagramWithoutItsUnitPrintsOnAPage)
                             " && pdfinfo none.pdf > info.txt 2>&1";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_NE(ReadText(dir.path + "/info.txt").find("(A4)"), std::string::npos) << ReadText(dir.path + "/info.txt");
+}
+
+// "Zoom extents" in a CAD program shows the header's $EXTMIN/$EXTMAX: they hold
+// what each diagram draws (the slip arc by its sweep, dimension ticks and texts,
+// labels by their font) to within a text height, as ezdxf measures the
+// entities with the font's own metrics.
+TEST(DrawingFiles, HeaderExtentsFitWhatIsDrawn)
+{
+    if (!HaveEzdxf())
+        GTEST_SKIP() << "python3-ezdxf not installed";
+    TempDir dir;
+    for (const char* example : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        for (int n = 0; n < 3; ++n) {
+            const std::string path = dir.path + "/d.dxf", out = dir.path + "/extents.txt";
+            const CliRun r = RunKangli(std::string("draw '" KANGLI_EXAMPLES_DIR "/") + example + "' " +
+                                       std::to_string(n) + " '" + path + "'");
+            ASSERT_EQ(r.status, 0) << r.err;
+            ASSERT_EQ(std::system(("/usr/bin/python3 '" KANGLI_SOURCE_DIR "/tests/tools/dxf_extents.py' '" + path +
+                                   "' >'" + out + "' 2>&1")
+                                      .c_str()),
+                      0)
+                << ReadText(out);
+            const std::string report = ReadText(out);
+            if (report.find("fonts measured") == std::string::npos)
+                GTEST_SKIP() << "matplotlib cannot read the drawing's font: ezdxf would guess text widths";
+            double drawn[4], header[4], text = 0;
+            ASSERT_EQ(std::sscanf(Field("\n" + report, "drawn").c_str(), "%lf %lf %lf %lf", &drawn[0], &drawn[1],
+                                  &drawn[2], &drawn[3]),
+                      4)
+                << report;
+            ASSERT_EQ(std::sscanf(Field("\n" + report, "header").c_str(), "%lf %lf %lf %lf", &header[0], &header[1],
+                                  &header[2], &header[3]),
+                      4)
+                << report;
+            ASSERT_EQ(std::sscanf(Field("\n" + report, "text").c_str(), "%lf", &text), 1) << report;
+            ASSERT_GT(text, 0.0) << report;
+            ASSERT_GT(drawn[2] - drawn[0], 10 * text) << report;
+            const char* side[4] = {"min x", "min y", "max x", "max y"};
+            for (int k = 0; k < 4; ++k)
+                EXPECT_NEAR(header[k], drawn[k], text) << example << " diagram " << n << " " << side[k] << "\n"
+                                                       << report;
+        }
+    }
+}
+
+namespace {
+
+// The width and height of a PNG file, from its header.
+std::pair<unsigned, unsigned> PngSize(const std::string& png)
+{
+    if (png.size() < 24 || png.substr(0, 8) != "\x89PNG\r\n\x1a\n")
+        return {0, 0};
+    auto be32 = [&png](size_t at) {
+        return (static_cast<unsigned>(static_cast<unsigned char>(png[at])) << 24) |
+               (static_cast<unsigned>(static_cast<unsigned char>(png[at + 1])) << 16) |
+               (static_cast<unsigned>(static_cast<unsigned char>(png[at + 2])) << 8) |
+               static_cast<unsigned>(static_cast<unsigned char>(png[at + 3]));
+    };
+    return {be32(16), be32(20)};
+}
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST(DrawingFiles, EveryPictureIs1600PixelsOnItsLongerSide)
+{
+    TempDir dir;
+    for (const char* example : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        Drawn d(example);
+        for (int n = 0; n < 3; ++n) {
+            std::string error;
+            ASSERT_TRUE(WriteCanvas(d.canvas[n], dir.path + "/d.png", &error)) << error;
+            const auto [w, h] = PngSize(ReadText(dir.path + "/d.png"));
+            EXPECT_EQ(std::max(w, h), 1600u) << example << " diagram " << n << ": " << w << " x " << h;
+            EXPECT_GT(std::min(w, h), 100u) << example << " diagram " << n;
+            ASSERT_TRUE(WriteCanvas(d.canvas[n], dir.path + "/d.svg", &error)) << error;
+            const std::string svg = ReadText(dir.path + "/d.svg");
+            const bool wide = w >= h;
+            EXPECT_NE(svg.find(wide ? "width=\"1600\"" : "height=\"1600\""), std::string::npos)
+                << example << " diagram " << n << "\n" << svg.substr(0, 300);
+        }
+    }
+}
+
+// SVG texts are text a reader can select and search, in a named font with
+// fallbacks; each label once, as in the DXF.
+TEST(DrawingFiles, SvgTextsAreTextInANamedFont)
+{
+    Drawn d("rectangular-pile-soil-layers.json");
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteCanvas(d.canvas[1], dir.path + "/r.svg", &error)) << error;
+    const std::string svg = ReadText(dir.path + "/r.svg");
+    for (const char* label : {">土提供抗力</text>", ">桩提供抗力</text>", ">最终抗力</text>", ">1523.43</text>"})
+        EXPECT_NE(svg.find(label), std::string::npos) << label;
+    EXPECT_NE(svg.find("font-family=\"'WenQuanYi Zen Hei', "), std::string::npos);
+    EXPECT_NE(svg.find("sans-serif\""), std::string::npos); // the last resort
+    EXPECT_EQ(svg.find("<symbol"), std::string::npos);      // no glyph outlines
+
+    // The earth-pressure diagram draws its interior depth labels twice; the
+    // picture, like the DXF, holds each once.
+    ASSERT_TRUE(WriteCanvas(d.canvas[2], dir.path + "/e.svg", &error)) << error;
+    const std::string earth = ReadText(dir.path + "/e.svg");
+    std::set<std::string> distinct;
+    int drawn = 0;
+    ForEachItem(d.canvas[2], [&](const SgtItem& it, const SgtTransform&) {
+        if (it.kind == SgtItem::Text) {
+            ++drawn;
+            distinct.insert(it.text + "@" + std::to_string(it.x1) + "," + std::to_string(it.y1));
+        }
+    });
+    ASSERT_LT(static_cast<int>(distinct.size()), drawn); // the diagram does repeat
+    EXPECT_EQ(Count(earth, "<text "), static_cast<int>(distinct.size()));
+    EXPECT_EQ(Count(earth, ">24.00</text>"), 1);
+}
+
+// A label reads as high in the PNG and the SVG as the DXF says: the DXF's text
+// height is the height of the capitals, cairo's and SVG's font size the em.
+TEST(DrawingFiles, LabelsAreAsHighInPicturesAsInTheDxf)
+{
+    CBase_SGT canvas;
+    canvas.Draw_Line(0, 0, 100, 0, 1);
+    canvas.Draw_Text(0, 50, 10, 0, "HH");
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteCanvas(canvas, dir.path + "/t.dxf", &error)) << error;
+    ASSERT_TRUE(WriteCanvas(canvas, dir.path + "/t.png", &error)) << error;
+    ASSERT_TRUE(WriteCanvas(canvas, dir.path + "/t.svg", &error)) << error;
+
+    // The DXF's text: its height (group 40 of the TEXT entity).
+    const std::string dxf = ReadText(dir.path + "/t.dxf");
+    const size_t entities = dxf.find("ENTITIES\n"), text = dxf.find("\nTEXT\n", entities);
+    ASSERT_NE(text, std::string::npos);
+    const size_t g40 = dxf.find("\n 40\n", text);
+    ASSERT_NE(g40, std::string::npos);
+    const double dxfHeight = std::atof(dxf.c_str() + g40 + 5);
+    ASSERT_DOUBLE_EQ(dxfHeight, 10.0);
+
+    // The PNG, read back: the line's length in pixels gives the scale, the
+    // rows that the capitals darken their height.
+    cairo_surface_t* png = cairo_image_surface_create_from_png((dir.path + "/t.png").c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    const int w = cairo_image_surface_get_width(png), h = cairo_image_surface_get_height(png);
+    const int stride = cairo_image_surface_get_stride(png);
+    const unsigned char* data = cairo_image_surface_get_data(png);
+    auto dark = [&](int x, int y) {
+        const uint32_t px = *reinterpret_cast<const uint32_t*>(data + y * stride + 4 * x);
+        return ((px >> 8) & 0xFF) < 128; // green channel
+    };
+    int lineRow = -1, lineX0 = w, lineX1 = -1, best = 0;
+    for (int y = 0; y < h; ++y) {
+        int n = 0, x0 = w, x1 = -1;
+        for (int x = 0; x < w; ++x)
+            if (dark(x, y)) {
+                ++n;
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+            }
+        if (n > best) {
+            best = n;
+            lineRow = y;
+            lineX0 = x0;
+            lineX1 = x1;
+        }
+    }
+    ASSERT_GT(lineRow, 0);
+    int top = h, bottom = -1;
+    for (int y = 0; y < lineRow - 3; ++y)
+        for (int x = 0; x < w; ++x)
+            if (dark(x, y)) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    cairo_surface_destroy(png);
+    ASSERT_GT(bottom, top);
+    const double pxPerUnit = (lineX1 - lineX0) / 100.0;
+    const double pngHeight = (bottom - top + 1) / pxPerUnit;
+    EXPECT_NEAR(pngHeight, dxfHeight, 0.06 * dxfHeight) << "line " << lineX1 - lineX0 << " px, text " << bottom - top + 1
+                                                        << " px";
+
+    // The SVG: its font size, drawn in the font it names first, makes
+    // capitals as high as the DXF's.
+    const std::string svg = ReadText(dir.path + "/t.svg");
+    double x1 = 0, x2 = 0, size = 0;
+    const size_t line = svg.find("<line ");
+    ASSERT_NE(line, std::string::npos);
+    ASSERT_EQ(std::sscanf(svg.c_str() + svg.find("x1=", line), "x1=\"%lf\"", &x1), 1);
+    ASSERT_EQ(std::sscanf(svg.c_str() + svg.find("x2=", line), "x2=\"%lf\"", &x2), 1);
+    const size_t label = svg.find("<text ");
+    ASSERT_NE(label, std::string::npos);
+    ASSERT_EQ(std::sscanf(svg.c_str() + svg.find("font-size=", label), "font-size=\"%lf\"", &size), 1);
+    cairo_surface_t* probe = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+    cairo_t* cr = cairo_create(probe);
+    cairo_select_font_face(cr, "WenQuanYi Zen Hei", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, "HH", &ext);
+    cairo_destroy(cr);
+    cairo_surface_destroy(probe);
+    const double svgHeight = -ext.y_bearing / ((x2 - x1) / 100.0);
+    EXPECT_NEAR(svgHeight, dxfHeight, 0.06 * dxfHeight) << "font size " << size;
 }

@@ -6,7 +6,8 @@
 // extension lines, its dimension line with end ticks, and its text. Colour
 // numbers are those of the CAD palette; on the white ground of SVG and PNG, 0 and
 // 7 are black and 2 (yellow) is a darker gold so that it reads on paper. Text
-// uses WenQuanYi Zen Hei, in DXF through a text style naming wqy-zenhei.ttc.
+// uses WenQuanYi Zen Hei; a text height is the height of the capitals in all
+// three, and an item the canvas draws twice is written once.
 #pragma once
 
 #include "Canvas.h"

@@ -193,6 +193,13 @@ bool Finite(std::initializer_list<double> values)
     return true;
 }
 
+// The dimension text height of a drawing: a fortieth of its extent.
+double DimensionTextHeight(const CBase_SGT& canvas)
+{
+    const SgtBounds bounds = canvas.Bounds();
+    return bounds.empty ? 1.0 / 40.0 : std::max(bounds.maxX - bounds.minX, bounds.maxY - bounds.minY) / 40.0;
+}
+
 // Everything the canvas draws, inserts resolved, as entities; exact duplicates
 // dropped.
 std::vector<Entity> Collect(const CBase_SGT& canvas)
@@ -203,9 +210,7 @@ std::vector<Entity> Collect(const CBase_SGT& canvas)
         if (seen.insert(e.Key()).second)
             out.push_back(std::move(e));
     };
-    const SgtBounds bounds = canvas.Bounds();
-    const double extent = bounds.empty ? 1.0 : std::max(bounds.maxX - bounds.minX, bounds.maxY - bounds.minY);
-    const double dimText = extent / 40.0;
+    const double dimText = DimensionTextHeight(canvas);
     ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform& t) {
         Entity e;
         e.layer = it.layer.empty() ? "0" : it.layer;
@@ -292,37 +297,10 @@ std::vector<Entity> Collect(const CBase_SGT& canvas)
     return out;
 }
 
-SgtBounds Extents(const std::vector<Entity>& entities)
+// $EXTMIN and $EXTMAX: what is drawn, as a CAD program's "zoom extents" finds it.
+SgtBounds Extents(const CBase_SGT& canvas)
 {
-    SgtBounds b;
-    for (const Entity& e : entities) {
-        switch (e.kind) {
-        case Entity::Line:
-            b.Add(e.x1, e.y1);
-            b.Add(e.x2, e.y2);
-            break;
-        case Entity::Text: {
-            // The insertion point and an estimate of the text's length.
-            const double len = 0.8 * e.height * static_cast<double>(e.text.size()) / 2.0;
-            const double a = e.angle * kPi / 180.0;
-            b.Add(e.x1, e.y1);
-            b.Add(e.x1 + len * std::cos(a) - e.height * std::sin(a), e.y1 + len * std::sin(a) + e.height * std::cos(a));
-            break;
-        }
-        case Entity::Arc:
-        case Entity::Circle:
-            b.Add(e.x1 - e.r, e.y1 - e.r);
-            b.Add(e.x1 + e.r, e.y1 + e.r);
-            break;
-        case Entity::Dimension:
-            for (const double* l : {e.dim.ext1, e.dim.ext2, e.dim.dim}) {
-                b.Add(l[0], l[1]);
-                b.Add(l[2], l[3]);
-            }
-            b.Add(e.dim.textX, e.dim.textY);
-            break;
-        }
-    }
+    SgtBounds b = DrawnBounds(canvas, DimensionTextHeight(canvas));
     if (b.empty) {
         b.Add(0, 0);
         b.Add(1, 1);
@@ -542,7 +520,7 @@ struct Writer {
 bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* error)
 {
     const std::vector<Entity> entities = Collect(canvas);
-    const SgtBounds bounds = Extents(entities);
+    const SgtBounds bounds = Extents(canvas);
     // The dimensions of one drawing share a text height (that of its extent).
     double dimText = 2.5;
     for (const Entity& e : entities)
