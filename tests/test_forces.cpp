@@ -394,3 +394,21 @@ TEST(PileForces, WhatBalancesNothingIsRefusedNotPrinted)
     EXPECT_EQ(f.status, 0);
     EXPECT_EQ(f.refusedField, "SheJi.fQianKangLi") << f.refusal;
 }
+
+TEST(PileForces, ALongElasticPileByTheKMethodIsHetenyisSemiInfiniteBeam)
+{
+    // beta h2 = 6: the foot no longer matters, and the slip surface moves as the
+    // end of a semi-infinite beam on springs k = K B_p under Q0 and M0:
+    // x0 = 2 beta (Q0 + beta M0) / k, phi0 = -2 beta^2 (Q0 + 2 beta M0) / k.
+    CPelvorinData r = PublishedK();
+    const double beta = std::pow(1.2e5 * 3.0 / (4 * 0.8 * 3.0e7 * 2.0 * 2.5 * 2.5 * 2.5 / 12), 0.25);
+    r.fZhuangChang = static_cast<float>(9 + 6 / beta);
+    const PileForces f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    ASSERT_NEAR(f.coefficientLength, 6.0, 1e-4);
+    const double k = 1.2e5 * 3.0;
+    const double x0 = 2 * beta * (f.Q0 + beta * f.M0) / k;
+    const double phi0 = -2 * beta * beta * (f.Q0 + 2 * beta * f.M0) / k;
+    EXPECT_NEAR(f.slip.displacement, x0, 0.005 * x0);
+    EXPECT_NEAR(f.slip.rotation, phi0, 0.005 * std::fabs(phi0));
+}
