@@ -11,6 +11,7 @@
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
 #include "CanvasWriters.h"
+#include "ForcesBook.h"
 #include "ForcesCommand.h"
 #include "KangLiJiSuan.h"
 #include "Messages.h"
@@ -227,7 +228,17 @@ int RunDraw(const std::string& in, int diagram, const std::string& out, bool uni
     if (const int exit = Calculate(in, record, calc); exit != kExitOk)
         return exit;
     CBase_SGT canvas;
-    calc.DrawTu(diagram, &canvas, nullptr);
+    if (diagram == 3) {
+        // The pile under its design thrust: four panels along the pile.
+        const PileForces forces = CalculatePileForces(record);
+        if (forces.status != 1) {
+            std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), forces.refusal.c_str());
+            return kExitRefused;
+        }
+        DrawForcesDiagram(record, forces, &canvas);
+    } else {
+        calc.DrawTu(diagram, &canvas, nullptr);
+    }
     if (unitless)
         canvas.nUnits = CBase_SGT::Unitless;
     std::string error;
@@ -718,7 +729,9 @@ int Run(int argc, char** argv)
         "draw", "draw a diagram of the calculated record: 0 calculation sketch, 1 result diagram, "
                 "2 earth-pressure diagram; OUT ends in .dxf, .svg or .png");
     cmdDraw->add_option("RECORD", drawFile, "data file, or JSON when it ends in .json")->required();
-    cmdDraw->add_option("DIAGRAM", drawNumber, "0, 1 or 2")->required()->check(CLI::Range(0, 2));
+    cmdDraw->add_option("DIAGRAM", drawNumber, "0, 1 or 2; 3 the internal forces of a record with a design block")
+        ->required()
+        ->check(CLI::Range(0, 3));
     cmdDraw->add_option("OUT", drawOut, "drawing file")->required();
     std::string drawUnits = "declared";
     cmdDraw->add_option("--units", drawUnits,

@@ -192,3 +192,18 @@ TEST(ForcesCommand, TheReportOfADesignedPileCarriesTheForcesBookAndDiagram)
     ASSERT_EQ(plain.status, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.path + "/plain/kl-nl-jss.rtf"));
 }
+
+TEST(ForcesCommand, TheFourPanelsAsAPictureOfTheirOwn)
+{
+    TempDir dir;
+    const CliRun svg =
+        RunKangli("draw '" KANGLI_EXAMPLES_DIR "/design/defaults.json' 3 '" + dir.path + "/forces.svg'");
+    ASSERT_EQ(svg.status, 0) << svg.err;
+    const std::string text = ReadText(dir.path + "/forces.svg");
+    for (const char* title : {"弯矩", "剪力", "位移", "侧向应力"})
+        EXPECT_NE(text.find(title), std::string::npos) << title;
+    const CliRun none = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 3 '" + dir.path + "/none.svg'");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("SheJi"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "/none.svg"));
+}
