@@ -174,8 +174,10 @@ TEST(DrawingFiles, KangliDraw)
     CliRun r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 1 '" + out + "'");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadText(out).substr(0, 4), "\x89PNG");
-    r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 3 '" + out + "'");
+    r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 4 '" + out + "'");
     EXPECT_EQ(r.status, 2);
+    r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 3 '" + out + "'"); // no design block
+    EXPECT_EQ(r.status, 1);
     r = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 0 '" + dir.path + "/x.doc'");
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("x.doc: unknown drawing format"), std::string::npos);
