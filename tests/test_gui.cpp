@@ -993,6 +993,7 @@ TEST(Frame, UnsavedEditsAreNotLostSilently)
         frame.close();
         Settle();
         EXPECT_TRUE(frame.isVisible());
+        EXPECT_EQ(no.messages.size(), 2u); // the close button asks once, not twice
     }
     {
         // 导入 over unsaved edits: not without the user's word.

@@ -183,17 +183,6 @@ void CDlgKangLi_Slp::reject()
     QDialog::reject();
 }
 
-void CDlgKangLi_Slp::closeEvent(QCloseEvent* e)
-{
-    // The close button goes through reject(); a window closed otherwise asks
-    // the same.
-    if (result() == 0 && isVisible() && !MayDiscardEdits("关闭")) {
-        e->ignore();
-        return;
-    }
-    QDialog::closeEvent(e);
-}
-
 void CDlgKangLi_Slp::keyPressEvent(QKeyEvent* e)
 {
     if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {

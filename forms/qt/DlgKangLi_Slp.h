@@ -81,15 +81,14 @@ public:
     QToolBar* toolBar = nullptr;
     QLabel* status = nullptr;
 
-    // 取消 and the window's close button: after the question, when there are
-    // unsaved edits.
+    // 取消 and the window's close button (QDialog's close goes through it):
+    // after the question, when there are unsaved edits.
     void reject() override;
 
 protected:
     // Esc inside the page neither closes nor hides the frame: it would throw
     // away what was entered. The window's close button and 取消 do.
     void keyPressEvent(QKeyEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
 
 private:
     void UpdateStatus();
