@@ -87,6 +87,9 @@ int Columns(const std::string& text)
 std::string TextParagraphs(const std::string& text, bool keepNext)
 {
     constexpr int kTabTwips = 720, kColumnTwips = 100; // 10 pt type: a column is 5 pt
+    // The columns of 10 pt type that a line of the text width holds as the
+    // word processor sets the monospaced font (its blank is wider than 5 pt).
+    constexpr int kFitColumns = 70;
     std::string out;
     size_t start = 0;
     while (start < text.size()) {
@@ -102,9 +105,21 @@ std::string TextParagraphs(const std::string& text, bool keepNext)
         std::string format;
         if (lead > 0 && lead < line.size())
             format += "\\li" + std::to_string(lead * kTabTwips) + "\\fi-" + std::to_string(lead * kTabTwips);
+        // A column heading (a line with tabs inside it) is one row of a table
+        // in blanks: wrapped, its last column would stand alone under the
+        // first. One wider than the text is set smaller so that it fits.
+        int size = 20;
+        if (lead == 0 && line.find('\t') != std::string::npos) {
+            const int columns = Columns(line) + 1;
+            if (columns > kFitColumns)
+                size = std::max(12, 20 * kFitColumns / columns);
+        }
+        const int column = kColumnTwips * size / 20;
+        if (size != 20)
+            format += "\\fs" + std::to_string(size);
         for (size_t tab = line.find('\t', lead); tab != std::string::npos; tab = line.find('\t', tab + 1))
             format += "\\tx" + std::to_string(static_cast<int>(lead) * kTabTwips +
-                                                (Columns(line.substr(lead, tab - lead)) + 1) * kColumnTwips);
+                                                (Columns(line.substr(lead, tab - lead)) + 1) * column);
         if (keepNext)
             format += "\\keepn";
         std::string body;

@@ -393,3 +393,25 @@ TEST(KangliReport, TheBookWrapsFormulasWholeAndKeepsHeadingsWithTheirFormulas)
         EXPECT_TRUE(together) << heading << " is not on the page of " << formula << "\n" << text;
     }
 }
+
+// The layer table's heading is a row of columns in blanks: its last column
+// stays on its row in the word processor's layout, not alone under the first.
+TEST(KangliReport, TheLayerHeadingKeepsItsLastColumnOnItsRow)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    TempDir dir;
+    const CliRun run = RunKangli("report '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '" + dir.path + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string text;
+    ASSERT_TRUE(PdfText(dir.path, "kl-jss0", true, &text));
+    std::istringstream lines(text);
+    std::string line;
+    bool found = false;
+    while (std::getline(lines, line))
+        if (line.find("擦角(度)") != std::string::npos) {
+            found = true;
+            EXPECT_NE(line.find("(kN/m3)"), std::string::npos) << "alone on its line: " << line;
+        }
+    EXPECT_TRUE(found) << text;
+}
