@@ -415,3 +415,38 @@ TEST(KangliReport, TheLayerHeadingKeepsItsLastColumnOnItsRow)
         }
     EXPECT_TRUE(found) << text;
 }
+
+// Every word of both books, for every example, lies inside the text area of
+// the A4 page as the word processor lays it out (margins of 20 mm).
+TEST(KangliReport, EveryLineOfEveryBookStaysInsideTheTextArea)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    for (const char* example : {"defaults", "circular-pile-into-rock", "rectangular-pile-soil-layers"}) {
+        TempDir dir;
+        const CliRun run = RunKangli(std::string("report '" KANGLI_EXAMPLES_DIR "/") + example + ".json' '" + dir.path + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        for (const char* book : {"kl-jss0", "kl-jss1"}) {
+            const std::string cmd = "cd '" + dir.path + "' && /usr/bin/soffice -env:UserInstallation=file://" +
+                                    dir.path + "/profile --headless --convert-to pdf " + book +
+                                    ".rtf >/dev/null 2>&1 && /usr/bin/pdftotext -bbox " + book + ".pdf " + book +
+                                    ".html";
+            ASSERT_EQ(std::system(cmd.c_str()), 0);
+            const std::string html = ReadText(dir.path + "/" + book + ".html");
+            // 595.3 pt wide, 56.7 pt (1134 twips) margins, a point of slack.
+            const double right = 595.3 - 56.7 + 1.0;
+            int words = 0;
+            for (size_t at = html.find("<word xMin=\""); at != std::string::npos; at = html.find("<word xMin=\"", at + 1)) {
+                const size_t x = html.find("xMax=\"", at);
+                const size_t close = html.find('>', at), end = html.find("</word>", at);
+                ASSERT_NE(x, std::string::npos);
+                const double xMax = std::atof(html.c_str() + x + 6);
+                const std::string word = html.substr(close + 1, end - close - 1);
+                ++words;
+                // The page's header and footer are inside the same area.
+                EXPECT_LE(xMax, right) << example << " " << book << ": \"" << word << "\" ends at " << xMax;
+            }
+            EXPECT_GT(words, 20) << example << " " << book;
+        }
+    }
+}
