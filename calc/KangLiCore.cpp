@@ -53,15 +53,23 @@ void KangLiPoints(float L, int divisions, std::vector<float>& list)
 
 KangLiCalculation CalculateKangLi(const CPelvorinData& input, int divisions)
 {
+    // The calculators work on a record of their own: the caller's stays as it
+    // was, and the value owns everything it hands back.
+    CPelvorinData r(input);
+    KangLiCalculation out = CalculateKangLiInPlace(r, divisions);
+    if (out.status == 1)
+        out.layers = r.TuCeng;
+    return out;
+}
+
+KangLiCalculation CalculateKangLiInPlace(CPelvorinData& r, int divisions)
+{
     KangLiCalculation out;
-    if (const int soil = SoilBelowRock(input); soil >= 0) {
+    if (const int soil = SoilBelowRock(r); soil >= 0) {
         out.refusedField = "TuCeng[" + std::to_string(soil) + "]";
         out.refusal = "岩层下不能出现土层";
         return out;
     }
-    // The calculators work on a record of their own: the caller's stays as it
-    // was, and the value owns everything it hands back.
-    CPelvorinData r(input);
     KangLiPoints(r.fZhuangChang, divisions, *r.pDianZuoBiao);
     out.groundCalc.pData = &r;
     out.groundCalc.JiSuan();
@@ -83,7 +91,6 @@ KangLiCalculation CalculateKangLi(const CPelvorinData& input, int divisions)
         out.final.push_back(g < p ? g : p);
     }
     out.soilLayers = r.nTuShu;
-    out.layers = r.TuCeng;
     out.frictionAngleWarning = out.groundCalc.bMoCaJiaoBuDui != 0;
 
     const float s = r.fHuaMianDaoZhuangDing;

@@ -36,7 +36,8 @@ struct KangLiCalculation {
 
     int soilLayers = 0;        // soil layers among the counted ones (nTuShu)
     // The layers as the calculation used them: a rock layer takes its own
-    // cohesion, friction angle and unit weight as its underwater values.
+    // cohesion, friction angle and unit weight as its underwater values
+    // (CalculateKangLi; empty from CalculateKangLiInPlace).
     std::vector<CTuCeng> layers;
     std::vector<float> depth;  // calculation points, m below the pile top, deepest first
     std::vector<float> ground; // Ev per point, kN/m
@@ -57,6 +58,11 @@ struct KangLiCalculation {
 // Calculates record with nFenDuanShu divisions of the pile length for the
 // points (20 unless the calculation object says otherwise).
 KangLiCalculation CalculateKangLi(const CPelvorinData& record, int divisions = 20);
+// The same on a record the caller gives up to it, without copying it: the
+// record takes the points, the soil-layer count and its rock layers' underwater
+// values as the calculation sets them (its result lists are left alone), and
+// the value's layers stay empty: the record holds them.
+KangLiCalculation CalculateKangLiInPlace(CPelvorinData& record, int divisions = 20);
 
 // The calculation points of a record: 0, every step of L/divisions (rounded
 // down to 0.1 m, at most 1 m), and the pile length, deepest first.

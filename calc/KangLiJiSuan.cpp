@@ -33,7 +33,8 @@ int CKangLiJiSuan::JiSuan()
     CPelvorinData& r = *pData;
     r.bYiJiSuan = 1;
     r.nJianTuShu = 3;
-    KangLiCalculation result = CalculateKangLi(r, nFenDuanShu);
+    // In place, as the calculation object always worked on its record.
+    KangLiCalculation result = CalculateKangLiInPlace(r, nFenDuanShu);
     if (result.status != 1) {
         AfxMessageBox(result.refusal.c_str(), MB_OK, "提示");
         return 0;
@@ -53,7 +54,8 @@ void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
     r.ZhuangKangLi = std::move(result.pile);
     r.ZuiZhongKangLi = std::move(result.final);
     r.nTuShu = result.soilLayers;
-    r.TuCeng = std::move(result.layers);
+    if (!result.layers.empty())
+        r.TuCeng = std::move(result.layers);
     TuKangLiJiSuan = std::move(result.groundCalc);
     TuKangLiJiSuan.pData = pData;
     ZhuangKangLiJiSuan = std::move(result.pileCalc);

@@ -34,7 +34,7 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
         return out;
     }
     // The calculation itself tells nobody: its refusal becomes the message.
-    KangLiCalculation result = CalculateKangLi(r);
+    KangLiCalculation result = CalculateKangLiInPlace(r); // r is the study's own copy
     if (result.status != 1) {
         out.message = result.refusedField + ": " + result.refusal + " (a soil layer below rock)";
         return out;
@@ -51,12 +51,10 @@ StudyResult Study(const CPelvorinData& input, CPelvorinData* calculated, CKangLi
         r.nJianTuShu = 3;
         calculation->TakeResult(std::move(result));
     } else if (calculated) {
-        *r.pDianZuoBiao = result.depth;
         r.TuKangLi = result.ground;
         r.ZhuangKangLi = result.pile;
         r.ZuiZhongKangLi = result.final;
         r.nTuShu = result.soilLayers;
-        r.TuCeng = result.layers;
         r.bYiJiSuan = 1;
         r.nJianTuShu = 3;
     }
