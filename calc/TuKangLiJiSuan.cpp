@@ -212,8 +212,11 @@ int CTuKangLiJiSuan::MakeFenDuanDian(std::vector<float>& list, int bTuOnly)
         AddFenDuanDian(list, z);
     }
     if (r.bKaoLvShui) {
+        // A water level below the pile foot is no division: nothing below the
+        // foot takes part in the resistance, neither as earth pressure nor as
+        // rock shear.
         const float w = WaterDepth(r);
-        if (w < z && w > 0.0f)
+        if (w < z && w > 0.0f && static_cast<double>(w) - L < -kEps)
             AddFenDuanDian(list, w);
     }
     if (!bTuOnly)
@@ -281,7 +284,14 @@ float CTuKangLiJiSuan::JiSuanTuYaLi(float x)
         const bool inside = (static_cast<double>(x) - top > kEps && bottom - x > kEps) ||
                             std::fabs(bottom - x) < kEps || std::fabs(x - top) < kEps;
         if (inside) {
-            const float px = ::ChaZhi(x, {bottom, top}, {pBottom, pTop});
+            // The pressure at the point, linear over the segment; a point that
+            // lies on the segment's top within the tolerance takes the top's
+            // pressure (a layer boundary at a point must not drop the segment).
+            const double at = std::clamp(static_cast<double>(x), static_cast<double>(top),
+                                         static_cast<double>(bottom));
+            const float px = bottom - top > 0.0f
+                                 ? F(pTop + (at - top) * (static_cast<double>(pBottom) - pTop) / (bottom - top))
+                                 : pBottom;
             epk = F(epk + (static_cast<double>(px) + pBottom) * (bottom - x) * 0.5);
             break;
         }
@@ -317,11 +327,16 @@ float CTuKangLiJiSuan::JiSuanKangJianLi(const std::vector<float>& list, std::vec
     }
     const int nYan = nIn - r.nTuShu;
 
+    // The shear plane runs from the point down to the pile foot: the layer that
+    // holds the foot ends there (the rock below the foot does not resist the
+    // pile), and the last layer reaches down to it when the layers stop short.
     std::vector<float> B(static_cast<size_t>(n) + 1);
     B[0] = t;
     for (int i = 0; i < n; ++i)
         B[i + 1] = F(static_cast<double>(B[i]) + r.TuCeng[i].fHouDu);
     B[n] = L;
+    if (nIn < n)
+        B[nIn] = L;
 
     if (nYan == 0) {
         out.insert(out.end(), list.size(), 0.0f);

@@ -459,13 +459,13 @@ TEST(GroundResistance, WaterLevelSplitsTheSoilPressure)
     EXPECT_NEAR(g.YaLiXia[1], 88.613f, 0.001f);
 }
 
-TEST(GroundResistance, WaterBelowThePileBottomBecomesADivision)
+TEST(GroundResistance, NothingBelowTheFootResists)
 {
-    // Rock 20 m over rock, t = 2, L = 10, water 10 m down (w = 12, below the foot).
-    // The walk stops at 22 with the pile bottom added; 12 is a division too, so the
-    // foot takes the shear of the rock from 10 to the layer bottom 22, mid 16:
-    // sigma = 14 * 24 = 336 (rock weighs the same under water),
-    // tau = (tan35 * 336 + 200) * (12 / cos 27.5) * 2 / 5 = 2355.43.
+    // Rock 20 m over rock, t = 2, L = 10, water 10 m down (w = 12, below the
+    // foot). The rock shear runs from a point down to the foot, not to the
+    // layer's bottom at 22 m, and the water below the foot is no division.
+    // At 8 m: rock from 8 to 10, mid 9, sigma = 7 * 24 = 168,
+    // tau = (tan35 * 168 + 200) * (2 / cos 27.5) * 2 / 5 = 286.477.
     CPelvorinData r;
     SetLayers(r, {Layer(1, 20.0f, 24.0f, 200.0f, 35.0f), Layer(1, 5.0f, 24.0f, 200.0f, 35.0f)});
     r.fShuiWeiShenDu = 10.0f;
@@ -473,10 +473,9 @@ TEST(GroundResistance, WaterBelowThePileBottomBecomesADivision)
     calc.pData = &r;
     ASSERT_EQ(calc.JiSuan(), 1);
     const CTuKangLiJiSuan& g = calc.TuKangLiJiSuan;
-    EXPECT_EQ(g.KangJianFenDuan.front(), 12.0f);
-    EXPECT_EQ(g.KangJianFenDuan[1], 10.0f);
-    EXPECT_NEAR(g.KangJianLi.front(), 2355.43f, 0.02f);
-    EXPECT_NEAR(r.TuKangLi.front(), 2355.43f, 0.02f);
+    EXPECT_EQ(g.KangJianFenDuan.front(), 10.0f);
+    EXPECT_EQ(r.TuKangLi.front(), 0.0f);
+    EXPECT_NEAR(r.TuKangLi[IndexOf(r, 8.0f)], 286.477f, 0.01f);
 }
 
 TEST(CalcPoints, AbsurdLengthsStayFinite)

@@ -474,3 +474,29 @@ TEST(SlopeHostCalls, ThePileAtTheIndexIsTheWorkingPileWhateverItsName)
         EXPECT_EQ(p["resistance"][2], 1) << "the current name of the call of piles[" << i << "]";
     }
 }
+
+TEST(SlopeHostCalls, RockBelowThePileFootDoesNotResist)
+{
+    // The rock stratum of the whole slope split by a boundary 5 m below the
+    // lower pile's foot (79 m), and a deeper stratum added under it: what lies
+    // below the feet does not change what the host is handed.
+    TempDir dir;
+    // Weak rock, so that the ground and not the section governs what is handed on.
+    json whole = Example("whole-slope");
+    whole["strata"][2]["cohesion"] = whole["strata"][2]["cohesionUnderWater"] = 15;
+    whole["strata"][2]["friction"] = whole["strata"][2]["frictionUnderWater"] = 12;
+    json split = whole;
+    json rock = whole["strata"][2];
+    json upper = rock;
+    upper["bottom"] = json::array({json::array({-40, 74}), json::array({40, 74})});
+    split["strata"] = json::array({whole["strata"][0], whole["strata"][1], upper, rock});
+    split["strata"][3]["cohesion"] = 3000;
+    WriteText(dir.path + "/whole.json", whole.dump(2));
+    WriteText(dir.path + "/split.json", split.dump(2));
+    const HostRun a = RunHost(Quoted(dir.path + "/whole.json") + " " + Quoted(dir.path + "/a") + " --all-surfaces");
+    const HostRun b = RunHost(Quoted(dir.path + "/split.json") + " " + Quoted(dir.path + "/b") + " --all-surfaces");
+    EXPECT_EQ(a.status, 0) << a.out << a.err;
+    EXPECT_EQ(b.status, 0) << b.out << b.err;
+    EXPECT_NE(Calls(a.out).find("resistance 308.216 kN/m"), std::string::npos) << a.out;
+    EXPECT_EQ(Calls(a.out), Calls(b.out));
+}
