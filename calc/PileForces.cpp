@@ -1,6 +1,7 @@
 #include "PileForces.h"
 
 #include "Concrete.h"
+#include "EmbeddedPart.h"
 #include "NumericLocale.h"
 #include "FieldTable.h"
 #include "PileSection.h"
@@ -14,20 +15,6 @@
 #include <memory>
 
 namespace {
-
-// The state of the pile at one depth.
-struct State {
-    double x = 0, phi = 0, M = 0, Q = 0;
-};
-
-// Krylov functions of u and their derivatives with respect to u:
-// dphi1 = -4 phi4, dphi2 = phi1, dphi3 = phi2, dphi4 = phi3.
-std::array<double, 4> Krylov(double u)
-{
-    const double c = std::cos(u), s = std::sin(u), ch = std::cosh(u), sh = std::sinh(u);
-    return {c * ch, 0.5 * (s * ch + c * sh), 0.5 * s * sh, 0.25 * (s * ch - c * sh)};
-}
-std::array<double, 4> Derivative(const std::array<double, 4>& p) { return {-4 * p[3], p[0], p[1], p[2]}; }
 
 // The loaded part: the linear load over h1 and what it gives by statics.
 struct LoadedPart {
@@ -94,15 +81,15 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     ground.pData = &copy;
     const double Bp = ground.GetJiSuanKuanDu();
 
-    // Loaded part.
-    LoadedPart load;
-    load.h1 = h1;
-    // The sliding mass in front can hold back no more than the thrust: a pile
-    // pushed uphill is not the design case.
-    if (d.fQianKangLi > d.fTuiLi)
+    // Loaded part. The sliding mass in front holds back less than the thrust,
+    // or the pile carries nothing (or is pushed uphill): not the design case.
+    if (!(d.fQianKangLi < d.fTuiLi))
         return Refuse(out, "SheJi.fQianKangLi",
                       "SheJi.fQianKangLi (桩前滑体抗力（kN/m）): the resistance in front (" + MessageNumber(d.fQianKangLi) +
-                          ") exceeds the design thrust (" + MessageNumber(d.fTuiLi) + "): the pile carries no thrust");
+                          ") is not below the design thrust (" + MessageNumber(d.fTuiLi) +
+                          "): the pile carries no thrust");
+    LoadedPart load;
+    load.h1 = h1;
     const double ET = (static_cast<double>(d.fTuiLi) - d.fQianKangLi) * r.fZhuangJianJu;
     switch (d.nTuiLiFenBu) {
     case 0:
@@ -128,70 +115,78 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     out.Q0 = Q0;
     out.M0 = M0;
     const bool hinged = d.nZhuangDi == 1;
-    // The embedded part as a function of y below the slip surface, and the
-    // ground coefficient on the face the pile presses there (for a rigid pile
-    // in the m method: A1 in front above its centre, A2 behind below it).
-    std::function<State(double)> embedded;
-    std::function<double(double)> groundK;
-    if (d.nDiJiFa == 0) {
+    const bool kMethod = d.nDiJiFa == 0;
+    const char* coefficientKey = kMethod ? "SheJi.fK" : "SheJi.fM";
+
+    // The embedded part at y below the slip surface: shear, moment,
+    // displacement, rotation and the stress on the face the pile presses.
+    std::function<PileForcePoint(double)> embedded;
+    // A rigid pile turning about y0: x = (y0 - y) dphi, the reaction by statics.
+    auto rigidTurn = [&](double y0, double dphi, std::function<double(double)> k,
+                         std::function<double(double, int)> reactionMoment) {
+        out.rotationCentre = h1 + y0;
+        embedded = [=](double y) {
+            PileForcePoint p;
+            p.displacement = (y0 - y) * dphi;
+            p.rotation = -dphi;
+            // R_n = B_p dphi * integral from 0 to y of k (y0 - s) s^n ds.
+            const double R0 = Bp * dphi * reactionMoment(y, 0), R1 = Bp * dphi * reactionMoment(y, 1);
+            p.shear = Q0 - R0;
+            p.moment = M0 + Q0 * y - (y * R0 - R1);
+            p.stress = k(y) * p.displacement;
+            return p;
+        };
+    };
+
+    if (kMethod) {
         const double K = d.fK;
-        groundK = [K](double) { return K; };
         const double beta = std::pow(K * Bp / (4 * EI), 0.25);
         out.coefficient = beta;
         out.coefficientLength = beta * h2;
         out.rigid = beta * h2 <= 1.0;
-
         if (out.rigid) {
-            double y0 = 0, dphi = 0;
+            double y0 = h2, dphi = 0;
             if (hinged) {
-                y0 = h2;
                 dphi = 3 * (M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
             } else {
                 y0 = h2 * (3 * M0 + 2 * Q0 * h2) / (3 * (2 * M0 + Q0 * h2));
                 dphi = 6 * (2 * M0 + Q0 * h2) / (K * Bp * h2 * h2 * h2);
             }
-            out.rotationCentre = h1 + y0;
-            embedded = [=](double y) {
-                State s;
-                s.x = (y0 - y) * dphi;
-                s.phi = -dphi;
-                s.Q = Q0 - K * Bp * dphi * (y0 * y - y * y / 2);
-                s.M = M0 + Q0 * y - K * Bp * dphi * (y0 * y * y / 2 - y * y * y / 6);
-                return s;
-            };
+            rigidTurn(y0, dphi, [K](double) { return K; },
+                      [K, y0](double y, int n) {
+                          return n == 0 ? K * (y0 * y - y * y / 2) : K * (y0 * y * y / 2 - y * y * y / 3);
+                      });
         } else {
-            // x0 and phi0 from the two conditions at the foot.
-            const double c3 = M0 / (beta * beta * EI), c4 = Q0 / (beta * beta * beta * EI);
-            const std::array<double, 4> p = Krylov(beta * h2), d1 = Derivative(p), d2 = Derivative(d1),
-                                        d3 = Derivative(d2);
-            // Rows: for a free foot M and Q (second and third derivatives), for a
-            // hinged one x and M.
-            const std::array<double, 4>& first = hinged ? p : d2;
-            const std::array<double, 4>& second = hinged ? d2 : d3;
-            const double a11 = first[0], a12 = first[1] / beta, b1 = -(c3 * first[2] + c4 * first[3]);
-            const double a21 = second[0], a22 = second[1] / beta, b2 = -(c3 * second[2] + c4 * second[3]);
-            const double det = a11 * a22 - a12 * a21;
-            if (!(std::fabs(det) > 0) || !std::isfinite(det))
-                return Refuse(out, "SheJi.fK", "SheJi.fK (地基系数K（kN/m³）): the pile is too long for the closed form");
-            const double x0 = (b1 * a22 - a12 * b2) / det, phi0 = (a11 * b2 - b1 * a21) / det;
+            auto solution = std::make_shared<KElastic>(beta, EI, h2);
+            if (!solution->Solve(M0, Q0, hinged))
+                return Refuse(out, coefficientKey,
+                              "SheJi.fK (地基系数K（kN/m³）): the closed form has no solution for this pile");
             embedded = [=](double y) {
-                const std::array<double, 4> q = Krylov(beta * y), e1 = Derivative(q), e2 = Derivative(e1),
-                                            e3 = Derivative(e2);
-                auto comb = [&](const std::array<double, 4>& v) { return x0 * v[0] + phi0 / beta * v[1] + c3 * v[2] + c4 * v[3]; };
-                State s;
-                s.x = comb(q);
-                s.phi = beta * comb(e1);
-                s.M = EI * beta * beta * comb(e2);
-                s.Q = EI * beta * beta * beta * comb(e3);
-                return s;
+                PileForcePoint p;
+                p.displacement = solution->X(0, y);
+                p.rotation = solution->X(1, y);
+                p.moment = EI * solution->X(2, y);
+                p.shear = EI * solution->X(3, y);
+                p.stress = K * p.displacement;
+                return p;
             };
         }
     } else {
         const double m = d.fM, A1 = d.fA1, A2 = d.fA2;
-        const double alpha = std::pow(m * Bp / EI, 0.2);
-        out.coefficient = alpha;
-        out.coefficientLength = alpha * h2;
-        out.rigid = !(m > 0) || alpha * h2 <= 2.5;
+        if (m > 0) {
+            const double alpha = std::pow(m * Bp / EI, 0.2);
+            out.coefficient = alpha;
+            out.coefficientLength = alpha * h2;
+            out.rigid = alpha * h2 <= 2.5;
+        } else {
+            // m = 0: the ground coefficient is the constant A, and the pile is
+            // classified as in constant ground, by beta.
+            out.constantGround = true;
+            const double beta = std::pow(A1 * Bp / (4 * EI), 0.25);
+            out.coefficient = beta;
+            out.coefficientLength = beta * h2;
+            out.rigid = beta * h2 <= 1.0;
+        }
         if (out.rigid) {
             // The integral over [a, b] of (A + m y)(y0 - y) y^n dy.
             auto integral = [m](double A, double y0, double a, double b, int n) {
@@ -210,8 +205,12 @@ PileForces CalculatePileForces(const CPelvorinData& r)
                 auto g = [&](double c) { return M0 * both(c, 0) + Q0 * both(c, 1); };
                 double lo = 1e-9 * h2, hi = h2;
                 if (!(g(lo) * g(hi) <= 0))
-                    return Refuse(out, "SheJi.fA1",
-                                  "SheJi.fA1 (滑面处桩前地基系数A1（kN/m³）): no centre of rotation within the embedded part");
+                    return Refuse(out, A2 > 0 || m > 0 ? "SheJi.fA1" : "SheJi.fA2",
+                                  A2 > 0 || m > 0
+                                      ? "SheJi.fA1 (滑面处桩前地基系数A1（kN/m³）): no centre of rotation within the "
+                                        "embedded part"
+                                      : "SheJi.fA2 (滑面处桩后地基系数A2（kN/m³）): with m = 0 and A2 = 0 no ground "
+                                        "behind the pile holds its foot");
                 for (int k = 0; k < 80; ++k) {
                     const double mid = (lo + hi) / 2;
                     (g(lo) * g(mid) <= 0 ? hi : lo) = mid;
@@ -219,107 +218,44 @@ PileForces CalculatePileForces(const CPelvorinData& r)
                 y0 = (lo + hi) / 2;
                 dphi = Q0 / (Bp * both(y0, 0));
             }
-            out.rotationCentre = h1 + y0;
-            groundK = [=](double y) { return (y < y0 ? A1 : A2) + m * y; };
-            embedded = [=](double y) {
-                State st;
-                st.x = (y0 - y) * dphi;
-                st.phi = -dphi;
-                // Statics from the slip surface down, under the reaction k B_p x.
-                auto upTo = [&](double to, int n) {
-                    return to <= y0 ? integral(A1, y0, 0, to, n)
-                                    : integral(A1, y0, 0, y0, n) + integral(A2, y0, y0, to, n);
-                };
-                const double R0 = Bp * dphi * upTo(y, 0), R1 = Bp * dphi * upTo(y, 1);
-                st.Q = Q0 - R0;
-                st.M = M0 + Q0 * y - (y * R0 - R1);
-                return st;
-            };
+            rigidTurn(y0, dphi, [=](double y) { return (y < y0 ? A1 : A2) + m * y; },
+                      [=](double y, int n) {
+                          return y <= y0 ? integral(A1, y0, 0, y, n)
+                                         : integral(A1, y0, 0, y0, n) + integral(A2, y0, y0, y, n);
+                      });
         } else {
-            // EI x'''' + (A + m y) B_p x = 0 from the slip surface down: the four
-            // fundamental solutions (unit x, x', x'', x''' at y = 0) by
-            // Runge-Kutta, then the two conditions at the foot.
-            const double A = A1;
-            using Vec = std::array<double, 4>;
-            using Four = std::array<Vec, 4>;
-            auto rate = [=](double y, const Vec& v) {
-                return Vec{v[1], v[2], v[3], -(A + m * y) * Bp / EI * v[0]};
-            };
-            auto step = [=](double y, Vec v, double h) {
-                const Vec k1 = rate(y, v);
-                Vec t;
-                for (int i = 0; i < 4; ++i)
-                    t[i] = v[i] + h / 2 * k1[i];
-                const Vec k2 = rate(y + h / 2, t);
-                for (int i = 0; i < 4; ++i)
-                    t[i] = v[i] + h / 2 * k2[i];
-                const Vec k3 = rate(y + h / 2, t);
-                for (int i = 0; i < 4; ++i)
-                    t[i] = v[i] + h * k3[i];
-                const Vec k4 = rate(y + h, t);
-                for (int i = 0; i < 4; ++i)
-                    v[i] += h / 6 * (k1[i] + 2 * k2[i] + 2 * k3[i] + k4[i]);
-                return v;
-            };
-            const int n = 400; // RK4 error about (alpha h2 / n)^4: far below the data's digits
-            const double h = h2 / n;
-            auto nodes = std::make_shared<std::vector<Four>>(n + 1);
-            for (int j = 0; j < 4; ++j) {
-                Vec v{};
-                v[static_cast<size_t>(j)] = 1;
-                (*nodes)[0][static_cast<size_t>(j)] = v;
-                for (int i = 0; i < n; ++i)
-                    (*nodes)[static_cast<size_t>(i) + 1][static_cast<size_t>(j)] = v = step(i * h, v, h);
-            }
-            const Four& foot = (*nodes)[static_cast<size_t>(n)];
-            const double c3 = M0 / EI, c4 = Q0 / EI;
-            // Rows: a free foot has x'' = x''' = 0, a hinged one x = x'' = 0.
-            const size_t r1 = hinged ? 0 : 2, r2 = hinged ? 2 : 3;
-            const double a11 = foot[0][r1], a12 = foot[1][r1], b1 = -(c3 * foot[2][r1] + c4 * foot[3][r1]);
-            const double a21 = foot[0][r2], a22 = foot[1][r2], b2 = -(c3 * foot[2][r2] + c4 * foot[3][r2]);
-            const double det = a11 * a22 - a12 * a21;
-            if (!(std::fabs(det) > 0) || !std::isfinite(det))
-                return Refuse(out, "SheJi.fM",
-                              "SheJi.fM (地基系数的比例系数m（kN/m⁴）): the pile is too long to integrate");
-            const double x0 = (b1 * a22 - a12 * b2) / det, phi0 = (a11 * b2 - b1 * a21) / det;
-            const Vec coef{x0, phi0, c3, c4};
-            groundK = [A, m](double y) { return A + m * y; };
-            embedded = [=](double y) {
-                const int i = std::clamp(static_cast<int>(y / h), 0, n);
-                Vec sum{};
-                for (size_t j = 0; j < 4; ++j) {
-                    const Vec v = step(i * h, (*nodes)[static_cast<size_t>(i)][j], y - i * h);
-                    for (size_t c = 0; c < 4; ++c)
-                        sum[c] += coef[j] * v[c];
-                }
-                State st;
-                st.x = sum[0];
-                st.phi = sum[1];
-                st.M = EI * sum[2];
-                st.Q = EI * sum[3];
-                return st;
+            // About 40 elements per unit of the coefficient length: x to some
+            // 1e-7 of itself.
+            const int elements = static_cast<int>(std::clamp(std::ceil(40 * out.coefficientLength), 200.0, 2000.0));
+            auto beam = std::make_shared<SpringBeam>(A1, A2, m, Bp, EI, h2, elements);
+            if (!beam->Solve(M0, Q0, hinged))
+                return Refuse(out, A1 != A2 ? "SheJi.fA2" : coefficientKey,
+                              A1 != A2 ? "SheJi.fA2 (滑面处桩后地基系数A2（kN/m³）): the side the pile presses does "
+                                         "not settle between A1 in front and A2 behind"
+                                       : "SheJi.fM (地基系数的比例系数m（kN/m⁴）): the beam on springs has no "
+                                         "solution for this pile");
+            embedded = [beam](double y) {
+                PileForcePoint p;
+                beam->At(y, p.displacement, p.rotation, p.moment, p.shear, p.stress);
+                return p;
             };
         }
     }
-    const State atSlip = embedded(0);
+    const PileForcePoint atSlip = embedded(0);
 
-    // The whole pile at depth z below its top.
+    // The whole pile at depth z below its top; the slip surface itself takes
+    // the embedded side, so that its stress is the ground's just below it.
     auto at = [&](double z) {
         PileForcePoint p;
-        p.depth = z;
-        if (z <= h1) {
+        if (z < h1) {
             p.shear = load.Q(z);
             p.moment = load.M(z);
-            p.displacement = atSlip.x + atSlip.phi * (z - h1) + load.F(z) / EI;
-            p.rotation = atSlip.phi + load.dF(z) / EI;
+            p.displacement = atSlip.displacement + atSlip.rotation * (z - h1) + load.F(z) / EI;
+            p.rotation = atSlip.rotation + load.dF(z) / EI;
         } else {
-            const State s = embedded(z - h1);
-            p.shear = s.Q;
-            p.moment = s.M;
-            p.displacement = s.x;
-            p.rotation = s.phi;
-            p.stress = groundK(z - h1) * s.x;
+            p = embedded(z - h1);
         }
+        p.depth = z;
         return p;
     };
 
@@ -333,14 +269,12 @@ PileForces CalculatePileForces(const CPelvorinData& r)
         }
         if (std::fabs(z - h1) <= 1e-9)
             slipAdded = true;
-        out.points.push_back(at(z));
+        out.points.push_back(at(std::fabs(z - h1) <= 1e-9 ? h1 : z));
     }
     out.slip = at(h1);
     out.topDisplacement = at(0).displacement;
 
-    // The solution must meet its own conditions at the foot, and be finite: a
-    // ground coefficient too small (or a pile too long) for the arithmetic
-    // gives numbers that balance nothing.
+    // The solution must meet its own conditions at the foot, and be finite.
     {
         const PileForcePoint foot = at(L);
         const double scale = std::fabs(M0) + std::fabs(Q0) * h2 + 1e-9;
@@ -353,46 +287,75 @@ PileForces CalculatePileForces(const CPelvorinData& r)
             ok = ok && std::fabs(foot.displacement) <= 1e-4 * (std::fabs(out.slip.displacement) + 1e-12);
         for (const PileForcePoint& p : out.points)
             ok = ok && std::isfinite(p.moment) && std::isfinite(p.shear) && std::isfinite(p.displacement);
-        if (!ok) {
-            const bool k = d.nDiJiFa == 0;
-            return Refuse(out, k ? "SheJi.fK" : "SheJi.fM",
-                          k ? "SheJi.fK (地基系数K（kN/m³）): the ground below the slip surface gives no solution "
-                              "that holds the pile (the coefficient is too small or the pile too long)"
-                            : "SheJi.fM (地基系数的比例系数m（kN/m⁴）): the ground below the slip surface gives no "
-                              "solution that holds the pile (m and A1 too small, or the pile too long)");
+        if (!ok)
+            return Refuse(out, coefficientKey,
+                          kMethod ? "SheJi.fK (地基系数K（kN/m³）): the numbers overflow: the ground coefficient is "
+                                    "too small for the arithmetic"
+                                  : "SheJi.fM (地基系数的比例系数m（kN/m⁴）): the numbers overflow: the ground "
+                                    "coefficients are too small for the arithmetic");
+    }
+
+    // Extremes from the solution itself: the largest magnitude among the
+    // points, then refined around every local peak of the samples (a peak
+    // between two samples, or at the slip surface, is not missed).
+    auto extreme = [&](double PileForcePoint::*field, double from) {
+        std::vector<const PileForcePoint*> s;
+        for (const PileForcePoint& p : out.points)
+            if (p.depth >= from - 1e-12)
+                s.push_back(&p);
+        PileForceExtreme best{s.front()->*field, s.front()->depth};
+        auto size = [&](double z) { return std::fabs(at(z).*field); };
+        for (size_t i = 0; i < s.size(); ++i) {
+            const double v = std::fabs(s[i]->*field);
+            if (v > std::fabs(best.value))
+                best = {s[i]->*field, s[i]->depth};
+            const bool peak = (i == 0 || v >= std::fabs(s[i - 1]->*field)) &&
+                              (i + 1 == s.size() || v >= std::fabs(s[i + 1]->*field));
+            if (!peak || s.size() < 2)
+                continue;
+            double lo = s[i > 0 ? i - 1 : 0]->depth, hi = s[std::min(i + 1, s.size() - 1)]->depth;
+            for (int k = 0; k < 80 && hi - lo > 1e-9; ++k) {
+                const double m1 = lo + (hi - lo) * 0.381966, m2 = hi - (hi - lo) * 0.381966;
+                if (size(m1) < size(m2))
+                    lo = m1;
+                else
+                    hi = m2;
+            }
+            const PileForcePoint p = at((lo + hi) / 2);
+            if (std::fabs(p.*field) > std::fabs(best.value))
+                best = {p.*field, p.depth};
+        }
+        return best;
+    };
+    out.maxMoment = extreme(&PileForcePoint::moment, 0);
+    out.maxShear = extreme(&PileForcePoint::shear, 0);
+    out.maxDisplacement = extreme(&PileForcePoint::displacement, 0);
+    out.maxStress = extreme(&PileForcePoint::stress, h1);
+    const PileForceExtreme rotation = extreme(&PileForcePoint::rotation, 0);
+
+    // A linear ground model stretched past sense: the pile moves by more than a
+    // tenth of its embedded length, or turns beyond small angles.
+    {
+        char why[240];
+        if (std::fabs(out.maxDisplacement.value) > 0.1 * h2) {
+            std::snprintf(why, sizeof why,
+                          "the displacement %.4g m at %.2f m exceeds a tenth of the embedded length (%.4g m): the "
+                          "linear ground model does not hold",
+                          out.maxDisplacement.value, out.maxDisplacement.depth, 0.1 * h2);
+            out.linearModelHolds = false;
+            out.linearModelReason = why;
+        } else if (std::fabs(rotation.value) > kLargestRotation) {
+            std::snprintf(why, sizeof why,
+                          "the rotation %.4g rad at %.2f m exceeds %.2g rad: the linear ground model does not hold",
+                          rotation.value, rotation.depth, kLargestRotation);
+            out.linearModelHolds = false;
+            out.linearModelReason = why;
         }
     }
 
-    // Extremes: the largest magnitude among the points, refined between its
-    // neighbours.
-    auto extreme = [&](double PileForcePoint::*field) {
-        size_t best = 0;
-        for (size_t i = 1; i < out.points.size(); ++i)
-            if (std::fabs(out.points[i].*field) > std::fabs(out.points[best].*field))
-                best = i;
-        double lo = out.points[best > 0 ? best - 1 : 0].depth;
-        double hi = out.points[std::min(best + 1, out.points.size() - 1)].depth;
-        auto size = [&](double z) { return std::fabs(at(z).*field); };
-        for (int k = 0; k < 60; ++k) {
-            const double m1 = lo + (hi - lo) / 3, m2 = hi - (hi - lo) / 3;
-            (size(m1) < size(m2) ? lo : hi) = size(m1) < size(m2) ? m1 : m2;
-        }
-        const double z = (lo + hi) / 2;
-        PileForceExtreme e{at(z).*field, z};
-        if (std::fabs(out.points[best].*field) > std::fabs(e.value))
-            e = {out.points[best].*field, out.points[best].depth};
-        return e;
-    };
-    out.maxMoment = extreme(&PileForcePoint::moment);
-    out.maxShear = extreme(&PileForcePoint::shear);
-
-    // Checks against what the user allows (0: not checked).
-    PileForceCheck stress{"fYunXuYingLi", d.fYunXuYingLi > 0, true, 0, d.fYunXuYingLi, 0};
-    for (const PileForcePoint& p : out.points)
-        if (std::fabs(p.stress) > stress.value) {
-            stress.value = std::fabs(p.stress);
-            stress.depth = p.depth;
-        }
+    // Checks against what the user allows (0: not checked), at the worst point.
+    PileForceCheck stress{"fYunXuYingLi", d.fYunXuYingLi > 0, true, std::fabs(out.maxStress.value), d.fYunXuYingLi,
+                          out.maxStress.depth};
     stress.holds = !stress.checked || stress.value <= stress.allowed;
     PileForceCheck top{"fYunXuDingWeiYi", d.fYunXuDingWeiYi > 0, true, std::fabs(out.topDisplacement) * 1000,
                        d.fYunXuDingWeiYi, 0};

@@ -19,14 +19,21 @@
 //   Rigid: x = (y0 - y) dphi. Free foot: y0 = h2 (3M0 + 2Q0 h2) / (3(2M0 + Q0 h2)),
 //   dphi = 6(2M0 + Q0 h2)/(K B_p h2^3). Hinged foot: y0 = h2,
 //   dphi = 3(M0 + Q0 h2)/(K B_p h2^3).
-// m method, k = A + m y: alpha = (m B_p / EI)^(1/5); rigid when alpha h2 <= 2.5.
+//   The elastic closed form is taken in the basis e^(-u)(cos u, sin u),
+//   e^(u - beta h2)(cos u, sin u), which stays exact for long piles.
+// m method, k = A + m y: alpha = (m B_p / EI)^(1/5); rigid when alpha h2 <= 2.5;
+// with m = 0 the ground is the constant A1, classified by beta as K.
 //   Rigid: A1 in front above the centre y0, A2 behind below it; y0 from the
 //   moment condition (bisection on 0 < y0 < h2), dphi from the shear; a hinged
-//   foot turns about the foot. Elastic (A = A1): the four fundamental solutions
-//   of EI x'''' + (A + m y) B_p x = 0 by Runge-Kutta, then the foot conditions.
+//   foot turns about the foot. Elastic: EI x'''' + (A + m y) B_p x = 0 by
+//   Hermite beam elements on springs, A1 where the pile presses the ground in
+//   front (x > 0), A2 where it presses the ground behind, iterated until the
+//   side settles; shear and moment by statics from the ground's reaction.
 // Above the slip surface x(z) = x0 + phi0 (z - h1) + f(z), f the deflection of
 // the loaded part as a cantilever from the slip surface.
-// Stress on the ground below the slip surface sigma = k x (kPa).
+// Stress on the ground below the slip surface sigma = k x (kPa), from the slip
+// surface itself (the ground just below it) to the foot; positive where the
+// pile presses the ground in front, negative behind.
 // Reinforcement (GB 50010) for the largest |M| and |V| along the whole pile,
 // times the load factor and gamma0: see DesignPileReinforcement.
 // Signs: displacement and shear positive in the direction of the thrust; the
@@ -82,6 +89,10 @@ struct PileReinforcement {
     std::string reason;           // why a flag is set, empty otherwise
 };
 
+// Beyond this rotation (rad) a linear ground model and small-angle statics no
+// longer describe the pile.
+constexpr double kLargestRotation = 0.1;
+
 struct PileForces {
     int status = 0;           // 1 calculated, 0 refused
     std::string refusedField; // the key at fault ("SheJi.fK")
@@ -98,7 +109,14 @@ struct PileForces {
     double Q0 = 0, M0 = 0;        // at the slip surface
     PileForcePoint slip;          // the values at the slip surface
     double topDisplacement = 0;   // m
-    PileForceExtreme maxMoment, maxShear; // largest magnitude, with its sign
+    // Largest magnitude with its sign and depth, from the solution itself (not
+    // the samples); the stress's from the slip surface down.
+    PileForceExtreme maxMoment, maxShear, maxDisplacement, maxStress;
+    bool constantGround = false;  // m method with m = 0: k = A, classified by beta
+    // The linear ground model within sense: displacements below a tenth of the
+    // embedded length and rotations below kLargestRotation; why not otherwise.
+    bool linearModelHolds = true;
+    std::string linearModelReason;
     double rotationCentre = -1;   // depth below the pile top (rigid pile), -1 none
     std::vector<PileForcePoint> points; // every 0.1 m from the top to the foot, and the slip surface
     std::vector<PileForceCheck> checks;
