@@ -75,6 +75,11 @@ int RunForces(const std::string& in, bool asJson)
             out["top_displacement"] = Num(f.topDisplacement);
             out["max_moment"] = J{{"value", Num(f.maxMoment.value)}, {"depth", Num(f.maxMoment.depth)}};
             out["max_shear"] = J{{"value", Num(f.maxShear.value)}, {"depth", Num(f.maxShear.depth)}};
+            out["max_displacement"] = J{{"value", Num(f.maxDisplacement.value)}, {"depth", Num(f.maxDisplacement.depth)}};
+            out["max_stress"] = J{{"value", Num(f.maxStress.value)}, {"depth", Num(f.maxStress.depth)}};
+            out["constant_ground"] = f.constantGround;
+            out["linear_model"] = J{{"holds", f.linearModelHolds},
+                                    {"reason", f.linearModelHolds ? J() : J(f.linearModelReason)}};
             out["rotation_centre"] = f.rotationCentre >= 0 ? Num(f.rotationCentre) : J();
             J points = J::array();
             for (const PileForcePoint& p : f.points)
@@ -111,14 +116,20 @@ int RunForces(const std::string& in, bool asJson)
         text = out.dump(2) + "\n";
     } else if (f.status == 1) {
         text += std::string(f.rigid ? "刚性桩" : "弹性桩") + "（" + (f.method == 'K' ? "K法" : "m法") + "，" +
-                (f.method == 'K' ? "βh2 = " : "αh2 = ") + Fixed("%.3f", f.coefficientLength) + "）\n";
+                (f.constantGround ? "m = 0，地基系数为常数A1，" : "") +
+                (f.method == 'K' || f.constantGround ? "βh2 = " : "αh2 = ") + Fixed("%.3f", f.coefficientLength) +
+                "）\n";
+        if (!f.linearModelHolds)
+            text += "警告：位移或转角过大，线弹性地基模型不再适用（" + f.linearModelReason + "）\n";
         text += "滑面处：剪力 " + Fixed("%.3f", f.slip.shear) + " kN，弯矩 " + Fixed("%.3f", f.slip.moment) +
                 " kN·m，位移 " + Fixed("%.3f", f.slip.displacement * 1000) + " mm，转角 " +
                 Fixed("%.6f", f.slip.rotation) + " rad\n";
         text += "桩顶位移 " + Fixed("%.3f", f.topDisplacement * 1000) + " mm；最大弯矩 " +
                 Fixed("%.3f", f.maxMoment.value) + " kN·m（" + Fixed("%.2f", f.maxMoment.depth) +
                 " m）；最大剪力 " + Fixed("%.3f", f.maxShear.value) + " kN（" + Fixed("%.2f", f.maxShear.depth) +
-                " m）\n";
+                " m）；最大位移 " + Fixed("%.3f", f.maxDisplacement.value * 1000) + " mm（" +
+                Fixed("%.2f", f.maxDisplacement.depth) + " m）；最大侧向应力 " + Fixed("%.3f", f.maxStress.value) +
+                " kPa（" + Fixed("%.2f", f.maxStress.depth) + " m）\n";
         for (const PileForceCheck& c : f.checks) {
             if (!c.checked)
                 continue;
@@ -130,9 +141,14 @@ int RunForces(const std::string& in, bool asJson)
         const PileReinforcement& rf = f.reinforcement;
         text += "配筋（" + rf.steel + "）：设计弯矩 " + Fixed("%.3f", rf.moment) + " kN·m，设计剪力 " +
                 Fixed("%.3f", rf.shear) + " kN；纵筋 ";
-        text += rf.overReinforced ? std::string(rf.x >= rf.h0 ? "超筋（x ≥ h0 = " : "超筋（x = ") + Fixed("%.1f", rf.x) + " mm > ξb·h0 = " + Fixed("%.1f", rf.xiB * rf.h0) +
-                                        " mm），单筋截面不能承受"
-                                  : Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
+        if (rf.overReinforced && rf.circle)
+            text += "超筋（As = " + Fixed("%.0f", rf.required) + " mm² > " + Fixed("%.0f", kCircleLargestRatio * 100) +
+                    "% 截面面积 = " + Fixed("%.0f", rf.maximum) + " mm²），截面不能承受";
+        else if (rf.overReinforced)
+            text += std::string(rf.x >= rf.h0 ? "超筋（x ≥ h0 = " : "超筋（x = ") + Fixed("%.1f", rf.x) +
+                    " mm > ξb·h0 = " + Fixed("%.1f", rf.xiB * rf.h0) + " mm），单筋截面不能承受";
+        else
+            text += Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
         text += "；箍筋 ";
         text += rf.sectionTooSmall ? "截面尺寸不足（V > 0.25βc·fc·b·h0 = " + Fixed("%.1f", rf.shearLimit) + " kN）"
                                    : "Asv/s = " + Fixed("%.4f", rf.stirrups) + " mm²/mm";
@@ -153,5 +169,14 @@ int RunForces(const std::string& in, bool asJson)
         std::clearerr(stdout);
         return 2;
     }
-    return f.status == 1 ? 0 : 1;
+    if (f.status != 1)
+        return 1;
+    // Calculated, but the pile fails a check, cannot be reinforced, or leaves
+    // the linear model: not a pile to sign.
+    bool holds = f.linearModelHolds && !f.reinforcement.overReinforced && !f.reinforcement.sectionTooSmall;
+    for (const PileForceCheck& c : f.checks)
+        holds = holds && c.holds;
+    if (!f.linearModelHolds)
+        std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), f.linearModelReason.c_str());
+    return holds ? 0 : 3;
 }

@@ -313,13 +313,26 @@ PileForces CalculatePileForces(const CPelvorinData& r)
                               (i + 1 == s.size() || v >= std::fabs(s[i + 1]->*field));
             if (!peak || s.size() < 2)
                 continue;
+            // Golden section between the neighbours, one evaluation a step, to
+            // a micrometre.
+            constexpr double g = 0.3819660112501051;
             double lo = s[i > 0 ? i - 1 : 0]->depth, hi = s[std::min(i + 1, s.size() - 1)]->depth;
-            for (int k = 0; k < 80 && hi - lo > 1e-9; ++k) {
-                const double m1 = lo + (hi - lo) * 0.381966, m2 = hi - (hi - lo) * 0.381966;
-                if (size(m1) < size(m2))
+            double m1 = lo + (hi - lo) * g, m2 = hi - (hi - lo) * g;
+            double f1 = size(m1), f2 = size(m2);
+            while (hi - lo > 1e-6) {
+                if (f1 < f2) {
                     lo = m1;
-                else
+                    m1 = m2;
+                    f1 = f2;
+                    m2 = hi - (hi - lo) * g;
+                    f2 = size(m2);
+                } else {
                     hi = m2;
+                    m2 = m1;
+                    f2 = f1;
+                    m1 = lo + (hi - lo) * g;
+                    f1 = size(m1);
+                }
             }
             const PileForcePoint p = at((lo + hi) / 2);
             if (std::fabs(p.*field) > std::fabs(best.value))
@@ -331,7 +344,11 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     out.maxShear = extreme(&PileForcePoint::shear, 0);
     out.maxDisplacement = extreme(&PileForcePoint::displacement, 0);
     out.maxStress = extreme(&PileForcePoint::stress, h1);
-    const PileForceExtreme rotation = extreme(&PileForcePoint::rotation, 0);
+    // The largest rotation among the points: enough to tell a small angle.
+    PileForceExtreme rotation;
+    for (const PileForcePoint& p : out.points)
+        if (std::fabs(p.rotation) > std::fabs(rotation.value))
+            rotation = {p.rotation, p.depth};
 
     // A linear ground model stretched past sense: the pile moves by more than a
     // tenth of its embedded length, or turns beyond small angles.
@@ -423,6 +440,7 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
         const double disc = h0 * h0 - 2 * Mn / k;
         out.x = disc >= 0 ? h0 - std::sqrt(disc) : h0;
         out.minimum = std::max(0.002, 0.45 * ft / fy) * b * h;
+        out.maximum = out.alpha1 * fc * b * out.xiB * h0 / fy;
         if (disc < 0 || out.x > out.xiB * h0) {
             out.overReinforced = true;
             char why[200];
@@ -450,6 +468,9 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
             return 2.0 / 3.0 * out.alpha1 * fc * A * radius * s * s * s / kJiSuanPi +
                    fy * area(a) * rs * (s + std::sin(kJiSuanPi * at)) / kJiSuanPi;
         };
+        out.circle = true;
+        out.minimum = std::max(0.002, 0.45 * ft / fy) * A;
+        out.maximum = kCircleLargestRatio * A;
         double lo = 0, hi = 5.0 / 12.0;
         for (int i = 0; i < 200 && hi - lo > 1e-15; ++i) {
             const double mid = (lo + hi) / 2;
@@ -457,7 +478,18 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
         }
         out.alpha = (lo + hi) / 2;
         out.required = Mn > 0 ? area(out.alpha) : 0;
-        out.longitudinalArea = out.required;
+        char why[200];
+        // Towards alpha = 5/12 the area E.0.4 asks grows without bound, so the
+        // largest ratio also bounds the formula's range.
+        if (!(out.required <= out.maximum)) {
+            out.overReinforced = true;
+            std::snprintf(why, sizeof why, "As = %.0f mm2 > %.0f %% of the section (%.0f mm2): over-reinforced",
+                          out.required, kCircleLargestRatio * 100, out.maximum);
+            out.reason = why;
+        } else {
+            out.minimumGoverns = out.minimum > out.required;
+            out.longitudinalArea = std::max(out.required, out.minimum);
+        }
     }
 
     // Shear.

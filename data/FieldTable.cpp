@@ -17,10 +17,13 @@ constexpr FieldChoice kGrades[] = {{15, "C15"}, {20, "C20"}, {25, "C25"}, {30, "
 
 // The slip surface must cut the pile: 0 .. L.
 double PileLength(const CPelvorinData& r) { return std::isfinite(r.fZhuangChang) ? r.fZhuangChang : 0.0f; }
-// The effective depth h0 = 1000 h - as must stay positive.
-double ThousandHeights(const CPelvorinData& r)
+// The bars' centre lies inside the section: less than half the side along the
+// thrust from the face of a rectangle, less than the radius of a circle (mm).
+double HalfSection(const CPelvorinData& r)
 {
-    return 1000.0 * (std::isfinite(r.fZhuangGao) ? r.fZhuangGao : 0.0f);
+    const float side = r.nJieMianXingZhuang == 0 ? r.fZhuangJing : r.fZhuangGao;
+    // As a 32-bit real holds it, so that 1.2 m gives 600 mm, not 600.00002.
+    return static_cast<float>(500.0 * (std::isfinite(side) ? side : 0.0f));
 }
 
 // Limits: pile length to 1000 m (a longer pile is no anti-slide pile); section
@@ -50,7 +53,7 @@ const FieldDef kRecord[] = {
      .table = FieldTable::Pile, .cell = 6, .format = "%.3f", .tip = "桩横向长度"},
     {.key = "fZhuangJing", .label = "桩径（m）", .name = "pile diameter", .what = nullptr, .unit = "m",
      .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangJing, .defaultValue = 1.5, .fileLine = 1,
-     .filePos = 5, .ranged = true, .lo = 0.01, .hi = kBig, .when = FieldWhen::Circle, .checkOrder = 6,
+     .filePos = 5, .ranged = true, .lo = 0.01, .hi = kBig, .when = FieldWhen::Circle, .checkOrder = 5,
      .table = FieldTable::Pile, .cell = 9, .format = "%.3f"},
     {.key = "fZhuangJianJu", .label = "桩中心距（m）", .name = "pile spacing", .what = nullptr, .unit = "m",
      .kind = FieldKind::Real, .real = &CPelvorinData::fZhuangJianJu, .defaultValue = 5.0, .fileLine = 1,
@@ -67,8 +70,9 @@ const FieldDef kRecord[] = {
      .choices = kShapes, .checkOrder = 2, .table = FieldTable::Pile, .cell = 5, .rebuild = true},
     {.key = "fAs", .label = "钢筋合力点到边缘距离（mm）", .name = "reinforcement edge distance", .what = nullptr,
      .unit = "mm", .kind = FieldKind::Real, .real = &CPelvorinData::fAs, .defaultValue = 100, .fileLine = 1,
-     .filePos = 9, .ranged = true, .lo = 0, .openTop = true, .hiOf = ThousandHeights, .hiText = "1000 fZhuangGao",
-     .when = FieldWhen::Rectangle, .checkOrder = 5,
+     .filePos = 9, .ranged = true, .lo = 0.01, .openTop = true, .hiOf = HalfSection,
+     .hiText = "500 fZhuangGao (rectangle) or 500 fZhuangJing (circle)", .when = FieldWhen::Rectangle,
+     .checkedAlways = true, .checkOrder = 6,
      .table = FieldTable::Pile, .cell = 8, .format = "%.1f", .tip = "受拉钢筋合力点到截面受拉边缘的距离",
      .book = false},
     {.key = "fHuaMianDaoZhuangDing", .label = "滑面到桩顶距离（m）", .name = "slip-surface depth",
@@ -316,7 +320,7 @@ constexpr FieldChoice kSteels[] = {{300, "HPB300"}, {335, "HRB335"}, {400, "HRB4
 constexpr double kDesignBig = 1e9;
 
 const DesignFieldDef kDesign[] = {
-    {"fTuiLi", "设计推力（kN/m）", "design thrust (kN/m)", &CSheJi::fTuiLi, nullptr, 0, 0, kDesignBig},
+    {"fTuiLi", "设计推力（kN/m）", "design thrust (kN/m)", &CSheJi::fTuiLi, nullptr, 0, 0, kDesignBig, true},
     {"nTuiLiFenBu", "推力分布", "thrust distribution (0 rectangle, 1 triangle, 2 trapezoid)", nullptr,
      &CSheJi::nTuiLiFenBu, 0, 0, 2, false, kDistributions},
     {"fTiXingBi", "梯形顶底比", "top over bottom of the trapezoid", &CSheJi::fTiXingBi, nullptr, 0.5, 0, 1},
@@ -331,7 +335,7 @@ const DesignFieldDef kDesign[] = {
     {"fA2", "滑面处桩后地基系数A2（kN/m³）", "ground coefficient A2 behind (kN/m3)", &CSheJi::fA2, nullptr, 0, 0,
      kDesignBig},
     {"nZhuangDi", "桩底约束", "pile foot (0 free, 1 hinged)", nullptr, &CSheJi::nZhuangDi, 0, 0, 1, false, kFeet},
-    {"fGangDuXiShu", "刚度折减系数", "stiffness factor of EI", &CSheJi::fGangDuXiShu, nullptr, 0.8, 0, 1, true},
+    {"fGangDuXiShu", "刚度折减系数", "stiffness factor of EI", &CSheJi::fGangDuXiShu, nullptr, 0.8, 0.1, 1},
     {"fGamma0", "结构重要性系数γ0", "importance factor", &CSheJi::fGamma0, nullptr, 1, 0.5, 2},
     {"fHeZaiXiShu", "荷载分项系数", "load factor", &CSheJi::fHeZaiXiShu, nullptr, 1, 0.5, 3},
     {"nGangJin", "钢筋等级", "steel grade (MPa)", nullptr, &CSheJi::nGangJin, 400, 0, 0, false, kSteels},

@@ -71,6 +71,9 @@ struct FieldDef {
     const char* hiText = nullptr;
     std::span<const FieldChoice> choices = {}; // Choice and Switch: the values taken
     FieldWhen when = FieldWhen::Always;
+    // Checked whatever `when` says (a row shown for one shape, a value that acts
+    // on both).
+    bool checkedAlways = false;
     int checkOrder = 0; // the check looks at the fields of a record, then of each
                         // layer, in this order; 0: not checked
 

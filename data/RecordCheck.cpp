@@ -101,7 +101,7 @@ bool CheckKangLiData(const CPelvorinData& r, std::string* problem, std::string* 
 {
     Checker c{r, problem, chinese};
     for (const FieldDef* f : CheckedRecordFields())
-        if (FieldApplies(*f, r))
+        if (f->checkedAlways || FieldApplies(*f, r))
             c.Field(f->key, *f, FieldValue(*f, r));
     if (c.ok && r.nTuCengShu != static_cast<int>(r.TuCeng.size()))
         c.Fail("nTuCengShu",

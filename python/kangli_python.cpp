@@ -531,6 +531,17 @@ PYBIND11_MODULE(kangli, m)
         .def_property_readonly("max_moment_depth", [](const ForcesResult& r) { return r.f.maxMoment.depth; }, "m")
         .def_property_readonly("max_shear", [](const ForcesResult& r) { return r.f.maxShear.value; }, "kN")
         .def_property_readonly("max_shear_depth", [](const ForcesResult& r) { return r.f.maxShear.depth; }, "m")
+        .def_property_readonly("max_displacement", [](const ForcesResult& r) { return r.f.maxDisplacement.value; }, "m")
+        .def_property_readonly("max_displacement_depth",
+                               [](const ForcesResult& r) { return r.f.maxDisplacement.depth; }, "m")
+        .def_property_readonly("max_stress", [](const ForcesResult& r) { return r.f.maxStress.value; },
+                               "kPa, the largest stress on the ground from the slip surface down")
+        .def_property_readonly("max_stress_depth", [](const ForcesResult& r) { return r.f.maxStress.depth; }, "m")
+        .def_property_readonly("constant_ground", [](const ForcesResult& r) { return r.f.constantGround; },
+                               "m method with m = 0: the ground coefficient is the constant A1, classified by beta")
+        .def_property_readonly("linear_model_holds", [](const ForcesResult& r) { return r.f.linearModelHolds; },
+                               "False when the pile moves or turns too far for a linear ground model")
+        .def_property_readonly("linear_model_reason", [](const ForcesResult& r) { return r.f.linearModelReason; })
         .def_property_readonly(
             "rotation_centre",
             [](const ForcesResult& r) -> py::object {

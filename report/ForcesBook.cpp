@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
+#include <iterator>
 
 namespace {
 
@@ -43,14 +45,23 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
                             {"位移", "mm", &PileForcePoint::displacement, 1000, 5},
                             {"侧向应力", "kPa", &PileForcePoint::stress, 1, 6}};
     double x0 = 0;
+    const PileForceExtreme* extremes[] = {&f.maxMoment, &f.maxShear, &f.maxDisplacement, &f.maxStress};
+    int panel = 0;
     for (const Panel& p : panels) {
-        double largest = 0;
-        const PileForcePoint* at = &f.points.front();
-        for (const PileForcePoint& q : f.points)
-            if (std::fabs(q.*p.field) > largest) {
-                largest = std::fabs(q.*p.field);
-                at = &q;
-            }
+        // The curve through the points and through the extreme itself, which
+        // the label names; the stress steps from 0 to the ground's at the slip
+        // surface.
+        const PileForceExtreme& e = *extremes[panel++];
+        std::vector<std::pair<double, double>> curve;
+        for (const PileForcePoint& q : f.points) {
+            if (p.field == &PileForcePoint::stress && std::fabs(q.depth - f.h1) < 1e-9)
+                curve.emplace_back(q.depth, 0.0);
+            curve.emplace_back(q.depth, q.*p.field);
+        }
+        auto place = std::find_if(curve.begin(), curve.end(), [&](const auto& c) { return c.first > e.depth; });
+        if (place == curve.begin() || std::prev(place)->first != e.depth || std::prev(place)->second != e.value)
+            curve.insert(place, {e.depth, e.value});
+        const double largest = std::fabs(e.value);
         const double scale = largest > 0 ? width / 2 / (largest * p.factor) : 0;
         const double axis = x0 + width / 2;
         c->SetCurColor(7);
@@ -61,16 +72,13 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
         c->Draw_Text(x0, text * 3, text * 1.5, 0, (std::string(p.title) + "（" + p.unit + "）").c_str());
         c->SetCurColor(p.color);
         c->SetCurLayer(p.title);
-        for (size_t i = 1; i < f.points.size(); ++i) {
-            const PileForcePoint& a = f.points[i - 1];
-            const PileForcePoint& b = f.points[i];
-            c->Draw_Line(axis + a.*p.field * p.factor * scale, -a.depth, axis + b.*p.field * p.factor * scale,
-                         -b.depth, 1);
-        }
+        for (size_t i = 1; i < curve.size(); ++i)
+            c->Draw_Line(axis + curve[i - 1].second * p.factor * scale, -curve[i - 1].first,
+                         axis + curve[i].second * p.factor * scale, -curve[i].first, 1);
         c->SetCurLayer("LABEL");
-        const double v = at->*p.field * p.factor;
-        c->Draw_Text(axis + v * scale + text / 2, -at->depth, text, 0,
-                     (MessageNumber(std::round(v * 100) / 100) + "（" + Num("%.2f", at->depth) + " m）").c_str());
+        const double v = e.value * p.factor;
+        c->Draw_Text(axis + v * scale + text / 2, -e.depth, text, 0,
+                     (Num("%.3f", v) + "（" + Num("%.2f", e.depth) + " m）").c_str());
         x0 += width + gap;
     }
     c->SetCurColor(7);
@@ -107,7 +115,14 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     rtf->InsertText("\t滑面处剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m\n", f.Q0, f.M0);
     rtf->InsertText("\n三 锚固段（滑面至桩底，h2 = %.3fm）\n\n", f.h2);
     rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.3fkN·m^2\n", f.width, f.EI);
-    if (k) {
+    if (f.constantGround) {
+        rtf->InsertText("\tm = 0：滑面以下地基系数为常数 A1 = %.3fkN/m³（桩后 A2 = %.3fkN/m³），按 K 法判别\n", d.fA1,
+                        d.fA2);
+        rtf->InsertText("\tβ = (A1×Bp/(4EI))^(1/4) = (%.3f×%.3f/(4×%.3f))^(1/4) = %.6f/m\n", d.fA1, f.width, f.EI,
+                        f.coefficient);
+        rtf->InsertText("\tβh2 = %.4f %s 1.0，按%s计算\n", f.coefficientLength, f.rigid ? "≤" : ">",
+                        f.rigid ? "刚性桩" : "弹性桩");
+    } else if (k) {
         rtf->InsertText("\tβ = (K×Bp/(4EI))^(1/4) = (%.3f×%.3f/(4×%.3f))^(1/4) = %.6f/m\n", d.fK, f.width, f.EI,
                         f.coefficient);
         rtf->InsertText("\tβh2 = %.4f %s 1.0，按%s计算\n", f.coefficientLength, f.rigid ? "≤" : ">",
@@ -119,6 +134,8 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                         f.rigid ? "刚性桩" : "弹性桩");
     }
     rtf->InsertText("\t桩底%s\n", d.nZhuangDi == 1 ? "铰支" : "自由");
+    if (!k && !f.rigid && d.fA1 != d.fA2)
+        rtf->InsertText("\t桩身压向桩前土体处取 A1，压向桩后土体处取 A2\n");
     if (f.rotationCentre >= 0)
         rtf->InsertText("\t转动中心在桩顶以下 %.3fm（滑面以下 %.3fm）\n", f.rotationCentre, f.rotationCentre - f.h1);
     rtf->InsertText("\t滑面处位移 x0 = %.3fmm，转角 φ0 = %.6frad\n", f.slip.displacement * 1000, f.slip.rotation);
@@ -140,6 +157,11 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
         }
     rtf->InsertText("\n\t最大弯矩 %.3fkN·m（桩顶以下 %.2fm），最大剪力 %.3fkN（桩顶以下 %.2fm）\n", f.maxMoment.value,
                     f.maxMoment.depth, f.maxShear.value, f.maxShear.depth);
+    rtf->InsertText("\t最大位移 %.3fmm（桩顶以下 %.2fm），最大侧向应力 %.3fkPa（桩顶以下 %.2fm）\n",
+                    f.maxDisplacement.value * 1000, f.maxDisplacement.depth, f.maxStress.value, f.maxStress.depth);
+    if (!f.linearModelHolds)
+        rtf->InsertText("\n\t警告：位移或转角过大，线弹性地基模型不再适用（%s），计算结果不可采用\n",
+                        f.linearModelReason.c_str());
     rtf->InsertText("\n五 验算\n\n");
     bool any = false;
     for (const PileForceCheck& c : f.checks) {
@@ -160,7 +182,10 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     const PileReinforcement& rf = f.reinforcement;
     rtf->InsertText("\n六 配筋（%s）\n\n", rf.steel.c_str());
     rtf->InsertText("\t设计弯矩 M = %.3fkN·m，设计剪力 V = %.3fkN\n", rf.moment, rf.shear);
-    if (rf.overReinforced)
+    if (rf.overReinforced && rf.circle)
+        rtf->InsertText("\t纵筋：超筋，As = %.0fmm^2 > %.0f%%×截面面积 = %.0fmm^2，截面不能承受\n", rf.required,
+                        kCircleLargestRatio * 100, rf.maximum);
+    else if (rf.overReinforced)
         rtf->InsertText("\t纵筋：超筋，单筋截面不能承受（%s）\n", rf.reason.c_str());
     else
         rtf->InsertText("\t纵筋 As = %.0fmm^2%s\n", rf.longitudinalArea, rf.minimumGoverns ? "（最小配筋率控制）" : "");

@@ -83,8 +83,8 @@ TEST(RecordCheck, NamesEveryFieldInOrderWithItsLabelAndLimits)
          "“桩宽（m）”应在 0.01 到 10000000 之间，输入值为 -1", [](CPelvorinData& r) { r.fZhuangKuan = 1; }},
         {"fZhuangGao (桩高（m）): pile height (m) must lie in 0.01 .. 10000000 (is 20000000)",
          "“桩高（m）”应在 0.01 到 10000000 之间，输入值为 20000000", [](CPelvorinData& r) { r.fZhuangGao = 1.5f; }},
-        {"fAs (钢筋合力点到边缘距离（mm）): reinforcement edge distance (mm) must lie in 0 .. <1500 (is 1500)",
-         "“钢筋合力点到边缘距离（mm）”应在 0 到 1500（不含） 之间，输入值为 1500",
+        {"fAs (钢筋合力点到边缘距离（mm）): reinforcement edge distance (mm) must lie in 0.01 .. <750 (is 1500)",
+         "“钢筋合力点到边缘距离（mm）”应在 0.01 到 750（不含） 之间，输入值为 1500",
          [](CPelvorinData& r) { r.fAs = 100; }},
         {"fZhuangJianJu (桩中心距（m）): pile spacing (m) must lie in 0.01 .. 10000000 (is 0.005)",
          "“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0.005", [](CPelvorinData& r) { r.fZhuangJianJu = 5; }},
@@ -136,12 +136,16 @@ TEST(RecordCheck, NamesEveryFieldInOrderWithItsLabelAndLimits)
          [](CPelvorinData& r) { r.TuCeng[0].fShuiXiaMoCaJiao = 12; }},
     });
 
-    // A circle: its diameter is checked, and b, h and as are not.
+    // A circle: its diameter is checked, b and h are not; the bars' edge
+    // distance acts on both shapes and is checked against the radius.
     r.nJieMianXingZhuang = 0;
-    r.fZhuangKuan = r.fAs = -5;
+    r.fZhuangKuan = r.fZhuangGao = r.fAs = -5;
     r.fZhuangJing = 0;
     Walk(r, {{"fZhuangJing (桩径（m）): pile diameter (m) must lie in 0.01 .. 10000000 (is 0)",
-              "“桩径（m）”应在 0.01 到 10000000 之间，输入值为 0", [](CPelvorinData& r) { r.fZhuangJing = 1.2f; }}});
+              "“桩径（m）”应在 0.01 到 10000000 之间，输入值为 0", [](CPelvorinData& r) { r.fZhuangJing = 1.2f; }},
+             {"fAs (钢筋合力点到边缘距离（mm）): reinforcement edge distance (mm) must lie in 0.01 .. <600 (is -5)",
+              "“钢筋合力点到边缘距离（mm）”应在 0.01 到 600（不含） 之间，输入值为 -5",
+              [](CPelvorinData& r) { r.fAs = 70; }}});
 
     // Under-water values count only for soil where water is considered; the
     // water level only with water.
@@ -178,9 +182,9 @@ TEST(RecordCheck, DocumentedLimitsAreTakenAtTheLimit)
         {"pile spacing", [](CPelvorinData& r, float v) { r.fZhuangJianJu = v; }},
         {"pile length", [](CPelvorinData& r, float v) { r.fZhuangChang = v, r.fHuaMianDaoZhuangDing = 0; }},
         {"pile width", [](CPelvorinData& r, float v) { r.fZhuangKuan = v; }},
-        {"pile height", [](CPelvorinData& r, float v) { r.fZhuangGao = v, r.fAs = 0; }},
+        {"pile height", [](CPelvorinData& r, float v) { r.fZhuangGao = v, r.fAs = 1; }},
         {"unit weight of the pile", [](CPelvorinData& r, float v) { r.fZhuangRongZhong = v; }},
-        {"pile diameter", [](CPelvorinData& r, float v) { r.nJieMianXingZhuang = 0, r.fZhuangJing = v; }},
+        {"pile diameter", [](CPelvorinData& r, float v) { r.nJieMianXingZhuang = 0, r.fZhuangJing = v, r.fAs = 1; }},
     };
     for (const auto& [what, set] : limits) {
         CPelvorinData r = Good();
@@ -196,6 +200,22 @@ TEST(RecordCheck, DocumentedLimitsAreTakenAtTheLimit)
     EXPECT_TRUE(CheckKangLiData(r, &problem)) << problem;
     r.TuCeng[1].fHouDu = 0.00099f;
     EXPECT_FALSE(CheckKangLiData(r, &problem));
+    // The bars lie inside the section, for either shape: 0 < fAs < half the side
+    // along the thrust or the radius.
+    r = Good();
+    r.fAs = 0;
+    EXPECT_FALSE(CheckKangLiData(r, &problem));
+    r.fAs = 749.9f;
+    EXPECT_TRUE(CheckKangLiData(r, &problem)) << problem;
+    r.nJieMianXingZhuang = 0;
+    r.fZhuangJing = 1.2f;
+    r.fAs = 600;
+    ASSERT_FALSE(CheckKangLiData(r, &problem));
+    EXPECT_EQ(problem, "fAs (钢筋合力点到边缘距离（mm）): reinforcement edge distance (mm) must lie in 0.01 .. <600 (is 600)");
+    r.fAs = -1e6f;
+    EXPECT_FALSE(CheckKangLiData(r, &problem));
+    r.fAs = 70;
+    EXPECT_TRUE(CheckKangLiData(r, &problem)) << problem;
     r = Good();
     r.fZhuangJianJu = 0.0099f;
     ASSERT_FALSE(CheckKangLiData(r, &problem));

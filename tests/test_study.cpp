@@ -502,7 +502,8 @@ TEST(Study, EveryRunIsBounded)
 
     // A chart over one huge value: its ticks end.
     const std::string chart = dir.path + "/c.svg";
-    const CliRun one = Shell("timeout -s KILL 20 " + kExe + "sweep " + circ + " --vary fAs=1e16:1e16:1 --chart " + Q(chart));
+    const CliRun one =
+        Shell("timeout -s KILL 20 " + kExe + "sweep " + circ + " --vary fZhuangRongZhong=1e7:1e7:1 --chart " + Q(chart));
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_NE(ReadText(chart).find("<svg"), std::string::npos);
     std::vector<StudyPoint> points(1);

@@ -66,15 +66,15 @@ TEST(PileTable, EdgeDistanceOfTheReinforcementHasItsRowButNotInTheBook)
     EXPECT_EQ(Shown(t, 8, 2), "100.0");
     EXPECT_EQ(Shown(t, 10, 1), "混凝土等级");
     std::string why;
-    // h0 = 1000 h - as stays positive: below 1500 mm for a pile 1.5 m high.
-    EXPECT_EQ(t.EditCell(8, 2, "1500", &why), 0);
-    EXPECT_EQ(why, "“钢筋合力点到边缘距离（mm）”应在 0 到 1500（不含） 之间，输入值为 1500");
+    // The bars lie inside the section: below 750 mm for a pile 1.5 m high.
+    EXPECT_EQ(t.EditCell(8, 2, "750", &why), 0);
+    EXPECT_EQ(why, "“钢筋合力点到边缘距离（mm）”应在 0.01 到 750（不含） 之间，输入值为 750");
     EXPECT_EQ(t.EditCell(8, 2, "80", &why), 1) << why;
     EXPECT_FLOAT_EQ(r.fAs, 80.0f);
     // A higher pile takes more: the limit follows the record.
     ASSERT_EQ(t.EditCell(6, 2, "2", &why), 1) << why;
     t.FillTable();
-    EXPECT_EQ(t.EditCell(8, 2, "1500", &why), 1) << why;
+    EXPECT_EQ(t.EditCell(8, 2, "750", &why), 1) << why;
 
     CTabKangLiJBXX book;
     book.pData = &r;
