@@ -199,3 +199,115 @@ RC_GTEST_PROP(Physics, ThePileSideIsShearPerPileOverTheSpacing, ())
     for (size_t i = 0; i < a.depth.size(); ++i)
         RC_ASSERT(Close(b.pile[i] * factor, a.pile[i], 1e-5, 1e-4));
 }
+
+// ------------------------------------------------------------ the pile under a thrust
+
+namespace {
+
+// A pile an engineer could design: K or m method, either foot, any distribution.
+CPelvorinData RandomDesign()
+{
+    CPelvorinData r;
+    r.nJieMianXingZhuang = *rc::gen::inRange(0, 2);
+    r.fZhuangKuan = Grid(1, 3, 0.1);
+    r.fZhuangGao = Grid(1.2, 4, 0.1);
+    r.fZhuangJing = Grid(1, 3, 0.1);
+    r.fZhuangJianJu = Grid(4, 10, 0.5);
+    r.fZhuangChang = Grid(8, 40, 0.5);
+    r.fHuaMianDaoZhuangDing = Grid(0.3 * r.fZhuangChang, 0.65 * r.fZhuangChang, 0.1);
+    r.nHunNingTuDengJi = *rc::gen::element(25, 30, 35, 40);
+    r.bSheJi = 1;
+    CSheJi& d = r.SheJi;
+    d.fTuiLi = Grid(100, 2000, 10);
+    d.fQianKangLi = Grid(0, 0.5, 0.05) * d.fTuiLi;
+    d.nTuiLiFenBu = *rc::gen::inRange(0, 3);
+    d.fTiXingBi = Grid(0, 1, 0.1);
+    d.nDiJiFa = *rc::gen::inRange(0, 2);
+    d.fK = Grid(2e4, 2e6, 1e4);
+    d.fM = *rc::gen::element(0.0f, 1e3f, 1e4f, 4e4f, 1e5f);
+    d.fA1 = Grid(0, 3e5, 1e4);
+    if (d.fM == 0 && d.fA1 == 0)
+        d.fA1 = 1e5f;
+    d.fA2 = *rc::gen::arbitrary<bool>() ? d.fA1 : Grid(1e4, 3e5, 1e4);
+    d.nZhuangDi = *rc::gen::inRange(0, 2);
+    d.fGangDuXiShu = Grid(0.6, 1, 0.05);
+    return r;
+}
+
+} // namespace
+
+RC_GTEST_PROP(Physics, ThePileBalancesAndMeetsItsFoot, ())
+{
+    const CPelvorinData r = RandomDesign();
+    const PileForces f = CalculatePileForces(r);
+    RC_ASSERT(f.status == 1);
+    const std::vector<PileForcePoint>& p = f.points;
+    const double h1 = f.h1, L = r.fZhuangChang;
+    const double scaleQ = std::fabs(f.Q0), scaleM = std::fabs(f.M0) + std::fabs(f.Q0) * f.h2;
+
+    // The ground's reaction, integrated by hand over the points (trapezoids),
+    // holds the thrust: force, and moment about the foot.
+    double force = 0, moment = 0;
+    for (size_t i = 1; i < p.size(); ++i) {
+        if (p[i - 1].depth < h1 - 1e-9)
+            continue;
+        const double dz = p[i].depth - p[i - 1].depth;
+        const double a = p[i - 1].stress * f.width, b = p[i].stress * f.width;
+        force += (a + b) / 2 * dz;
+        moment += (a * (L - p[i - 1].depth) + b * (L - p[i].depth)) / 2 * dz;
+    }
+    const PileForcePoint& foot = p.back();
+    RC_ASSERT(std::fabs(foot.depth - L) < 1e-9);
+    RC_ASSERT(std::fabs(f.Q0 - force - foot.shear) <= 0.02 * scaleQ);
+    RC_ASSERT(std::fabs(f.M0 + f.Q0 * f.h2 - moment - foot.moment) <= 0.02 * scaleM);
+
+    // The foot as it is held: free, M = Q = 0; hinged, x = M = 0.
+    RC_ASSERT(std::fabs(foot.moment) <= 1e-6 * scaleM);
+    if (r.SheJi.nZhuangDi == 0)
+        RC_ASSERT(std::fabs(foot.shear) <= 1e-6 * scaleQ);
+    else
+        RC_ASSERT(std::fabs(foot.displacement) <= 1e-6 * std::fabs(f.slip.displacement) + 1e-12);
+
+    // The embedded part takes over at the slip surface what the loaded part
+    // brings there.
+    RC_ASSERT(std::fabs(f.slip.shear - f.Q0) <= 1e-6 * scaleQ);
+    RC_ASSERT(std::fabs(f.slip.moment - f.M0) <= 1e-6 * scaleM);
+
+    // dM/dz = Q along the whole pile (central differences over 0.1 m), and for an
+    // elastic pile M = EI d2x/dz2.
+    // Differences over 0.1 m carry an error of about (beta 0.1)^2 of the value.
+    double largestM = 0, largestQ = 0;
+    for (const PileForcePoint& q : p) {
+        largestM = std::max(largestM, std::fabs(q.moment));
+        largestQ = std::max(largestQ, std::fabs(q.shear));
+    }
+    const double step = std::pow(f.coefficient * 0.1, 2) + 0.005;
+    for (size_t i = 1; i + 1 < p.size(); ++i) {
+        const double dz = p[i + 1].depth - p[i - 1].depth;
+        if (dz < 0.15 || std::fabs(p[i].depth - h1) < 0.11)
+            continue; // the slip surface's own point, or a step across it
+        const double dM = (p[i + 1].moment - p[i - 1].moment) / dz;
+        if (!(std::fabs(dM - p[i].shear) <= step * largestQ))
+            RC_FAIL("dM/dz " + std::to_string(dM) + " against Q " + std::to_string(p[i].shear) + " at " +
+                    std::to_string(p[i].depth) + " (" + f.method + (f.rigid ? " rigid" : " elastic") + ")");
+        if (!f.rigid) {
+            const double h = dz / 2;
+            const double curvature = (p[i + 1].displacement - 2 * p[i].displacement + p[i - 1].displacement) / (h * h);
+            RC_ASSERT(std::fabs(f.EI * curvature - p[i].moment) <= step * largestM);
+        }
+    }
+
+    // The extremes are the solution's largest magnitudes: no point exceeds them.
+    for (const PileForcePoint& q : p) {
+        RC_ASSERT(std::fabs(q.moment) <= std::fabs(f.maxMoment.value) * (1 + 1e-12));
+        RC_ASSERT(std::fabs(q.shear) <= std::fabs(f.maxShear.value) * (1 + 1e-12));
+        RC_ASSERT(std::fabs(q.displacement) <= std::fabs(f.maxDisplacement.value) * (1 + 1e-12));
+        RC_ASSERT(std::fabs(q.stress) <= std::fabs(f.maxStress.value) * (1 + 1e-12));
+    }
+    // The stress check sees the worst stress, the slip surface's included.
+    const double ground = (r.SheJi.nDiJiFa == 0 ? r.SheJi.fK
+                                                : (f.slip.displacement >= 0 ? r.SheJi.fA1 : r.SheJi.fA2)) *
+                          f.slip.displacement;
+    RC_ASSERT(std::fabs(f.slip.stress - ground) <= 1e-9 * std::fabs(ground) + 1e-9);
+    RC_ASSERT(std::fabs(f.maxStress.value) >= std::fabs(ground) * (1 - 1e-12));
+}
