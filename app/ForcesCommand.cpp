@@ -45,7 +45,8 @@ int RunForces(const std::string& in, bool asJson)
     CPelvorinData record;
     InitKangLiData(&record);
     std::string error;
-    if (!LoadRecordFile(in, record, &error)) {
+    std::vector<std::string> warnings;
+    if (!LoadRecordFile(in, record, &error, &warnings)) {
         std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), error.c_str());
         return 2;
     }
@@ -53,6 +54,8 @@ int RunForces(const std::string& in, bool asJson)
         std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), error.c_str());
         return 1;
     }
+    for (const std::string& w : warnings)
+        std::fprintf(stderr, "kangli: %s: warning: %s\n", in.c_str(), w.c_str());
     const PileForces f = CalculatePileForces(record);
     if (f.status != 1)
         std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), f.refusal.c_str());

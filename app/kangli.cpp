@@ -51,6 +51,24 @@ int Report(const std::string& file, const std::string& what)
     return kExitFile;
 }
 
+// Each data-file line that was read only in part, told on standard error once
+// the record is taken: a typo ("3OO.0") silently changes the pile otherwise. A
+// record that is refused gets its one line of refusal alone.
+void Tell(const std::string& in, const std::vector<std::string>& warnings)
+{
+    for (const std::string& w : warnings)
+        std::fprintf(stderr, "kangli: %s: warning: %s\n", in.c_str(), w.c_str());
+}
+
+bool LoadTold(const std::string& in, CPelvorinData& record, std::string* error)
+{
+    std::vector<std::string> warnings;
+    const bool ok = LoadRecordFile(in, record, error, &warnings);
+    if (ok)
+        Tell(in, warnings);
+    return ok;
+}
+
 int RunNew(const std::string& out)
 {
     CPelvorinData record;
@@ -67,7 +85,8 @@ int RunConvert(const std::string& in, const std::string& out)
     CPelvorinData record;
     InitKangLiData(&record);
     std::string error;
-    if (!LoadRecordFile(in, record, &error))
+    std::vector<std::string> warnings;
+    if (!LoadRecordFile(in, record, &error, &warnings))
         return Report(in, error);
     // A conversion must not change what the record calculates: a record whose
     // layer count disagrees with its layers (which calc refuses) would be
@@ -79,6 +98,7 @@ int RunConvert(const std::string& in, const std::string& out)
                               " layers given; nothing converted");
     if (!IsJsonPath(out) && !CheckDataFileKeeps(record, &error))
         return Report(in, error);
+    Tell(in, warnings);
     if (!SaveRecordFile(out, record, &error))
         return Report(out, error);
     return kExitOk;
@@ -120,7 +140,8 @@ int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan
 {
     InitKangLiData(&record);
     std::string error;
-    if (!LoadRecordFile(in, record, &error)) {
+    std::vector<std::string> warnings;
+    if (!LoadRecordFile(in, record, &error, &warnings)) {
         Report(in, error);
         return -1;
     }
@@ -128,6 +149,7 @@ int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan
         Report(in, error);
         return 0;
     }
+    Tell(in, warnings);
     // The command line has nobody to ask: a question is answered Yes, every other
     // message becomes a line on standard error naming the record.
     ScopedMessageSink sink([&in](const MessageRequest& req) {
@@ -359,7 +381,7 @@ int RunBatch(const std::vector<std::string>& args, const std::string& csv, bool 
         CPelvorinData record;
         InitKangLiData(&record);
         std::string error;
-        if (!LoadRecordFile(files[i], record, &error)) {
+        if (!LoadTold(files[i], record, &error)) {
             rows[i].status = "unreadable";
             rows[i].r.message = error;
             continue;
@@ -419,7 +441,7 @@ int PrepareStudy(const std::string& in, const std::vector<std::string>& vary, CP
 {
     InitKangLiData(&record);
     std::string error;
-    if (!LoadRecordFile(in, record, &error))
+    if (!LoadTold(in, record, &error))
         return Report(in, error);
     if (vary.empty() || vary.size() > 3)
         return Report(in, "give one, two or three --vary KEY=FROM:TO:STEP");

@@ -135,8 +135,9 @@ void PrintLine(FILE* f, const std::vector<Slot>& slots)
 
 // Reads a line as scanf with "%f,%f,...,%d" would: value after value, each
 // separated by a comma; the first that does not parse, or a separator other
-// than a comma, ends the line there. Returns how many values were read.
-int ScanLine(const char* line, const std::vector<Slot>& slots)
+// than a comma, ends the line there. Returns how many values were read; *end,
+// where given, is where the reading stopped.
+int ScanLine(const char* line, const std::vector<Slot>& slots, const char** end = nullptr)
 {
     const char* p = line;
     int read = 0;
@@ -154,7 +155,44 @@ int ScanLine(const char* line, const std::vector<Slot>& slots)
         p += used;
         ++read;
     }
+    if (end)
+        *end = p;
     return read;
+}
+
+// What a line held that the reading left: a value that was missing or did not
+// parse (the field keeps its previous value), or characters after the last
+// value. Empty when the line was read whole.
+std::string UnreadText(const char* line, const std::vector<Slot>& slots, const char* at, int read)
+{
+    std::string rest(at);
+    while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r' || rest.back() == ' ' || rest.back() == '\t'))
+        rest.pop_back();
+    auto quoted = [](std::string t) {
+        if (t.size() > 40)
+            t = t.substr(0, 40) + "...";
+        return "\"" + t + "\"";
+    };
+    auto name = [&](int index) {
+        const FieldDef& f = *slots[static_cast<size_t>(index)].field;
+        const std::string label = FieldLabelText(f);
+        return "value " + std::to_string(index + 1) + " (" + (label.empty() ? f.name : label) + ", " + f.key + ")";
+    };
+    // A value read in part ("3OO.0" as 3): the reading stopped right after it,
+    // where a comma belongs.
+    if (read > 0 && read < static_cast<int>(slots.size()) && at > line && at[-1] != ',' && !rest.empty())
+        return name(read - 1) + " is followed by " + quoted(rest) +
+               " where a comma belongs: the values after it keep their previous values";
+    if (read < static_cast<int>(slots.size())) {
+        const std::string which = name(read);
+        if (rest.empty())
+            return which + " is missing: it and the values after it keep their previous values";
+        return which + " could not be read at " + quoted(rest) +
+               ": it and the values after it keep their previous values";
+    }
+    if (!rest.empty())
+        return "text after the last value was not read: " + quoted(rest);
+    return "";
 }
 
 } // namespace
@@ -174,7 +212,9 @@ int CPelvorinData::SaveData(FILE* f)
 
 int CPelvorinData::LoadData(FILE* f) { return LoadData(f, nullptr); }
 
-int CPelvorinData::LoadData(FILE* f, std::string* problem)
+int CPelvorinData::LoadData(FILE* f, std::string* problem) { return LoadData(f, problem, nullptr); }
+
+int CPelvorinData::LoadData(FILE* f, std::string* problem, std::vector<std::string>* warnings)
 {
     if (!f)
         return 0;
@@ -199,15 +239,27 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
                               slots[i].field->key + ") is not a finite number");
         return 1;
     };
+    // A line read only in part: the numbers stay as the reading gives them,
+    // and the caller who asked can say what was left.
+    auto warn = [&](int number, const std::vector<Slot>& slots, int parsed, const char* at) {
+        if (!warnings)
+            return;
+        const std::string what = UnreadText(line, slots, at, parsed);
+        if (!what.empty())
+            warnings->push_back("line " + std::to_string(number) + ": " + what);
+    };
     // Short or malformed lines leave the fields they do not reach as they were.
     int pileValues = 0;
     if (fgets_skip_comment(line, kLineSize, f, &lineNo, &tooLong)) {
         if (tooLong)
             return refuse(longLine);
         const std::vector<Slot> pile = LineSlots(1, read);
-        pileValues = ScanLine(line, pile);
+        const char* at = line;
+        pileValues = ScanLine(line, pile, &at);
         if (!finite(pile, pileValues))
             return 0;
+        if (pileValues > 0)
+            warn(lineNo, pile, pileValues, at);
     }
     // Not a refusal (the reader takes what it can), but a file without a single
     // pile value is no data file; the caller who asked may say so.
@@ -223,11 +275,13 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
         for (Slot& s : integers)
             if (s.integer == &read.nTuCengShu)
                 s.integer = &count;
-        ScanLine(line, integers);
+        const char* at = line;
+        const int parsed = ScanLine(line, integers, &at);
         if (count < 0 || count > kMaxTuCengShu)
             return refuse("layer count " + std::to_string(count) + " is outside 0.." +
                           std::to_string(kMaxTuCengShu));
         read.nTuCengShu = count;
+        warn(lineNo, integers, parsed, at);
     }
     read.TuCeng.resize(static_cast<size_t>(read.nTuCengShu));
     for (CTuCeng& c : read.TuCeng) {
@@ -236,8 +290,11 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem)
         if (tooLong)
             return refuse(longLine);
         const std::vector<Slot> layer = LineSlots(3, read, &c);
-        if (!finite(layer, ScanLine(line, layer)))
+        const char* at = line;
+        const int parsed = ScanLine(line, layer, &at);
+        if (!finite(layer, parsed))
             return 0;
+        warn(lineNo, layer, parsed, at);
     }
     read.LoadBaseData(f);
     *this = read;

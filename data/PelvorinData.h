@@ -75,6 +75,10 @@ public:
     // It also fills *problem, while returning 1, when the first line holds no pile
     // value at all (an empty or foreign file).
     int LoadData(FILE* stream, std::string* problem);
+    // The same, adding to *warnings a line for each data-file line read only in
+    // part ("line N: value 3 (label, key) could not be read at ..."); the values
+    // stay as the reading gives them.
+    int LoadData(FILE* stream, std::string* problem, std::vector<std::string>* warnings);
 
     float fZhuangRongZhong = 22.0f;     // unit weight of the pile concrete, kN/m3
     float fZhuangChang = 10.0f;         // pile length, m

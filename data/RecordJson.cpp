@@ -383,6 +383,12 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
 
 bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error)
 {
+    return LoadRecordFile(path, record, error, nullptr);
+}
+
+bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error,
+                    std::vector<std::string>* warnings)
+{
     std::string text;
     if (!ReadInputFile(path, kMaxRecordFileBytes, text, error))
         return false;
@@ -400,7 +406,7 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string*
                 *error = "cannot read the file: out of memory";
             return false;
         }
-        ok = r.LoadData(f, &problem);
+        ok = r.LoadData(f, &problem, warnings);
         std::fclose(f);
     }
     if ((!ok || !problem.empty()) && error)

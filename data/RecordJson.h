@@ -44,6 +44,10 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
 // pile value is refused as no data file; what is not a regular file, or larger
 // than kMaxRecordFileBytes, is refused before it is read.
 bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
+// The same, adding to *warnings each data-file line that was read only in part
+// (see CPelvorinData::LoadData); JSON adds none.
+bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error,
+                    std::vector<std::string>* warnings);
 // Saves a record the same way (RecordToDataFile or RecordToJsonChecked), written
 // whole or not at all (WriteFileSafely); JSON that RecordFromJson would refuse
 // is not written.

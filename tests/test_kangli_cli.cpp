@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -235,4 +236,49 @@ TEST(KangliCli, FullDiskKeepsTheOldFile)
     EXPECT_EQ(ReadText(out), "precious old contents");
     EXPECT_EQ(EntriesIn(mnt), 2);
     std::system(("umount '" + mnt + "'").c_str());
+}
+
+// A typo in a data file ("3OO.0", letter O) is read as the data file is read,
+// to the first character that is no number, and told on standard error with
+// the line, the field and the text found; the calculation goes on with what
+// was read. A line read whole says nothing.
+TEST(KangliCli, ADataFileTypoIsToldAndReadAsTheFileReads)
+{
+    TempDir dir;
+    std::string text = ReadText(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.dat");
+    const std::string rock = "10.000000,24.000000,24.000000,35.000000,300.000000,0.300000,1";
+    ASSERT_NE(text.find(rock), std::string::npos);
+    const std::string typo = dir.path + "/typo.dat";
+    std::string bad = text;
+    bad.replace(bad.find(rock), rock.size(), "10.000000,24.000000,24.000000,35.000000,3OO.000000,0.300000,1");
+    WriteText(typo, bad);
+
+    const CliRun calc = RunKangli("calc --json '" + typo + "'");
+    EXPECT_EQ(calc.status, 0) << calc.err;
+    EXPECT_EQ(calc.err, "kangli: " + typo +
+                            ": warning: line 5: value 5 (粘聚力(kPa), fNianJuLi) is followed by \"OO.000000,0.300000,1\" "
+                            "where a comma belongs: the values after it keep their previous values\n");
+    // As read: cohesion 3, and the layer type left as a new layer has it (soil):
+    // the rock becomes a weak soil and the ground's resistance falls.
+    const CliRun clean = RunKangli("calc --json " + std::string(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.dat"));
+    EXPECT_EQ(clean.err, "");
+    const auto a = nlohmann::json::parse(calc.out)["points"], b = nlohmann::json::parse(clean.out)["points"];
+    ASSERT_EQ(a.size(), b.size());
+    bool lower = false;
+    for (size_t i = 0; i < a.size(); ++i)
+        lower = lower || a[i]["ground"].get<double>() < 0.5 * b[i]["ground"].get<double>();
+    EXPECT_TRUE(lower);
+
+    // convert says the same, and a missing value and text after the last value too.
+    const CliRun convert = RunKangli("convert '" + typo + "' '" + dir.path + "/typo.json'");
+    EXPECT_EQ(convert.status, 0) << convert.err;
+    EXPECT_NE(convert.err.find("line 5: value 5 (粘聚力(kPa), fNianJuLi)"), std::string::npos) << convert.err;
+    std::string shortLine = text;
+    shortLine.replace(shortLine.find(rock), rock.size(), "10.000000,24.000000,24.000000,35.000000,,0.300000,1");
+    shortLine.replace(shortLine.find("30,3,0,1"), 8, "30,3,0,1,7");
+    WriteText(typo, shortLine);
+    const CliRun gap = RunKangli("calc '" + typo + "'");
+    EXPECT_NE(gap.err.find("line 2: text after the last value was not read: \",7\""), std::string::npos) << gap.err;
+    EXPECT_NE(gap.err.find("line 5: value 5 (粘聚力(kPa), fNianJuLi) could not be read at \",0.3"), std::string::npos)
+        << gap.err;
 }
