@@ -412,3 +412,183 @@ TEST(PileForces, ALongElasticPileByTheKMethodIsHetenyisSemiInfiniteBeam)
     EXPECT_NEAR(f.slip.displacement, x0, 0.005 * x0);
     EXPECT_NEAR(f.slip.rotation, phi0, 0.005 * std::fabs(phi0));
 }
+
+// ---------------------------------------------------------------- what users met
+
+TEST(PileForces, TheStressCheckSeesTheSlipSurfaceWhereAKPilePressesHardest)
+{
+    // The bundled circular pile into rock: K = 3e5, x0 = 12.962 mm at the slip
+    // surface, so K x0 = 3888.7 kPa there, more than anywhere below it.
+    CPelvorinData r;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(KANGLI_EXAMPLES_DIR "/design/circular-pile-into-rock.json", r, &error)) << error;
+    r.SheJi.fYunXuYingLi = 3700;
+    const PileForces f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    EXPECT_NEAR(f.slip.stress, r.SheJi.fK * f.slip.displacement, 1e-9 * std::fabs(f.slip.stress));
+    EXPECT_NEAR(f.maxStress.value, f.slip.stress, 1e-9 * std::fabs(f.slip.stress));
+    EXPECT_NEAR(f.maxStress.depth, f.h1, 1e-9);
+    const PileForceCheck& check = f.checks[0];
+    ASSERT_STREQ(check.key, "fYunXuYingLi");
+    EXPECT_NEAR(check.value, 3888.65, 0.05);
+    EXPECT_FALSE(check.holds);
+    // The point at the slip surface carries that stress, as the book's row shows.
+    bool seen = false;
+    for (const PileForcePoint& p : f.points)
+        if (std::fabs(p.depth - f.h1) < 1e-9) {
+            seen = true;
+            EXPECT_EQ(p.stress, f.slip.stress);
+        }
+    EXPECT_TRUE(seen);
+}
+
+TEST(PileForces, TheLargestMomentIsTheSolutionsNotASamples)
+{
+    // A rectangular load on a rigid K pile: the moment peaks between samples
+    // where Q = 0; the extreme must be at least every sample and have Q = 0.
+    CPelvorinData r = PublishedK();
+    r.fZhuangChang = 13;
+    r.SheJi.fK = 2e4f;
+    const PileForces f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    for (const PileForcePoint& p : f.points)
+        EXPECT_LE(std::fabs(p.moment), std::fabs(f.maxMoment.value));
+    // Q(y) = Q0 - K B_p dphi (y0 y - y^2/2) vanishes at the peak.
+    const double y0 = f.rotationCentre - f.h1, dphi = -f.slip.rotation, y = f.maxMoment.depth - f.h1;
+    EXPECT_NEAR(f.Q0 - 2e4 * f.width * dphi * (y0 * y - y * y / 2), 0.0, 1e-6 * f.Q0);
+}
+
+TEST(PileForces, ConstantGroundIsTheKMethodAndA2ActsBehind)
+{
+    // A 2 x 3 m pile, 40 m long, the slip surface at 14 m, m = 0 and
+    // A1 = A2 = 3e5: constant ground, elastic by beta (beta h2 = 5.55), the same
+    // pile as the K method with K = 3e5.
+    CPelvorinData r;
+    r.nJieMianXingZhuang = 1;
+    r.fZhuangKuan = 2;
+    r.fZhuangGao = 3;
+    r.fZhuangJianJu = 6;
+    r.fZhuangChang = 40;
+    r.fHuaMianDaoZhuangDing = 14;
+    r.nHunNingTuDengJi = 30;
+    r.bSheJi = 1;
+    r.SheJi.fTuiLi = 1000;
+    r.SheJi.nDiJiFa = 1;
+    r.SheJi.fM = 0;
+    r.SheJi.fA1 = r.SheJi.fA2 = 3e5f;
+    const PileForces m = CalculatePileForces(r);
+    ASSERT_EQ(m.status, 1) << m.refusal;
+    EXPECT_TRUE(m.constantGround);
+    EXPECT_FALSE(m.rigid);
+    // B_p = 3, EI = 0.8 x 3.0e7 x 2 x 3^3 / 12 = 1.08e8: beta = (3e5 x 3 / 4.32e8)^(1/4).
+    EXPECT_NEAR(m.coefficientLength, std::pow(3e5 * 3 / 4.32e8, 0.25) * 26, 1e-9);
+    r.SheJi.nDiJiFa = 0;
+    r.SheJi.fK = 3e5f;
+    const PileForces k = CalculatePileForces(r);
+    ASSERT_EQ(k.status, 1) << k.refusal;
+    EXPECT_NEAR(m.topDisplacement, k.topDisplacement, 1e-6 * k.topDisplacement);
+    EXPECT_NEAR(m.maxMoment.value, k.maxMoment.value, 1e-6 * std::fabs(k.maxMoment.value));
+    EXPECT_NEAR(m.maxShear.value, k.maxShear.value, 1e-5 * std::fabs(k.maxShear.value));
+
+    // The pile presses the ground behind low down (x < 0 there): A2 takes that
+    // part, so a stiffer or softer ground behind changes the answer, and the
+    // stress there is A2 x.
+    r.SheJi.nDiJiFa = 1;
+    double previous = 0;
+    for (float a2 : {1e4f, 3e5f, 1e7f}) {
+        r.SheJi.fA2 = a2;
+        const PileForces f = CalculatePileForces(r);
+        ASSERT_EQ(f.status, 1) << f.refusal;
+        EXPECT_NE(f.maxShear.value, previous) << a2;
+        previous = f.maxShear.value;
+        bool behind = false;
+        for (const PileForcePoint& p : f.points)
+            if (p.depth > f.h1 && p.displacement < 0) {
+                behind = true;
+                EXPECT_NEAR(p.stress, a2 * p.displacement, 1e-9 * std::fabs(p.stress) + 1e-9);
+            }
+        EXPECT_TRUE(behind);
+        // Still in equilibrium at the free foot.
+        EXPECT_NEAR(f.points.back().moment, 0.0, 1e-6 * f.M0);
+        EXPECT_NEAR(f.points.back().shear, 0.0, 1e-6 * f.Q0);
+    }
+}
+
+TEST(PileForces, LongStiffPilesAreSolvedAndAbsurdOnesFlagged)
+{
+    // beta h2 = 31 and alpha h2 = 22: far beyond where the foot matters; the
+    // slip surface moves as the end of a semi-infinite beam.
+    CPelvorinData r = PublishedK();
+    const double beta = std::pow(1.2e5 * 3.0 / (4 * 0.8 * 3.0e7 * 2.0 * 2.5 * 2.5 * 2.5 / 12), 0.25);
+    r.fZhuangChang = static_cast<float>(9 + 31 / beta);
+    PileForces f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    const double k = 1.2e5 * 3.0;
+    EXPECT_NEAR(f.slip.displacement, 2 * beta * (f.Q0 + beta * f.M0) / k, 1e-6 * f.slip.displacement);
+    EXPECT_TRUE(f.linearModelHolds);
+    CPelvorinData m = PublishedM(4);
+    const double EI = 0.85 * 2.8e7 * 1.0 * 1.5 * 1.5 * 1.5 / 12, alpha = std::pow(8e4 * 2 / EI, 0.2);
+    m.fZhuangChang = static_cast<float>(6 + 22 / alpha);
+    f = CalculatePileForces(m);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    EXPECT_NEAR(f.coefficientLength, 22, 0.01);
+    EXPECT_NEAR(f.points.back().moment, 0.0, 1e-6 * f.M0);
+
+    // A pile embedded 0.1 m, or ground a trillion times too soft: the numbers
+    // come out, and say they are past the linear model.
+    r = PublishedK();
+    r.fZhuangChang = 9.1f;
+    f = CalculatePileForces(r);
+    ASSERT_EQ(f.status, 1) << f.refusal;
+    EXPECT_FALSE(f.linearModelHolds);
+    EXPECT_NE(f.linearModelReason.find("tenth of the embedded length"), std::string::npos) << f.linearModelReason;
+    r = PublishedK();
+    r.SheJi.fK = 1e-30f;
+    f = CalculatePileForces(r);
+    EXPECT_TRUE(f.status == 0 || !f.linearModelHolds) << f.topDisplacement;
+}
+
+TEST(PileForces, RefusalsNameTheRealCause)
+{
+    // No net thrust: the resistance in front equals the thrust.
+    CPelvorinData r = PublishedK();
+    r.fZhuangChang = 13;
+    r.SheJi.fK = 2e4f;
+    r.SheJi.fQianKangLi = r.SheJi.fTuiLi;
+    PileForces f = CalculatePileForces(r);
+    EXPECT_EQ(f.refusedField, "SheJi.fQianKangLi") << f.refusal;
+    // A design block without a thrust names the thrust.
+    r = PublishedK();
+    r.SheJi.fTuiLi = 0;
+    r.SheJi.fQianKangLi = 10;
+    f = CalculatePileForces(r);
+    EXPECT_EQ(f.refusedField, "SheJi.fTuiLi") << f.refusal;
+    // A stiffness factor no concrete pile has.
+    r = PublishedK();
+    r.SheJi.fGangDuXiShu = 1e-30f;
+    f = CalculatePileForces(r);
+    EXPECT_EQ(f.refusedField, "SheJi.fGangDuXiShu") << f.refusal;
+}
+
+TEST(PileReinforcement, ACircleHasAMinimumAndALargestRatio)
+{
+    // d = 0.8 m, C25 (fc 11.9, ft 1.27), HRB400: pi 400^2 = 502 655 mm2.
+    CPelvorinData r;
+    r.nJieMianXingZhuang = 0;
+    r.fZhuangJing = 0.8f;
+    r.fAs = 60;
+    r.nHunNingTuDengJi = 25;
+    r.SheJi.nGangJin = 400;
+    const double area = 3.14159265358979 * 400 * 400;
+    // A small moment: the minimum ratio max(0.20 %, 45 x 1.27 / 360 % = 0.159 %) governs.
+    PileReinforcement small = DesignPileReinforcement(r, 10, 10);
+    EXPECT_TRUE(small.minimumGoverns);
+    EXPECT_NEAR(small.longitudinalArea, 0.002 * area, 1);
+    // A moment no 5 % of steel carries: over-reinforced, no area given.
+    PileReinforcement big = DesignPileReinforcement(r, 8000, 10);
+    EXPECT_TRUE(big.overReinforced);
+    EXPECT_EQ(big.longitudinalArea, 0);
+    EXPECT_NEAR(big.maximum, 0.05 * area, 1);
+    EXPECT_GT(big.required, big.maximum);
+    EXPECT_NE(big.reason.find("over-reinforced"), std::string::npos);
+}

@@ -208,6 +208,25 @@ TEST(ForcesCommand, TheFourPanelsAsAPictureOfTheirOwn)
     const std::string text = ReadText(dir.path + "/forces.svg");
     for (const char* title : {"弯矩", "剪力", "位移", "侧向应力"})
         EXPECT_NE(text.find(title), std::string::npos) << title;
+    // Each panel labels the extreme that the table and the book give, to the
+    // same digits: the solution's, not a sample's.
+    const CliRun table = RunKangli("forces --json '" KANGLI_EXAMPLES_DIR "/design/defaults.json'");
+    const nlohmann::json j = nlohmann::json::parse(table.out);
+    auto label = [](double v, double depth) {
+        char buf[80];
+        std::snprintf(buf, sizeof buf, "%.3f（%.2f m）", v, depth);
+        return std::string(buf);
+    };
+    EXPECT_NE(text.find(label(j["max_moment"]["value"], j["max_moment"]["depth"])), std::string::npos) << text;
+    EXPECT_NE(text.find(label(j["max_shear"]["value"], j["max_shear"]["depth"])), std::string::npos);
+    EXPECT_NE(text.find(label(j["max_displacement"]["value"].get<double>() * 1000, j["max_displacement"]["depth"])),
+              std::string::npos);
+    EXPECT_NE(text.find(label(j["max_stress"]["value"], j["max_stress"]["depth"])), std::string::npos);
+    const CliRun forcesTable = RunKangli("forces '" KANGLI_EXAMPLES_DIR "/design/defaults.json'");
+    char moment[80];
+    std::snprintf(moment, sizeof moment, "最大弯矩 %.3f kN·m（%.2f m）", j["max_moment"]["value"].get<double>(),
+                  j["max_moment"]["depth"].get<double>());
+    EXPECT_NE(forcesTable.out.find(moment), std::string::npos) << forcesTable.out;
     const CliRun none = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 3 '" + dir.path + "/none.svg'");
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("SheJi"), std::string::npos);
