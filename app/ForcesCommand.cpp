@@ -159,8 +159,9 @@ int RunForces(const std::string& in, bool asJson)
         text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";
         for (const PileForcePoint& p : f.points) {
             char line[160];
-            std::snprintf(line, sizeof line, "%8.2f  %12.3f  %12.3f  %10.3f  %11.6f  %12.3f\n", p.depth, p.shear,
-                          p.moment, p.displacement * 1000, p.rotation, p.stress);
+            std::snprintf(line, sizeof line, "%8.2f  %12.3f  %12.3f  %10.3f  %11.6f  %12.3f\n", p.depth, Shown(p.shear, 3),
+                          Shown(p.moment, 3), Shown(p.displacement * 1000, 3), Shown(p.rotation, 6),
+                          Shown(p.stress, 3));
             text += line;
         }
     }

@@ -34,3 +34,9 @@ std::string MessageNumber(double v)
         std::snprintf(buf, sizeof buf, "%g", v);
     return buf;
 }
+
+double Shown(double v, int decimals)
+{
+    const double half = 0.5 * std::pow(10.0, -decimals);
+    return std::fabs(v) < half ? 0.0 : v;
+}

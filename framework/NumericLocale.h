@@ -25,3 +25,7 @@ private:
 // A number for a message: whole numbers in full (10000000, not 1e+07), others
 // in the briefest form (%g), in the C locale.
 std::string MessageNumber(double value);
+
+// A value as a table prints it with this many decimals, without the minus of
+// a value that rounds to zero there ("-0.000" for -1e-10 reads as a sign).
+double Shown(double value, int decimals);

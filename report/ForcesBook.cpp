@@ -150,8 +150,9 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     double next = 0;
     for (const PileForcePoint& p : f.points)
         if (p.depth + 1e-9 >= next || std::fabs(p.depth - f.h1) < 1e-9) {
-            rtf->InsertText("%7.2f %11.3f %11.3f %9.3f %11.6f %11.3f\n", p.depth, p.shear, p.moment,
-                            p.displacement * 1000, p.rotation, p.stress);
+            rtf->InsertText("%7.2f %11.3f %11.3f %9.3f %11.6f %11.3f\n", p.depth, Shown(p.shear, 3),
+                            Shown(p.moment, 3), Shown(p.displacement * 1000, 3), Shown(p.rotation, 6),
+                            Shown(p.stress, 3));
             if (p.depth + 1e-9 >= next)
                 next = std::floor(p.depth / 0.5 + 1e-6) * 0.5 + 0.5;
         }
