@@ -220,7 +220,7 @@ int RunKeys()
             if (!f.sweeps)
                 continue;
             std::string when;
-            switch (f.when) {
+            switch (f.checkedAlways ? FieldWhen::Always : f.when) {
             case FieldWhen::Rectangle: when = " (rectangular section only)"; break;
             case FieldWhen::Circle: when = " (circular section only)"; break;
             case FieldWhen::Water: when = " (with groundwater only)"; break;

@@ -173,6 +173,11 @@ PileForces CalculatePileForces(const CPelvorinData& r)
         }
     } else {
         const double m = d.fM, A1 = d.fA1, A2 = d.fA2;
+        // With m = 0 and nothing behind, nothing holds a free foot back.
+        if (!(m > 0) && !(A2 > 0) && !hinged)
+            return Refuse(out, "SheJi.fA2",
+                          "SheJi.fA2 (滑面处桩后地基系数A2（kN/m³）): with m = 0 the ground behind the pile (A2) "
+                          "must be above 0 to hold a free foot");
         if (m > 0) {
             const double alpha = std::pow(m * Bp / EI, 0.2);
             out.coefficient = alpha;

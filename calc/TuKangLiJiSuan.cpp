@@ -61,7 +61,9 @@ int CTuKangLiJiSuan::GetCengHao(float z)
     if (n == 1)
         return 0;
     const CPelvorinData& r = *pData;
-    float top = 0.0f; // depths between the pile top and the slope surface are layer 0's
+    // Depths between the pile top and the slope surface are layer 0's; a slope
+    // surface above the pile top is layer 0's top itself.
+    float top = std::min(0.0f, r.fPoMianDaoZhuangDing);
     float bottom = r.fPoMianDaoZhuangDing;
     for (int i = 0; i < n; ++i) {
         bottom = i == n - 1 ? 1000.0f : F(static_cast<double>(bottom) + r.TuCeng[i].fHouDu);
@@ -200,6 +202,11 @@ int CTuKangLiJiSuan::MakeFenDuanDian(std::vector<float>& list, int bTuOnly)
     float z = t;
     if (t < L && t > -kEps)
         AddFenDuanDian(list, t);
+    else if (t <= -kEps && bTuOnly && L > 0.0f && n > 0 && r.TuCeng[0].nLeiXing == 0)
+        // The slope surface lies above the pile top: the soil zone in front of
+        // the pile starts at the pile top (the ground above it bears down on
+        // it, but does not resist the pile).
+        AddFenDuanDian(list, 0.0f);
     for (int i = 0; i < n; ++i) {
         if (bTuOnly && r.TuCeng[i].nLeiXing != 0)
             break;
@@ -209,7 +216,9 @@ int CTuKangLiJiSuan::MakeFenDuanDian(std::vector<float>& list, int bTuOnly)
             AddFenDuanDian(list, L);
             break;
         }
-        AddFenDuanDian(list, z);
+        // A boundary above the pile top is none of the pile's.
+        if (z > kEps || !bTuOnly)
+            AddFenDuanDian(list, z);
     }
     if (r.bKaoLvShui) {
         // A water level below the pile foot is no division: nothing below the

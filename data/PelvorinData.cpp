@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -284,18 +285,42 @@ int CPelvorinData::LoadData(FILE* f, std::string* problem, std::vector<std::stri
         warn(lineNo, integers, parsed, at);
     }
     read.TuCeng.resize(static_cast<size_t>(read.nTuCengShu));
-    for (CTuCeng& c : read.TuCeng) {
+    // A reader that tells (warnings given) takes the layers the file holds,
+    // not as many as line 2 counts: the layer lines run to the base block or
+    // the end, and the check then refuses a count that disagrees with them, as
+    // it refuses such a JSON record. Otherwise the count decides, as the data
+    // file has always been read.
+    const bool asHeld = warnings != nullptr;
+    size_t layers = 0;
+    for (size_t i = 0; asHeld || i < read.TuCeng.size(); ++i) {
+        const long before = std::ftell(f);
+        const int lineBefore = lineNo;
         if (!fgets_skip_comment(line, kLineSize, f, &lineNo, &tooLong))
             break;
         if (tooLong)
             return refuse(longLine);
+        if (asHeld && line[strspn(line, " \t")] == '[') { // the base block: no more layers
+            if (before >= 0)
+                std::fseek(f, before, SEEK_SET);
+            lineNo = lineBefore;
+            break;
+        }
+        if (i >= read.TuCeng.size()) {
+            if (i >= static_cast<size_t>(kMaxTuCengShu))
+                return refuse("more than " + std::to_string(kMaxTuCengShu) + " layer lines");
+            read.TuCeng.emplace_back();
+        }
+        CTuCeng& c = read.TuCeng[i];
         const std::vector<Slot> layer = LineSlots(3, read, &c);
         const char* at = line;
         const int parsed = ScanLine(line, layer, &at);
         if (!finite(layer, parsed))
             return 0;
         warn(lineNo, layer, parsed, at);
+        layers = i + 1;
     }
+    if (asHeld)
+        read.TuCeng.resize(layers);
     read.LoadBaseData(f);
     *this = read;
     return 1;

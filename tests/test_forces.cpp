@@ -568,6 +568,16 @@ TEST(PileForces, RefusalsNameTheRealCause)
     r.SheJi.fGangDuXiShu = 1e-30f;
     f = CalculatePileForces(r);
     EXPECT_EQ(f.refusedField, "SheJi.fGangDuXiShu") << f.refusal;
+    // Constant ground in front and none behind: nothing holds a free foot; a
+    // hinged one turns about its foot and needs nothing behind.
+    r = PublishedM(4);
+    r.SheJi.fM = 0;
+    r.SheJi.fA2 = 0;
+    f = CalculatePileForces(r);
+    EXPECT_EQ(f.refusedField, "SheJi.fA2") << f.refusal;
+    r.SheJi.nZhuangDi = 1;
+    f = CalculatePileForces(r);
+    EXPECT_EQ(f.status, 1) << f.refusal;
 }
 
 TEST(PileReinforcement, ACircleHasAMinimumAndALargestRatio)
