@@ -2,6 +2,7 @@
 
 #include "FieldTable.h"
 #include "JsonKit.h"
+#include "RecordCheck.h"
 #include "SafeFile.h"
 
 #include <algorithm>
@@ -281,10 +282,15 @@ bool RecordToDataFile(const CPelvorinData& r, std::string& text, std::string* er
     return true;
 }
 
-bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
+bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error) { return CheckDataFileKeeps(r, error, nullptr); }
+
+bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error, std::string* chinese)
 {
-    if (r.bSheJi)
+    if (r.bSheJi) {
+        if (chinese)
+            *chinese = "数据文件不能保存设计参数（抗滑桩内力计算的推力、地基系数与容许值）";
         return Refuse(error, "key \"SheJi\": the data file does not hold the design block");
+    }
     std::string text;
     if (!RecordToDataFile(r, text, error))
         return false;
@@ -296,12 +302,17 @@ bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error)
     std::string problem;
     const int ok = back.LoadData(f, &problem);
     std::fclose(f);
-    if (!ok || !problem.empty())
+    if (!ok || !problem.empty()) {
+        if (chinese)
+            *chinese = "数据文件读回时出错：" + problem;
         return Refuse(error, problem);
+    }
     auto differs = [&](const std::string& key, double was, double now) {
         char a[64], b[64];
         std::snprintf(a, sizeof a, "%.9g", was);
         std::snprintf(b, sizeof b, "%.9g", now);
+        if (chinese)
+            *chinese = "“" + FieldLabel(key) + "”为 " + a + "，数据文件只能存为 " + b;
         return Refuse(error, "key \"" + key + "\": " + a + " would read back from the data file as " + b +
                                  " (it keeps six decimals and does not store the reduction factor or the "
                                  "underwater values); keep this record as JSON");
@@ -417,7 +428,18 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string*
     return true;
 }
 
+bool WriteCalculationDataFile(const std::string& path, CPelvorinData& r, std::string* error)
+{
+    std::string text;
+    return RecordToDataFile(r, text, error) && WriteFileSafely(path, text, error);
+}
+
 bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
+{
+    return SaveRecordFile(path, r, error, nullptr);
+}
+
+bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error, std::string* chinese)
 {
     std::string text;
     if (IsJsonPath(path)) {
@@ -433,6 +455,12 @@ bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
             return false;
         }
     } else {
+        // Never a data file that reads back as another record.
+        if (!CheckDataFileKeeps(r, error, chinese)) {
+            if (error)
+                *error += "; nothing written";
+            return false;
+        }
         if (!RecordToDataFile(r, text, error))
             return false;
     }

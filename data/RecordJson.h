@@ -24,6 +24,9 @@ bool RecordToDataFile(const CPelvorinData& record, std::string& text, std::strin
 // that would change (six decimals, or a value that the data file does not store;
 // underwater values count only for soil layers where water is considered).
 bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error);
+// The same, also saying in Chinese, for the window, what the data file would
+// lose ("“被动土压力折减系数”为 0.5，数据文件只能存为 0.3").
+bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error, std::string* chinese);
 
 // The record that text holds, into record. The text alone decides it, whatever
 // record held before: a missing key takes the default of a new record
@@ -50,8 +53,17 @@ bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string*
                     std::vector<std::string>* warnings);
 // Saves a record the same way (RecordToDataFile or RecordToJsonChecked), written
 // whole or not at all (WriteFileSafely); JSON that RecordFromJson would refuse
-// is not written.
+// is not written. Every surface saves through here, and here alone decides: a
+// data file is written only when it reads back to the same record
+// (CheckDataFileKeeps); otherwise nothing is written and *error (and *chinese,
+// where given) names what the data file cannot hold, so that the caller keeps
+// the record as JSON.
 bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error);
+bool SaveRecordFile(const std::string& path, CPelvorinData& record, std::string* error, std::string* chinese);
+// The data file of a calculation's file set, as the system writes it whatever
+// it can hold: the caller writes the record's JSON beside it where
+// CheckDataFileKeeps says the data file loses something.
+bool WriteCalculationDataFile(const std::string& path, CPelvorinData& record, std::string* error);
 
 // The double to hand a JSON writer for a 32-bit real (JsonKit::WrittenReal): it
 // prints in the shortest form that reads back to the same float ("0.3", not

@@ -412,13 +412,11 @@ PYBIND11_MODULE(kangli, m)
         .def(
             "save",
             [](CPelvorinData& r, const std::string& path) {
+                // A data file that would read back as another record is refused
+                // naming the key (the rule lives in SaveRecordFile): save as .json.
                 std::string error;
-                // A data file has no place for the design block: refused as
-                // kangli convert refuses it, never dropped.
-                if (r.bSheJi && !IsJsonPath(PathOf(path)))
-                    Raise(path, "key \"SheJi\": the data file does not hold the design block; save as .json");
                 if (!SaveRecordFile(PathOf(path), r, &error))
-                    Raise(path, error);
+                    Raise(path, error + (IsJsonPath(PathOf(path)) ? "" : "; save as .json"));
             },
             py::arg("path"), "Writes a data file, or JSON when the name ends in .json; whole or not at all.")
         .def(

@@ -56,7 +56,7 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
             calc.DrawTu(i, &drawings.emplace_back(), nullptr);
 
         const std::string data = folder + record.GetDataFileName(0);
-        told(data, !refused && SaveRecordFile(data, record, &why), why);
+        told(data, !refused && WriteCalculationDataFile(data, record, &why), why);
         // What the data file cannot hold (the underwater values, the reduction
         // factor) goes beside it in the record's JSON form.
         if (!CheckDataFileKeeps(record, nullptr)) {

@@ -313,13 +313,24 @@ TEST(Conversion, AValueTheDataFileCannotKeepIsNamed)
         {"{\"fZheJianXiShu\": 0.3, \"fHuaMianDaoZhuangDing\": 5.125, \"TuCeng\": [{\"fCengXiShu\": 0.1234567}]}",
          "key \"TuCeng[0].fCengXiShu\": 0.123456702 would read back from the data file as 0.123457"},
         {"{\"TuCeng\": [{\"fShuiXiaMoCaJiao\": 12}]}", "key \"TuCeng[0].fShuiXiaMoCaJiao\""},
+        {"{\"TuCeng\": [{}], \"SheJi\": {\"fTuiLi\": 500, \"fK\": 1e5}}", "key \"SheJi\""},
     };
+    // The rule lives in the routine every surface saves through (the window and
+    // Python have their own tests of what they make of its refusal).
     for (const auto& [json, hint] : cases) {
         WriteText(dir.path + "/in.json", json);
         const CliRun r = RunKangli("convert " + Q(dir.path + "/in.json") + " " + Q(out));
         EXPECT_EQ(r.status, 2) << json;
         EXPECT_NE(r.err.find(hint), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(out));
+        CPelvorinData record;
+        std::string error, lost;
+        ASSERT_TRUE(LoadRecordFile(dir.path + "/in.json", record, &error)) << error;
+        EXPECT_FALSE(SaveRecordFile(out, record, &error, &lost)) << json;
+        EXPECT_NE(error.find(hint), std::string::npos) << error;
+        EXPECT_FALSE(lost.empty()) << json;
+        EXPECT_FALSE(fs::exists(out));
+        EXPECT_TRUE(SaveRecordFile(dir.path + "/kept.json", record, &error)) << error;
     }
     // Underwater values of a record without groundwater do not count.
     WriteText(dir.path + "/in.json", "{\"bKaoLvShui\": 0, \"TuCeng\": [{\"fShuiXiaMoCaJiao\": 12}]}");

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QStyle>
@@ -259,6 +260,38 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
         EXPECT_EQ(yes.messages.size(), 1u);
     }
     EXPECT_NE(ReadText(file.toStdString()).find(",2.500000,"), std::string::npos);
+    G_strWorkPath = saved;
+}
+
+// Saving to a data file that cannot hold the record loses nothing: the window
+// names the value and offers the JSON form; saying no writes nothing.
+TEST(Frame, SavingNeverLosesAValueTheDataFileCannotHold)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    const QString file = QString::fromStdString(dir.path + "/rec.dat");
+    OpenFrame open(file);
+    CDlgKangLi_Slp& frame = open.frame;
+    open.r.fZheJianXiShu = 0.5f;
+    {
+        ScopedMessageRecorder no(IDNO);
+        EXPECT_FALSE(frame.Save());
+        ASSERT_EQ(no.messages.size(), 1u);
+        EXPECT_NE(no.messages[0].text.find("被动土压力折减系数"), std::string::npos) << no.messages[0].text;
+        EXPECT_NE(no.messages[0].text.find("rec.json"), std::string::npos) << no.messages[0].text;
+        EXPECT_FALSE(QFileInfo::exists(file));
+    }
+    {
+        ScopedMessageRecorder yes(IDYES);
+        EXPECT_TRUE(frame.Save());
+    }
+    EXPECT_FALSE(QFileInfo::exists(file));
+    CPelvorinData back;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(dir.path + "/rec.json", back, &error)) << error;
+    EXPECT_FLOAT_EQ(back.fZheJianXiShu, 0.5f);
+    EXPECT_TRUE(frame.status->text().contains("rec.json")) << frame.status->text().toStdString();
     G_strWorkPath = saved;
 }
 

@@ -355,12 +355,24 @@ bool CDlgKangLi_Slp::Save()
         if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
             return false;
     }
-    confirmed_ = path_;
-    std::string error;
-    if (!SaveRecordFile(path_.toStdString(), *pPage->GetJsData(), &error)) {
-        AfxMessageBox(("数据未能保存：" + path_.toStdString() + "：" + error).c_str(), MB_OK, "提示");
-        return false;
+    std::string error, lost;
+    if (!SaveRecordFile(path_.toStdString(), *pPage->GetJsData(), &error, &lost)) {
+        if (lost.empty()) {
+            AfxMessageBox(("数据未能保存：" + path_.toStdString() + "：" + error).c_str(), MB_OK, "提示");
+            return false;
+        }
+        // The data file cannot hold this record: never saved with a value lost;
+        // the JSON form beside it is offered instead.
+        const QFileInfo info(path_);
+        const QString json = info.dir().filePath(info.completeBaseName() + ".json");
+        const std::string question = "数据文件“" + path_.toStdString() + "”不能完整保存本记录：" + lost +
+                                     "。\n是否改存为 JSON 文件“" + json.toStdString() + "”？";
+        if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
+            return false;
+        path_ = json;
+        return Save();
     }
+    confirmed_ = path_;
     MarkSaved();
     UpdateStatus();
     status->setText(status->text() + "；数据已保存到 " + path_);

@@ -438,5 +438,24 @@ class PileForces(unittest.TestCase):
         self.assertFalse(checks[0]["holds"])  # 12.6 mm against 10
 
 
+    def test_a_data_file_that_would_lose_a_value_is_never_written(self):
+        # A reduction factor other than 0.3 has no place in the data file: the
+        # save is refused naming the key, the old file stays, JSON keeps it.
+        r = kangli.Record()
+        r.fZheJianXiShu = 0.5
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "k.dat")
+            with open(path, "w") as f:
+                f.write("the user's old file")
+            with self.assertRaises(ValueError) as e:
+                r.save(path)
+            self.assertIn("fZheJianXiShu", str(e.exception))
+            self.assertIn(".json", str(e.exception))
+            with open(path) as f:
+                self.assertEqual(f.read(), "the user's old file")
+            r.save(os.path.join(d, "k.json"))
+            self.assertEqual(kangli.Record.load(os.path.join(d, "k.json")).fZheJianXiShu, 0.5)
+
+
 if __name__ == "__main__":
     unittest.main()
