@@ -69,8 +69,12 @@ bool LoadTold(const std::string& in, CPelvorinData& record, std::string* error)
     return ok;
 }
 
-int RunNew(const std::string& out)
+int RunNew(const std::string& out, bool force)
 {
+    // A new record never replaces a user's file unasked.
+    std::error_code ec;
+    if (!force && std::filesystem::exists(out, ec))
+        return Report(out, "exists; nothing written (give --force to replace it)");
     CPelvorinData record;
     InitKangLiData(&record);
     record.TuCeng.resize(2);
@@ -699,6 +703,8 @@ int Run(int argc, char** argv)
     auto* cmdNew = app.add_subcommand("new", "write a new record with its defaults and two layers "
                                              "(JSON when FILE ends in .json)");
     cmdNew->add_option("FILE", newFile, "output file")->required();
+    bool newForce = false;
+    cmdNew->add_flag("--force", newForce, "replace FILE if it exists");
 
     std::string inFile, outFile;
     auto* cmdConvert = app.add_subcommand("convert", "convert a record between the data file and "
@@ -790,7 +796,7 @@ int Run(int argc, char** argv)
 
     try {
         if (*cmdNew)
-            return RunNew(newFile);
+            return RunNew(newFile, newForce);
         if (*cmdConvert)
             return RunConvert(inFile, outFile);
         if (*cmdCalc) {

@@ -118,7 +118,7 @@ TEST(KangliCli, UnwritableTargetLeavesNothingBehind)
     std::string out = sub + "/x.dat";
     WriteText(out, "precious");
     ASSERT_EQ(::chmod(sub.c_str(), 0555), 0);
-    CliRun r = Kangli("new " + Quote(out));
+    CliRun r = Kangli("new --force " + Quote(out));
     // Root ignores directory permissions; the check below then has nothing to see.
     bool enforced = ::access(sub.c_str(), W_OK) != 0;
     ::chmod(sub.c_str(), 0755);
@@ -139,7 +139,7 @@ TEST(KangliCli, UnwritableTargetLeavesNothingBehind)
     // file is removed again and the directory is untouched.
     std::string blocked = dir.path + "/blocked.dat";
     ASSERT_EQ(::mkdir(blocked.c_str(), 0755), 0);
-    CliRun r3 = Kangli("new " + Quote(blocked));
+    CliRun r3 = Kangli("new --force " + Quote(blocked));
     EXPECT_EQ(r3.status, 2);
     EXPECT_EQ(Lines(r3.err), 1);
     EXPECT_NE(r3.err.find("blocked.dat: cannot write the file"), std::string::npos) << r3.err;
@@ -195,8 +195,8 @@ TEST(KangliCli, EveryOutputKindKeepsTheOldFileWhenAWriteFails)
     TempDir dir;
     const std::string record = KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json";
     const std::vector<std::pair<std::string, std::string>> runs = {
-        {"/x.dat", "new '%s'"},
-        {"/x.json", "new '%s'"},
+        {"/x.dat", "new --force '%s'"},
+        {"/x.json", "new --force '%s'"},
         {"/x.dat", "convert '" KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json' '%s'"},
         {"/d.dxf", "draw '" + record + "' 0 '%s'"},
         {"/d.dxf", "draw '" + record + "' 1 '%s'"},
@@ -215,6 +215,21 @@ TEST(KangliCli, EveryOutputKindKeepsTheOldFileWhenAWriteFails)
         EXPECT_EQ(ReadText(out), "precious old contents") << args;
     }
     EXPECT_EQ(EntriesIn(dir.path), 5); // the five targets, no temporary file
+}
+
+// kangli new never replaces a user's file unless told.
+TEST(KangliCli, NewRefusesAnExistingFileUnlessForced)
+{
+    TempDir dir;
+    const std::string out = dir.path + "/mine.dat";
+    WriteText(out, "the user's record");
+    const CliRun refused = Kangli("new " + Quote(out));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(Lines(refused.err), 1);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadText(out), "the user's record");
+    EXPECT_EQ(Kangli("new --force " + Quote(out)).status, 0);
+    EXPECT_NE(ReadText(out), "the user's record");
 }
 
 TEST(KangliCli, FullDiskKeepsTheOldFile)
