@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -86,14 +87,14 @@ std::vector<float> SlopeModeAt(float spacing)
 struct BoxAnswerer {
     QTimer timer;
     std::vector<std::string> texts;
-    BoxAnswerer()
+    explicit BoxAnswerer(bool yes = true)
     {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
+        QObject::connect(&timer, &QTimer::timeout, [this, yes] {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                     texts.push_back(box->text().toStdString());
-                    QAbstractButton* yes = box->button(QMessageBox::Yes);
-                    (yes ? yes : box->button(QMessageBox::Ok))->click();
+                    QAbstractButton* answer = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
+                    (answer ? answer : box->button(QMessageBox::Ok))->click();
                 }
         });
         timer.start(10);
@@ -244,6 +245,98 @@ TEST(DialogModes, OkHandsOnTheResultsOfTheRecordOnScreenAndCancelNone)
         EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
         EXPECT_EQ(s.fCurKangLi, 123.0f);
     }
+}
+
+// A host that opens the dialog twice on one model: the second time the spacing
+// is changed and 确定 pressed without 构件计算. The host gets the resistance of
+// the record on screen, calculated as 确定 is pressed, and the user is told.
+TEST(DialogModes, ARepeatedDialogHandsOnTheRecordOnScreenNotTheLastOne)
+{
+    HostState host;
+    const std::vector<float> at8 = SlopeModeAt(8);
+    BoxAnswerer boxes;
+    CSlopeData s = Slope();
+    s.bKangLiChuShiHua = 1;
+    auto press = [](QDialog* frame, const char* spacing, bool calculate) {
+        if (calculate)
+            Trigger(frame, "构件计算");
+        if (spacing)
+            if (QTableWidgetItem* cell = PileCell(frame, "桩中心距（m）"))
+                cell->setText(spacing);
+        QMetaObject::invokeMethod(frame, [frame] {
+            for (QAbstractButton* b : frame->findChildren<QAbstractButton*>())
+                if (b->text() == "确定" || b->text() == "OK")
+                    b->click();
+        });
+    };
+    bool seen = false;
+    EXPECT_EQ(WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                        [&press, acted = false](QDialog* frame) mutable {
+                            if (!acted)
+                                press(frame, nullptr, true);
+                            acted = true;
+                        },
+                        &seen),
+              1);
+    ASSERT_TRUE(seen);
+    const std::vector<float> first = s.KHPiles[0].KangLiZhi;
+    ASSERT_FALSE(first.empty());
+    ASSERT_NE(first, at8);
+    boxes.texts.clear();
+    EXPECT_EQ(WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                        [&press, acted = false](QDialog* frame) mutable {
+                            if (!acted)
+                                press(frame, "8", false);
+                            acted = true;
+                        },
+                        &seen),
+              1);
+    EXPECT_EQ(s.KHPiles[0].KangLiZhi, at8);
+    EXPECT_EQ(s.CurKHPile.KangLiZhi, at8);
+    bool told = false;
+    for (const std::string& text : boxes.texts)
+        told = told || text.find("已按当前数据计算") != std::string::npos;
+    EXPECT_TRUE(told);
+}
+
+// 构件计算, an edit, 确定, and 否 to the question before the calculation: the
+// frame stays open, and no file set of the record before the edit is left
+// under the call's key.
+TEST(DialogModes, NoStaleFileSetIsLeftUnderTheCallsKey)
+{
+    HostState host;
+    CSlopeData s = Slope();
+    s.bKangLiChuShiHua = 1;
+    const std::string book = host.dir.path + "/kl-3-2-jss1.rtf";
+    bool seen = false, written = false, stillOpen = false;
+    std::unique_ptr<BoxAnswerer> boxes;
+    const int result = WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+                                 [&, step = 0](QDialog* frame) mutable {
+                                     if (step++ > 0)
+                                         return;
+                                     {
+                                         BoxAnswerer yes;
+                                         Trigger(frame, "构件计算");
+                                     }
+                                     written = if_file_exist(book.c_str());
+                                     if (QTableWidgetItem* cell = PileCell(frame, "桩中心距（m）"))
+                                         cell->setText("8");
+                                     boxes = std::make_unique<BoxAnswerer>(false);
+                                     QMetaObject::invokeMethod(frame, [frame, &stillOpen, &boxes] {
+                                         for (QAbstractButton* b : frame->findChildren<QAbstractButton*>())
+                                             if (b->text() == "确定" || b->text() == "OK")
+                                                 b->click();
+                                         stillOpen = frame->isVisible();
+                                         boxes = std::make_unique<BoxAnswerer>(true); // yes, discard the edit
+                                         frame->reject();
+                                     });
+                                 },
+                                 &seen);
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(written);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(if_file_exist(book.c_str()));
 }
 
 TEST(DialogModes, SlopeModeAfterTheDialogWritesThroughNothingTheDialogLeftBehind)

@@ -141,10 +141,11 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
         // 确定 hands on the results of the record as it is on screen: results
         // of an earlier state of it are calculated again first, and a record
         // the calculation refuses keeps the frame open.
-        if (!calculated_.empty() && !ResultsCurrent()) {
+        if (!ResultsCurrent()) {
+            const bool before = !calculated_.empty();
             if (!Calculate())
                 return;
-            tell_error(201, "数据在计算后已修改，已按当前数据重新计算");
+            tell_error(201, before ? "数据在计算后已修改，已按当前数据重新计算" : "尚未计算，已按当前数据计算");
         }
         if (bDuLiChengXu && !MayDiscardEdits("关闭"))
             return;
@@ -227,6 +228,13 @@ void CDlgKangLi_Slp::ClearResults()
     r.ZhuangKangLi.clear();
     r.ZuiZhongKangLi.clear();
     calculated_.clear();
+    // The files written for an earlier state of the record describe a record
+    // no longer on screen: none is left under its name.
+    for (const std::string& file : written_) {
+        std::error_code gone;
+        std::filesystem::remove(file, gone);
+    }
+    written_.clear();
 }
 
 bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
@@ -242,6 +250,7 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
     where.staged = true; // a failure leaves the earlier set whole, never mixed
     const CalculationFilesWritten files =
         WriteCalculationFiles(*pPage->GetJsData(), *pPage->GetJiSuan(), where);
+    written_ = files.written;
     if (files.Complete())
         return true;
     *error = files.failed.front().path + ": " + files.failed.front().why;

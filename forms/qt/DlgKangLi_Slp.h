@@ -26,6 +26,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QTableWidget;
@@ -98,6 +99,7 @@ private:
     QString path_;
     QString confirmed_; // the file the user agreed to replace
     std::string calculated_; // the record as calculated; empty: no results
+    std::vector<std::string> written_; // the files of the last calculation
     std::string saved_;      // the record as last loaded or saved
     bool MayDiscardEdits(const char* what);
     std::function<bool()> build_;
