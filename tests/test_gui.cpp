@@ -220,6 +220,20 @@ TEST(Frame, SandAndASurfaceAtThePileTopAreTakenAndCalculated)
         EXPECT_EQ(boxes.messages[0].text, "“第1层 内摩擦角(°)”应在 0 到 90（不含） 之间，输入值为 95");
         EXPECT_FLOAT_EQ(r.TuCeng[0].fMoCaJiao, 15.0f);
     }
+    // The refused 95 still stands in its cell: 构件计算 does not go on with
+    // the old value behind it, it says again what is wrong.
+    {
+        ScopedMessageRecorder boxes;
+        EXPECT_FALSE(frame.Calculate());
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_NE(boxes.messages[0].text.find("内摩擦角"), std::string::npos) << boxes.messages[0].text;
+        EXPECT_TRUE(r.ZuiZhongKangLi.empty());
+        Settle();
+    }
+    // Esc gives the old value back; then it calculates.
+    if (QWidget* editor = layers->focusWidget())
+        QTest::keyClick(editor, Qt::Key_Escape);
+    Settle();
     ScopedMessageRecorder answers;
     EXPECT_TRUE(frame.Calculate());
     EXPECT_FALSE(r.ZuiZhongKangLi.empty());

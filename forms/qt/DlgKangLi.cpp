@@ -136,14 +136,16 @@ void CDlgKangLi::RefreshPage()
     RedrawSketch();
 }
 
-void CDlgKangLi::CommitEdits()
+bool CDlgKangLi::CommitEdits()
 {
+    bool taken = true;
     for (EasyTableView* v : {jbxx->view, tuceng->waterView, tuceng->countView, tuceng->layersView})
-        v->CommitEditor();
+        taken = v->CommitEditor() && taken;
     // The tables tell their owners through queued messages (a new layer count
     // resizes the layer list when the layer table refreshes): deliver them now,
     // so that whoever reads the record next sees every consequence of the edit.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    return taken;
 }
 
 void CDlgKangLi::RedrawSketch()

@@ -55,7 +55,8 @@ public:
     // Takes what is typed into any open cell editor into the record, with the
     // refreshes it causes, as if the user had pressed Enter. Commands of the
     // frame and page switches call it before they read the record.
-    void CommitEdits();
+    // Takes what is typed in every table; false when a value was refused.
+    bool CommitEdits();
     void RedrawSketch();
 
     CDlgKangLiJBXX* jbxx = nullptr;

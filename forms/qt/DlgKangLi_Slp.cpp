@@ -137,7 +137,8 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
         if (auto* push = qobject_cast<QPushButton*>(b))
             push->setAutoDefault(false); // Enter in a cell never closes the frame
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        pPage->CommitEdits();
+        if (!pPage->CommitEdits())
+            return; // a refused value stops 确定: it is shown in its cell
         // 确定 hands on the results of the record as it is on screen: results
         // of an earlier state of it are calculated again first, and a record
         // the calculation refuses keeps the frame open.
@@ -259,7 +260,8 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
 
 bool CDlgKangLi_Slp::Calculate()
 {
-    pPage->CommitEdits();
+    if (!pPage->CommitEdits())
+        return false; // a refused value stops the command that would use it
     CPelvorinData& r = *pPage->GetJsData();
     std::string problem, chinese;
     if (!CheckKangLiData(r, &problem, &chinese)) {
@@ -310,7 +312,8 @@ void CDlgKangLi_Slp::FillResults(QTableWidget* table) const
 
 void CDlgKangLi_Slp::ShowResults()
 {
-    pPage->CommitEdits();
+    if (!pPage->CommitEdits())
+        return;
     // Results of another record are never shown: calculate what is on screen.
     if (!ResultsCurrent() && !Calculate())
         return;
@@ -354,7 +357,8 @@ void CDlgKangLi_Slp::ShowResults()
 
 bool CDlgKangLi_Slp::Save()
 {
-    pPage->CommitEdits();
+    if (!pPage->CommitEdits())
+        return false;
     if (path_.isEmpty())
         return SaveAs();
     // A file that this frame has not written yet is replaced only when the user
@@ -390,7 +394,8 @@ bool CDlgKangLi_Slp::Save()
 
 bool CDlgKangLi_Slp::SaveAs()
 {
-    pPage->CommitEdits();
+    if (!pPage->CommitEdits())
+        return false;
     QString filter;
     // The file dialog asks before it replaces an existing file.
     QString chosen = ChooseFile(this, "数据另存", path_, kFilter, true, &filter);

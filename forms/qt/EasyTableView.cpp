@@ -355,15 +355,18 @@ QModelIndex EasyTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers
     return currentIndex();
 }
 
-void EasyTableView::CommitEditor()
+bool EasyTableView::CommitEditor()
 {
     if (state() != QAbstractItemView::EditingState)
-        return;
+        return true;
     QWidget* editor = indexWidget(currentIndex());
     if (!editor)
-        return;
+        return true;
+    refused_ = false;
     commitData(editor); // cellChanged: the model checks the value and takes it
+    const bool taken = !refused_;
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+    return taken;
 }
 
 void EasyTableView::Edited(int row, int col)
@@ -376,6 +379,7 @@ void EasyTableView::Edited(int row, int col)
     std::string why;
     const QString typed = it->text().trimmed();
     if (approve && !approve(row + 1, col + 1, typed.toStdString())) {
+        refused_ = true;
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;
     }
@@ -383,6 +387,7 @@ void EasyTableView::Edited(int row, int col)
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;
     }
+    refused_ = true;
     AfxMessageBox(why.c_str(), MB_OK, "提示"); // through the message service the program set up
     // A refused value keeps the focus in its cell, open with what was typed,
     // until it is corrected or Esc gives the old value back: the Tab that

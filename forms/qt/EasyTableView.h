@@ -23,7 +23,9 @@ public:
     void Rebuild();
     // Writes what is typed into an open editor to the model, as Enter would,
     // and closes the editor. Every command and page switch calls it first.
-    void CommitEditor();
+    // Takes what is typed in the open editor; false when the value was refused
+    // (the refusal is shown, and the command that asked must not go on).
+    bool CommitEditor();
     // Asked before a typed value goes to the model (row and column from 1, as
     // the model counts): false keeps the model as it is and shows it again.
     std::function<bool(int row, int col, const std::string& text)> approve;
@@ -46,5 +48,6 @@ private:
     std::string Shape() const;
     CEasyTableWnd* table_;
     bool filling_ = false;
+    bool refused_ = false; // the last value typed was refused
     std::string shape_;
 };
