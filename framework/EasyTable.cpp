@@ -29,6 +29,30 @@ bool CETCell::InLimit(double v) const
     return v >= lo && (bOpenTop ? v < hi : v <= hi);
 }
 
+namespace {
+
+// A cell shows the value held: where its format's decimals would show another
+// number (0.35 as "0.3", 2.125 as "2.12"), as many more decimals as it takes,
+// up to six, the data file's own.
+std::string ShowsHeld(const char* formatted, float held)
+{
+    const std::string shown = formatted;
+    const size_t dot = shown.find('.');
+    if (!std::isfinite(held) || dot == std::string::npos || shown.find_first_of("eE") != std::string::npos)
+        return shown;
+    if (std::strtof(shown.c_str(), nullptr) == held)
+        return shown;
+    char buf[128];
+    for (int decimals = static_cast<int>(shown.size() - dot - 1) + 1; decimals <= 6; ++decimals) {
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, held);
+        if (std::strtof(buf, nullptr) == held)
+            return buf;
+    }
+    return buf;
+}
+
+} // namespace
+
 std::string CETCell::DisplayText() const
 {
     ScopedCNumbers numbers;
@@ -40,7 +64,7 @@ std::string CETCell::DisplayText() const
         if (!pFloat)
             return "";
         std::snprintf(buf, sizeof buf, strFormat.empty() ? "%g" : strFormat.c_str(), *pFloat);
-        return buf;
+        return ShowsHeld(buf, *pFloat);
     case Int:
         return pInt ? std::to_string(*pInt) : "";
     case Choice:

@@ -751,7 +751,7 @@ TEST(Layout, ColumnsFitTheirContentAndThePane)
     TypeWithKeys(layers, 0, 2, "99999.5");
     TypeWithKeys(layers, 1, 5, "12345.678");
     EXPECT_EQ(layers->item(0, 2)->text(), "99999.50");
-    EXPECT_EQ(layers->item(1, 5)->text(), "12345.68");
+    EXPECT_EQ(layers->item(1, 5)->text(), "12345.678"); // the value held, not two decimals of it
     ExpectWhole(layers);
     EXPECT_GE(ColumnsWidth(layers), layers->viewport()->width() - 1); // no empty part of the pane
     EXPECT_LE(ColumnsWidth(layers), layers->viewport()->width() + 1);

@@ -20,6 +20,30 @@ std::string Shown(CEasyTableWnd& t, int row, int col)
 
 } // namespace
 
+// A cell shows the value held: more decimals than its format where the
+// format would show another number, and no more than that.
+TEST(Cells, ShowTheValueHeld)
+{
+    float v = 0;
+    CETCell c;
+    c.kind = CETCell::Float;
+    c.pFloat = &v;
+    c.strFormat = "%.1f";
+    const std::vector<std::pair<float, std::string>> oneDecimal = {{0.3f, "0.3"}, {0.35f, "0.35"}, {0.25f, "0.25"},
+                                                                   {1.0f, "1.0"}};
+    for (const auto& [value, shown] : oneDecimal) {
+        v = value;
+        EXPECT_EQ(c.DisplayText(), shown) << value;
+    }
+    c.strFormat = "%.2f";
+    const std::vector<std::pair<float, std::string>> twoDecimals = {
+        {2.125f, "2.125"}, {0.004f, "0.004"}, {18.0f, "18.00"}, {1.0f / 3.0f, "0.333333"}};
+    for (const auto& [value, shown] : twoDecimals) {
+        v = value;
+        EXPECT_EQ(c.DisplayText(), shown) << value;
+    }
+}
+
 TEST(PileTable, RowsFollowTheSectionShape)
 {
     CPelvorinData r;
