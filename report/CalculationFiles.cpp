@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <list>
@@ -188,6 +189,32 @@ CalculationFilesWritten WriteCalculationFiles(CPelvorinData& record, CKangLiJiSu
             return out;
         }
         out.written.push_back(folder + name);
+    }
+    // The set is the stem's whole set: a file of it that this run did not
+    // write (the JSON beside a data file that now holds the record, the forces
+    // book of a record that no longer has a design block, a picture not asked
+    // for) belongs to an earlier record and does not stay beside the new books.
+    if (!where.resultFileOnly) {
+        const std::string stem = record.FileStem();
+        std::vector<std::string> members = {record.GetDataFileName(0), stem + ".json", stem + "-nl-jss.rtf",
+                                            stem + "-nl-jt.dxf", stem + "-nl-jt.png"};
+        for (int i = 0; i < record.nJianTuShu; ++i) {
+            const std::string dxf = record.GetJtFileName(i);
+            members.push_back(dxf);
+            const size_t dot = dxf.rfind('.');
+            if (dot != std::string::npos)
+                members.push_back(dxf.substr(0, dot) + ".png");
+        }
+        for (int i = 0; i < record.nJiSuanShuShu; ++i)
+            members.push_back(record.GetJssFileName(i));
+        for (const std::string& name : members) {
+            const std::string path = folder + name;
+            if (std::find(out.written.begin(), out.written.end(), path) != out.written.end())
+                continue;
+            std::error_code ec;
+            if (std::filesystem::is_regular_file(path, ec))
+                std::filesystem::remove(path, ec);
+        }
     }
     return out;
 }

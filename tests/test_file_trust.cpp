@@ -351,6 +351,28 @@ TEST(Conversion, TheIdentitySurvivesDataFileToJsonAndBack)
 
 // ---------------------------------------------------------------- where files go
 
+// A report replaces the whole set of its stem: a file the earlier record needed
+// and this one does not (its JSON, its forces book) does not stay beside the
+// new books, where kangli calc would calculate the other pile from it.
+TEST(Placement, AReportLeavesNoFileOfAnEarlierRecordBesideItsBooks)
+{
+    TempDir dir;
+    const std::string out = dir.path + "/out";
+    WriteText(dir.path + "/a.json",
+              "{\"fZheJianXiShu\": 0.5, \"fZhuangJianJu\": 4, \"TuCeng\": [{\"fHouDu\": 4}, {\"nLeiXing\": 1, "
+              "\"fHouDu\": 20, \"fNianJuLi\": 200, \"fMoCaJiao\": 35}], \"SheJi\": {\"fTuiLi\": 300, \"fK\": 1e5}}");
+    ASSERT_EQ(RunKangli("report " + Q(dir.path + "/a.json") + " " + Q(out)).status, 0);
+    ASSERT_TRUE(fs::exists(out + "/kl.json"));
+    ASSERT_TRUE(fs::exists(out + "/kl-nl-jss.rtf"));
+    ASSERT_EQ(RunKangli("report " + Q(KANGLI_EXAMPLES_DIR "/defaults.dat") + " " + Q(out)).status, 0);
+    EXPECT_FALSE(fs::exists(out + "/kl.json"));
+    EXPECT_FALSE(fs::exists(out + "/kl-nl-jss.rtf"));
+    EXPECT_FALSE(fs::exists(out + "/kl-nl-jt.dxf"));
+    const CliRun a = RunKangli("calc --json " + Q(out + "/kl.dat"));
+    const CliRun b = RunKangli("calc --json " + Q(KANGLI_EXAMPLES_DIR "/defaults.dat"));
+    EXPECT_EQ(a.out, b.out);
+}
+
 TEST(Placement, AStemWithSeparatorsStaysInTheFolder)
 {
     TempDir dir;
