@@ -24,7 +24,7 @@ namespace {
 
 const char kUsage[] =
     "usage: kangli-host [--dialog] WORKDIR [MODULE]\n"
-    "       kangli-host MODEL.json WORKDIR [--pile NAME] [--surface ID | --all-surfaces]\n"
+    "       kangli-host [--dialog] MODEL.json WORKDIR [--pile NAME] [--surface ID | --all-surfaces]\n"
     "                   [--files none|results|all] [--save OUT.json] [--module MODULE]\n"
     "       kangli-host --help\n"
     "\n"
@@ -32,7 +32,9 @@ const char kUsage[] =
     "host does. With WORKDIR alone it runs slope mode on a built-in pile (--dialog: dialog\n"
     "slope mode). With a model file it runs slope mode once for each chosen slip surface and\n"
     "pile, as a host's search does, and prints for each call the pile's cut and resistance,\n"
-    "the reason it was refused, or that the surface does not cut it.\n"
+    "the reason it was refused, or that the surface does not cut it. --dialog, anywhere among\n"
+    "the arguments, opens the module's window instead (dialog slope mode), on the model's\n"
+    "current pile and slip surface or those chosen.\n"
     "\n"
     "  --pile NAME       only the piles of that name\n"
     "  --surface ID      that slip surface (default: the model's current one)\n"
@@ -175,7 +177,7 @@ using SlopeMode = int (*)(CSlopeData*, int);
 
 // Slope mode over a model file: every chosen slip surface with every chosen
 // pile, one call each, as a host's search makes them.
-int RunModel(int argc, char** argv)
+int RunModel(int argc, char** argv, bool dialog)
 {
     const std::string modelPath = argv[1], work = argv[2];
     std::string module = ProgramDir() + "../entry/libkangli.so", pileName, save;
@@ -279,6 +281,40 @@ int RunModel(int argc, char** argv)
     std::filesystem::create_directories(work, made); // as a host's project folder, made when missing
     G_strWorkPath = WithSeparator(work);
     g_lCurFAID = model.scheme;
+    if (dialog) {
+        // One window, on the chosen (or current) pile and slip surface.
+        using DialogMode = int (*)(CSlopeData*);
+        auto open = reinterpret_cast<DialogMode>(::dlsym(handle, "JiSuan_KangLi_Slp_New"));
+        if (!open) {
+            std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp_New\n", module.c_str());
+            return 2;
+        }
+        if (all || surfaces.size() != 1) {
+            std::fprintf(stderr, "kangli-host: --dialog opens one window: choose one slip surface\n");
+            return 2;
+        }
+        size_t index = piles.front();
+        for (size_t i : piles)
+            if (!onePile && slope.KHPiles[i].strName == currentPile)
+                index = i;
+        slope.CurSurface = surfaces.front()->surface;
+        g_lCurHMID = surfaces.front()->id;
+        slope.strCurKHPile = slope.KHPiles[index].strName;
+        slope.CurKHPile = slope.KHPiles[index];
+        slope.nKangLiWenJian = files;
+        const int answer = open(&slope);
+        std::printf("JiSuan_KangLi_Slp_New = %d\n", answer);
+        std::printf("surface %d, pile %s: key %s, resistance on the slip surface %.3f kN/m, %d points\n",
+                    surfaces.front()->id, slope.strCurKHPile.c_str(), slope.strKangLiJian.c_str(), slope.fCurKangLi,
+                    slope.CurKHPile.nKangLiDianShu);
+        if (!StdoutWritten())
+            return 2;
+        if (!save.empty() && !SaveSlopeModel(save, model, &error)) {
+            std::fprintf(stderr, "kangli-host: %s: %s\n", save.c_str(), error.c_str());
+            return 2;
+        }
+        return answer == 1 ? 0 : 1;
+    }
     int calls = 0, calculated = 0, refused = 0, missed = 0, unwritten = 0;
     CallMessages told;
     const auto start = std::chrono::steady_clock::now();
@@ -346,25 +382,68 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return StdoutWritten() ? 0 : 2;
     }
+    // --dialog, anywhere: dialog slope mode, the user checks and calculates the
+    // pile in the module's window; otherwise slope mode.
+    bool dialog = false;
+    std::vector<char*> rest{argv[0]};
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) != "--dialog") {
+            rest.push_back(argv[i]);
+            continue;
+        }
+        if (dialog) {
+            std::fprintf(stderr, "kangli-host: --dialog given twice\n");
+            return 2;
+        }
+        dialog = true;
+    }
+    argc = static_cast<int>(rest.size());
+    argv = rest.data();
     if (argc >= 2 && IsModelPath(argv[1])) {
         if (argc < 3) {
             std::fprintf(stderr, "kangli-host: %s: the work folder is missing\n%s", argv[1], kUsage);
             return 2;
         }
-        return RunModel(argc, argv);
+        return RunModel(argc, argv, dialog);
     }
-    // --dialog: dialog slope mode, the user checks and calculates the pile in the
-    // module's window; otherwise slope mode.
-    const bool dialog = argc > 1 && std::string(argv[1]) == "--dialog";
-    if (dialog) {
-        --argc;
-        ++argv;
+    // The built-in pile: WORKDIR [MODULE], the module also as --module MODULE.
+    std::string moduleOption;
+    {
+        std::vector<char*> positional{argv[0]};
+        for (int i = 1; i < argc; ++i) {
+            if (std::string(argv[i]) != "--module") {
+                positional.push_back(argv[i]);
+                continue;
+            }
+            if (i + 1 >= argc || !moduleOption.empty()) {
+                std::fprintf(stderr, "kangli-host: --module %s\n", i + 1 >= argc ? "needs a value" : "given twice");
+                return 2;
+            }
+            moduleOption = argv[++i];
+        }
+        rest = positional;
+        argc = static_cast<int>(rest.size());
+        argv = rest.data();
     }
-    if (argc < 2 || argc > 3) {
+    if (argc == 3 && IsModelPath(argv[2])) {
+        std::fprintf(stderr, "kangli-host: %s: a model comes first, before the work folder (kangli-host --help)\n",
+                     argv[2]);
+        return 2;
+    }
+    if (argc < 2 || argc > 3 || (argc == 3 && !moduleOption.empty())) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+    if (!moduleOption.empty()) {
+        rest.push_back(moduleOption.data());
+        argc = static_cast<int>(rest.size());
+        argv = rest.data();
+    }
     const std::string module = argc == 3 ? argv[2] : ProgramDir() + "../entry/libkangli.so";
+    if (argc == 3 && !std::filesystem::is_regular_file(module)) {
+        std::fprintf(stderr, "kangli-host: %s: no module file there (kangli-host --help)\n", module.c_str());
+        return 2;
+    }
     void* handle = ::dlopen(module.c_str(), RTLD_NOW);
     if (!handle) {
         std::fprintf(stderr, "kangli-host: %s: %s\n", module.c_str(), ::dlerror());

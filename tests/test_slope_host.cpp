@@ -413,6 +413,8 @@ TEST(SlopeHostCommandLine, HelpModelNamesAndChoicesThatDoNotExist)
         {"--surface 1 --all-surfaces", "kangli-host: --surface and --all-surfaces exclude each other\n"},
         {"--files some", "kangli-host: --files some: expected none, results or all\n"},
         {"--piles KH1", "kangli-host: unknown option --piles (kangli-host --help)\n"},
+        {"--dialog --all-surfaces", "kangli-host: --dialog opens one window: choose one slip surface\n"},
+        {"--dialog --dialog", "kangli-host: --dialog given twice\n"},
     };
     for (const auto& c : refused) {
         r = RunHost(Quoted(model) + " " + work + " " + c.args);
@@ -420,6 +422,14 @@ TEST(SlopeHostCommandLine, HelpModelNamesAndChoicesThatDoNotExist)
         EXPECT_EQ(r.err, c.err) << c.args;
         EXPECT_EQ(r.out, "") << c.args;
     }
+
+    // The dialog's options in the wrong order are told in words.
+    r = RunHost("--dialog " + work + " " + Quoted(model));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kangli-host: " + model + ": a model comes first, before the work folder (kangli-host --help)\n");
+    r = RunHost("--dialog " + work, dir.path + "/no-such.so");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kangli-host: " + dir.path + "/no-such.so: no module file there (kangli-host --help)\n");
 
     // Standard output that cannot be written is no success.
     const std::string cmd = "'" KANGLI_HOST_EXE "' " + Quoted(model) + " " + work + " --module '" KANGLI_MODULE
