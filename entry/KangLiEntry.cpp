@@ -199,6 +199,10 @@ extern "C" int JiSuan_KangLi_Box(void)
     CKangLiJiSuan calc;
     CKangLiResult result;
     const std::string keep = G_strWorkPath;
+    // A new record calculates into a folder of its own under the work path, as
+    // a record opened from a file does: a user's kl.dat beside the host's work
+    // is never replaced.
+    G_strWorkPath = keep + record->FileStem() + "-计算结果/";
     {
         CDlgKangLi_Slp frame(record.get(), &calc, &result, QString());
         frame.exec();

@@ -138,6 +138,24 @@ TEST(DialogModes, BoxModeGivesTheHostItsWorkPathBack)
     seen = false;
     EXPECT_EQ(WithFrame([&s] { return JiSuan_KangLi_Slp(&s, -1); }, [](QDialog* f) { f->reject(); }, &seen), 0);
     EXPECT_TRUE(seen); // box mode ran
+
+    // A calculation in box mode goes into a folder of its own: the user's
+    // kl.dat in the work path stays as it was.
+    WriteText(host.dir.path + "/kl.dat", "the user's record");
+    BoxAnswerer boxes;
+    seen = false;
+    WithFrame(JiSuan_KangLi_Box,
+              [acted = false](QDialog* frame) mutable {
+                  if (acted)
+                      return;
+                  acted = true;
+                  Trigger(frame, "构件计算");
+                  frame->reject();
+              },
+              &seen);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(ReadText(host.dir.path + "/kl.dat"), "the user's record");
+    EXPECT_TRUE(if_file_exist((host.dir.path + "/kl-计算结果/kl-jss1.rtf").c_str()));
 }
 
 TEST(DialogModes, SlopeModeAfterCancelHandsBackNothingCalculated)
