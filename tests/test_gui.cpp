@@ -1021,6 +1021,33 @@ TEST(Keyboard, ARefusalKeepsTheFocusInItsCell)
     EXPECT_EQ(r.nJieMianXingZhuang, 0);
 }
 
+// Calculating is no edit: a record just opened, or just saved, and then
+// calculated closes without the question about unsaved edits.
+TEST(Frame, CalculatingIsNoEditToAsk)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    const std::string file = dir.path + "/rec.json";
+    {
+        CPelvorinData r = NewRecord(true);
+        r.TuCeng[1].nLeiXing = 1; // a rock layer: the calculation writes its underwater values
+        r.TuCeng[1].fShuiXiaNianJuLi = 1;
+        std::string error;
+        ASSERT_TRUE(SaveRecordFile(file, r, &error)) << error;
+    }
+    OpenFrame open(QString::fromStdString(file));
+    ScopedMessageRecorder answers(IDNO);
+    ASSERT_TRUE(open.frame.Calculate());
+    const size_t asked = answers.messages.size();
+    EXPECT_FALSE(open.frame.Unsaved());
+    open.frame.reject();
+    Settle();
+    EXPECT_EQ(answers.messages.size(), asked);
+    EXPECT_FALSE(open.frame.isVisible());
+    G_strWorkPath = saved;
+}
+
 // Edits are never thrown away without a word: 取消 and the close button ask,
 // 导入 asks, fewer layers ask before the ones below are deleted.
 TEST(Frame, UnsavedEditsAreNotLostSilently)

@@ -271,6 +271,10 @@ bool CDlgKangLi_Slp::Calculate()
         AfxMessageBox(chinese.c_str(), MB_OK, "提示");
         return false;
     }
+    // Calculating is no edit: the calculation writes what it derives into the
+    // record (rock layers' underwater values, the diagrams' names), and a record
+    // saved before it is still saved after it.
+    const bool wasSaved = !Unsaved();
     CKangLiJiSuan& calc = *pPage->GetJiSuan();
     G_strWorkPath = strWorkPath;
     if (!calc.CheckDataChange() || calc.JiSuan() != 1) {
@@ -284,6 +288,8 @@ bool CDlgKangLi_Slp::Calculate()
     pPage->RefreshPage();
     // Taken last: the calculation and the drawings name the record's diagrams.
     calculated_ = Snapshot();
+    if (wasSaved)
+        MarkSaved();
     UpdateStatus();
     return true;
 }
