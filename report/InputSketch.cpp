@@ -95,7 +95,8 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c)
         c->Draw_Line(mx - k, yw + 1.2 * k, mx + k, yw + 1.2 * k, 1);
         c->Draw_Line(mx - k, yw + 1.2 * k, mx, yw, 1);
         c->Draw_Line(mx + k, yw + 1.2 * k, mx, yw, 1);
-        c->Draw_Text(w + 0.4 * L, yw - 1.3 * th, th, 0, ("水位 " + Num(wd, 3) + " m").c_str());
+        // Labelled, as the slope surface is, by its depth below the pile top.
+        c->Draw_Text(w + 0.4 * L, yw - 1.3 * th, th, 0, ("水位 " + Num(s + wd, 3) + " m").c_str());
     }
 
     // The slip surface crosses the pile at its depth, falling towards the front.

@@ -530,6 +530,9 @@ TEST(Frame, TheSketchFollowsEveryEdit)
     EXPECT_TRUE(Has(LevelsOn(*sketch, "SLOPE"), -2));
     EXPECT_TRUE(Has(LevelsOn(*sketch, "LAYERS"), -4)); // the first layer's foot
     EXPECT_TRUE(Has(LevelsOn(*sketch, "WATER"), -7));
+    // Every level is labelled by its depth below the pile top, the water's too.
+    const std::vector<std::string> waterLabels = TextsOn(*sketch, "WATER");
+    EXPECT_NE(std::find(waterLabels.begin(), waterLabels.end(), "水位 7.000 m"), waterLabels.end());
     const double axis = 0.5 * 1.5; // half the pile's size along the slide, h
     EXPECT_NEAR(SlipAtPile(*sketch, axis), -5, 1e-9);
     const std::vector<std::string> sizes = TextsOn(*sketch, "SECTION");
