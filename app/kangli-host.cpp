@@ -177,6 +177,16 @@ using SlopeMode = int (*)(CSlopeData*, int);
 
 // Slope mode over a model file: every chosen slip surface with every chosen
 // pile, one call each, as a host's search makes them.
+// Dialog slope mode of the loaded module, or null with the reason told.
+using DialogMode = int (*)(CSlopeData*);
+DialogMode FindDialogMode(void* handle, const std::string& module)
+{
+    auto open = reinterpret_cast<DialogMode>(::dlsym(handle, "JiSuan_KangLi_Slp_New"));
+    if (!open)
+        std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp_New\n", module.c_str());
+    return open;
+}
+
 int RunModel(int argc, char** argv, bool dialog)
 {
     const std::string modelPath = argv[1], work = argv[2];
@@ -283,12 +293,9 @@ int RunModel(int argc, char** argv, bool dialog)
     g_lCurFAID = model.scheme;
     if (dialog) {
         // One window, on the chosen (or current) pile and slip surface.
-        using DialogMode = int (*)(CSlopeData*);
-        auto open = reinterpret_cast<DialogMode>(::dlsym(handle, "JiSuan_KangLi_Slp_New"));
-        if (!open) {
-            std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp_New\n", module.c_str());
+        const DialogMode open = FindDialogMode(handle, module);
+        if (!open)
             return 2;
-        }
         if (all || surfaces.size() != 1) {
             std::fprintf(stderr, "kangli-host: --dialog opens one window: choose one slip surface\n");
             return 2;
@@ -459,12 +466,9 @@ int main(int argc, char** argv)
     g_lCurHMID = 2;
     CSlopeData slope = ExampleSlope();
     if (dialog) {
-        using DialogMode = int (*)(CSlopeData*);
-        auto open = reinterpret_cast<DialogMode>(::dlsym(handle, "JiSuan_KangLi_Slp_New"));
-        if (!open) {
-            std::fprintf(stderr, "kangli-host: %s: no JiSuan_KangLi_Slp_New\n", module.c_str());
+        const DialogMode open = FindDialogMode(handle, module);
+        if (!open)
             return 2;
-        }
         const int answer = open(&slope);
         std::printf("JiSuan_KangLi_Slp_New = %d\n", answer);
         std::printf("key %s, resistance on the slip surface %.3f kN/m\n", slope.strKangLiJian.c_str(),

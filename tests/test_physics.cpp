@@ -138,6 +138,12 @@ RC_GTEST_PROP(Physics, SplittingALayerIntoTwoIdenticalLayersChangesNothing, ())
     split.TuCeng[k].fHouDu = part;
     split.TuCeng[k + 1].fHouDu = r.TuCeng[k].fHouDu - part;
     split.nTuCengShu += 1;
+    // Depths closer than 0.01 m merge in the division lists (kept as written):
+    // a new boundary within a centimetre of the foot would move the foot itself.
+    double boundary = r.fPoMianDaoZhuangDing;
+    for (size_t i = 0; i <= k; ++i)
+        boundary += split.TuCeng[i].fHouDu;
+    RC_PRE(std::fabs(boundary - r.fZhuangChang) > 0.02);
     SameAtEveryPoint(CalculateKangLi(r), CalculateKangLi(split), 1e30, Describe(split));
 }
 
@@ -264,7 +270,8 @@ RC_GTEST_PROP(Physics, ThePileBalancesAndMeetsItsFoot, ())
 
     // The ground's reaction, integrated by hand over the points (trapezoids),
     // holds the thrust: force, and moment about the foot.
-    double force = 0, moment = 0;
+    // Trapezoids over 0.1 m err by about (beta 0.1)^2 of the reaction's size.
+    double force = 0, moment = 0, size = 0, sizeMoment = 0;
     for (size_t i = 1; i < p.size(); ++i) {
         if (p[i - 1].depth < h1 - 1e-9)
             continue;
@@ -272,18 +279,23 @@ RC_GTEST_PROP(Physics, ThePileBalancesAndMeetsItsFoot, ())
         const double a = p[i - 1].stress * f.width, b = p[i].stress * f.width;
         force += (a + b) / 2 * dz;
         moment += (a * (L - p[i - 1].depth) + b * (L - p[i].depth)) / 2 * dz;
+        size += (std::fabs(a) + std::fabs(b)) / 2 * dz;
+        sizeMoment += (std::fabs(a) + std::fabs(b)) / 2 * dz * (L - p[i - 1].depth);
     }
+    const double trapezoids = 0.005 + std::pow(f.coefficient * 0.1, 2);
     const PileForcePoint& foot = p.back();
     RC_ASSERT(std::fabs(foot.depth - L) < 1e-9);
-    RC_ASSERT(std::fabs(f.Q0 - force - foot.shear) <= 0.02 * scaleQ);
-    RC_ASSERT(std::fabs(f.M0 + f.Q0 * f.h2 - moment - foot.moment) <= 0.02 * scaleM);
+    RC_ASSERT(std::fabs(f.Q0 - force - foot.shear) <= 0.02 * scaleQ + trapezoids * size);
+    RC_ASSERT(std::fabs(f.M0 + f.Q0 * f.h2 - moment - foot.moment) <= 0.02 * scaleM + trapezoids * sizeMoment);
 
     // The foot as it is held: free, M = Q = 0; hinged, x = M = 0.
-    RC_ASSERT(std::fabs(foot.moment) <= 1e-6 * scaleM);
+    // (A1 and A2 differ: where the pile crosses over, an integration point may
+    // keep either side, which leaves some 1e-6 of the load.)
+    RC_ASSERT(std::fabs(foot.moment) <= 1e-5 * scaleM);
     if (r.SheJi.nZhuangDi == 0)
-        RC_ASSERT(std::fabs(foot.shear) <= 1e-6 * scaleQ);
+        RC_ASSERT(std::fabs(foot.shear) <= 1e-5 * scaleQ);
     else
-        RC_ASSERT(std::fabs(foot.displacement) <= 1e-6 * std::fabs(f.slip.displacement) + 1e-12);
+        RC_ASSERT(std::fabs(foot.displacement) <= 1e-5 * std::fabs(f.slip.displacement) + 1e-12);
 
     // The embedded part takes over at the slip surface what the loaded part
     // brings there.
