@@ -66,13 +66,12 @@ void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
     HuaMianTu = result.groundAtSlip;
 }
 
-int CKangLiJiSuan::CheckDataChange()
+std::string CKangLiJiSuan::StoredDataDiffers() const
 {
     CPelvorinData& r = *pData;
-    const std::string name = r.GetDataFileName(1);
-    const std::string stored = G_strWorkPath + name;
+    const std::string stored = G_strWorkPath + r.GetDataFileName(1);
     if (!if_file_exist(stored.c_str()))
-        return 1;
+        return {};
     // The record as it would be saved now is compared in memory with the stored
     // file: a transient copy on disk would need a name, and any name beside the
     // record may be a file of the user's.
@@ -87,6 +86,13 @@ int CKangLiJiSuan::CheckDataChange()
     std::free(buf);
     std::string old;
     if (f && ReadInputFile(stored, kMaxRecordFileBytes, old, nullptr) && old == fresh)
+        return {};
+    return stored;
+}
+
+int CKangLiJiSuan::CheckDataChange()
+{
+    if (StoredDataDiffers().empty())
         return 1;
     return AfxMessageBox("数据已发生改变，是否继续计算！", MB_YESNO, "提示") == IDYES ? 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include "TuKangLiJiSuan.h"
 #include "ZhuangKangLiJiSuan.h"
 
+#include <string>
 #include <vector>
 
 class CPelvorinData;
@@ -20,6 +21,9 @@ public:
     ~CKangLiJiSuan() override;
 
     int CheckDataChange() override;
+    // The data file in the work path when it holds other data than the record
+    // (the calculation would replace it); empty when there is none or it is the same.
+    std::string StoredDataDiffers() const;
     // Calculates the record (CalculateKangLi) and stores the result in it and
     // in the two calculators; a refusal, and a friction angle that left no
     // shear plane, are told through the message service. 1 when the results

@@ -9,6 +9,7 @@
 #include "WorkPaths.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QApplication>
 #include <QMessageBox>
 #include <QDialog>
@@ -46,7 +47,7 @@ void Trigger(QDialog* frame, const QString& text)
 {
     for (QToolBar* bar : frame->findChildren<QToolBar*>())
         for (QAction* a : bar->actions())
-            if (a->text() == text && a->isVisible())
+            if (a->iconText() == text && a->isVisible())
                 a->trigger();
 }
 
@@ -231,7 +232,7 @@ TEST(DialogModes, OkHandsOnTheResultsOfTheRecordOnScreenAndCancelNone)
                                              spacing->setText("8");
                                          QMetaObject::invokeMethod(frame, [frame] {
                                              for (QAbstractButton* b : frame->findChildren<QAbstractButton*>())
-                                                 if (b->text() == "确定" || b->text() == "OK")
+                                                 if (b->text().startsWith("确定") || b->text() == "OK")
                                                      b->click();
                                          });
                                      },
@@ -283,7 +284,7 @@ TEST(DialogModes, ARepeatedDialogHandsOnTheRecordOnScreenNotTheLastOne)
                 cell->setText(spacing);
         QMetaObject::invokeMethod(frame, [frame] {
             for (QAbstractButton* b : frame->findChildren<QAbstractButton*>())
-                if (b->text() == "确定" || b->text() == "OK")
+                if (b->text().startsWith("确定") || b->text() == "OK")
                     b->click();
         });
     };
@@ -317,9 +318,9 @@ TEST(DialogModes, ARepeatedDialogHandsOnTheRecordOnScreenNotTheLastOne)
     EXPECT_TRUE(told);
 }
 
-// 构件计算, an edit, 确定, and 否 to the question before the calculation: the
-// frame stays open, and no file set of the record before the edit is left
-// under the call's key.
+// 构件计算, an edit the calculation refuses (soil under rock), 确定: the frame
+// stays open, and no file set of the record before the edit is left under the
+// call's key.
 TEST(DialogModes, NoStaleFileSetIsLeftUnderTheCallsKey)
 {
     HostState host;
@@ -337,12 +338,22 @@ TEST(DialogModes, NoStaleFileSetIsLeftUnderTheCallsKey)
                                          Trigger(frame, "构件计算");
                                      }
                                      written = if_file_exist(book.c_str());
-                                     if (QTableWidgetItem* cell = PileCell(frame, "桩中心距（m）"))
-                                         cell->setText("8");
-                                     boxes = std::make_unique<BoxAnswerer>(false);
+                                     // The model's soil over rock chosen as rock over soil.
+                                     // (found again for each: a choice rebuilds the table)
+                                     for (int layer = 0; layer < 2; ++layer) {
+                                         int seenTypes = 0;
+                                         for (QComboBox* type : frame->findChildren<QComboBox*>())
+                                             if (!type->isHidden() && type->count() == 2 && type->itemText(1) == "岩层" &&
+                                                 seenTypes++ == layer) {
+                                                 emit type->textActivated(type->itemText(1 - layer));
+                                                 break;
+                                             }
+                                         QApplication::processEvents();
+                                     }
+                                     boxes = std::make_unique<BoxAnswerer>(true);
                                      QMetaObject::invokeMethod(frame, [frame, &stillOpen, &boxes] {
                                          for (QAbstractButton* b : frame->findChildren<QAbstractButton*>())
-                                             if (b->text() == "确定" || b->text() == "OK")
+                                             if (b->text().startsWith("确定") || b->text() == "OK")
                                                  b->click();
                                          stillOpen = frame->isVisible();
                                          boxes = std::make_unique<BoxAnswerer>(true); // yes, discard the edit

@@ -11,6 +11,7 @@
 #include "SketchView.h"
 
 #include <QCoreApplication>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -57,6 +58,8 @@ CDlgTuCeng::CDlgTuCeng(CPelvorinData* data, QWidget* parent) : QWidget(parent)
             emit DataChange();
     });
     count.owner = layers.owner = water.owner = owner;
+    // Made in the order they stand, which is the order Tab takes.
+    waterView = new EasyTableView(&water, this);
     countView = new EasyTableView(&count, this);
     // Fewer layers delete the ones below: only when the user says so. More
     // layers come as new layers with the defaults (the deleted ones are gone).
@@ -77,7 +80,6 @@ CDlgTuCeng::CDlgTuCeng(CPelvorinData* data, QWidget* parent) : QWidget(parent)
         return AfxMessageBox(question.c_str(), MB_YESNO, "提示") == IDYES;
     };
     layersView = new EasyTableView(&layers, this);
-    waterView = new EasyTableView(&water, this);
     auto* layout = new QVBoxLayout(this);
     waterView->setMaximumHeight(70);
     countView->setMaximumHeight(70);
@@ -126,7 +128,29 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
         else
             RedrawSketch();
     });
+    // From the keyboard: Ctrl+Tab and Ctrl+PgDn to the next page, Ctrl+Shift+Tab
+    // and Ctrl+PgUp back, wherever the focus is on the page (a cell editor
+    // included); the focus goes onto the page's first value.
+    auto turn = [this](int step) {
+        const int to = (tabs->currentIndex() + step + tabs->count()) % tabs->count();
+        tabs->setCurrentIndex(to);
+        FocusPage();
+    };
+    for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+        connect(new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut), &QShortcut::activated,
+                this, [turn] { turn(1); });
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+          QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        connect(new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut), &QShortcut::activated,
+                this, [turn] { turn(-1); });
     RedrawSketch();
+}
+
+void CDlgKangLi::FocusPage()
+{
+    QWidget* first = tabs->currentIndex() == 0 ? static_cast<QWidget*>(jbxx->view) : tuceng->waterView;
+    first->setFocus(Qt::TabFocusReason);
 }
 
 void CDlgKangLi::RefreshPage()

@@ -58,6 +58,8 @@ public:
     // Takes what is typed in every table; false when a value was refused.
     bool CommitEdits();
     void RedrawSketch();
+    // The focus onto the first value of the page on show.
+    void FocusPage();
 
     CDlgKangLiJBXX* jbxx = nullptr;
     CDlgTuCeng* tuceng = nullptr;

@@ -34,6 +34,9 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <QUrl>
+#include <QScreen>
+#include <QGuiApplication>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <QCloseEvent>
@@ -104,20 +107,48 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
+    // Every command from the keyboard: access keys in the menus, shortcuts,
+    // and toolbar buttons that Tab reaches and Enter presses.
+    auto command = [this](const char* text, const char* buttonText, QKeySequence key, std::function<void()> run) {
+        auto* action = new QAction(QString::fromUtf8(text), this);
+        action->setIconText(QString::fromUtf8(buttonText));
+        if (!key.isEmpty()) {
+            action->setShortcut(key);
+            action->setToolTip(QString::fromUtf8(buttonText) + "（" + key.toString(QKeySequence::NativeText) + "）");
+        }
+        connect(action, &QAction::triggered, this, std::move(run));
+        return action;
+    };
+    buildAction_ = command("根据模型生成构件计算数据(&M)", "根据模型生成构件计算数据", {}, [this] { BuildFromModel(); });
+    QAction* calculate = command("构件计算(&J)", "构件计算", QKeySequence(Qt::Key_F5), [this] { Calculate(); });
+    QAction* query = command("结果查询(&R)", "结果查询", QKeySequence(Qt::CTRL | Qt::Key_R), [this] { ShowResults(); });
+    QAction* save = command("保存数据(&S)", "保存数据", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { Save(); });
+    QAction* help = command("帮助(&H)", "帮助", QKeySequence(Qt::Key_F1), [this] { Help(); });
+    QAction* saveAs = command("导出，即数据另存(&E)", "导出", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { SaveAs(); });
+    QAction* import = command("导入，即读入数据(&I)", "导入", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { Import(); });
+
     auto* menus = new QMenuBar(this);
-    QMenu* dataMenu = menus->addMenu("数据");
-    dataMenu->addAction("导出，即数据另存", this, [this] { SaveAs(); });
-    dataMenu->addAction("导入，即读入数据", this, [this] { Import(); });
+    QMenu* dataMenu = menus->addMenu("数据(&D)");
+    dataMenu->addAction(save);
+    dataMenu->addAction(saveAs);
+    dataMenu->addAction(import);
+    QMenu* calcMenu = menus->addMenu("计算(&C)");
+    calcMenu->addAction(buildAction_);
+    calcMenu->addAction(calculate);
+    calcMenu->addAction(query);
+    menus->addMenu("帮助(&H)")->addAction(help);
     layout->setMenuBar(menus);
 
     toolBar = new QToolBar("构件计算工具栏", this);
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    buildAction_ = toolBar->addAction("根据模型生成构件计算数据", this, [this] { BuildFromModel(); });
+    for (QAction* a : {buildAction_, calculate, query, save, help}) {
+        toolBar->addAction(a);
+        if (QWidget* button = toolBar->widgetForAction(a)) {
+            button->setFocusPolicy(Qt::TabFocus);
+            button->installEventFilter(this);
+        }
+    }
     buildAction_->setVisible(false); // dialog slope mode only
-    toolBar->addAction("构件计算", this, [this] { Calculate(); });
-    toolBar->addAction("结果查询", this, [this] { ShowResults(); });
-    toolBar->addAction("保存数据", this, [this] { Save(); });
-    toolBar->addAction("帮助", this, [this] { Help(); });
     layout->addWidget(toolBar);
 
     if (calc) {
@@ -133,9 +164,10 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
     bottom->addWidget(status, 1);
     // What the host's frame gives back: 确定 (1) or 取消 (0).
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    for (QAbstractButton* b : buttons->buttons())
-        if (auto* push = qobject_cast<QPushButton*>(b))
-            push->setAutoDefault(false); // Enter in a cell never closes the frame
+    // Enter in a cell never closes the frame (the frame takes Enter itself); on
+    // a focused button Enter presses it.
+    buttons->button(QDialogButtonBox::Ok)->setText("确定(&O)");
+    buttons->button(QDialogButtonBox::Cancel)->setText("取消(&Q)");
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         if (!pPage->CommitEdits())
             return; // a refused value stops 确定: it is shown in its cell
@@ -144,7 +176,7 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
         // the calculation refuses keeps the frame open.
         if (!ResultsCurrent()) {
             const bool before = !calculated_.empty();
-            if (!Calculate())
+            if (!Calculate(false))
                 return;
             tell_error(201, before ? "数据在计算后已修改，已按当前数据重新计算" : "尚未计算，已按当前数据计算");
         }
@@ -156,7 +188,15 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
     bottom->addWidget(buttons);
     layout->addLayout(bottom);
     connect(pPage, &CDlgKangLi::Edited, this, &CDlgKangLi_Slp::UpdateStatus);
-    resize(1100, 720);
+    // On a small screen the frame fits it (the tables scroll) rather than
+    // putting 确定 and the status line below its edge.
+    QSize size(1100, 720);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        // Room for the window manager's title bar and border.
+        size = size.boundedTo(QSize(room.width() - 16, room.height() - 48));
+    }
+    resize(size);
     // The file the frame was opened on is the user's own: saving back to it
     // needs no question.
     if (!path_.isEmpty() && QFileInfo::exists(path_))
@@ -192,6 +232,20 @@ void CDlgKangLi_Slp::keyPressEvent(QKeyEvent* e)
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+bool CDlgKangLi_Slp::eventFilter(QObject* watched, QEvent* e)
+{
+    // Enter on a focused toolbar button presses it, as on any button.
+    if (e->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (auto* button = qobject_cast<QAbstractButton*>(watched);
+            button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->animateClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, e);
 }
 
 void CDlgKangLi_Slp::SetBuildFromModel(std::function<bool()> build)
@@ -258,7 +312,7 @@ bool CDlgKangLi_Slp::WriteOutputs(std::string* error)
     return false;
 }
 
-bool CDlgKangLi_Slp::Calculate()
+bool CDlgKangLi_Slp::Calculate(bool asked)
 {
     if (!pPage->CommitEdits())
         return false; // a refused value stops the command that would use it
@@ -277,7 +331,19 @@ bool CDlgKangLi_Slp::Calculate()
     const bool wasSaved = !Unsaved();
     CKangLiJiSuan& calc = *pPage->GetJiSuan();
     G_strWorkPath = strWorkPath;
-    if (!calc.CheckDataChange() || calc.JiSuan() != 1) {
+    // The results folder is the frame's own: a set this frame wrote is replaced
+    // without a word, and querying or handing on replaces stale results of the
+    // record with current ones. Only 构件计算 over a set of other data, left
+    // from an earlier session, asks, naming the file.
+    if (asked) {
+        const std::string stored = calc.StoredDataDiffers();
+        if (!stored.empty() && std::find(written_.begin(), written_.end(), stored) == written_.end()) {
+            const std::string question = "数据已发生改变，是否继续计算！\n将替换“" + stored + "”及同组的计算书和图形。";
+            if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
+                return false;
+        }
+    }
+    if (calc.JiSuan() != 1) {
         ClearResults();
         UpdateStatus();
         return false;
@@ -321,7 +387,7 @@ void CDlgKangLi_Slp::ShowResults()
     if (!pPage->CommitEdits())
         return;
     // Results of another record are never shown: calculate what is on screen.
-    if (!ResultsCurrent() && !Calculate())
+    if (!ResultsCurrent() && !Calculate(false))
         return;
     CPelvorinData& r = *pPage->GetJsData();
     CKangLiJiSuan& calc = *pPage->GetJiSuan();
@@ -457,8 +523,7 @@ bool CDlgKangLi_Slp::ImportFile(const QString& chosen)
 
 void CDlgKangLi_Slp::BuildFromModel()
 {
-    pPage->CommitEdits();
-    if (!build_)
+    if (!build_ || !MayDiscardEdits("根据模型生成构件计算数据"))
         return;
     if (build_())
         ClearResults();
@@ -476,6 +541,9 @@ void CDlgKangLi_Slp::Help()
                   "同时在工作目录写出数据文件、计算简图、结果图、土压力图和两本计算书。\n"
                   "结果查询：查看各点抗力、结果图和土压力图，并可打开计算书；数据修改后将重新计算。\n"
                   "保存数据：保存为数据文件（.dat）或 JSON 文件（.json）。\n"
-                  "数据菜单：导出（另存）和导入（读入）数据。",
+                  "数据菜单：导出（另存）和导入（读入）数据。\n\n"
+                  "键盘：Tab 和 Shift+Tab 在数值间移动，表格的最后一格之后到下一个控件；"
+                  "Ctrl+Tab 或 Ctrl+PgDn 换页；F5 构件计算，Ctrl+R 结果查询，Ctrl+S 保存数据，"
+                  "Ctrl+Shift+S 导出，Ctrl+O 导入，F1 帮助；Alt 加菜单和按钮上带下划线的字母。",
                   MB_OK, "帮助");
 }

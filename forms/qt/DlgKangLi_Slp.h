@@ -53,7 +53,9 @@ public:
     void SetBuildFromModel(std::function<bool()> build);
 
     // The commands.
-    bool Calculate();
+    // asked: the user's 构件计算, which asks before it replaces results of other
+    // data; false when a query or 确定 calculates what is on screen.
+    bool Calculate(bool asked = true);
     void ShowResults();
     bool Save();
     bool SaveAs();
@@ -90,6 +92,7 @@ protected:
     // Esc inside the page neither closes nor hides the frame: it would throw
     // away what was entered. The window's close button and 取消 do.
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void UpdateStatus();

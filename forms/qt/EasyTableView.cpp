@@ -3,6 +3,8 @@
 #include "Messages.h"
 
 #include <QComboBox>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -13,6 +15,8 @@
 #include <QSignalBlocker>
 #include <QWheelEvent>
 #include <QTimer>
+#include <QCoreApplication>
+#include <QFocusEvent>
 
 EasyTableView::EasyTableView(CEasyTableWnd* table, QWidget* parent)
     : QTableWidget(parent), table_(table)
@@ -21,6 +25,8 @@ EasyTableView::EasyTableView(CEasyTableWnd* table, QWidget* parent)
     // A value or label is one line; its column is made wide enough for it.
     setWordWrap(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Typing over a value starts editing it, as in any form.
+    setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
     connect(this, &QTableWidget::cellChanged, this, &EasyTableView::Edited);
     UpdateTable();
 }
@@ -86,18 +92,37 @@ protected:
         }
         if (key == Qt::Key_Escape) {
             typed_.clear();
+            update();
             return;
         }
         if (key == Qt::Key_Backspace) {
             typed_.chop(1);
+            update();
             return;
         }
         const QString text = e->text();
         if (!text.isEmpty() && text.at(0).isPrint() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             typed_ += text;
+            update();
             return;
         }
         QComboBox::keyPressEvent(e);
+    }
+
+    // What is typed shows in the box until Tab takes it (or Esc drops it).
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (typed_.isEmpty()) {
+            QComboBox::paintEvent(e);
+            return;
+        }
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        option.currentText = typed_;
+        option.currentIcon = QIcon();
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
     }
 
     void focusOutEvent(QFocusEvent* e) override
@@ -113,6 +138,7 @@ private:
     {
         const QString typed = typed_.trimmed();
         typed_.clear();
+        update();
         int found = -1;
         for (size_t i = 0; i < items_.size() && found < 0; ++i)
             if (i < values_.size() && typed == QString::number(values_[i]))
@@ -261,15 +287,17 @@ void EasyTableView::BuildCells()
                     return ok;
                 };
                 auto move = [this, r, c](bool next) {
+                    // The choice just taken may enable the next cell (the water
+                    // switch enables the level): its refresh runs first, so that
+                    // Tab lands where the next value belongs.
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
                     setCurrentCell(r - 1, c - 1);
                     const QModelIndex to = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
-                    if (!to.isValid())
+                    if (!to.isValid()) {
+                        LeaveTable(next);
                         return;
-                    setCurrentIndex(to);
-                    if (QWidget* w = cellWidget(to.row(), to.column()))
-                        w->setFocus(Qt::TabFocusReason);
-                    else
-                        setFocus(Qt::TabFocusReason);
+                    }
+                    GoTo(to, next);
                 };
                 auto* box = new ChoiceBox(this, cell->items, cell->values, choose, move, table_->CellLabel(r, c));
                 box->setFocusPolicy(Qt::StrongFocus);
@@ -347,12 +375,98 @@ QModelIndex EasyTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers
     const int step = action == MoveNext ? 1 : -1;
     const int cells = rows * cols;
     int at = currentRow() >= 0 ? currentRow() * cols + std::max(currentColumn(), 0) : (step > 0 ? -1 : cells);
-    for (int k = 0; k < cells; ++k) {
-        at = ((at + step) % cells + cells) % cells; // round the table, as a form does
+    // Past the last value (or before the first) there is no cell: the key
+    // leaves the table for the next control of the window.
+    for (at += step; at >= 0 && at < cells; at += step)
         if (Changeable(at / cols, at % cols))
             return model()->index(at / cols, at % cols, rootIndex());
+    return QModelIndex();
+}
+
+int EasyTableView::EdgeCell(bool first) const
+{
+    const int cells = rowCount() * columnCount();
+    for (int k = 0; k < cells; ++k) {
+        const int at = first ? k : cells - 1 - k;
+        if (Changeable(at / columnCount(), at % columnCount()))
+            return at;
     }
-    return currentIndex();
+    return -1;
+}
+
+void EasyTableView::LeaveTable(bool next)
+{
+    // The window's focus chain holds the table's own drop-downs after the
+    // table: they are passed over, so that the focus really leaves.
+    QWidget* w = this;
+    for (int guard = 0; guard < 1000; ++guard) {
+        w = next ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == this)
+            return;
+        if (isAncestorOf(w) || !w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        // A drop-down of another table: that table takes the focus, onto its
+        // first value (its last by Shift+Tab).
+        for (QWidget* up = w->parentWidget(); up; up = up->parentWidget())
+            if (auto* other = qobject_cast<EasyTableView*>(up)) {
+                w = other;
+                break;
+            }
+        w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return;
+    }
+}
+
+void EasyTableView::GoTo(const QModelIndex& to, bool next)
+{
+    setCurrentIndex(to);
+    if (QWidget* w = cellWidget(to.row(), to.column())) {
+        w->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return;
+    }
+    setFocus(Qt::OtherFocusReason);
+    edit(to); // open, as Tab from a typed value opens the next one
+}
+
+bool EasyTableView::focusNextPrevChild(bool next)
+{
+    if (!isVisible() || !isEnabled() || !table_)
+        return QTableWidget::focusNextPrevChild(next);
+    const QModelIndex to = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (to.isValid())
+        GoTo(to, next);
+    else
+        LeaveTable(next);
+    return true;
+}
+
+void EasyTableView::focusInEvent(QFocusEvent* e)
+{
+    QTableWidget::focusInEvent(e);
+    // Come to by Tab from another control: onto the first value (the last one
+    // by Shift+Tab), ready to be typed over.
+    if (e->reason() != Qt::TabFocusReason && e->reason() != Qt::BacktabFocusReason)
+        return;
+    const int at = EdgeCell(e->reason() == Qt::TabFocusReason);
+    if (at < 0) {
+        LeaveTable(e->reason() == Qt::TabFocusReason);
+        return;
+    }
+    GoTo(model()->index(at / columnCount(), at % columnCount(), rootIndex()), e->reason() == Qt::TabFocusReason);
+}
+
+void EasyTableView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Tab in the last value's editor takes the value and leaves the table.
+    const bool leaving = hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem;
+    const bool next = hint == QAbstractItemDelegate::EditNextItem;
+    if (leaving && !moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier).isValid()) {
+        QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        if (!refused_)
+            LeaveTable(next);
+        return;
+    }
+    QTableWidget::closeEditor(editor, hint);
 }
 
 bool EasyTableView::CommitEditor()

@@ -38,10 +38,21 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     // Tab and Shift+Tab go from one cell the user can change to the next,
     // passing over labels and read-only cells.
+    // Past the last value Tab leaves the table for the next control, and
+    // Shift+Tab before the first for the previous one.
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void focusInEvent(QFocusEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     bool Changeable(int row, int col) const;
+    // The first (or last) cell the user can change, as row * columns + column; -1: none.
+    int EdgeCell(bool first) const;
+    void LeaveTable(bool next);
+    // Makes a cell current and ready for typing: its drop-down focused, or its
+    // editor open.
+    void GoTo(const QModelIndex& to, bool next);
     void Edited(int row, int col);
     void BuildCells();
     void UpdateCells();
