@@ -26,6 +26,7 @@ const char kUsage[] =
     "usage: kangli-host [--dialog] WORKDIR [MODULE]\n"
     "       kangli-host [--dialog] MODEL.json WORKDIR [--pile NAME] [--surface ID | --all-surfaces]\n"
     "                   [--files none|results|all] [--save OUT.json] [--module MODULE]\n"
+    "                   [--times N]\n"
     "       kangli-host --help\n"
     "\n"
     "Loads the resistance module (MODULE, by default libkangli.so beside this program) as a\n"
@@ -43,6 +44,8 @@ const char kUsage[] =
     "                    .res file alone) or all (default)\n"
     "  --save OUT.json   the model with the points and resistances that came back\n"
     "  --module MODULE   the module to load\n"
+    "  --times N         with --dialog: open the window N times (1 to 9) on the same model, as\n"
+    "                    a host that reopens a pile's window, printing what each call handed back\n"
     "\n"
     "Exit status: 0 when no call was refused (each pile calculated, or not cut by the\n"
     "surface) and every file was written; 1 when the module refused a pile (the reason\n"
@@ -192,7 +195,7 @@ int RunModel(int argc, char** argv, bool dialog)
     const std::string modelPath = argv[1], work = argv[2];
     std::string module = ProgramDir() + "../entry/libkangli.so", pileName, save;
     bool onePile = false, oneSurface = false, all = false;
-    int surfaceId = 0;
+    int surfaceId = 0, times = 1;
     int files = kKangLiWenJianAll;
     std::set<std::string> given;
     for (int i = 3; i < argc; ++i) {
@@ -211,7 +214,7 @@ int RunModel(int argc, char** argv, bool dialog)
             continue;
         }
         const bool takesValue =
-            a == "--pile" || a == "--surface" || a == "--save" || a == "--module" || a == "--files";
+            a == "--pile" || a == "--surface" || a == "--save" || a == "--module" || a == "--files" || a == "--times";
         if (!takesValue) {
             std::fprintf(stderr, "kangli-host: unknown option %s (kangli-host --help)\n", a.c_str());
             return 2;
@@ -232,6 +235,12 @@ int RunModel(int argc, char** argv, bool dialog)
                 return 2;
             }
             oneSurface = true;
+        } else if (a == "--times") {
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), times);
+            if (ec != std::errc() || end != value.data() + value.size() || times < 1 || times > 9) {
+                std::fprintf(stderr, "kangli-host: --times %s: expected a count from 1 to 9\n", value.c_str());
+                return 2;
+            }
         } else if (a == "--save")
             save = value;
         else if (a == "--module")
@@ -246,6 +255,10 @@ int RunModel(int argc, char** argv, bool dialog)
             std::fprintf(stderr, "kangli-host: --files %s: expected none, results or all\n", value.c_str());
             return 2;
         }
+    }
+    if (times != 1 && !dialog) {
+        std::fprintf(stderr, "kangli-host: --times opens the window again: it needs --dialog\n");
+        return 2;
     }
     if (oneSurface && all) {
         std::fprintf(stderr, "kangli-host: --surface and --all-surfaces exclude each other\n");
@@ -309,11 +322,17 @@ int RunModel(int argc, char** argv, bool dialog)
         slope.strCurKHPile = slope.KHPiles[index].strName;
         slope.CurKHPile = slope.KHPiles[index];
         slope.nKangLiWenJian = files;
-        const int answer = open(&slope);
-        std::printf("JiSuan_KangLi_Slp_New = %d\n", answer);
-        std::printf("surface %d, pile %s: key %s, resistance on the slip surface %.3f kN/m, %d points\n",
-                    surfaces.front()->id, slope.strCurKHPile.c_str(), slope.strKangLiJian.c_str(), slope.fCurKangLi,
-                    slope.CurKHPile.nKangLiDianShu);
+        int answer = 0;
+        for (int call = 1; call <= times; ++call) {
+            answer = open(&slope);
+            if (times > 1)
+                std::printf("call %d: ", call);
+            std::printf("JiSuan_KangLi_Slp_New = %d\n", answer);
+            std::printf("surface %d, pile %s: key %s, resistance on the slip surface %.3f kN/m, %d points\n",
+                        surfaces.front()->id, slope.strCurKHPile.c_str(), slope.strKangLiJian.c_str(),
+                        slope.fCurKangLi, slope.CurKHPile.nKangLiDianShu);
+            std::fflush(stdout);
+        }
         if (!StdoutWritten())
             return 2;
         if (!save.empty() && !SaveSlopeModel(save, model, &error)) {

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QTest>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -41,6 +42,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <span>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -1193,6 +1195,233 @@ TEST(DialogProgram, CalculatesIntoAFolderOfItsOwn)
 // A real X display where Xvfb and xdotool are installed: the window appears
 // under its Chinese title as a window list shows it, and Esc on the page
 // leaves it open.
+// A whole record typed by keyboard alone, as it opens: the pile page value by
+// value, Tab past its last value out of the table, Ctrl+PgDn to the soil page,
+// the water switch turned on by "1" with its level typed after the same Tab,
+// three layers, Ctrl+S. Every value is in the saved file.
+TEST(Keyboard, AWholeRecordByKeyboardAlone)
+{
+    TempDir dir;
+    const std::string file = dir.path + "/typed.json";
+    OpenFrame open(QString::fromStdString(file));
+    CDlgKangLi_Slp& frame = open.frame;
+    open.r.bKaoLvShui = 0;
+    frame.pPage->RefreshPage();
+    frame.activateWindow();
+    frame.pPage->FocusPage();
+    Settle();
+    ScopedMessageRecorder boxes;
+    auto type = [](std::initializer_list<const char*> values) {
+        for (const char* v : values) {
+            Keys(v);
+            Key(Qt::Key_Tab);
+        }
+    };
+    // spacing, length, slope surface, slip surface, shape (1 rectangle), h, b,
+    // cover (mm), unit weight, grade
+    type({"4", "12", "1", "6", "1", "2", "1.5", "80", "25", "30"});
+    EasyTableView* pile = frame.pPage->jbxx->view;
+    EXPECT_FALSE(pile->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == pile)
+        << "Tab after the last value stays in the table";
+    Key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(frame.pPage->tabs->currentIndex(), 1);
+    // water on, level 1 m; three layers, reduction 0.35
+    type({"1", "1", "3", "0.35"});
+    // type, thickness, unit weight, buoyant, c, phi, c and phi under water
+    type({"0", "3", "19", "9", "12", "18", "8", "16"});
+    type({"0", "2.125", "20", "10", "0.004", "25", "5", "22"});
+    type({"1", "7", "23"});
+    Key(Qt::Key_S, Qt::ControlModifier);
+    for (const MessageRequest& m : boxes.messages)
+        ADD_FAILURE() << "asked or told: " << m.text;
+
+    CPelvorinData back;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(file, back, &error)) << error;
+    EXPECT_FLOAT_EQ(back.fZhuangJianJu, 4);
+    EXPECT_FLOAT_EQ(back.fZhuangChang, 12);
+    EXPECT_FLOAT_EQ(back.fPoMianDaoZhuangDing, 1);
+    EXPECT_FLOAT_EQ(back.fHuaMianDaoZhuangDing, 6);
+    EXPECT_EQ(back.nJieMianXingZhuang, 1);
+    EXPECT_FLOAT_EQ(back.fZhuangGao, 2);
+    EXPECT_FLOAT_EQ(back.fZhuangKuan, 1.5);
+    EXPECT_FLOAT_EQ(back.fAs, 80);
+    EXPECT_FLOAT_EQ(back.fZhuangRongZhong, 25);
+    EXPECT_EQ(back.nHunNingTuDengJi, 30);
+    EXPECT_EQ(back.bKaoLvShui, 1);
+    EXPECT_FLOAT_EQ(back.fShuiWeiShenDu, 1);
+    EXPECT_EQ(back.nTuCengShu, 3);
+    EXPECT_FLOAT_EQ(back.fZheJianXiShu, 0.35f);
+    ASSERT_EQ(back.TuCeng.size(), 3u);
+    const float first[] = {3, 19, 9, 12, 18, 8, 16}, second[] = {2.125f, 20, 10, 0.004f, 25, 5, 22};
+    for (size_t i = 0; i < 2; ++i) {
+        const CTuCeng& l = back.TuCeng[i];
+        const float* want = i == 0 ? first : second;
+        EXPECT_EQ(l.nLeiXing, 0);
+        const float got[] = {l.fHouDu, l.fZhongDu, l.fFuZhongDu, l.fNianJuLi, l.fMoCaJiao, l.fShuiXiaNianJuLi,
+                             l.fShuiXiaMoCaJiao};
+        for (int k = 0; k < 7; ++k)
+            EXPECT_FLOAT_EQ(got[k], want[k]) << "layer " << i + 1 << " value " << k + 1;
+    }
+    EXPECT_EQ(back.TuCeng[2].nLeiXing, 1);
+    EXPECT_FLOAT_EQ(back.TuCeng[2].fHouDu, 7);
+    EXPECT_FLOAT_EQ(back.TuCeng[2].fZhongDu, 23);
+    EXPECT_FALSE(frame.Unsaved());
+}
+
+// Between the tables, the pages and the commands without a mouse: Shift+Tab
+// comes back into a table at its last value, Tab from outside at its first,
+// Ctrl+Tab turns the page from anywhere, Enter presses a focused toolbar
+// button, F5 calculates, and Alt+D opens the 数据 menu.
+TEST(Keyboard, TablesPagesAndCommandsWithoutAMouse)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    OpenFrame open;
+    CDlgKangLi_Slp& frame = open.frame;
+    frame.activateWindow();
+    frame.pPage->FocusPage();
+    Settle();
+    EasyTableView* pile = frame.pPage->jbxx->view;
+    auto inPile = [pile] {
+        QWidget* f = QApplication::focusWidget();
+        return f == pile || pile->isAncestorOf(f);
+    };
+    ASSERT_TRUE(inPile());
+    EXPECT_EQ(pile->currentRow(), 0);
+    // Shift+Tab before the first value leaves backwards; Tab comes back onto it.
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_FALSE(inPile());
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(inPile());
+    EXPECT_EQ(pile->currentRow(), 0);
+    // From the control after the table, Shift+Tab lands on its last value.
+    int last = -1;
+    for (int row = 0; row < pile->rowCount(); ++row)
+        if (pile->item(row, 1) && (pile->cellWidget(row, 1) || (pile->item(row, 1)->flags() & Qt::ItemIsEditable)))
+            last = row;
+    pile->setCurrentCell(last, 1);
+    if (QWidget* w = pile->cellWidget(last, 1))
+        w->setFocus();
+    Settle();
+    Key(Qt::Key_Tab);
+    EXPECT_FALSE(inPile());
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(inPile());
+    EXPECT_EQ(pile->currentRow(), last);
+
+    // Ctrl+Tab from a focused button turns the page; back with Ctrl+PgUp.
+    Key(Qt::Key_Tab);
+    ASSERT_FALSE(inPile());
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(frame.pPage->tabs->currentIndex(), 1);
+    EXPECT_TRUE(frame.pPage->tuceng->waterView->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == frame.pPage->tuceng->waterView);
+    Key(Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(frame.pPage->tabs->currentIndex(), 0);
+    EXPECT_TRUE(inPile());
+
+    // Enter on the focused toolbar button 构件计算.
+    QWidget* button = nullptr;
+    for (QAction* a : frame.toolBar->actions())
+        if (a->iconText() == "构件计算")
+            button = frame.toolBar->widgetForAction(a);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->focusPolicy() & Qt::TabFocus);
+    button->setFocus(Qt::TabFocusReason);
+    Settle();
+    Key(Qt::Key_Return);
+    QTest::qWait(300); // the button's pressed look before its click
+    Settle();
+    EXPECT_TRUE(frame.ResultsCurrent());
+    // An edit makes the results stale; F5 calculates again.
+    ASSERT_NE(TypeInto(pile, 0, 1, "3"), nullptr);
+    Key(Qt::Key_Return);
+    EXPECT_FALSE(frame.ResultsCurrent());
+    Key(Qt::Key_F5);
+    EXPECT_TRUE(frame.ResultsCurrent());
+
+    Key(Qt::Key_D, Qt::AltModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << "Alt+D opened no menu";
+    EXPECT_EQ(menu->title(), "数据(&D)");
+    menu->close();
+    Settle();
+    G_strWorkPath = saved;
+}
+
+// Typed into a drop-down, a value shows before Tab takes it; Esc drops it.
+TEST(Keyboard, TypedChoiceTextShowsWhileTyped)
+{
+    OpenFrame open;
+    EasyTableView* pile = open.frame.pPage->jbxx->view;
+    QWidget* grade = nullptr;
+    for (int row = 0; row < pile->rowCount(); ++row)
+        if (pile->item(row, 0) && pile->item(row, 0)->text() == "混凝土等级")
+            grade = pile->cellWidget(row, 1);
+    ASSERT_NE(grade, nullptr);
+    grade->setFocus();
+    Settle();
+    const QImage before = grade->grab().toImage();
+    Keys("3");
+    const QImage typing = grade->grab().toImage();
+    EXPECT_NE(typing, before) << "what is typed does not show";
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(grade->grab().toImage(), before);
+    EXPECT_EQ(open.r.nHunNingTuDengJi, 25);
+}
+
+// Querying a reopened record asks nothing; 构件计算 over a result set of other
+// data, left by an earlier session, names the file it would replace.
+TEST(Frame, QueryingAsksNothingAndAQuestionNamesItsFile)
+{
+    TempDir dir;
+    const std::string saved = G_strWorkPath;
+    G_strWorkPath = dir.path + "/";
+    {
+        OpenFrame first;
+        ASSERT_TRUE(first.frame.Calculate());
+    }
+    const std::string stored = dir.path + "/kl.dat";
+    ASSERT_TRUE(std::filesystem::exists(stored));
+    {
+        OpenFrame again;
+        again.r.fZhuangJianJu = 7; // as a record saved after the last calculation
+        again.frame.pPage->RefreshPage();
+        ScopedMessageRecorder boxes(IDYES);
+        QTimer closer;
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->windowTitle() == "结果查询")
+                    w->close();
+        });
+        closer.start(20);
+        again.frame.ShowResults();
+        for (const MessageRequest& m : boxes.messages)
+            EXPECT_EQ(m.text.find("数据已发生改变"), std::string::npos) << m.text;
+        EXPECT_TRUE(again.frame.ResultsCurrent());
+    }
+    OpenFrame third;
+    third.r.fZhuangJianJu = 3;
+    third.frame.pPage->RefreshPage();
+    ScopedMessageRecorder boxes(IDNO);
+    EXPECT_FALSE(third.frame.Calculate());
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_NE(boxes.messages[0].text.find("数据已发生改变，是否继续计算！"), std::string::npos);
+    EXPECT_NE(boxes.messages[0].text.find(stored), std::string::npos) << boxes.messages[0].text;
+    // Once this frame has written the set, a new calculation replaces it unasked.
+    boxes.messages.clear();
+    boxes.answer = IDYES;
+    ASSERT_TRUE(third.frame.Calculate());
+    third.r.fZhuangJianJu = 5;
+    third.frame.pPage->RefreshPage();
+    const size_t asked = boxes.messages.size();
+    ASSERT_TRUE(third.frame.Calculate());
+    EXPECT_EQ(boxes.messages.size(), asked);
+    G_strWorkPath = saved;
+}
+
 TEST(RealWindow, TheFrameOpensUnderItsTitleAndEscKeepsItOpen)
 {
     if (std::system("command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
@@ -1214,6 +1443,79 @@ TEST(RealWindow, TheFrameOpensUnderItsTitleAndEscKeepsItOpen)
     std::system(cmd.c_str());
     EXPECT_EQ(ReadText(dir.path + "/name.txt"), "边坡治理构件计算\n");
     EXPECT_EQ(ReadText(dir.path + "/alive.txt"), "alive\n");
+}
+
+// A person at a real X display (with a window manager when one is installed),
+// keyboard only. First a whole record typed into kangli-gui, water switched on
+// with its level typed after the same Tab, Ctrl+PgDn to the soil page, Ctrl+S.
+// Then a host that opens the pile's window twice on one model: F5 and Alt+O the
+// first time; the second time the spacing is typed over (4 to 3) and Alt+O
+// pressed without calculating: the host gets the resistance at spacing 3.
+TEST(RealWindow, ARecordAndARepeatedDialogByKeyboardAlone)
+{
+    if (std::system("command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Xvfb or xdotool not installed";
+    TempDir dir;
+    const std::string rec = dir.path + "/pile.json";
+    {
+        std::string text = ReadText(KANGLI_EXAMPLES_DIR "/defaults.json");
+        const std::string on = "\"bKaoLvShui\": 1";
+        ASSERT_NE(text.find(on), std::string::npos);
+        text.replace(text.find(on), on.size(), "\"bKaoLvShui\": 0");
+        WriteText(rec, text);
+    }
+    const std::string display = ":" + std::to_string(80 + ::getpid() % 9);
+    const std::string script =
+        "Xvfb " + display + " -screen 0 1280x720x24 >/dev/null 2>&1 & X=$!; "
+        "trap 'kill $G $O $X 2>/dev/null' EXIT; sleep 1; export DISPLAY=" + display + "; "
+        "if command -v openbox >/dev/null; then openbox >/dev/null 2>&1 & O=$!; sleep 1; fi; "
+        "t() { xdotool type --delay 40 \"$1\"; xdotool key Tab; sleep 0.25; }; "
+        "env -u QT_QPA_PLATFORM '" KANGLI_GUI_EXE "' '" + rec + "' >/dev/null 2>&1 & G=$!; "
+        "W=$(timeout 30 xdotool search --sync --name '边坡治理构件计算' | head -1); sleep 1; "
+        "xdotool windowactivate --sync $W 2>/dev/null; "
+        "t 4; t 12; t 1; t 6; t 1; t 2; t 1.5; t 80; t 25; t 30; "
+        "xdotool key ctrl+Next; sleep 0.5; "
+        "t 1; t 1; t 3; t 0.35; "
+        "t 0; t 3; t 19; t 9; t 12; t 18; t 8; t 16; "
+        "t 0; t 2.125; t 20; t 10; t 0.004; t 25; t 5; t 22; "
+        "t 1; t 7; t 23; "
+        "xdotool key ctrl+s; sleep 1; kill $G; wait $G 2>/dev/null; "
+        "env -u QT_QPA_PLATFORM '" KANGLI_HOST_EXE "' --dialog '" KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json' '" +
+        dir.path + "/work' --times 2 > '" + dir.path + "/host.txt' 2>/dev/null & G=$!; "
+        "W=$(timeout 30 xdotool search --sync --name '边坡治理构件计算' | head -1); sleep 1; "
+        "xdotool key F5; sleep 1; xdotool key alt+o; sleep 1.5; "
+        "xdotool type --delay 60 3; sleep 0.3; xdotool key alt+o; sleep 1; "
+        "xdotool key Return; sleep 1; "
+        "for i in 1 2 3 4 5 6 7 8 9 10; do kill -0 $G 2>/dev/null || break; sleep 0.5; done";
+    WriteText(dir.path + "/session.sh", script + "\n");
+    const std::string cmd = "timeout 120 bash '" + dir.path + "/session.sh' >/dev/null 2>&1";
+    std::system(cmd.c_str());
+
+    CPelvorinData back;
+    std::string error;
+    ASSERT_TRUE(LoadRecordFile(rec, back, &error)) << error;
+    EXPECT_FLOAT_EQ(back.fZhuangJianJu, 4);
+    EXPECT_FLOAT_EQ(back.fZhuangChang, 12);
+    EXPECT_EQ(back.nHunNingTuDengJi, 30);
+    EXPECT_EQ(back.bKaoLvShui, 1);
+    EXPECT_FLOAT_EQ(back.fShuiWeiShenDu, 1);
+    EXPECT_FLOAT_EQ(back.fZheJianXiShu, 0.35f);
+    ASSERT_EQ(back.TuCeng.size(), 3u);
+    EXPECT_FLOAT_EQ(back.TuCeng[0].fShuiXiaMoCaJiao, 16);
+    EXPECT_FLOAT_EQ(back.TuCeng[1].fHouDu, 2.125f);
+    EXPECT_FLOAT_EQ(back.TuCeng[1].fNianJuLi, 0.004f);
+    EXPECT_EQ(back.TuCeng[2].nLeiXing, 1);
+    EXPECT_FLOAT_EQ(back.TuCeng[2].fZhongDu, 23);
+
+    // Spacing 4 in the model, then 3 typed in the second window: the ground's
+    // resistance per metre of slope grows as 4/3.
+    const std::string host = ReadText(dir.path + "/host.txt");
+    const std::regex resistance(R"(call (\d): JiSuan_KangLi_Slp_New = 1\n.*resistance on the slip surface ([0-9.]+) kN/m)");
+    std::vector<double> got;
+    for (auto it = std::sregex_iterator(host.begin(), host.end(), resistance); it != std::sregex_iterator(); ++it)
+        got.push_back(std::stod((*it)[2]));
+    ASSERT_EQ(got.size(), 2u) << host;
+    EXPECT_NEAR(got[1] / got[0], 4.0 / 3.0, 1e-4) << host;
 }
 
 int main(int argc, char** argv)

@@ -129,7 +129,7 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
             RedrawSketch();
     });
     // From the keyboard: Ctrl+Tab and Ctrl+PgDn to the next page, Ctrl+Shift+Tab
-    // and Ctrl+PgUp back, wherever the focus is on the page (a cell editor
+    // and Ctrl+PgUp back, wherever the focus is in the window (a cell editor
     // included); the focus goes onto the page's first value.
     auto turn = [this](int step) {
         const int to = (tabs->currentIndex() + step + tabs->count()) % tabs->count();
@@ -137,20 +137,19 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
         FocusPage();
     };
     for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
-        connect(new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut), &QShortcut::activated,
+        connect(new QShortcut(key, this, nullptr, nullptr, Qt::WindowShortcut), &QShortcut::activated,
                 this, [turn] { turn(1); });
     for (const QKeySequence& key :
          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
           QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
-        connect(new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut), &QShortcut::activated,
+        connect(new QShortcut(key, this, nullptr, nullptr, Qt::WindowShortcut), &QShortcut::activated,
                 this, [turn] { turn(-1); });
     RedrawSketch();
 }
 
 void CDlgKangLi::FocusPage()
 {
-    QWidget* first = tabs->currentIndex() == 0 ? static_cast<QWidget*>(jbxx->view) : tuceng->waterView;
-    first->setFocus(Qt::TabFocusReason);
+    (tabs->currentIndex() == 0 ? jbxx->view : tuceng->waterView)->FocusFirst();
 }
 
 void CDlgKangLi::RefreshPage()

@@ -203,6 +203,7 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
         confirmed_ = path_;
     MarkSaved();
     UpdateStatus();
+    pPage->FocusPage(); // the window opens ready for the first value
 }
 
 void CDlgKangLi_Slp::MarkSaved() { saved_ = Snapshot(); }

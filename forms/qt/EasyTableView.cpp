@@ -440,6 +440,18 @@ bool EasyTableView::focusNextPrevChild(bool next)
     return true;
 }
 
+void EasyTableView::FocusFirst()
+{
+    const int at = EdgeCell(true);
+    if (at < 0)
+        return;
+    setCurrentCell(at / columnCount(), at % columnCount());
+    if (QWidget* w = cellWidget(currentRow(), currentColumn()))
+        w->setFocus(Qt::OtherFocusReason);
+    else
+        setFocus(Qt::OtherFocusReason);
+}
+
 void EasyTableView::focusInEvent(QFocusEvent* e)
 {
     QTableWidget::focusInEvent(e);

@@ -34,6 +34,9 @@ public:
     // resize).
     void FitColumns();
 
+    // The focus onto the first value, ready to be typed over (a page opening).
+    void FocusFirst();
+
 protected:
     void resizeEvent(QResizeEvent* e) override;
     // Tab and Shift+Tab go from one cell the user can change to the next,
