@@ -10,4 +10,7 @@ class CPelvorinData;
 
 // Draws the record onto the canvas in metres, y upwards, the pile top at y = 0
 // and the pile's face towards the slide (the ground in front) at x = its width.
-void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c);
+// textHeight: the labels' height in metres (0: a twentieth of the pile length);
+// a screen that draws labels no smaller than a readable size passes that size,
+// so that the labels are placed clear of each other at the size they are seen.
+void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight = 0);

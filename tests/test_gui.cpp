@@ -38,6 +38,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
 #include <clocale>
 #include <cmath>
 #include <filesystem>
@@ -499,7 +500,7 @@ std::vector<std::string> TextsOn(const SketchView& sketch, const std::string& la
 {
     std::vector<std::string> texts;
     ForEachItem(sketch.Canvas(), [&](const SgtItem& it, const SgtTransform&) {
-        if (it.layer == layer && (it.kind == SgtItem::Text || it.kind == SgtItem::AlignedDim))
+        if (it.layer == layer && (it.kind == SgtItem::Text || it.kind == SgtItem::AlignedDim) && !it.text.empty())
             texts.push_back(it.text);
     });
     return texts;
@@ -1195,6 +1196,90 @@ TEST(DialogProgram, CalculatesIntoAFolderOfItsOwn)
 // A real X display where Xvfb and xdotool are installed: the window appears
 // under its Chinese title as a window list shows it, and Esc on the page
 // leaves it open.
+// The sketch's labels, as a person sees them in the frame's pane: none crosses
+// a line of the sketch or another label, for the bundled records and for the
+// crowded cases people met (slope surface above the pile top with the water
+// just below it, water at the surface, a wide section, a deep slip surface).
+TEST(Layout, SketchLabelsCrossNoLineAndNoLabel)
+{
+    std::vector<std::pair<std::string, CPelvorinData>> cases;
+    for (const char* name : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        CPelvorinData r;
+        std::string error;
+        ASSERT_TRUE(LoadRecordFile(std::string(KANGLI_EXAMPLES_DIR "/") + name, r, &error)) << error;
+        cases.emplace_back(name, r);
+    }
+    auto variant = [&](const char* what, auto change) {
+        CPelvorinData r = cases.front().second;
+        change(r);
+        cases.emplace_back(what, r);
+    };
+    variant("surface above the top", [](CPelvorinData& r) {
+        r.fPoMianDaoZhuangDing = -2;
+        r.fShuiWeiShenDu = 0.5;
+        r.fZhuangKuan = 2;
+    });
+    variant("water at the surface", [](CPelvorinData& r) {
+        r.fPoMianDaoZhuangDing = 0;
+        r.fShuiWeiShenDu = 0;
+        r.fHuaMianDaoZhuangDing = 3;
+    });
+    variant("deep slip, circle", [](CPelvorinData& r) {
+        r.nJieMianXingZhuang = 0;
+        r.fHuaMianDaoZhuangDing = 9;
+        r.fShuiWeiShenDu = 3;
+    });
+    for (auto& [what, record] : cases) {
+        CPelvorinData r = record;
+        CKangLiJiSuan calc;
+        CKangLiResult result;
+        CDlgKangLi_Slp frame(&r, &calc, &result, QString());
+        frame.resize(1100, 720);
+        frame.show();
+        Settle();
+        auto* sketch = frame.pPage->findChild<SketchView*>();
+        ASSERT_NE(sketch, nullptr);
+        // Text boxes as the screen draws them (a font of the text's height),
+        // shrunk a little: touching is not crossing.
+        struct Box {
+            double x0, y0, x1, y1;
+            std::string text;
+        };
+        std::vector<Box> boxes;
+        std::vector<std::array<double, 4>> lines;
+        ForEachItem(sketch->Canvas(), [&](const SgtItem& it, const SgtTransform&) {
+            if (it.kind == SgtItem::Text && !it.text.empty()) {
+                const double len = TextMetrics::Length(it.text) / TextMetrics::kEm * it.height;
+                const double m = 0.05 * it.height;
+                boxes.push_back({it.x1 + m, it.y1 - 0.2 * it.height + m, it.x1 + len - m, it.y1 + 0.85 * it.height - m,
+                                 it.text});
+            } else if (it.kind == SgtItem::Line) {
+                lines.push_back({it.x1, it.y1, it.x2, it.y2});
+            }
+        });
+        ASSERT_GE(boxes.size(), 5u) << what;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const Box& a = boxes[i];
+            for (size_t j = i + 1; j < boxes.size(); ++j) {
+                const Box& b = boxes[j];
+                EXPECT_FALSE(a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1)
+                    << what << ": \"" << a.text << "\" and \"" << b.text << "\" overlap";
+            }
+            for (const auto& l : lines) {
+                // Sampled along the line: a crossing of a text box shows.
+                bool crosses = false;
+                for (int k = 0; k <= 400 && !crosses; ++k) {
+                    const double x = l[0] + (l[2] - l[0]) * k / 400.0, y = l[1] + (l[3] - l[1]) * k / 400.0;
+                    crosses = x > a.x0 && x < a.x1 && y > a.y0 && y < a.y1;
+                }
+                EXPECT_FALSE(crosses) << what << ": a line crosses \"" << a.text << "\"";
+            }
+        }
+        frame.MarkSaved();
+        frame.reject();
+    }
+}
+
 // A whole record typed by keyboard alone, as it opens: the pile page value by
 // value, Tab past its last value out of the table, Ctrl+PgDn to the soil page,
 // the water switch turned on by "1" with its level typed after the same Tab,

@@ -2,6 +2,7 @@
 
 #include "Messages.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -119,6 +120,7 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
     connect(jbxx, &CDlgKangLiJBXX::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::DataChange, this, &CDlgKangLi::RefreshPage);
+    connect(sketch, &SketchView::Resized, this, &CDlgKangLi::DrawSketch);
     // A page switch takes what is typed first; back on "基本" every table is
     // refreshed, and the sketch is redrawn on every switch.
     connect(tabs, &QTabWidget::currentChanged, this, [this](int index) {
@@ -173,9 +175,32 @@ bool CDlgKangLi::CommitEdits()
 
 void CDlgKangLi::RedrawSketch()
 {
+    DrawSketch();
+    emit Edited();
+}
+
+void CDlgKangLi::DrawSketch()
+{
     CBase_SGT canvas;
     if (pData)
         DrawInputSketch(*pData, &canvas);
     sketch->SetCanvas(canvas);
-    emit Edited();
+    // The screen draws no label smaller than it can be read: the sketch is
+    // drawn again with its labels at that size, so that they are placed clear
+    // of each other and of the lines as they are seen (the fit shrinks a little
+    // with larger labels, hence a few rounds).
+    double drawn = 0;
+    for (int round = 0; round < 3 && pData; ++round) {
+        const double perMetre = sketch->FitScale();
+        if (perMetre <= 0)
+            break;
+        const double wanted = (SketchView::kMinTextPixels + 0.5) / perMetre;
+        const double length = std::isfinite(pData->fZhuangChang) && pData->fZhuangChang > 0 ? pData->fZhuangChang : 10;
+        if (wanted <= std::max(drawn, length / 20) * 1.02)
+            break;
+        drawn = wanted;
+        CBase_SGT larger;
+        DrawInputSketch(*pData, &larger, wanted);
+        sketch->SetCanvas(larger);
+    }
 }

@@ -71,6 +71,8 @@ signals:
     void Edited();
 
 private:
+    // The sketch, its labels sized for the pane it is seen in.
+    void DrawSketch();
     CPelvorinData* pData;
     CKangLiJiSuan* pJiSuan;
     CKangLiResult* pResult;

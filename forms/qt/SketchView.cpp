@@ -83,6 +83,22 @@ void SketchView::mouseMoveEvent(QMouseEvent* e)
 
 void SketchView::mouseDoubleClickEvent(QMouseEvent*) { FitAll(); }
 
+double SketchView::FitScale() const
+{
+    const SgtBounds b = canvas_.Bounds();
+    if (b.empty || width() <= 0 || height() <= 0)
+        return 0;
+    const double w = std::max(b.maxX - b.minX, 1e-9), h0 = std::max(b.maxY - b.minY, 1e-9);
+    const double margin = 0.05 * std::max(w, h0);
+    return std::min(width() / (w + 2 * margin), height() / (h0 + 2 * margin));
+}
+
+void SketchView::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    emit Resized();
+}
+
 void SketchView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -21,6 +21,9 @@ public:
     void FitAll();
     double Zoom() const { return zoom_; }
     const CBase_SGT& Canvas() const { return canvas_; }
+    // Pixels per drawing unit of the fitted drawing (before the user's zoom);
+    // 0 when there is nothing to fit.
+    double FitScale() const;
 
     // The labels as the last paint placed them, in widget pixels.
     struct Label {
@@ -31,8 +34,14 @@ public:
     // The sizes labels are drawn at, whatever the zoom.
     static constexpr int kMinTextPixels = 11, kMaxTextPixels = 22;
 
+signals:
+    // The widget changed size: a drawing whose labels are sized for the screen
+    // is drawn again.
+    void Resized();
+
 protected:
     void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
