@@ -183,6 +183,46 @@ TEST(DialogModes, SlopeModeAfterCancelHandsBackNothingCalculated)
     EXPECT_EQ(G_strWorkPath, host.dir.path + "/");
 }
 
+// 根据模型生成构件计算数据 over an edited spacing asks first: 否 keeps the edit,
+// 是 gives the record as the model has it.
+TEST(DialogModes, RebuildingFromTheModelAsksBeforeItDropsAnEdit)
+{
+    HostState host;
+    CSlopeData s = Slope();
+    s.bKangLiChuShiHua = 1;
+    bool seen = false;
+    std::string kept, rebuilt;
+    std::vector<std::string> asked;
+    WithFrame([&s] { return JiSuan_KangLi_Slp_New(&s); },
+              [&](QDialog* frame) {
+                  QTableWidgetItem* spacing = PileCell(frame, "桩中心距（m）");
+                  ASSERT_NE(spacing, nullptr);
+                  const std::string model = spacing->text().toStdString();
+                  spacing->setText("7");
+                  QApplication::processEvents();
+                  {
+                      BoxAnswerer no(false);
+                      Trigger(frame, "根据模型生成构件计算数据");
+                      asked = no.texts;
+                  }
+                  kept = PileCell(frame, "桩中心距（m）")->text().toStdString();
+                  {
+                      BoxAnswerer yes(true);
+                      Trigger(frame, "根据模型生成构件计算数据");
+                  }
+                  QApplication::processEvents();
+                  rebuilt = PileCell(frame, "桩中心距（m）")->text().toStdString();
+                  EXPECT_EQ(rebuilt, model);
+                  frame->reject();
+              },
+              &seen);
+    ASSERT_TRUE(seen);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_NE(asked[0].find("根据模型生成构件计算数据将放弃这些修改"), std::string::npos) << asked[0];
+    EXPECT_DOUBLE_EQ(std::stod(kept), 7.0);
+    EXPECT_NE(std::stod(rebuilt), 7.0);
+}
+
 TEST(DialogModes, SlopeModeAfterACalculationHandsTheResistanceBack)
 {
     HostState host;
