@@ -42,6 +42,7 @@
 #include <clocale>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <regex>
 #include <span>
@@ -1558,6 +1559,7 @@ TEST(RealWindow, ARecordAndARepeatedDialogByKeyboardAlone)
         "env -u QT_QPA_PLATFORM '" KANGLI_GUI_EXE "' '" + rec + "' >/dev/null 2>&1 & G=$!; "
         "W=$(timeout 30 xdotool search --sync --name '边坡治理构件计算' | head -1); sleep 1; "
         "xdotool windowactivate --sync $W 2>/dev/null; "
+        "xdotool getwindowgeometry --shell $W > '" + dir.path + "/geometry.txt'; "
         "t 4; t 12; t 1; t 6; t 1; t 2; t 1.5; t 80; t 25; t 30; "
         "xdotool key ctrl+Next; sleep 0.5; "
         "t 1; t 1; t 3; t 0.35; "
@@ -1575,6 +1577,18 @@ TEST(RealWindow, ARecordAndARepeatedDialogByKeyboardAlone)
     WriteText(dir.path + "/session.sh", script + "\n");
     const std::string cmd = "timeout 120 bash '" + dir.path + "/session.sh' >/dev/null 2>&1";
     std::system(cmd.c_str());
+
+    // The whole frame on the 1280 x 720 screen, 确定 and the status line included.
+    std::map<std::string, int> geometry;
+    {
+        const std::string text = ReadText(dir.path + "/geometry.txt");
+        const std::regex field(R"((X|Y|WIDTH|HEIGHT)=(-?\d+))");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), field); it != std::sregex_iterator(); ++it)
+            geometry[(*it)[1]] = std::stoi((*it)[2]);
+    }
+    ASSERT_EQ(geometry.size(), 4u) << ReadText(dir.path + "/geometry.txt");
+    EXPECT_LE(geometry["Y"] + geometry["HEIGHT"], 720);
+    EXPECT_LE(geometry["X"] + geometry["WIDTH"], 1280);
 
     CPelvorinData back;
     std::string error;
