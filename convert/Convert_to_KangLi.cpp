@@ -60,6 +60,9 @@ int CConvert_to_KangLi::SetTuCeng(const CSlp_KHPile& pile)
     if (m_pSlope)
         m_pSlope->nQuTuCengBiaoZhi = 0;
     extractor.pSlope = m_pSlope;
+    // The ground in front of the pile converted, never another pile's: a
+    // host's working pile may share its name.
+    extractor.pPile = &pile;
     std::vector<CSlopeBZDC_CS*> layers;
     extractor.GetTuCeng_Front_KHZ(layers);
     r.fPoMianDaoZhuangDing =

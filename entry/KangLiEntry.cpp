@@ -308,14 +308,18 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     CConvert_to_KangLi converter;
     converter.m_pData = record.get();
     converter.Convert(slope, 1, pileIndex); // an incomplete record is calculated as it is
+    // The record written for the call, and its books, carry the call's own slip
+    // surface: where it cuts this pile, the depth the host's resistance is read
+    // at. (The per-point results do not depend on it.)
+    record->fHuaMianDaoZhuangDing =
+        std::clamp(SlipDepthAtPile(*pile, slope->CurSurface), 0.0f, std::max(record->fZhuangChang, 0.0f));
 
     CKangLiJiSuan calc;
     calc.pData = record.get();
     // What no pile can be is refused before it is calculated, as the command
     // line refuses it: a host must never get an infinite or undefined
-    // resistance. The slip-surface depth is not taken from the model (the
-    // record keeps its default) and only the detailed book uses it: it never
-    // refuses a pile here.
+    // resistance. The slip depth is where the surface cuts the pile, which
+    // the cut test has found: it never refuses a pile here.
     int status = 1;
     {
         CPelvorinData probe(*record);

@@ -97,7 +97,7 @@ int CConvert_PXData::GetTuCeng_Front_KHZ(std::vector<CSlopeBZDC_CS*>& layers)
 {
     if (!pSlope)
         return 0;
-    const CSlp_KHPile& pile = pSlope->CurKHPile;
+    const CSlp_KHPile& pile = pPile ? *pPile : pSlope->CurKHPile;
     for (const CSlopeBZDC_CS& l : pile.QianCeng)
         layers.push_back(new CSlopeBZDC_CS(l));
     fQianDiMian = pile.fQianDiMianY;
@@ -106,12 +106,11 @@ int CConvert_PXData::GetTuCeng_Front_KHZ(std::vector<CSlopeBZDC_CS*>& layers)
     return static_cast<int>(pile.QianCeng.size());
 }
 
-float CetHM_KHZ_Dis(CSlopeData* slope, int*, int*)
+float SlipDepthAtPile(const CSlp_KHPile& pile, const CSlp_Surface& s)
 {
-    if (!slope || slope->CurKHPile.PoXian.pts.empty())
+    const CSlp_PoXian& axis = pile.PoXian;
+    if (axis.pts.empty())
         return 0;
-    const CSlp_PoXian& axis = slope->CurKHPile.PoXian;
-    const CSlp_Surface& s = slope->CurSurface;
     std::vector<CFPoint> hits;
     if (s.nHuaMianLeiXing == 0) {
         CFPoint a, b;
@@ -129,6 +128,11 @@ float CetHM_KHZ_Dis(CSlopeData* slope, int*, int*)
         if (p.y < low.y)
             low = p;
     return std::hypot(low.x - axis.pts.front().x, low.y - axis.pts.front().y);
+}
+
+float CetHM_KHZ_Dis(CSlopeData* slope, int*, int*)
+{
+    return slope ? SlipDepthAtPile(slope->CurKHPile, slope->CurSurface) : 0;
 }
 
 int CalHMKangLi_KHZ(CSlopeData* slope, int i, void*, int)

@@ -103,10 +103,17 @@ public:
     int bYouShui = 0;
     float fShuiWei = 0;    // water ordinate relative to the pile top, m (negative below)
 
-    // Appends a copy of each layer in front of the working pile (the caller owns
-    // and deletes them) and sets the three members. Returns the count.
+    // The pile whose ground is taken; null: the working pile (CurKHPile).
+    const CSlp_KHPile* pPile = nullptr;
+
+    // Appends a copy of each layer in front of the pile (the caller owns and
+    // deletes them) and sets the three members. Returns the count.
     int GetTuCeng_Front_KHZ(std::vector<CSlopeBZDC_CS*>& layers);
 };
+
+// Depth of the slip surface below the top of the pile, along its axis: where
+// the surface crosses it lowest; 0 when it does not cross it.
+float SlipDepthAtPile(const CSlp_KHPile& pile, const CSlp_Surface& surface);
 
 // Depth of the current slip surface below the top of the working pile, measured
 // along its axis, m; 0 when the surface misses the pile.

@@ -97,7 +97,8 @@ TEST(SlopeMode, AFailedCalculationStillReturnsOneAndClearsThePile)
     s.KHPiles[0].nKangLiDianShu = 3;
     s.KHPiles[0].KangLiDian = {1, 2, 3};
     s.KHPiles[0].KangLiZhi = {1, 2, 3};
-    s.CurKHPile.QianCeng = {Rock(3), Soil(4)}; // rock over soil
+    s.KHPiles[0].QianCeng = {Rock(3), Soil(4)}; // rock over soil, in front of the pile calculated
+    s.CurKHPile = s.KHPiles[0];
     ScopedMessageRecorder rec;
     HideJsxx();
     EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);

@@ -92,6 +92,22 @@ TEST(SlopeSearch, ThePileAtTheIndexIsThePileCutAndNamed)
     EXPECT_TRUE(work.Files().count("kl-3-2-5.res"));
     EXPECT_TRUE(work.Files().count("kl-3-2-6.res"));
 
+    // Each pile of a shared name is calculated with its own ground, whichever
+    // the host's working pile is: the second, with weaker soil in front, gives
+    // less than the first with the first as the working pile.
+    s.KHPiles[1].QianCeng = {Soil(3), Soil(20)};
+    s.KHPiles[1].QianCeng[1].fNianJuLi = 2;
+    s.KHPiles[1].QianCeng[1].fMoCaJiao = 8;
+    s.CurKHPile = s.KHPiles[0];
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 1), 1);
+    const std::vector<float> weak = s.KHPiles[1].KangLiZhi;
+    s.CurKHPile = s.KHPiles[1];
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 1), 1);
+    EXPECT_EQ(s.KHPiles[1].KangLiZhi, weak) << "the working pile's ground was taken";
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    ASSERT_EQ(weak.size(), s.KHPiles[0].KangLiZhi.size());
+    EXPECT_LT(weak[weak.size() / 2], s.KHPiles[0].KangLiZhi[weak.size() / 2]);
+
     // A pile at the index that is not the pile the host names is not calculated.
     s.strCurKHPile = "KH7";
     EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), 0);
@@ -117,6 +133,17 @@ TEST(SlopeSearch, AReviewerRecalculatesWhatTheHostReceived)
         EXPECT_EQ(again.depth[i], pile.KangLiDian[i]) << i;
         EXPECT_EQ(again.final[i], pile.KangLiZhi[i]) << i;
     }
+    // The record carries the call's own slip depth: where the surface cuts the
+    // pile (y = 93 on an axis from 100), the depth the host reads it at; the
+    // detailed book names that depth and ends with the host's resistance.
+    EXPECT_FLOAT_EQ(record.fHuaMianDaoZhuangDing, 7.0f);
+    CSlopeData host = s;
+    ASSERT_EQ(CalHMKangLi_KHZ(&host, 0, nullptr, 1), 1);
+    const std::string book = ReadText(work.dir.path + "/kl-3-2-5-jss0.rtf");
+    char closing[64];
+    std::snprintf(closing, sizeof closing, "=\\~%.3fkN/m", host.KHPiles[0].fKangLi);
+    EXPECT_NE(book.find(closing), std::string::npos) << closing;
+    EXPECT_NE(book.find("7.000\\cell"), std::string::npos);
     // The data file alone would not give them: that is why the JSON is there.
     CPelvorinData fromData;
     ASSERT_TRUE(LoadRecordFile(work.dir.path + "/kl-3-2-5.dat", fromData, &error)) << error;
