@@ -270,6 +270,8 @@ int RunModel(int argc, char** argv, bool dialog)
         std::fprintf(stderr, "kangli-host: %s: %s\n", modelPath.c_str(), error.c_str());
         return 2;
     }
+    for (const std::string& note : model.notes)
+        std::fprintf(stderr, "kangli-host: %s: %s\n", modelPath.c_str(), note.c_str());
     CSlopeData& slope = model.slope;
     // Each call makes its pile the current one; the model keeps its own.
     const std::string currentPile = slope.strCurKHPile;

@@ -78,7 +78,7 @@ CSlp_PoXian Points(const json& v, const std::string& key)
     return line;
 }
 
-CSlopeBZDC_CS Layer(const json& v, const std::string& key)
+CSlopeBZDC_CS Layer(const json& v, const std::string& key, std::vector<std::string>& notes)
 {
     ReadObject(v, key);
     CSlopeBZDC_CS l;
@@ -110,6 +110,35 @@ CSlopeBZDC_CS Layer(const json& v, const std::string& key)
         else
             Fail(k, "unknown key");
     }
+    // Rock keeps its strength and weight under water in the calculation: values
+    // of its own under water would be silently unused, so they are refused
+    // (a rock that softens in water is given as soil with those values).
+    if (l.nYanTu == 1) {
+        // Its strength under water changes the resistance: refused, so that a
+        // softening rock is never calculated as a sound one.
+        const struct {
+            const char *under, *natural;
+            float underValue, naturalValue;
+        } strengths[] = {{"cohesionUnderWater", "cohesion", l.fShuiXiaNianJuLi, l.fNianJuLi},
+                         {"frictionUnderWater", "friction", l.fShuiXiaMoCaJiao, l.fMoCaJiao}};
+        for (const auto& pr : strengths)
+            if (v.contains(pr.under) && pr.underValue != pr.naturalValue)
+                Fail(key + "." + pr.under, Typed(v[pr.under]) + " would be unused: rock keeps its " + pr.natural +
+                                               " under water in the calculation; leave it out (or give it equal "
+                                               "to \"" + pr.natural + "\"), or give a rock that softens in water "
+                                               "as soil (\"rock\": false)");
+        // Its weight is taken as it is above the water: said, not refused (a
+        // saturated weight is commonly written for rock too).
+        if (v.contains("saturatedUnitWeight") && l.fBaoHeZhongDu != l.fZhongDu)
+            notes.push_back("key \"" + key + ".saturatedUnitWeight\": " + Typed(v["saturatedUnitWeight"]) +
+                            " is not used: rock is taken at its unitWeight " +
+                            (v.contains("unitWeight") ? Typed(v["unitWeight"]) : std::string("(default)")) +
+                            " under water too");
+        // Taken as they are used, so that a saved model says what was calculated.
+        l.fShuiXiaNianJuLi = l.fNianJuLi;
+        l.fShuiXiaMoCaJiao = l.fMoCaJiao;
+        l.fBaoHeZhongDu = l.fZhongDu;
+    }
     return l;
 }
 
@@ -137,13 +166,13 @@ void FromWholeSlope(const SlopeModelFile& m, CSlp_KHPile& p, const std::string& 
     const double foot = p.PoXian.pts.back().y;
     double top;
     if (!YAt(m.ground, x, top))
-        Fail("ground", "does not reach the pile " + PrintableKey(p.strName) + " at x = " + std::to_string(x));
+        Fail("ground", "does not reach the pile " + PileName(p) + " at x = " + Metres(x));
     p.fQianDiMianY = static_cast<float>(top);
     p.QianCeng.clear();
     for (size_t i = 0; i < m.strata.size(); ++i) {
         double bottom = std::min(top, foot) - 50.0;
         if (!m.strata[i].bottom.pts.empty() && !YAt(m.strata[i].bottom, x, bottom))
-            Fail("strata[" + std::to_string(i) + "].bottom", "does not reach the pile " + PrintableKey(p.strName));
+            Fail("strata[" + std::to_string(i) + "].bottom", "does not reach the pile " + PileName(p) + " at x = " + Metres(x));
         bottom = std::min(bottom, top); // a boundary above the one over it: pinched out
         if (top - bottom > 1e-6) {
             CSlopeBZDC_CS layer = m.strata[i].properties;
@@ -152,20 +181,26 @@ void FromWholeSlope(const SlopeModelFile& m, CSlp_KHPile& p, const std::string& 
         }
         top = bottom;
     }
+    // A water line that stops short of a pile would leave it dry without a
+    // word (and drier ground resists more): refused, as a stratum is.
     double water;
-    p.bYouShui = !m.waterLine.pts.empty() && YAt(m.waterLine, x, water) ? 1 : 0;
+    if (!m.waterLine.pts.empty() && !YAt(m.waterLine, x, water))
+        Fail("waterLine", "does not reach the pile " + PileName(p) + " at x = " + Metres(x) +
+                              "; draw it across every pile (below the foot where the ground is dry there)");
+    p.bYouShui = !m.waterLine.pts.empty() ? 1 : 0;
     if (p.bYouShui)
         p.fShuiWeiY = static_cast<float>(water);
 }
 
 // A pile as written; ownLayers tells whether it gives the ground in front of it
 // itself ("layers") or takes it from the whole slope.
-CSlp_KHPile Pile(const json& v, const std::string& key, bool& ownLayers)
+CSlp_KHPile Pile(const json& v, const std::string& key, bool& ownLayers, std::vector<std::string>& notes)
 {
     ReadObject(v, key);
     CSlp_KHPile p;
     bool hasId = false;
     const json* length = nullptr;
+    const json *width = nullptr, *height = nullptr, *diameter = nullptr;
     ownLayers = false;
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
@@ -181,10 +216,16 @@ CSlp_KHPile Pile(const json& v, const std::string& key, bool& ownLayers)
             p.nJieMian = ReadInt(*it, k);
         else if (n == "grade")
             p.nDengJi = ReadInt(*it, k);
-        else if (n == "width")
+        else if (n == "width") {
             p.fKuan = ReadReal(*it, k);
-        else if (n == "height")
+            width = &*it;
+        } else if (n == "height") {
             p.fGao = ReadReal(*it, k);
+            height = &*it;
+        } else if (n == "diameter") {
+            ReadReal(*it, k);
+            diameter = &*it;
+        }
         else if (n == "spacing")
             p.fJianJu = ReadReal(*it, k);
         else if (n == "length") {
@@ -201,7 +242,7 @@ CSlp_KHPile Pile(const json& v, const std::string& key, bool& ownLayers)
         else if (n == "layers") {
             ownLayers = true;
             for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
-                p.QianCeng.push_back(Layer((*it)[i], Entry(k, i)));
+                p.QianCeng.push_back(Layer((*it)[i], Entry(k, i), notes));
         } else if (n == "points") {
             for (size_t i = 0; i < ReadArray(*it, k).size(); ++i)
                 p.KangLiDian.push_back(ReadReal((*it)[i], Entry(k, i)));
@@ -213,6 +254,25 @@ CSlp_KHPile Pile(const json& v, const std::string& key, bool& ownLayers)
     }
     if (p.KangLiDian.size() != p.KangLiZhi.size())
         Fail(key + ".points", "as many points as resistances are needed");
+    // A circle has one size, its diameter: "diameter", or else its "width" (a
+    // "height" the same as those, or left out). Sizes that disagree would leave
+    // the calculation to pick one: refused.
+    if (diameter && p.nJieMian != 0)
+        Fail(key + ".diameter", "a rectangle (\"section\": 1) has a width and a height, not a diameter");
+    if (p.nJieMian == 0) {
+        const json* given = diameter ? diameter : width ? width : height;
+        const char* givenKey = diameter ? "diameter" : width ? "width" : "height";
+        if (given) {
+            const float d = ReadReal(*given, key + "." + givenKey);
+            for (const auto& [other, name] : {std::pair{width, "width"}, std::pair{height, "height"}})
+                if (other && other != given && ReadReal(*other, key + "." + name) != d)
+                    Fail(key + "." + name, Typed(*other) + " m differs from the circle's " + givenKey + " " +
+                                               Typed(*given) + " m; a circle has one size, its diameter");
+            p.fKuan = p.fGao = d;
+        } else {
+            p.fGao = p.fKuan; // the default width, as for any pile
+        }
+    }
     p.nKangLiDianShu = static_cast<int>(p.KangLiDian.size());
 
     // The module finds the pile and names its files by the id.
@@ -298,11 +358,15 @@ ordered_json LayerToJson(const CSlopeBZDC_CS& l, const double* thickness)
     if (thickness)
         o["thickness"] = *thickness;
     o["unitWeight"] = WrittenReal(l.fZhongDu);
-    o["saturatedUnitWeight"] = WrittenReal(l.fBaoHeZhongDu);
+    // Rock has no values of its own under water: none are written for it.
+    if (l.nYanTu == 0)
+        o["saturatedUnitWeight"] = WrittenReal(l.fBaoHeZhongDu);
     o["cohesion"] = WrittenReal(l.fNianJuLi);
     o["friction"] = WrittenReal(l.fMoCaJiao);
-    o["cohesionUnderWater"] = WrittenReal(l.fShuiXiaNianJuLi);
-    o["frictionUnderWater"] = WrittenReal(l.fShuiXiaMoCaJiao);
+    if (l.nYanTu == 0) {
+        o["cohesionUnderWater"] = WrittenReal(l.fShuiXiaNianJuLi);
+        o["frictionUnderWater"] = WrittenReal(l.fShuiXiaMoCaJiao);
+    }
     return o;
 }
 
@@ -333,7 +397,7 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
             else if (k == "piles") {
                 for (size_t i = 0; i < ReadArray(*it, k).size(); ++i) {
                     bool own = false;
-                    m.slope.KHPiles.push_back(Pile((*it)[i], Entry(k, i), own));
+                    m.slope.KHPiles.push_back(Pile((*it)[i], Entry(k, i), own, m.notes));
                     m.groundFromSlope.push_back(!own);
                 }
             } else if (k == "surfaces") {
@@ -355,7 +419,7 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
                     }
                     if (props.contains("thickness"))
                         Fail(sk + ".thickness", "a stratum's thickness comes from its boundaries");
-                    stratum.properties = Layer(props, sk);
+                    stratum.properties = Layer(props, sk, m.notes);
                     m.strata.push_back(std::move(stratum));
                 }
             } else
@@ -435,8 +499,12 @@ ordered_json ToDocument(const SlopeModelFile& m)
         o["axis"] = Pts(p.PoXian);
         o["section"] = p.nJieMian;
         o["grade"] = p.nDengJi;
-        o["width"] = WrittenReal(p.fKuan);
-        o["height"] = WrittenReal(p.fGao);
+        if (p.nJieMian == 0) {
+            o["diameter"] = WrittenReal(p.fGao); // the size the calculation takes
+        } else {
+            o["width"] = WrittenReal(p.fKuan);
+            o["height"] = WrittenReal(p.fGao);
+        }
         o["spacing"] = WrittenReal(p.fJianJu);
         o["length"] = WrittenReal(p.fChang);
         o["unitWeight"] = WrittenReal(p.fRongZhong);

@@ -10,7 +10,8 @@
 //     "axis": [[x, y], [x, y]],           pile axis, top first, m
 //     "section": 0,                       0 circle, 1 rectangle
 //     "grade": 30,                        concrete grade (30 for C30)
-//     "width": 1.2, "height": 1.2,        section, m (a circle's diameter is the width)
+//     "width": 1.5, "height": 2,          a rectangle's section, m; a circle has
+//     "diameter": 1.2,                    one size: "diameter", or its "width"
 //     "spacing": 4, "length": 16,         m (length: the axis's when left out)
 //     "unitWeight": 25,                   kN/m3
 //     "groundY": 99,                      ground surface in front of the pile, m
@@ -47,7 +48,15 @@
 //   - a pile has ground in front of it: "layers" that are not empty, or the
 //     whole slope with at least one stratum at its axis;
 //   - a "saturatedUnitWeight" is at least that of water, 10 kN/m3 (below the
-//     water the calculation takes it less the water's).
+//     water the calculation takes it less the water's);
+//   - a circle has one size: "diameter", or else "width" (a "height" given
+//     with it must be the same); a rectangle takes no "diameter";
+//   - the "waterLine" of a whole slope reaches every pile that takes its
+//     ground from the slope (below the foot where the ground is dry);
+//   - rock keeps its natural strength under water in the calculation: a
+//     rock's "cohesionUnderWater" or "frictionUnderWater" other than its
+//     natural value is refused (a rock that softens is given as soil), and a
+//     rock's "saturatedUnitWeight", unused, is told in the model's notes.
 //
 // A pile that gives no "layers" of its own takes them from the whole slope,
 // as the host's layer extraction does: at the pile's axis, the ground surface
@@ -96,6 +105,9 @@ struct SlopeModelFile {
     // Such a pile is saved without the derived ground, so that the saved model
     // still takes it from the strata and the water line.
     std::vector<bool> groundFromSlope;
+    // What was read but is not used by the calculation, one line each naming
+    // its key (a rock's saturated unit weight): told by whoever loads the model.
+    std::vector<std::string> notes;
 };
 
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);

@@ -427,7 +427,7 @@ TEST(SlopeModelFile, EveryValueItsWriterPrintsReadsBack)
     CSlp_KHPile& p = model.slope.KHPiles[0];
     p.fShuiWeiY = FLT_MAX;
     p.fQianDiMianY = -FLT_MAX;
-    p.fKuan = std::numeric_limits<float>::denorm_min();
+    p.fKuan = p.fGao = std::numeric_limits<float>::denorm_min(); // a circle's diameter
     p.fJianJu = 0.1f;
     p.QianCeng[0].dHouDu = 0.1;       // a thickness is kept in double precision
     p.QianCeng[1].dHouDu = 1.0 / 3.0;
@@ -445,6 +445,7 @@ TEST(SlopeModelFile, EveryValueItsWriterPrintsReadsBack)
     EXPECT_EQ(q.fShuiWeiY, FLT_MAX);
     EXPECT_EQ(q.fQianDiMianY, -FLT_MAX);
     EXPECT_EQ(q.fKuan, std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(q.fGao, std::numeric_limits<float>::denorm_min());
     EXPECT_EQ(q.fJianJu, 0.1f);
     EXPECT_EQ(q.QianCeng[0].dHouDu, 0.1);
     EXPECT_EQ(q.QianCeng[1].dHouDu, 1.0 / 3.0);

@@ -236,6 +236,74 @@ TEST(SlopeModelGround, ASaturatedWeightLighterThanWaterIsRefusedAsTyped)
     ExpectRefusals(cases);
 }
 
+// A model means what it says: a circle's one size is its diameter (or its
+// width), a water line reaches every pile of the whole slope, and a rock's
+// values under water, which the calculation does not use, are never taken in
+// silence.
+TEST(SlopeModelGround, SizesWaterAndRockUnderWaterMeanWhatTheySay)
+{
+    auto loaded = [](const json& m) {
+        SlopeModelFile model;
+        std::string error;
+        EXPECT_TRUE(SlopeModelFromJson(m.dump(), model, &error)) << error;
+        return model;
+    };
+    // A circle given by its width alone is that wide, not the default height.
+    json m = Example("circle-cuts-pile");
+    m["piles"][0].erase("height");
+    m["piles"][0]["width"] = 1.8;
+    SlopeModelFile byWidth = loaded(m);
+    EXPECT_FLOAT_EQ(byWidth.slope.KHPiles[0].fGao, 1.8f);
+    EXPECT_FLOAT_EQ(byWidth.slope.KHPiles[0].fKuan, 1.8f);
+    m["piles"][0].erase("width");
+    m["piles"][0]["diameter"] = 1.8;
+    EXPECT_FLOAT_EQ(loaded(m).slope.KHPiles[0].fGao, 1.8f);
+    // Saved, a circle is written by its diameter, and reads back the same.
+    EXPECT_EQ(json::parse(SlopeModelToJson(byWidth))["piles"][0]["diameter"].get<double>(), 1.8);
+
+    std::vector<Case> cases;
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["width"] = 1.8; // height 1.2
+    cases.push_back({"a circle of two sizes", m,
+                     "key \"piles[0].height\": 1.2 m differs from the circle's width 1.8 m; a circle has one size, "
+                     "its diameter"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["section"] = 1;
+    m["piles"][0]["diameter"] = 1.2;
+    cases.push_back({"a rectangle with a diameter", m,
+                     "key \"piles[0].diameter\": a rectangle (\"section\": 1) has a width and a height, not a "
+                     "diameter"});
+    m = Example("whole-slope");
+    m["waterLine"] = json::array({json::array({-40, 95}), json::array({5, 90})});
+    cases.push_back({"a water line short of a pile", m,
+                     "key \"waterLine\": does not reach the pile \"KH2\" (id 6) at x = 20; draw it across every "
+                     "pile (below the foot where the ground is dry there)"});
+    m = Example("whole-slope");
+    m["strata"][2]["cohesionUnderWater"] = 40; // a softening mudstone
+    cases.push_back({"rock weaker under water", m,
+                     "key \"strata[2].cohesionUnderWater\": 40 would be unused: rock keeps its cohesion under water "
+                     "in the calculation; leave it out (or give it equal to \"cohesion\"), or give a rock that "
+                     "softens in water as soil (\"rock\": false)"});
+    m = Example("circle-cuts-pile");
+    m["piles"][0]["layers"][2]["frictionUnderWater"] = 20;
+    cases.push_back({"a pile's rock layer weaker under water", m,
+                     "key \"piles[0].layers[2].frictionUnderWater\": 20 would be unused: rock keeps its friction "
+                     "under water in the calculation; leave it out (or give it equal to \"friction\"), or give a "
+                     "rock that softens in water as soil (\"rock\": false)"});
+    m = Example("whole-slope");
+    m["strata"][2]["cohesionUnderWater"] = m["strata"][2]["cohesion"];
+    cases.push_back({"rock the same under water", m, ""});
+    ExpectRefusals(cases);
+
+    // A rock's saturated weight is not used either: loaded, and said.
+    m = Example("whole-slope");
+    m["strata"][2]["saturatedUnitWeight"] = 25;
+    const SlopeModelFile noted = loaded(m);
+    ASSERT_EQ(noted.notes.size(), 1u);
+    EXPECT_EQ(noted.notes[0], "key \"strata[2].saturatedUnitWeight\": 25 is not used: rock is taken at its "
+                              "unitWeight 24 under water too");
+}
+
 TEST(SlopeModelGround, EveryBundledExampleStillLoads)
 {
     for (const char* name :
@@ -500,7 +568,7 @@ TEST(SlopeHostCalls, RockBelowThePileFootDoesNotResist)
     json upper = rock;
     upper["bottom"] = json::array({json::array({-40, 74}), json::array({40, 74})});
     split["strata"] = json::array({whole["strata"][0], whole["strata"][1], upper, rock});
-    split["strata"][3]["cohesion"] = 3000;
+    split["strata"][3]["cohesion"] = split["strata"][3]["cohesionUnderWater"] = 3000;
     WriteText(dir.path + "/whole.json", whole.dump(2));
     WriteText(dir.path + "/split.json", split.dump(2));
     const HostRun a = RunHost(Quoted(dir.path + "/whole.json") + " " + Quoted(dir.path + "/a") + " --all-surfaces");
