@@ -353,8 +353,8 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
             CalculationFiles where;
             where.folder = G_strWorkPath;
             where.drawingWriter = WriteCanvas;
-            where.resultFileWriter = [&record](const std::string& path) {
-                return GenResFileOne(path.c_str(), record.get()) == 1;
+            where.resultFileWriter = [&record](const std::string& path, const std::vector<std::string>& names) {
+                return GenResFileOne(path.c_str(), record.get(), names) == 1;
             };
             where.resultFileOnly = files == kKangLiWenJianResult;
             where.staged = true;
@@ -363,9 +363,14 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
             for (const CalculationFilesWritten::Failure& f : written.failed)
                 tell_error(201, ("文件未能写出：" + f.path).c_str());
         }
+        else // no files asked for: none of an earlier call of this key stays
+            RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
         if (record->bTiShiChengGong)
             tell_error(201, "抗滑力计算成功 !");
     } else if (status == 0) {
+        // A refused pile has no files: those of an earlier call of this key
+        // describe another pile or model, and go.
+        RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
         const int visible = IsJsxxVisible();
         tell_error(201, "抗滑力计算失败 !");
         if (visible)

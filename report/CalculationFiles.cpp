@@ -126,7 +126,10 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
 
     if (where.resultFileWriter) {
         const std::string path = folder + record.FileStem() + ".res";
-        told(path, !refused && where.resultFileWriter(path), "");
+        std::vector<std::string> names;
+        for (const std::string& written : out.written)
+            names.push_back(NameOf(written));
+        told(path, !refused && where.resultFileWriter(path, names), "");
     }
 }
 
@@ -193,28 +196,41 @@ CalculationFilesWritten WriteCalculationFiles(CPelvorinData& record, CKangLiJiSu
     // The set is the stem's whole set: a file of it that this run did not
     // write (the JSON beside a data file that now holds the record, the forces
     // book of a record that no longer has a design block, a picture not asked
-    // for) belongs to an earlier record and does not stay beside the new books.
-    if (!where.resultFileOnly) {
-        const std::string stem = record.FileStem();
-        std::vector<std::string> members = {record.GetDataFileName(0), stem + ".json", stem + "-nl-jss.rtf",
-                                            stem + "-nl-jt.dxf", stem + "-nl-jt.png"};
-        for (int i = 0; i < record.nJianTuShu; ++i) {
-            const std::string dxf = record.GetJtFileName(i);
-            members.push_back(dxf);
-            const size_t dot = dxf.rfind('.');
-            if (dot != std::string::npos)
-                members.push_back(dxf.substr(0, dot) + ".png");
-        }
-        for (int i = 0; i < record.nJiSuanShuShu; ++i)
-            members.push_back(record.GetJssFileName(i));
-        for (const std::string& name : members) {
-            const std::string path = folder + name;
-            if (std::find(out.written.begin(), out.written.end(), path) != out.written.end())
-                continue;
-            std::error_code ec;
-            if (std::filesystem::is_regular_file(path, ec))
-                std::filesystem::remove(path, ec);
-        }
-    }
+    // for, all but the result file when only that is asked for) belongs to an
+    // earlier record and does not stay beside the new files.
+    RemoveOtherCalculationFiles(record, folder, out.written);
     return out;
+}
+
+std::vector<std::string> CalculationFileNames(CPelvorinData& record)
+{
+    const std::string stem = record.FileStem();
+    std::vector<std::string> names = {record.GetDataFileName(0), stem + ".json", stem + "-nl-jss.rtf",
+                                      stem + "-nl-jt.dxf", stem + "-nl-jt.png", stem + ".res"};
+    // A record refused before its calculation still names three diagrams.
+    const int drawings = std::clamp(std::max(record.nJianTuShu, 3), 0, CJsDataBase::kMaxJianTu);
+    for (int i = 0; i < drawings; ++i) {
+        const std::string dxf = record.GetJtFileName(i);
+        names.push_back(dxf);
+        const size_t dot = dxf.rfind('.');
+        if (dot != std::string::npos)
+            names.push_back(dxf.substr(0, dot) + ".png");
+    }
+    for (int i = 0; i < std::clamp(record.nJiSuanShuShu, 0, CJsDataBase::kMaxJiSuanShu); ++i)
+        names.push_back(record.GetJssFileName(i));
+    return names;
+}
+
+void RemoveOtherCalculationFiles(CPelvorinData& record, const std::string& folder,
+                                 const std::vector<std::string>& keep)
+{
+    const std::string where = WithSlash(folder);
+    for (const std::string& name : CalculationFileNames(record)) {
+        const std::string path = where + name;
+        if (std::find(keep.begin(), keep.end(), path) != keep.end())
+            continue;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(path, ec))
+            std::filesystem::remove(path, ec);
+    }
 }

@@ -23,9 +23,9 @@ struct CalculationFiles {
     CanvasFileWriter drawingWriter;
     // A PNG picture beside each DXF diagram.
     bool pictures = false;
-    // The host's result file "<stem>.res", when set: it writes path, true when
-    // written.
-    std::function<bool(const std::string& path)> resultFileWriter;
+    // The host's result file "<stem>.res", when set: it writes path, naming the
+    // files this run wrote before it (names, in order); true when written.
+    std::function<bool(const std::string& path, const std::vector<std::string>& names)> resultFileWriter;
     // The result file alone (with resultFileWriter): a host's search that needs
     // no data file, diagrams or books.
     bool resultFileOnly = false;
@@ -56,3 +56,14 @@ struct CalculationFilesWritten {
 // Each book embeds the drawings made here.
 CalculationFilesWritten WriteCalculationFiles(CPelvorinData& record, CKangLiJiSuan& calc,
                                               const CalculationFiles& where);
+
+// The names of every file the set of the record's stem may hold: data file,
+// JSON record, diagrams (and their pictures), books, the forces book and its
+// drawing, the result file.
+std::vector<std::string> CalculationFileNames(CPelvorinData& record);
+
+// Removes from folder the files of the record's set that are not in keep
+// (paths): what an earlier run of the same stem left that this one did not
+// write (a refused call writes none, a narrower choice of files fewer).
+void RemoveOtherCalculationFiles(CPelvorinData& record, const std::string& folder,
+                                 const std::vector<std::string>& keep);

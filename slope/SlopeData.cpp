@@ -162,6 +162,18 @@ int CalHMKangLi_KHZ(CSlopeData* slope, int i, void*, int)
 
 int GenResFileOne(const char* path, CJsDataBase* record)
 {
+    if (!record)
+        return 0;
+    std::vector<std::string> files{record->GetDataFileName(0)};
+    for (int i = 0; i < record->nJianTuShu && i < CJsDataBase::kMaxJianTu; ++i)
+        files.push_back(record->GetJtFileName(i));
+    for (int i = 0; i < record->nJiSuanShuShu && i < CJsDataBase::kMaxJiSuanShu; ++i)
+        files.push_back(record->GetJssFileName(i));
+    return GenResFileOne(path, record, files);
+}
+
+int GenResFileOne(const char* path, CJsDataBase* record, const std::vector<std::string>& files)
+{
     if (!path || !record)
         return 0;
     // Written whole or not at all, as every file of ours.
@@ -171,10 +183,7 @@ int GenResFileOne(const char* path, CJsDataBase* record)
         return 0;
     std::fprintf(f, "KANGLI-RES %s\n", record->strLeiBie.c_str());
     std::fprintf(f, "%s\n", record->strWenJianMing.c_str());
-    std::fprintf(f, "%s\n", record->GetDataFileName(0).c_str());
-    for (int i = 0; i < record->nJianTuShu && i < CJsDataBase::kMaxJianTu; ++i)
-        std::fprintf(f, "%s\n", record->GetJtFileName(i).c_str());
-    for (int i = 0; i < record->nJiSuanShuShu && i < CJsDataBase::kMaxJiSuanShu; ++i)
-        std::fprintf(f, "%s\n", record->GetJssFileName(i).c_str());
+    for (const std::string& name : files)
+        std::fprintf(f, "%s\n", name.c_str());
     return writer.commit() ? 1 : 0;
 }

@@ -125,3 +125,6 @@ int CalHMKangLi_KHZ(CSlopeData* slope, int i, void* window, int flag);
 
 // Writes the result file of a calculated record. 1 when written.
 int GenResFileOne(const char* path, CJsDataBase* record);
+// The same, naming exactly the files given (those written with it) instead of
+// every file the record may have.
+int GenResFileOne(const char* path, CJsDataBase* record, const std::vector<std::string>& files);

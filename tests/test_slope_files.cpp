@@ -172,6 +172,38 @@ TEST(SlopeSearch, TheHostChoosesTheFiles)
     }
 }
 
+// In one work folder, one key after another: the .res names exactly the files
+// its call wrote (the JSON among them), and a narrower choice of files or a
+// refused pile leaves nothing of the earlier call behind.
+TEST(SlopeSearch, EachCallsFilesAreTheWholeSetOfItsKey)
+{
+    Work work;
+    ScopedMessageRecorder rec;
+    CSlopeData s = Slope();
+    s.nKangLiWenJian = kKangLiWenJianAll;
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    EXPECT_EQ(ReadText(work.dir.path + "/kl-3-2-5.res"),
+              "KANGLI-RES kl\nkl-3-2-5\nkl-3-2-5.dat\nkl-3-2-5.json\nkl-3-2-5-jt0.dxf\nkl-3-2-5-jt1.dxf\n"
+              "kl-3-2-5-jt2.dxf\nkl-3-2-5-jss0.rtf\nkl-3-2-5-jss1.rtf\n");
+
+    s.nKangLiWenJian = kKangLiWenJianResult;
+    s.KHPiles[0].fJianJu = 3; // another spacing: the earlier books describe another pile
+    s.CurKHPile = s.KHPiles[0];
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    EXPECT_EQ(work.Files(), std::set<std::string>{"kl-3-2-5.res"});
+    EXPECT_EQ(ReadText(work.dir.path + "/kl-3-2-5.res"), "KANGLI-RES kl\nkl-3-2-5\n");
+
+    s.nKangLiWenJian = kKangLiWenJianAll;
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    ASSERT_EQ(work.Files().size(), 8u);
+    s.KHPiles[0].fJianJu = 0; // no pile can be: refused
+    s.CurKHPile = s.KHPiles[0];
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
+    EXPECT_TRUE(work.Files().empty()) << *work.Files().begin();
+    HideJsxx();
+}
+
 TEST(SlopeSearch, ARunThatCannotWriteItsFilesLeavesTheEarlierSetWholeAndNamesEveryFile)
 {
     Work work;
