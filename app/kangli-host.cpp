@@ -14,7 +14,9 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 #include <set>
 #include <string>
@@ -273,6 +275,20 @@ int RunModel(int argc, char** argv, bool dialog)
     for (const std::string& note : model.notes)
         std::fprintf(stderr, "kangli-host: %s: %s\n", modelPath.c_str(), note.c_str());
     CSlopeData& slope = model.slope;
+    if (slope.KHPiles.empty()) {
+        std::fprintf(stderr, "kangli-host: %s: the model has no piles: there is nothing to calculate\n",
+                     modelPath.c_str());
+        return 2;
+    }
+    // Results the model file carries were calculated from some model, perhaps
+    // not this one: none is kept, so that --save writes only what this run
+    // calculated from the model it saves.
+    for (CSlp_KHPile& p : slope.KHPiles) {
+        p.KangLiDian.clear();
+        p.KangLiZhi.clear();
+        p.nKangLiDianShu = 0;
+        p.fKangLi = 0;
+    }
     // Each call makes its pile the current one; the model keeps its own.
     const std::string currentPile = slope.strCurKHPile;
     const CSlp_KHPile currentWorking = slope.CurKHPile;
@@ -305,6 +321,19 @@ int RunModel(int argc, char** argv, bool dialog)
     std::error_code made;
     std::filesystem::create_directories(work, made); // as a host's project folder, made when missing
     G_strWorkPath = WithSeparator(work);
+    // A folder the calls cannot write into is refused before the first call,
+    // with the system's reason, rather than told file by file for every call.
+    if (files != kKangLiWenJianNone || dialog) {
+        std::string probe = G_strWorkPath + ".kangli-probe-XXXXXX";
+        const int fd = ::mkstemp(probe.data());
+        if (fd < 0) {
+            std::fprintf(stderr, "kangli-host: %s: cannot write into the work folder: %s\n", work.c_str(),
+                         made ? made.message().c_str() : std::strerror(errno));
+            return 2;
+        }
+        ::close(fd);
+        ::unlink(probe.c_str());
+    }
     g_lCurFAID = model.scheme;
     if (dialog) {
         // One window, on the chosen (or current) pile and slip surface.
@@ -330,8 +359,9 @@ int RunModel(int argc, char** argv, bool dialog)
             if (times > 1)
                 std::printf("call %d: ", call);
             std::printf("JiSuan_KangLi_Slp_New = %d\n", answer);
-            std::printf("surface %d, pile %s: key %s, resistance on the slip surface %.3f kN/m, %d points\n",
-                        surfaces.front()->id, slope.strCurKHPile.c_str(), slope.strKangLiJian.c_str(),
+            std::printf("surface %d, pile %s (id %d): key %s, resistance on the slip surface %.3f kN/m, %d points\n",
+                        surfaces.front()->id, slope.strCurKHPile.c_str(), slope.KHPiles[index].nID,
+                        slope.strKangLiJian.c_str(),
                         slope.fCurKangLi, slope.CurKHPile.nKangLiDianShu);
             std::fflush(stdout);
         }
@@ -362,21 +392,23 @@ int RunModel(int argc, char** argv, bool dialog)
             const char* name = pile.strName.c_str();
             if (result != 1) {
                 ++missed;
-                std::printf("surface %d, pile %s: %d, the surface does not cut the pile\n", e->id, name, result);
+                std::printf("surface %d, pile %s (id %d): %d, the surface does not cut the pile\n", e->id, name,
+                            pile.nID, result);
                 continue;
             }
             // 1 with no points: the module refused the pile and told why.
             if (pile.nKangLiDianShu <= 0) {
                 ++refused;
-                std::printf("surface %d, pile %s: %d, refused: %s\n", e->id, name, result, told.Reason().c_str());
+                std::printf("surface %d, pile %s (id %d): %d, refused: %s\n", e->id, name, pile.nID, result,
+                            told.Reason().c_str());
                 continue;
             }
             ++calculated;
             slope.CurKHPile = pile;
             const float depth = CetHM_KHZ_Dis(&slope, nullptr, nullptr);
             CalHMKangLi_KHZ(&slope, static_cast<int>(i), nullptr, 1);
-            std::printf("surface %d, pile %s: %d, cut %.2f m below the top, resistance %.3f kN/m (%d points)\n",
-                        e->id, name, result, depth, pile.fKangLi, pile.nKangLiDianShu);
+            std::printf("surface %d, pile %s (id %d): %d, cut %.2f m below the top, resistance %.3f kN/m (%d points)\n",
+                        e->id, name, pile.nID, result, depth, pile.fKangLi, pile.nKangLiDianShu);
             for (const std::string& note : told.Notes()) {
                 std::printf("  %s\n", note.c_str());
                 if (note.rfind("文件未能写出", 0) == 0)
@@ -495,7 +527,7 @@ int main(int argc, char** argv)
         std::printf("key %s, resistance on the slip surface %.3f kN/m\n", slope.strKangLiJian.c_str(),
                     slope.fCurKangLi);
         const CSlp_KHPile& pile = slope.CurKHPile;
-        std::printf("working pile %s: %d points\n", pile.strName.c_str(), pile.nKangLiDianShu);
+        std::printf("working pile %s (id %d): %d points\n", pile.strName.c_str(), pile.nID, pile.nKangLiDianShu);
         for (int i = 0; i < pile.nKangLiDianShu; ++i)
             std::printf("  %6.2f m  %10.3f kN/m\n", pile.KangLiDian[i], pile.KangLiZhi[i]);
         return answer == 1 ? 0 : 1;
@@ -503,7 +535,7 @@ int main(int argc, char** argv)
     const int result = calculate(&slope, 0);
     const CSlp_KHPile& pile = slope.KHPiles[0];
     std::printf("JiSuan_KangLi_Slp = %d\n", result);
-    std::printf("pile %s: %d points\n", pile.strName.c_str(), pile.nKangLiDianShu);
+    std::printf("pile %s (id %d): %d points\n", pile.strName.c_str(), pile.nID, pile.nKangLiDianShu);
     for (int i = 0; i < pile.nKangLiDianShu; ++i)
         std::printf("  %6.2f m  %10.3f kN/m\n", pile.KangLiDian[i], pile.KangLiZhi[i]);
     // The module stays loaded until the process ends, as a host keeps its modules.

@@ -127,7 +127,7 @@ TEST(SlopeMode, AHostLoadsTheModule)
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 0) << ReadText(out.path + "/out");
     const std::string text = ReadText(out.path + "/out");
-    EXPECT_NE(text.find("JiSuan_KangLi_Slp = 1\npile KH1: 21 points\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("JiSuan_KangLi_Slp = 1\npile KH1 (id 5): 21 points\n"), std::string::npos) << text;
     EXPECT_NE(text.find("   15.20 m     220.336 kN/m\n"), std::string::npos) << text;
     EXPECT_EQ(if_file_exist((dir.path + "/kl-3-2-5-jss0.rtf").c_str()), 1);
 }
@@ -327,9 +327,9 @@ TEST(SlopeModelFile, TheHostRunsTheExamplesAsASearchDoes)
     // Eight files: the data file, its JSON record (the underwater values), three
     // diagrams, two books and the result file.
     const Case cases[] = {
-        {"circle-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 8},
-        {"polyline-cuts-pile", "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 8},
-        {"surface-misses-pile", "surface 1, pile KH1: 0, the surface does not cut the pile", 0},
+        {"circle-cuts-pile", "surface 1, pile KH1 (id 5): 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 8},
+        {"polyline-cuts-pile", "surface 1, pile KH1 (id 5): 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)", 8},
+        {"surface-misses-pile", "surface 1, pile KH1 (id 5): 0, the surface does not cut the pile", 0},
     };
     for (const Case& c : cases) {
         TempDir dir;

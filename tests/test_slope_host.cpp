@@ -404,7 +404,7 @@ TEST(SlopeHostSave, AWholeSlopeIsSavedAsAWholeSlopeWithTheResultsBesideThePiles)
     EXPECT_EQ(again.status, 0) << again.out << again.err;
     EXPECT_EQ(Calls(again.out), Calls(edited.out));
     EXPECT_NE(Calls(again.out), Calls(first.out));
-    EXPECT_NE(edited.out.find("surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 253.042 kN/m"),
+    EXPECT_NE(edited.out.find("surface 1, pile KH1 (id 5): 1, cut 8.00 m below the top, resistance 253.042 kN/m"),
               std::string::npos)
         << edited.out;
 
@@ -430,10 +430,10 @@ TEST(SlopeHostCalls, CalculatedRefusedAndMissedAreCountedApartAndEachRefusalTold
     HostRun r = RunHost(Quoted(dir.path + "/refused.json") + " " + Quoted(dir.path + "/w") + " --all-surfaces");
     EXPECT_EQ(r.status, 1) << r.out << r.err;
     EXPECT_EQ(Calls(r.out),
-              "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n"
-              "surface 1, pile KH2: 0, the surface does not cut the pile\n"
-              "surface 2, pile KH1: 1, cut 9.00 m below the top, resistance 361.043 kN/m (21 points)\n"
-              "surface 2, pile KH2: 1, refused: “桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0\n");
+              "surface 1, pile KH1 (id 5): 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n"
+              "surface 1, pile KH2 (id 6): 0, the surface does not cut the pile\n"
+              "surface 2, pile KH1 (id 5): 1, cut 9.00 m below the top, resistance 361.043 kN/m (21 points)\n"
+              "surface 2, pile KH2 (id 6): 1, refused: “桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0\n");
     EXPECT_NE(r.out.find("4 calls: 2 calculated, 1 refused, 1 missed, in "), std::string::npos) << r.out;
     EXPECT_EQ(r.err, "");
 
@@ -469,7 +469,7 @@ TEST(SlopeHostCommandLine, HelpModelNamesAndChoicesThatDoNotExist)
     WriteText(model, ReadText(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json"));
     HostRun r = RunHost(Quoted(model) + " " + work);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
-    EXPECT_EQ(Calls(r.out), "surface 1, pile KH1: 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n");
+    EXPECT_EQ(Calls(r.out), "surface 1, pile KH1 (id 5): 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n");
 
     const struct {
         const char* args;
@@ -551,6 +551,43 @@ TEST(SlopeHostCalls, ThePileAtTheIndexIsTheWorkingPileWhateverItsName)
         EXPECT_EQ(p["resistance"][1], p["id"]) << "the working pile of the call of piles[" << i << "]";
         EXPECT_EQ(p["resistance"][2], 1) << "the current name of the call of piles[" << i << "]";
     }
+}
+
+// What a run cannot use is refused before the first call: a model without
+// piles, a work folder nothing can be written into (with the system's reason).
+// And --save writes only results this run calculated from the saved model: a
+// pile's old results in the file, from some other model, do not survive.
+TEST(SlopeHostCommandLine, WhatARunCannotUseIsRefusedAndSaveWritesOnlyItsOwnResults)
+{
+    TempDir dir;
+    json none = Example("circle-cuts-pile");
+    none["piles"] = json::array();
+    none.erase("currentPile");
+    WriteText(dir.path + "/none.json", none.dump(2));
+    HostRun r = RunHost(Quoted(dir.path + "/none.json") + " " + Quoted(dir.path + "/w"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "kangli-host: " + dir.path + "/none.json: the model has no piles: there is nothing to calculate\n");
+
+    WriteText(dir.path + "/plain", "a file, not a folder");
+    r = RunHost(Quoted(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json") + " " + Quoted(dir.path + "/plain/w"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty()) << r.out; // not one call
+    EXPECT_NE(r.err.find("cannot write into the work folder: Not a directory"), std::string::npos) << r.err;
+    // A run that writes no files needs no folder to write into.
+    r = RunHost(Quoted(KANGLI_EXAMPLES_DIR "/slope/circle-cuts-pile.json") + " " + Quoted(dir.path + "/plain/w") +
+                " --files none");
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    json two = TwoPiles();
+    two["piles"][1]["points"] = {16.0, 0.0};
+    two["piles"][1]["resistance"] = {0.0, 729.6};
+    WriteText(dir.path + "/two.json", two.dump(2));
+    r = RunHost(Quoted(dir.path + "/two.json") + " " + Quoted(dir.path + "/w2") + " --pile KH1 --save " +
+                Quoted(dir.path + "/saved.json"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json saved = json::parse(ReadText(dir.path + "/saved.json"));
+    EXPECT_EQ(saved["piles"][0]["points"].size(), 21u);
+    EXPECT_FALSE(saved["piles"][1].contains("points")) << saved["piles"][1].dump();
 }
 
 TEST(SlopeHostCalls, RockBelowThePileFootDoesNotResist)
