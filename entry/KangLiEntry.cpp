@@ -149,25 +149,16 @@ void ClearResults(CPelvorinData& r)
 }
 
 // Does the current slip surface cut the pile? The pile id stays, or becomes 0.
+// Circles and plain polylines are tested against the pile's axis (the part
+// of a circle below its centre, a polyline where it crosses the axis); other
+// kinds of surface are taken as cutting.
 int CutTest(CSlopeData* slope, const CSlp_KHPile* pile, int pileId)
 {
-    CSlp_Surface surface = slope->CurSurface;
-    if (surface.nHuaMianLeiXing == 0 && (surface.nZiLeiXing == 0 || surface.nZiLeiXing == 1)) {
-        if (!pile)
-            return 0; // no pile line to test: nothing is calculated
-        CSlp_PoXian line = pile->PoXian;
-        CFPoint a, b;
-        if (line.GetArcFrom_CircleWithPoXianArray(line, surface.fX, surface.fY, surface.fR, a, b, 0) == 0)
-            return 0;
-    } else if (surface.nHuaMianLeiXing == 1 && surface.nPoXianBiaoZhi == 0) {
-        if (!pile)
-            return 0;
-        CSlp_PoXian line = pile->PoXian;
-        std::vector<CFPoint> points;
-        line.GetJDPoXianWithPoXian(surface.PoXian, points, 0, 0.1f, nullptr, 0.1f, 0, 1.0f);
-        if (points.empty())
-            return 0;
-    }
+    const CSlp_Surface& surface = slope->CurSurface;
+    const bool circle = surface.nHuaMianLeiXing == 0 && (surface.nZiLeiXing == 0 || surface.nZiLeiXing == 1);
+    const bool polyline = surface.nHuaMianLeiXing == 1 && surface.nPoXianBiaoZhi == 0;
+    if ((circle || polyline) && (!pile || !SlipSurfaceCutsPile(*pile, surface, nullptr)))
+        return 0;
     return pileId;
 }
 

@@ -12,6 +12,12 @@ int g_lCurFAID = 0;
 int g_lCurHMID = 0;
 
 namespace {
+// How near a polyline must pass the pile's axis to cross it, m: a rounding
+// margin, not a widening.
+constexpr float kCrossingTolerance = 1e-5f;
+} // namespace
+
+namespace {
 
 // Crossing parameters of segment a-b with the circle, in [0, 1].
 int SegmentCircle(const CFPoint& a, const CFPoint& b, double cx, double cy, double r, double t[2])
@@ -106,28 +112,47 @@ int CConvert_PXData::GetTuCeng_Front_KHZ(std::vector<CSlopeBZDC_CS*>& layers)
     return static_cast<int>(pile.QianCeng.size());
 }
 
-float SlipDepthAtPile(const CSlp_KHPile& pile, const CSlp_Surface& s)
+bool SlipSurfaceCutsPile(const CSlp_KHPile& pile, const CSlp_Surface& s, float* depth)
 {
     const CSlp_PoXian& axis = pile.PoXian;
     if (axis.pts.empty())
-        return 0;
+        return false;
     std::vector<CFPoint> hits;
     if (s.nHuaMianLeiXing == 0) {
-        CFPoint a, b;
-        CSlp_PoXian copy = axis;
-        if (copy.GetArcFrom_CircleWithPoXianArray(axis, s.fX, s.fY, s.fR, a, b, 0))
-            hits = {a, b};
+        // The slip surface is the part of the circle below its centre: where
+        // the upper half crosses a pile, nothing slides there.
+        for (size_t i = 0; i + 1 < axis.pts.size(); ++i) {
+            double t[2];
+            const CFPoint &a = axis.pts[i], &b = axis.pts[i + 1];
+            const int n = SegmentCircle(a, b, s.fX, s.fY, s.fR, t);
+            for (int k = 0; k < n; ++k) {
+                const CFPoint p{static_cast<float>(a.x + t[k] * (b.x - a.x)), static_cast<float>(a.y + t[k] * (b.y - a.y))};
+                if (p.y <= s.fY)
+                    hits.push_back(p);
+            }
+        }
     } else {
-        axis.GetJDPoXianWithPoXian(s.PoXian, hits, 0, 0.1f, nullptr, 0.1f, 0, 1.0f);
+        // Where the polyline crosses the axis, within both: neither is
+        // lengthened (a surface just short of the axis or below the foot does
+        // not cut the pile).
+        axis.GetJDPoXianWithPoXian(s.PoXian, hits, 0, kCrossingTolerance, nullptr, kCrossingTolerance, 0, 1.0f);
     }
     if (hits.empty())
-        return 0;
+        return false;
     // The slip surface passes below: its lowest crossing with the axis.
     CFPoint low = hits.front();
     for (const CFPoint& p : hits)
         if (p.y < low.y)
             low = p;
-    return std::hypot(low.x - axis.pts.front().x, low.y - axis.pts.front().y);
+    if (depth)
+        *depth = std::hypot(low.x - axis.pts.front().x, low.y - axis.pts.front().y);
+    return true;
+}
+
+float SlipDepthAtPile(const CSlp_KHPile& pile, const CSlp_Surface& s)
+{
+    float depth = 0;
+    return SlipSurfaceCutsPile(pile, s, &depth) ? depth : 0;
 }
 
 float CetHM_KHZ_Dis(CSlopeData* slope, int*, int*)

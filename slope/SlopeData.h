@@ -111,8 +111,12 @@ public:
     int GetTuCeng_Front_KHZ(std::vector<CSlopeBZDC_CS*>& layers);
 };
 
-// Depth of the slip surface below the top of the pile, along its axis: where
-// the surface crosses it lowest; 0 when it does not cross it.
+// Whether the slip surface cuts the pile, and where: the depth below the top
+// of the pile, along its axis, of the lowest crossing. A circle's slip
+// surface is its part below the centre; a polyline cuts where it crosses the
+// axis, within the pile and within its own ends.
+bool SlipSurfaceCutsPile(const CSlp_KHPile& pile, const CSlp_Surface& surface, float* depth);
+// That depth; 0 when the surface does not cut the pile.
 float SlipDepthAtPile(const CSlp_KHPile& pile, const CSlp_Surface& surface);
 
 // Depth of the current slip surface below the top of the working pile, measured

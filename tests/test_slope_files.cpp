@@ -204,6 +204,61 @@ TEST(SlopeSearch, EachCallsFilesAreTheWholeSetOfItsKey)
     HideJsxx();
 }
 
+// Where a slip surface cuts the pile (axis from y = 100 down to 88, at x = 0),
+// worked out by hand, and where it does not: a polyline cuts where it crosses
+// the axis, within both (never lengthened), and a circle by its part below
+// its centre.
+TEST(SlopeSearch, ASurfaceCutsThePileWhereItCrossesItsAxis)
+{
+    Work work;
+    ScopedMessageRecorder rec;
+    auto polyline = [](std::vector<CFPoint> points) {
+        CSlp_Surface s;
+        s.nHuaMianLeiXing = 1;
+        s.PoXian.pts = std::move(points);
+        return s;
+    };
+    auto circle = [](float x, float y, float r) {
+        CSlp_Surface s;
+        s.nHuaMianLeiXing = 0;
+        s.fX = x;
+        s.fY = y;
+        s.fR = r;
+        return s;
+    };
+    struct Case {
+        const char* what;
+        CSlp_Surface surface;
+        float depth; // < 0: no cut
+    } cases[] = {
+        // A V whose vertex lies 5 cm past the axis: the first leg crosses at
+        // y = 95 - 5 * 10 / 10.05; the second leg does not reach the axis.
+        {"a kink beside the axis", polyline({{-10, 95}, {0.05f, 90}, {10, 95}}), 100 - (95 - 5 * 10 / 10.05f)},
+        {"a polyline 5 cm below the foot", polyline({{-10, 87.95f}, {10, 87.95f}}), -1},
+        {"a polyline ending 8 cm short of the axis", polyline({{-10, 93}, {-0.08f, 93}}), -1},
+        {"a polyline ending 8 cm past it", polyline({{-10, 93}, {0.08f, 93}}), 7},
+        {"a circle's upper half", circle(0, 80, 14), -1},
+        {"a circle's lower half", circle(0, 113, 20), 7},
+    };
+    for (const Case& c : cases) {
+        CSlopeData s = Slope();
+        s.CurSurface = c.surface;
+        float depth = -1;
+        const bool cut = SlipSurfaceCutsPile(s.KHPiles[0], s.CurSurface, &depth);
+        EXPECT_EQ(cut, c.depth >= 0) << c.what;
+        if (cut && c.depth >= 0)
+            EXPECT_NEAR(depth, c.depth, 1e-4) << c.what;
+        // The module calls exactly those a cut, and writes that depth.
+        EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), c.depth >= 0 ? 1 : 0) << c.what;
+        if (c.depth >= 0) {
+            CPelvorinData record;
+            std::string error;
+            ASSERT_TRUE(LoadRecordFile(work.dir.path + "/kl-3-2-5.json", record, &error)) << error;
+            EXPECT_NEAR(record.fHuaMianDaoZhuangDing, c.depth, 1e-4) << c.what;
+        }
+    }
+}
+
 TEST(SlopeSearch, ARunThatCannotWriteItsFilesLeavesTheEarlierSetWholeAndNamesEveryFile)
 {
     Work work;
