@@ -411,8 +411,10 @@ int RunModel(int argc, char** argv, bool dialog)
                         e->id, name, pile.nID, result, depth, pile.fKangLi, pile.nKangLiDianShu);
             for (const std::string& note : told.Notes()) {
                 std::printf("  %s\n", note.c_str());
-                if (note.rfind("文件未能写出", 0) == 0)
-                    ++unwritten;
+                // "文件未能写出 N 个：...": N files of this call.
+                const std::string head = "文件未能写出 ";
+                if (note.rfind(head, 0) == 0)
+                    unwritten += std::max(1, std::atoi(note.c_str() + head.size()));
             }
         }
     }

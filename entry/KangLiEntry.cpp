@@ -162,6 +162,23 @@ int CutTest(CSlopeData* slope, const CSlp_KHPile* pile, int pileId)
     return pileId;
 }
 
+// One line for the files of a call that were not written: how many, the
+// folder, the system's reason (the first failure that has one of its own),
+// and their names: "文件未能写出 8 个：/w/（File too large）：kl-1-1-5.dat、...".
+std::string UnwrittenMessage(const std::vector<CalculationFilesWritten::Failure>& failed, const std::string& folder)
+{
+    std::string why, names;
+    for (const CalculationFilesWritten::Failure& f : failed) {
+        if (why.empty() && f.why.rfind("not moved in", 0) != 0)
+            why = f.why;
+        const std::string name = f.path.rfind(folder, 0) == 0 ? f.path.substr(folder.size()) : f.path;
+        names += (names.empty() ? "" : "、") + name;
+    }
+    if (why.empty())
+        why = failed.front().why;
+    return "文件未能写出 " + std::to_string(failed.size()) + " 个：" + folder + "（" + why + "）：" + names;
+}
+
 } // namespace
 
 extern "C" int JiSuan_KangLi(void) { return 1; }
@@ -351,8 +368,8 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
             where.staged = true;
             where.flushed = false;
             const CalculationFilesWritten written = WriteCalculationFiles(*record, calc, where);
-            for (const CalculationFilesWritten::Failure& f : written.failed)
-                tell_error(201, ("文件未能写出：" + f.path).c_str());
+            if (!written.failed.empty())
+                tell_error(201, UnwrittenMessage(written.failed, G_strWorkPath).c_str());
         }
         else // no files asked for: none of an earlier call of this key stays
             RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
