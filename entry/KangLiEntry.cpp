@@ -179,6 +179,21 @@ std::string UnwrittenMessage(const std::vector<CalculationFilesWritten::Failure>
     return "文件未能写出 " + std::to_string(failed.size()) + " 个：" + folder + "（" + why + "）：" + names;
 }
 
+// A refused pile, told so that the user finds what to change: the pile by
+// name and id, the refusal as the input tables say it, and where a layer's
+// value is at fault, the layer as the model gave it (its stratum or its key).
+std::string RefusalMessage(const CSlp_KHPile& pile, const std::string& problem, const std::string& chinese)
+{
+    std::string text = "桩 " + pile.strName + "（id " + std::to_string(pile.nID) + "）：" + chinese;
+    const std::string layer = "TuCeng[";
+    if (problem.rfind(layer, 0) == 0) {
+        const size_t i = static_cast<size_t>(std::strtoul(problem.c_str() + layer.size(), nullptr, 10));
+        if (i < pile.QianCeng.size() && !pile.QianCeng[i].strSource.empty())
+            text += "（模型中的 " + pile.QianCeng[i].strSource + "）";
+    }
+    return text;
+}
+
 } // namespace
 
 extern "C" int JiSuan_KangLi(void) { return 1; }
@@ -315,7 +330,25 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
 
     CConvert_to_KangLi converter;
     converter.m_pData = record.get();
-    converter.Convert(slope, 1, pileIndex); // an incomplete record is calculated as it is
+    // What the conversion says is held back: soil under rock is told once
+    // below, naming the pile and the layers as the model gave them (the
+    // conversion and the calculation would each say it bare).
+    std::vector<MessageRequest> held;
+    {
+        MessageSink previous =
+            SetMessageSink([&held](const MessageRequest& m) { held.push_back(m); return IDOK; });
+        converter.Convert(slope, 1, pileIndex); // an incomplete record is calculated as it is
+        SetMessageSink(std::move(previous));
+    }
+    const int soilUnderRock = SoilBelowRock(*record);
+    for (const MessageRequest& m : held) {
+        if (soilUnderRock >= 0 && m.text == "岩层下不能出现土层")
+            continue;
+        if (m.kind == MessageRequest::Info)
+            tell_error(m.code, m.text.c_str());
+        else
+            AfxMessageBox(m.text.c_str(), m.buttons, m.caption.c_str());
+    }
     // The record written for the call, and its books, carry the call's own slip
     // surface: where it cuts this pile, the depth the host's resistance is read
     // at. (The per-point results do not depend on it.)
@@ -329,12 +362,24 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     // resistance. The slip depth is where the surface cuts the pile, which
     // the cut test has found: it never refuses a pile here.
     int status = 1;
-    {
+    if (soilUnderRock >= 0) {
+        auto layer = [&](int i) {
+            std::string text = "第" + std::to_string(i + 1) + "层";
+            if (static_cast<size_t>(i) < pile->QianCeng.size() && !pile->QianCeng[static_cast<size_t>(i)].strSource.empty())
+                text += "（模型中的 " + pile->QianCeng[static_cast<size_t>(i)].strSource + "）";
+            return text;
+        };
+        tell_error(201, ("桩 " + pile->strName + "（id " + std::to_string(pile->nID) + "）：岩层下不能出现土层：" +
+                         layer(soilUnderRock) + "为土层，在岩层" + layer(soilUnderRock - 1) + "之下")
+                            .c_str());
+        status = 0;
+    }
+    if (status == 1) {
         CPelvorinData probe(*record);
         probe.fHuaMianDaoZhuangDing = 0.0f;
         std::string problem, chinese;
         if (!CheckKangLiData(probe, &problem, &chinese)) {
-            tell_error(201, (record->strMingCheng + " " + chinese).c_str());
+            tell_error(201, RefusalMessage(*pile, problem, chinese).c_str());
             status = 0;
         }
     }

@@ -51,6 +51,9 @@ public:
     float fZhongDu = 18, fNianJuLi = 10, fMoCaJiao = 15; // natural
     float fBaoHeZhongDu = 20;                             // saturated unit weight
     float fShuiXiaNianJuLi = 10, fShuiXiaMoCaJiao = 15;   // under water
+    // Where a model file gave the layer ("strata[1]", "piles[0].layers[2]"),
+    // so that a refusal names what the user wrote; empty otherwise.
+    std::string strSource;
 };
 
 class CSlp_KHPile {

@@ -82,6 +82,7 @@ CSlopeBZDC_CS Layer(const json& v, const std::string& key, std::vector<std::stri
 {
     ReadObject(v, key);
     CSlopeBZDC_CS l;
+    l.strSource = key;
     for (auto it = v.begin(); it != v.end(); ++it) {
         const std::string k = key + "." + it.key();
         const std::string& n = it.key();

@@ -105,12 +105,13 @@ TEST(SlopeMode, AFailedCalculationStillReturnsOneAndClearsThePile)
     std::vector<std::string> texts;
     for (const MessageRequest& m : rec.messages)
         texts.push_back(m.text);
-    // The converter and the calculation refuse the layers; the failure is told.
+    // Soil under rock is told once, naming the pile and the layers; then the
+    // failure (in the information window the refusal opened).
     ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0], "岩层下不能出现土层");
-    EXPECT_EQ(texts[1], "岩层下不能出现土层");
-    EXPECT_EQ(texts[2], "抗滑力计算失败 !");
-    EXPECT_EQ(rec.messages[2].code, 201);
+    EXPECT_EQ(texts[0], "桩 KH1（id 5）：岩层下不能出现土层：第2层为土层，在岩层第1层之下");
+    EXPECT_EQ(texts[1], "抗滑力计算失败 !");
+    EXPECT_EQ(rec.messages[1].code, 201);
+    EXPECT_EQ(texts[2], "FALSE");
     EXPECT_EQ(work.Files(), 0);
     EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
     EXPECT_TRUE(s.KHPiles[0].KangLiZhi.empty());

@@ -433,7 +433,7 @@ TEST(SlopeHostCalls, CalculatedRefusedAndMissedAreCountedApartAndEachRefusalTold
               "surface 1, pile KH1 (id 5): 1, cut 8.00 m below the top, resistance 360.549 kN/m (21 points)\n"
               "surface 1, pile KH2 (id 6): 0, the surface does not cut the pile\n"
               "surface 2, pile KH1 (id 5): 1, cut 9.00 m below the top, resistance 361.043 kN/m (21 points)\n"
-              "surface 2, pile KH2 (id 6): 1, refused: “桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0\n");
+              "surface 2, pile KH2 (id 6): 1, refused: 桩 KH2（id 6）：“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0\n");
     EXPECT_NE(r.out.find("4 calls: 2 calculated, 1 refused, 1 missed, in "), std::string::npos) << r.out;
     EXPECT_EQ(r.err, "");
 
@@ -588,6 +588,40 @@ TEST(SlopeHostCommandLine, WhatARunCannotUseIsRefusedAndSaveWritesOnlyItsOwnResu
     const json saved = json::parse(ReadText(dir.path + "/saved.json"));
     EXPECT_EQ(saved["piles"][0]["points"].size(), 21u);
     EXPECT_FALSE(saved["piles"][1].contains("points")) << saved["piles"][1].dump();
+}
+
+// A refusal an engineer can act on: the pile by name and id, and the layer as
+// the model gave it (the stratum, not the layer's place in front of the pile,
+// which shifts where a stratum pinches out).
+TEST(SlopeHostCalls, ARefusalNamesThePileAndTheStratum)
+{
+    TempDir dir;
+    json m = Example("whole-slope");
+    m["strata"][1]["friction"] = 95;
+    WriteText(dir.path + "/steep.json", m.dump(2));
+    HostRun r = RunHost(Quoted(dir.path + "/steep.json") + " " + Quoted(dir.path + "/w") + " --surface 2 --files none");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("surface 2, pile KH2 (id 6): 1, refused: 桩 KH2（id 6）：“第2层 内摩擦角(°)”应在 0 到 90（不含） "
+                         "之间，输入值为 95（模型中的 strata[1]）"),
+              std::string::npos)
+        << r.out;
+
+    // Soil under rock, said once, with both layers as the model gave them.
+    m = Example("whole-slope");
+    std::swap(m["strata"][1]["rock"], m["strata"][2]["rock"]);
+    m["strata"][1].erase("saturatedUnitWeight");
+    m["strata"][1].erase("cohesionUnderWater");
+    m["strata"][1].erase("frictionUnderWater");
+    m["strata"][2]["saturatedUnitWeight"] = 21;
+    m["strata"][2]["cohesionUnderWater"] = 4;
+    m["strata"][2]["frictionUnderWater"] = 20;
+    WriteText(dir.path + "/under.json", m.dump(2));
+    r = RunHost(Quoted(dir.path + "/under.json") + " " + Quoted(dir.path + "/w") + " --files none");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.out.find("refused: 桩 KH1（id 5）：岩层下不能出现土层：第3层（模型中的 strata[2]）为土层，在岩层第2层（模型中的 "
+                         "strata[1]）之下\n"),
+              std::string::npos)
+        << r.out;
 }
 
 TEST(SlopeHostCalls, RockBelowThePileFootDoesNotResist)
