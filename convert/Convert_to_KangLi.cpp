@@ -1,8 +1,22 @@
 #include "Convert_to_KangLi.h"
 
 #include "Messages.h"
+
+#include <cmath>
 #include "PelvorinData.h"
 #include "SlopeData.h"
+
+namespace {
+
+// A length worked out from the model's coordinates, narrowed once to the
+// record's float at a tenth of a millimetre: the model's levels are floats, and
+// a thickness of 99 - 93.1 would otherwise reach the data file as 5.900002.
+float Length(double metres)
+{
+    return static_cast<float>(std::round(metres * 1e4) / 1e4);
+}
+
+} // namespace
 
 CSlp_KHPile* CConvert_to_KangLi::Pile(CSlopeData* slope, int mode, int index)
 {
@@ -49,7 +63,7 @@ int CConvert_to_KangLi::SetHuaMianJuLi()
     if (m_pData->bHuaMianKeBian != 0)
         return 1; // the record keeps its own distance
     int a = 0, b = 0;
-    m_pData->fHuaMianDaoZhuangDing = CetHM_KHZ_Dis(m_pSlope, &a, &b);
+    m_pData->fHuaMianDaoZhuangDing = Length(CetHM_KHZ_Dis(m_pSlope, &a, &b));
     return 1;
 }
 
@@ -66,14 +80,14 @@ int CConvert_to_KangLi::SetTuCeng(const CSlp_KHPile& pile)
     std::vector<CSlopeBZDC_CS*> layers;
     extractor.GetTuCeng_Front_KHZ(layers);
     r.fPoMianDaoZhuangDing =
-        static_cast<float>(static_cast<float>(1000.0 * pile.PoXian.GetBorderY(1)) - extractor.fQianDiMian);
+        Length(static_cast<double>(static_cast<float>(1000.0 * pile.PoXian.GetBorderY(1))) - extractor.fQianDiMian);
     r.nTuCengShu = static_cast<int>(layers.size());
     r.TuCeng.resize(layers.size());
     for (size_t i = 0; i < layers.size(); ++i) {
         const CSlopeBZDC_CS& l = *layers[i];
         CTuCeng& c = r.TuCeng[i];
         c.nLeiXing = l.nYanTu;
-        c.fHouDu = static_cast<float>(l.dHouDu);
+        c.fHouDu = Length(l.dHouDu);
         c.fZhongDu = l.fZhongDu;
         c.fNianJuLi = l.fNianJuLi;
         c.fMoCaJiao = l.fMoCaJiao;
@@ -91,7 +105,7 @@ int CConvert_to_KangLi::SetTuCeng(const CSlp_KHPile& pile)
         r.bKaoLvShui = 0;
     } else {
         r.bKaoLvShui = 1;
-        r.fShuiWeiShenDu = -extractor.fShuiWei - r.fPoMianDaoZhuangDing;
+        r.fShuiWeiShenDu = Length(-static_cast<double>(extractor.fShuiWei) - r.fPoMianDaoZhuangDing);
     }
     int result = 1;
     if (SoilBelowRock(r) >= 0) {

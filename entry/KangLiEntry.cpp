@@ -352,8 +352,10 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     // The record written for the call, and its books, carry the call's own slip
     // surface: where it cuts this pile, the depth the host's resistance is read
     // at. (The per-point results do not depend on it.)
+    // (At a tenth of a millimetre, as the converter narrows every length.)
+    const double cut = std::round(static_cast<double>(SlipDepthAtPile(*pile, slope->CurSurface)) * 1e4) / 1e4;
     record->fHuaMianDaoZhuangDing =
-        std::clamp(SlipDepthAtPile(*pile, slope->CurSurface), 0.0f, std::max(record->fZhuangChang, 0.0f));
+        std::clamp(static_cast<float>(cut), 0.0f, std::max(record->fZhuangChang, 0.0f));
 
     CKangLiJiSuan calc;
     calc.pData = record.get();

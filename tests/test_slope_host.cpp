@@ -624,6 +624,29 @@ TEST(SlopeHostCalls, ARefusalNamesThePileAndTheStratum)
         << r.out;
 }
 
+// Levels with one decimal reach the data file with it: thicknesses and the
+// water depth are worked out from the model's float levels and narrowed once,
+// never written as 3.099998 or 5.100002.
+TEST(SlopeHostFiles, LevelsWithFewDecimalsKeepThemInTheDataFile)
+{
+    TempDir dir;
+    json m = Example("whole-slope");
+    for (json& p : m["strata"][0]["bottom"])
+        p[1] = p[1].get<double>() - 0.1;
+    for (json& p : m["waterLine"])
+        p[1] = p[1].get<double>() - 0.1;
+    WriteText(dir.path + "/m.json", m.dump(2));
+    const HostRun r = RunHost(Quoted(dir.path + "/m.json") + " " + Quoted(dir.path + "/w"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string data = ReadText(dir.path + "/w/kl-1-1-5.dat");
+    // Pile top 100 m, ground 99 m at the pile: water 93.9 m lies 5.1 m down;
+    // the first stratum ends at 95.9 m (3.1 m), the second at 92 m (3.9 m).
+    EXPECT_EQ(data.substr(0, data.find('\n')),
+              "25.000000,16.000000,1.200000,1.200000,1.200000,4.000000,1.000000,5.100000,100.000000,8.000000");
+    EXPECT_NE(data.find("\n3.100000,19.000000,"), std::string::npos) << data;
+    EXPECT_NE(data.find("\n3.900000,20.000000,"), std::string::npos) << data;
+}
+
 TEST(SlopeHostCalls, RockBelowThePileFootDoesNotResist)
 {
     // The rock stratum of the whole slope split by a boundary 5 m below the
