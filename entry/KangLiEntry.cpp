@@ -327,6 +327,8 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     std::snprintf(stem, sizeof stem, "%s-%d-%d-%d", record->strWenJianMing.c_str(), schemeId,
                   g_lCurHMID, pileId);
     record->strWenJianMing = stem;
+    // Named in the books' headers: a printed page says which pile it is.
+    record->strMingCheng = pile->strName + "（id " + std::to_string(pile->nID) + "）";
 
     CConvert_to_KangLi converter;
     converter.m_pData = record.get();

@@ -115,7 +115,8 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
             }
             CRTF book;
             book.strDrawingFolder = folder;
-            book.strHeader = "抗滑桩内力计算书    " + record.FileStem() + "    " + record.strBiaoTi;
+            book.strHeader = "抗滑桩内力计算书    " + record.FileStem() + "    " + record.strBiaoTi +
+                             (record.strMingCheng.empty() ? std::string() : "    桩 " + record.strMingCheng);
             book.ProvideDrawing(diagramName, &diagram);
             WriteForcesBook(record, forces, &book, forces.status == 1 ? diagramPath : std::string());
             const std::string path = folder + record.FileStem() + "-nl-jss.rtf";

@@ -144,6 +144,8 @@ TEST(SlopeSearch, AReviewerRecalculatesWhatTheHostReceived)
     std::snprintf(closing, sizeof closing, "=\\~%.3fkN/m", host.KHPiles[0].fKangLi);
     EXPECT_NE(book.find(closing), std::string::npos) << closing;
     EXPECT_NE(book.find("7.000\\cell"), std::string::npos);
+    // Its header names the pile by name and id (RTF escapes: 桩 KH1（id 5）).
+    EXPECT_NE(book.find("\\u26729? KH1\\u-248?id 5\\u-247?"), std::string::npos) << book.substr(0, 600);
     // The data file alone would not give them: that is why the JSON is there.
     CPelvorinData fromData;
     ASSERT_TRUE(LoadRecordFile(work.dir.path + "/kl-3-2-5.dat", fromData, &error)) << error;
