@@ -16,6 +16,7 @@
 #include "KangLiJiSuan.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
 #include "Chart.h"
@@ -284,6 +285,15 @@ int RunReport(const std::string& in, const std::string& dir, bool pictures)
     CKangLiJiSuan calc;
     if (const int exit = Calculate(in, record, calc); exit != kExitOk)
         return exit;
+    // A design block the internal forces refuse is refused before anything is
+    // written: a book would otherwise carry the refusal where the forces belong.
+    if (record.bSheJi) {
+        const PileForces forces = CalculatePileForces(record);
+        if (forces.status != 1) {
+            std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), forces.refusal.c_str());
+            return kExitRefused;
+        }
+    }
     std::vector<std::string> written;
     std::string errorPath, error;
     if (!WriteReportFiles(record, calc, dir, pictures, written, errorPath, error))

@@ -63,7 +63,7 @@ int CConvert_to_KangLi::SetHuaMianJuLi()
     if (m_pData->bHuaMianKeBian != 0)
         return 1; // the record keeps its own distance
     int a = 0, b = 0;
-    m_pData->fHuaMianDaoZhuangDing = Length(CetHM_KHZ_Dis(m_pSlope, &a, &b));
+    m_pData->fHuaMianDaoZhuangDing = CetHM_KHZ_Dis(m_pSlope, &a, &b); // as the host reads it
     return 1;
 }
 

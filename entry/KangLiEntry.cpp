@@ -319,14 +319,16 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     if (pile->strName != slope->strCurKHPile)
         return 0;
     pileId = pile->nID;
-    pileId = CutTest(slope, pile, pileId);
-    if (pileId < 1)
-        return 0;
-
     char stem[512];
     std::snprintf(stem, sizeof stem, "%s-%d-%d-%d", record->strWenJianMing.c_str(), schemeId,
                   g_lCurHMID, pileId);
     record->strWenJianMing = stem;
+    if (CutTest(slope, pile, pileId) < 1) {
+        // A surface that misses the pile has no files: those an earlier call
+        // of this key left (when the surface or the pile was elsewhere) go.
+        RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
+        return 0;
+    }
     // Named in the books' headers: a printed page says which pile it is.
     record->strMingCheng = pile->strName + "（id " + std::to_string(pile->nID) + "）";
 
@@ -354,10 +356,10 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     // The record written for the call, and its books, carry the call's own slip
     // surface: where it cuts this pile, the depth the host's resistance is read
     // at. (The per-point results do not depend on it.)
-    // (At a tenth of a millimetre, as the converter narrows every length.)
-    const double cut = std::round(static_cast<double>(SlipDepthAtPile(*pile, slope->CurSurface)) * 1e4) / 1e4;
+    // Exactly the depth the host reads its resistance at (not narrowed as the
+    // levels are: a cut is worked out, never typed).
     record->fHuaMianDaoZhuangDing =
-        std::clamp(static_cast<float>(cut), 0.0f, std::max(record->fZhuangChang, 0.0f));
+        std::clamp(SlipDepthAtPile(*pile, slope->CurSurface), 0.0f, std::max(record->fZhuangChang, 0.0f));
 
     CKangLiJiSuan calc;
     calc.pData = record.get();

@@ -420,6 +420,10 @@ bool SlopeModelFromJson(const std::string& text, SlopeModelFile& model, std::str
                     }
                     if (props.contains("thickness"))
                         Fail(sk + ".thickness", "a stratum's thickness comes from its boundaries");
+                    // Only the last may go on without a lower boundary: one
+                    // above would hide the strata below it.
+                    if (stratum.bottom.pts.empty() && i + 1 < ReadArray(*it, k).size())
+                        Fail(sk + ".bottom", "missing; every stratum but the last needs its lower boundary");
                     stratum.properties = Layer(props, sk, m.notes);
                     m.strata.push_back(std::move(stratum));
                 }

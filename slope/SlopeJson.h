@@ -49,8 +49,10 @@
 //     whole slope with at least one stratum at its axis;
 //   - a "saturatedUnitWeight" is at least that of water, 10 kN/m3 (below the
 //     water the calculation takes it less the water's);
-//   - a circle has one size: "diameter", or else "width" (a "height" given
-//     with it must be the same); a rectangle takes no "diameter";
+//   - a circle has one size: "diameter", or else "width", or else (as older
+//     files give it) "height"; sizes given together must be the same; a
+//     rectangle takes no "diameter";
+//   - every stratum but the last has its lower boundary "bottom";
 //   - the "waterLine" of a whole slope reaches every pile that takes its
 //     ground from the slope (below the foot where the ground is dry);
 //   - rock keeps its natural strength under water in the calculation: a

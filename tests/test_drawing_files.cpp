@@ -7,6 +7,8 @@
 #include "WorkPaths.h"
 
 #include <cairo.h>
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -145,6 +147,34 @@ TEST(DrawingFiles, DxfReadsAsACadUserExpects)
     for (size_t at = counts.find(':'); at != std::string::npos; at = counts.find(':', at + 1))
         written += std::atoi(counts.c_str() + at + 1);
     EXPECT_LT(written, drawn) << report;
+}
+
+// Every DXF kangli writes, the internal-force drawing of each design example
+// included, decodes strictly in its declared code page: a CAD user's reader
+// recovers nothing (layer names in GBK like every other text).
+TEST(DrawingFiles, EveryDxfOfAReportDecodesInItsCodePage)
+{
+    if (!HaveEzdxf())
+        GTEST_SKIP() << "python3-ezdxf not installed";
+    const std::vector<std::string> records = {
+        "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json", "design/circular-pile-into-rock.json",
+        "design/defaults.json", "design/rectangular-pile-soil-layers.json"};
+    for (const std::string& name : records) {
+        TempDir dir;
+        const std::string cmd = "'" KANGLI_EXE "' report '" KANGLI_EXAMPLES_DIR "/" + name + "' '" + dir.path +
+                                "' >/dev/null 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << name;
+        int drawings = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
+            if (entry.path().extension() != ".dxf")
+                continue;
+            ++drawings;
+            int status = -1;
+            const std::string audit = Audit(entry.path().string(), &status);
+            EXPECT_EQ(status, 0) << name << ": " << entry.path().filename() << "\n" << audit;
+        }
+        EXPECT_GE(drawings, name.rfind("design/", 0) == 0 ? 4 : 3) << name;
+    }
 }
 
 TEST(DrawingFiles, DiagramFilesUnderTheWorkPath)

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -218,6 +219,27 @@ TEST(KangliCli, EveryOutputKindKeepsTheOldFileWhenAWriteFails)
 }
 
 // kangli new never replaces a user's file unless told.
+// A design block the internal forces refuse: report says why in one line,
+// exits 1, and writes nothing (an earlier report in the folder stays whole).
+TEST(KangliCli, ReportRefusesARefusedDesignBlockAndWritesNothing)
+{
+    TempDir dir;
+    nlohmann::json record = nlohmann::json::parse(ReadText(KANGLI_EXAMPLES_DIR "/design/defaults.json"));
+    record["SheJi"]["nZhuangDi"] = 2;
+    WriteText(dir.path + "/bad.json", record.dump(2));
+    std::filesystem::create_directories(dir.path + "/out");
+    WriteText(dir.path + "/out/kl-jss0.rtf", "an earlier book");
+    const CliRun run = Kangli("report " + Quote(dir.path + "/bad.json") + " " + Quote(dir.path + "/out"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Lines(run.err), 1);
+    EXPECT_NE(run.err.find("SheJi.nZhuangDi (桩底约束)"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadText(dir.path + "/out/kl-jss0.rtf"), "an earlier book");
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path + "/out"))
+        ++files;
+    EXPECT_EQ(files, 1u);
+}
+
 TEST(KangliCli, NewRefusesAnExistingFileUnlessForced)
 {
     TempDir dir;

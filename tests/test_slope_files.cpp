@@ -203,6 +203,16 @@ TEST(SlopeSearch, EachCallsFilesAreTheWholeSetOfItsKey)
     ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
     EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 0);
     EXPECT_TRUE(work.Files().empty()) << *work.Files().begin();
+
+    // A surface that no longer reaches the pile: a miss, and no file of the
+    // key's earlier cut stays.
+    s.KHPiles[0].fJianJu = 4;
+    s.CurKHPile = s.KHPiles[0];
+    ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
+    ASSERT_EQ(work.Files().size(), 8u);
+    s.CurSurface.fR = 5; // far above the pile
+    EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), 0);
+    EXPECT_TRUE(work.Files().empty()) << *work.Files().begin();
     HideJsxx();
 }
 
@@ -256,7 +266,8 @@ TEST(SlopeSearch, ASurfaceCutsThePileWhereItCrossesItsAxis)
             CPelvorinData record;
             std::string error;
             ASSERT_TRUE(LoadRecordFile(work.dir.path + "/kl-3-2-5.json", record, &error)) << error;
-            EXPECT_NEAR(record.fHuaMianDaoZhuangDing, c.depth, 1e-4) << c.what;
+            // Exactly the depth the host reads its resistance at.
+            EXPECT_EQ(record.fHuaMianDaoZhuangDing, depth) << c.what;
         }
     }
 }

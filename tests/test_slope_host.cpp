@@ -293,6 +293,10 @@ TEST(SlopeModelGround, SizesWaterAndRockUnderWaterMeanWhatTheySay)
     m = Example("whole-slope");
     m["strata"][2]["cohesionUnderWater"] = m["strata"][2]["cohesion"];
     cases.push_back({"rock the same under water", m, ""});
+    m = Example("whole-slope");
+    m["strata"][1].erase("bottom");
+    cases.push_back({"a stratum without a bottom above another", m,
+                     "key \"strata[1].bottom\": missing; every stratum but the last needs its lower boundary"});
     ExpectRefusals(cases);
 
     // A rock's saturated weight is not used either: loaded, and said.

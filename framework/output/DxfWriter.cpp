@@ -519,7 +519,14 @@ struct Writer {
 
 bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* error)
 {
-    const std::vector<Entity> entities = Collect(canvas);
+    std::vector<Entity> entities = Collect(canvas);
+    // Layer names are texts of the drawing too: in its code page, like every
+    // other text (a Chinese layer name in UTF-8 would not decode as GBK).
+    {
+        const GbkText gbk;
+        for (Entity& e : entities)
+            e.layer = gbk(e.layer);
+    }
     const SgtBounds bounds = Extents(canvas);
     // The dimensions of one drawing share a text height (that of its extent).
     double dimText = 2.5;
