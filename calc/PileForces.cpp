@@ -303,19 +303,23 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     // Extremes from the solution itself: the largest magnitude among the
     // points, then refined around every local peak of the samples (a peak
     // between two samples, or at the slip surface, is not missed).
-    auto extreme = [&](double PileForcePoint::*field, double from) {
+    // sign 0: the largest magnitude; +1 / -1: the largest value of that sign.
+    auto extreme = [&](double PileForcePoint::*field, double from, int sign = 0) {
         std::vector<const PileForcePoint*> s;
         for (const PileForcePoint& p : out.points)
             if (p.depth >= from - 1e-12)
                 s.push_back(&p);
+        auto measure = [sign](double v) { return sign == 0 ? std::fabs(v) : std::max(0.0, sign * v); };
         PileForceExtreme best{s.front()->*field, s.front()->depth};
-        auto size = [&](double z) { return std::fabs(at(z).*field); };
+        if (measure(best.value) == 0)
+            best = {0, s.front()->depth};
+        auto size = [&](double z) { return measure(at(z).*field); };
         for (size_t i = 0; i < s.size(); ++i) {
-            const double v = std::fabs(s[i]->*field);
-            if (v > std::fabs(best.value))
+            const double v = measure(s[i]->*field);
+            if (v > measure(best.value))
                 best = {s[i]->*field, s[i]->depth};
-            const bool peak = (i == 0 || v >= std::fabs(s[i - 1]->*field)) &&
-                              (i + 1 == s.size() || v >= std::fabs(s[i + 1]->*field));
+            const bool peak = v > 0 && (i == 0 || v >= measure(s[i - 1]->*field)) &&
+                              (i + 1 == s.size() || v >= measure(s[i + 1]->*field));
             if (!peak || s.size() < 2)
                 continue;
             // Golden section between the neighbours, one evaluation a step, to
@@ -340,7 +344,7 @@ PileForces CalculatePileForces(const CPelvorinData& r)
                 }
             }
             const PileForcePoint p = at((lo + hi) / 2);
-            if (std::fabs(p.*field) > std::fabs(best.value))
+            if (measure(p.*field) > measure(best.value))
                 best = {p.*field, p.depth};
         }
         return best;
@@ -349,6 +353,13 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     out.maxShear = extreme(&PileForcePoint::shear, 0);
     out.maxDisplacement = extreme(&PileForcePoint::displacement, 0);
     out.maxStress = extreme(&PileForcePoint::stress, h1);
+    for (int k = 0; k < 2; ++k) {
+        const int sign = k == 0 ? -1 : 1;
+        out.momentRange[k] = extreme(&PileForcePoint::moment, 0, sign);
+        out.shearRange[k] = extreme(&PileForcePoint::shear, 0, sign);
+        out.displacementRange[k] = extreme(&PileForcePoint::displacement, 0, sign);
+        out.stressRange[k] = extreme(&PileForcePoint::stress, h1, sign);
+    }
     // The largest rotation among the points: enough to tell a small angle.
     PileForceExtreme rotation;
     for (const PileForcePoint& p : out.points)

@@ -117,6 +117,11 @@ struct PileForces {
     // Largest magnitude with its sign and depth, from the solution itself (not
     // the samples); the stress's from the slip surface down.
     PileForceExtreme maxMoment, maxShear, maxDisplacement, maxStress;
+    // Each quantity's largest value of either sign ([0] the most negative,
+    // [1] the most positive; a value of 0 where it never takes that sign):
+    // the two extremes a diagram labels. The largest magnitude above is one
+    // of them.
+    PileForceExtreme momentRange[2], shearRange[2], displacementRange[2], stressRange[2];
     bool constantGround = false;  // m method with m = 0: k = A, classified by beta
     // The linear ground model within sense: displacements below a tenth of the
     // embedded length and rotations below kLargestRotation; why not otherwise.

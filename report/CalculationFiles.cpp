@@ -110,8 +110,15 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
             if (forces.status == 1) {
                 if (!where.drawingWriter || refused)
                     told(diagramPath, false, refused ? *refused : "no drawing writer");
-                else
+                else {
                     told(diagramPath, where.drawingWriter(diagram, diagramPath, &why), why);
+                    // With the pictures, this drawing's too.
+                    if (where.pictures) {
+                        const std::string png = folder + record.FileStem() + "-nl-jt.png";
+                        why.clear();
+                        told(png, where.drawingWriter(diagram, png, &why), why);
+                    }
+                }
             }
             CRTF book;
             book.strDrawingFolder = folder;

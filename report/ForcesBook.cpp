@@ -33,57 +33,106 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
     const double width = std::max(2.0, L / 3); // each panel's width for its largest value
     const double gap = width * 0.6;
     const double text = L / 60;
+    auto length = [text](const std::string& s) { return TextMetrics::Length(s) * text; };
+
+    // The depth scale, left of the panels, shared by all four: a tick every
+    // round step, labelled in metres below the pile top.
+    {
+        const double x = -gap / 2;
+        c->SetCurColor(7);
+        c->SetCurLayer("AXIS");
+        c->Draw_Line(x, 0, x, -L, 1);
+        double step = 1;
+        for (double s : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0})
+            if (L / s <= 12) {
+                step = s;
+                break;
+            }
+        c->SetCurLayer("LABEL");
+        for (double z = 0; z <= L + 1e-9; z += step) {
+            c->SetCurLayer("AXIS");
+            c->Draw_Line(x - text / 2, -z, x, -z, 1);
+            c->SetCurLayer("LABEL");
+            const std::string label = Num("%g", z);
+            c->Draw_Text(x - text - length(label), -z - text / 2, text, 0, label.c_str());
+        }
+        c->Draw_Text(x - text - length("深度(m)"), text, text, 0, "深度(m)");
+    }
+
     struct Panel {
         const char* title;
         const char* unit;
         double PileForcePoint::*field;
         double factor;
         int color;
+        const PileForceExtreme* range;
     };
-    const Panel panels[] = {{"弯矩", "kN·m", &PileForcePoint::moment, 1, 1},
-                            {"剪力", "kN", &PileForcePoint::shear, 1, 3},
-                            {"位移", "mm", &PileForcePoint::displacement, 1000, 5},
-                            {"侧向应力", "kPa", &PileForcePoint::stress, 1, 6}};
+    const Panel panels[] = {{"弯矩", "kN·m", &PileForcePoint::moment, 1, 1, f.momentRange},
+                            {"剪力", "kN", &PileForcePoint::shear, 1, 3, f.shearRange},
+                            {"位移", "mm", &PileForcePoint::displacement, 1000, 5, f.displacementRange},
+                            {"侧向应力", "kPa", &PileForcePoint::stress, 1, 6, f.stressRange}};
     double x0 = 0;
-    const PileForceExtreme* extremes[] = {&f.maxMoment, &f.maxShear, &f.maxDisplacement, &f.maxStress};
-    int panel = 0;
     for (const Panel& p : panels) {
-        // The curve through the points and through the extreme itself, which
-        // the label names; the stress steps from 0 to the ground's at the slip
+        // The curve through the points and through both extremes, which the
+        // labels name; the stress steps from 0 to the ground's at the slip
         // surface.
-        const PileForceExtreme& e = *extremes[panel++];
         std::vector<std::pair<double, double>> curve;
         for (const PileForcePoint& q : f.points) {
             if (p.field == &PileForcePoint::stress && std::fabs(q.depth - f.h1) < 1e-9)
                 curve.emplace_back(q.depth, 0.0);
             curve.emplace_back(q.depth, q.*p.field);
         }
-        auto place = std::find_if(curve.begin(), curve.end(), [&](const auto& c) { return c.first > e.depth; });
-        if (place == curve.begin() || std::prev(place)->first != e.depth || std::prev(place)->second != e.value)
-            curve.insert(place, {e.depth, e.value});
-        const double largest = std::fabs(e.value);
+        const double largest = std::max(std::fabs(p.range[0].value), std::fabs(p.range[1].value));
+        for (int k = 0; k < 2; ++k) {
+            const PileForceExtreme& e = p.range[k];
+            if (std::fabs(e.value) <= 1e-9 * largest || e.value == 0)
+                continue;
+            auto place = std::find_if(curve.begin(), curve.end(), [&](const auto& c) { return c.first > e.depth; });
+            if (place == curve.begin() || std::prev(place)->first != e.depth || std::prev(place)->second != e.value)
+                curve.insert(place, {e.depth, e.value});
+        }
         const double scale = largest > 0 ? width / 2 / (largest * p.factor) : 0;
         const double axis = x0 + width / 2;
         c->SetCurColor(7);
         c->SetCurLayer("AXIS");
         c->Draw_Line(axis, 0, axis, -L, 1);
-        c->Draw_Line(x0, -f.h1, x0 + width, -f.h1, 1); // the slip surface
+        c->Draw_Line(x0, -f.h1, x0 + width, -f.h1, 1); // the slip surface, on every panel
         c->SetCurLayer("LABEL");
         c->Draw_Text(x0, text * 3, text * 1.5, 0, (std::string(p.title) + "（" + p.unit + "）").c_str());
+        c->Draw_Text(x0, -f.h1 + text / 3, text * 0.8, 0, "滑面");
         c->SetCurColor(p.color);
         c->SetCurLayer(p.title);
         for (size_t i = 1; i < curve.size(); ++i)
             c->Draw_Line(axis + curve[i - 1].second * p.factor * scale, -curve[i - 1].first,
                          axis + curve[i].second * p.factor * scale, -curve[i].first, 1);
+        // Both extremes, each beside its point on the side it lies, kept
+        // within the panel and its half gaps; a second label near the first
+        // in depth moves down a line.
         c->SetCurLayer("LABEL");
-        const double v = e.value * p.factor;
-        c->Draw_Text(axis + v * scale + text / 2, -e.depth, text, 0,
-                     (Num("%.3f", v) + "（" + Num("%.2f", e.depth) + " m）").c_str());
+        const double left = x0 - gap * 0.45, right = x0 + width + gap * 0.45;
+        double usedDepth = -1e300;
+        for (int k : {1, 0}) {
+            const PileForceExtreme& e = p.range[k];
+            if (std::fabs(e.value) <= 1e-9 * largest || e.value == 0)
+                continue;
+            const double v = e.value * p.factor;
+            const std::string label = Num("%.3f", v) + "（" + Num("%.2f", e.depth) + " m）";
+            const double w = length(label);
+            const double px = axis + v * scale;
+            double x = v >= 0 ? px + text / 2 : px - text / 2 - w;
+            x = std::clamp(x, left, std::max(left, right - w));
+            double y = -e.depth - text / 2;
+            // Not across the slip surface's line: just below it.
+            if (y - 0.3 * text < -f.h1 && y + text > -f.h1 && x < x0 + width && x + w > x0)
+                y = -f.h1 - 1.3 * text;
+            if (std::fabs(y - usedDepth) < 1.5 * text)
+                y = usedDepth - 1.5 * text;
+            y = std::clamp(y, -L - text, 0.0);
+            usedDepth = y;
+            c->Draw_Text(x, y, text, 0, label.c_str());
+        }
         x0 += width + gap;
     }
-    c->SetCurColor(7);
-    c->SetCurLayer("LABEL");
-    c->Draw_Text(0, -f.h1 + text / 2, text, 0, "滑面");
 }
 
 void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, const std::string& diagramName)
@@ -160,6 +209,28 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                     f.maxMoment.depth, f.maxShear.value, f.maxShear.depth);
     rtf->InsertText("\t最大位移 %.3fmm（桩顶以下 %.2fm），最大侧向应力 %.3fkPa（桩顶以下 %.2fm）\n",
                     f.maxDisplacement.value * 1000, f.maxDisplacement.depth, f.maxStress.value, f.maxStress.depth);
+    // Both signs, as the drawing labels them.
+    rtf->InsertText("\t正负两向极值（内力图所标）：\n");
+    const struct {
+        const char* name;
+        const char* unit;
+        const PileForceExtreme* range;
+        double factor;
+    } ranges[] = {{"弯矩", "kN·m", f.momentRange, 1},
+                  {"剪力", "kN", f.shearRange, 1},
+                  {"位移", "mm", f.displacementRange, 1000},
+                  {"侧向应力", "kPa", f.stressRange, 1}};
+    for (const auto& q : ranges) {
+        std::string line = std::string("\t  ") + q.name + "：";
+        for (int k : {1, 0}) {
+            const PileForceExtreme& e = q.range[k];
+            line += std::string(k == 1 ? "正向 " : "，负向 ");
+            line += e.value == 0 ? std::string("无")
+                                 : Num("%.3f", Shown(e.value * q.factor, 3)) + q.unit + "（桩顶以下 " +
+                                       Num("%.2f", e.depth) + "m）";
+        }
+        rtf->InsertText("%s\n", line.c_str());
+    }
     if (!f.linearModelHolds)
         rtf->InsertText("\n\t警告：位移或转角过大，线弹性地基模型不再适用（%s），计算结果不可采用\n",
                         f.linearModelReason.c_str());

@@ -1,11 +1,15 @@
 // The diagrams as drawn onto the canvas model: what is where.
 #include "Canvas.h"
+#include "ForcesBook.h"
+#include "RecordJson.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 
 namespace {
@@ -222,4 +226,55 @@ TEST(Diagrams, EarthPressureDiagram)
     calc.DrawTu(2, &rock, nullptr);
     ASSERT_EQ(rock.items.size(), 1u);
     EXPECT_EQ(rock.items[0].kind, SgtItem::Line);
+}
+
+// The internal-force drawing a reviewer reads: on each of the four panels both
+// extremes labelled with the values the solution gives (the book's and the
+// JSON's), the slip surface marked, and no two labels overlapping.
+TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnother)
+{
+    for (const char* name : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        CPelvorinData r;
+        std::string error;
+        ASSERT_TRUE(LoadRecordFile(std::string(KANGLI_EXAMPLES_DIR "/design/") + name, r, &error)) << error;
+        const PileForces f = CalculatePileForces(r);
+        ASSERT_EQ(f.status, 1) << name << ": " << f.refusal;
+        CBase_SGT canvas;
+        DrawForcesDiagram(r, f, &canvas);
+        struct Label {
+            std::string text;
+            double x0, y0, x1, y1;
+        };
+        std::vector<Label> labels;
+        int slips = 0;
+        ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform&) {
+            if (it.kind == SgtItem::Text) {
+                const double w = TextMetrics::Length(it.text) * it.height;
+                labels.push_back({it.text, it.x1, it.y1 - 0.3 * it.height, it.x1 + w, it.y1 + it.height});
+                slips += it.text == "滑面";
+            }
+        });
+        EXPECT_EQ(slips, 4) << name;
+        auto shown = [&](double v) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.3f（", v);
+            return std::any_of(labels.begin(), labels.end(),
+                               [&](const Label& l) { return l.text.rfind(buf, 0) == 0; });
+        };
+        const struct {
+            const PileForceExtreme* range;
+            double factor;
+        } panels[] = {{f.momentRange, 1}, {f.shearRange, 1}, {f.displacementRange, 1000}, {f.stressRange, 1}};
+        for (const auto& p : panels)
+            for (int k = 0; k < 2; ++k)
+                if (p.range[k].value != 0)
+                    EXPECT_TRUE(shown(p.range[k].value * p.factor)) << name << ": " << p.range[k].value * p.factor;
+        EXPECT_TRUE(shown(f.maxMoment.value));
+        for (size_t i = 0; i < labels.size(); ++i)
+            for (size_t j = i + 1; j < labels.size(); ++j) {
+                const Label &a = labels[i], &b = labels[j];
+                EXPECT_FALSE(a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1)
+                    << name << ": \"" << a.text << "\" over \"" << b.text << "\"";
+            }
+    }
 }

@@ -332,7 +332,20 @@ RC_GTEST_PROP(Physics, ThePileBalancesAndMeetsItsFoot, ())
         RC_ASSERT(std::fabs(q.shear) <= std::fabs(f.maxShear.value) * (1 + 1e-12));
         RC_ASSERT(std::fabs(q.displacement) <= std::fabs(f.maxDisplacement.value) * (1 + 1e-12));
         RC_ASSERT(std::fabs(q.stress) <= std::fabs(f.maxStress.value) * (1 + 1e-12));
+        // and the two extremes of each sign bound every point from both sides.
+        const auto within = [](double v, const PileForceExtreme* range) {
+            const double slack = 1e-12 * (std::fabs(range[0].value) + std::fabs(range[1].value)) + 1e-300;
+            return v >= range[0].value - slack && v <= range[1].value + slack;
+        };
+        RC_ASSERT(within(q.moment, f.momentRange));
+        RC_ASSERT(within(q.shear, f.shearRange));
+        RC_ASSERT(within(q.displacement, f.displacementRange));
+        if (q.depth >= f.h1)
+            RC_ASSERT(within(q.stress, f.stressRange));
     }
+    // The largest magnitude is one of the two.
+    RC_ASSERT(f.maxMoment.value == f.momentRange[0].value || f.maxMoment.value == f.momentRange[1].value);
+    RC_ASSERT(f.maxShear.value == f.shearRange[0].value || f.maxShear.value == f.shearRange[1].value);
     // The stress check sees the worst stress, the slip surface's included.
     const double ground = (r.SheJi.nDiJiFa == 0 ? r.SheJi.fK
                                                 : (f.slip.displacement >= 0 ? r.SheJi.fA1 : r.SheJi.fA2)) *
