@@ -16,6 +16,7 @@
 #include "KangLiJiSuan.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "NumericLocale.h"
 #include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
@@ -238,6 +239,26 @@ int RunKeys()
     };
     list(RecordFields(), "");
     list(LayerFields(), "TuCeng[i].");
+    // The design block's keys, for the internal forces: in a JSON record's
+    // "SheJi" object (studies do not vary them). The unit is the label's own.
+    for (const DesignFieldDef& f : DesignFields()) {
+        const std::string label = f.label;
+        std::string unit;
+        const std::string open = "（", close = "）";
+        if (const size_t a = label.rfind(open); a != std::string::npos) {
+            const size_t b = label.find(close, a);
+            unit = label.substr(a + open.size(), b == std::string::npos ? std::string::npos : b - a - open.size());
+        }
+        std::string range;
+        if (!f.choices.empty()) {
+            for (const FieldChoice& c : f.choices)
+                range += (range.empty() ? "" : ", ") + std::to_string(c.value) + " " + c.text;
+        } else {
+            range = MessageNumber(f.lo) + (f.openBottom ? " < v <= " : " .. ") + MessageNumber(f.hi);
+        }
+        out += std::string("SheJi.") + f.key + "\t" + label + "\t" + unit + "\t" + range +
+               " (design block of a JSON record; not varied by studies)\n";
+    }
     return Emit("", out);
 }
 

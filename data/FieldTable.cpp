@@ -3,6 +3,9 @@
 #include "NumericLocale.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
 #include <cmath>
 
 namespace {
@@ -393,4 +396,43 @@ bool CheckDesign(const CSheJi& d, std::string* problem)
         return fail(*FindDesignField("fM"),
                     "or A1 must be above 0 for the m method (is " + MessageNumber(d.fM) + ")");
     return true;
+}
+
+namespace {
+
+size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                              std::tolower(static_cast<unsigned char>(b[j - 1]));
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::string NearestKey(const std::string& name, const std::vector<std::string>& keys)
+{
+    if (name.size() > 64)
+        return "";
+    std::string best;
+    size_t bestDistance = std::max<size_t>(2, name.size() / 3) + 1;
+    for (const std::string& k : keys) {
+        const size_t d = EditDistance(name, k);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = k;
+        }
+    }
+    return best;
 }

@@ -158,3 +158,7 @@ double DesignValue(const DesignFieldDef& f, const CSheJi& d);
 // True when the design block may be calculated; otherwise *problem names the
 // first field at fault: "SheJi.fK (地基系数K（kN/m³）): ...".
 bool CheckDesign(const CSheJi& d, std::string* problem);
+
+// Of the keys given, the one nearest to name (a letter or two wrong, in any
+// case), or "" when none is near: what a "did you mean" offers.
+std::string NearestKey(const std::string& name, const std::vector<std::string>& keys);

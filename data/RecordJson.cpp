@@ -25,6 +25,20 @@ using JsonKit::WrittenReal;
 
 namespace {
 
+// "unknown key", with the nearest key of the table (and of the others given)
+// where one is near: "unknown key; did you mean fZhuangJianJu?".
+std::string Unknown(const std::string& key, std::span<const FieldDef> fields,
+                    std::initializer_list<const char*> others = {}, const std::string& prefix = "")
+{
+    std::vector<std::string> keys;
+    for (const FieldDef& f : fields)
+        keys.push_back(f.key);
+    for (const char* o : others)
+        keys.push_back(o);
+    const std::string near = NearestKey(key, keys);
+    return near.empty() ? "unknown key" : "unknown key; did you mean " + prefix + near + "?";
+}
+
 CTuCeng ReadLayer(const json& obj, size_t index)
 {
     std::string prefix = "TuCeng[" + std::to_string(index) + "]";
@@ -34,7 +48,7 @@ CTuCeng ReadLayer(const json& obj, size_t index)
         std::string key = prefix + "." + it.key();
         const FieldDef* f = FindLayerField(it.key());
         if (!f)
-            Fail(key, "unknown key");
+            Fail(key, Unknown(it.key(), LayerFields(), {}, prefix + "."));
         if (f->layerReal)
             layer.*f->layerReal = ReadReal(it.value(), key);
         else
@@ -50,8 +64,13 @@ CSheJi ReadDesign(const json& obj)
     for (auto it = obj.begin(); it != obj.end(); ++it) {
         const std::string key = "SheJi." + it.key();
         const DesignFieldDef* f = FindDesignField(it.key());
-        if (!f)
-            Fail(key, "unknown key");
+        if (!f) {
+            std::vector<std::string> keys;
+            for (const DesignFieldDef& d : DesignFields())
+                keys.push_back(d.key);
+            const std::string near = NearestKey(it.key(), keys);
+            Fail(key, near.empty() ? "unknown key" : "unknown key; did you mean SheJi." + near + "?");
+        }
         if (f->real)
             d.*f->real = ReadReal(it.value(), key);
         else
@@ -371,7 +390,7 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
                 }
                 const FieldDef* found = FindRecordField(key);
                 if (!found)
-                    Fail(key, "unknown key");
+                    Fail(key, Unknown(key, RecordFields(), {"TuCeng", "SheJi", "JsDataBase"}));
                 if (found->real)
                     r.*found->real = ReadReal(it.value(), key);
                 else

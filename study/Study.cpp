@@ -229,29 +229,6 @@ bool PileRowBuildable(const CPelvorinData& r, std::string* why)
     return false;
 }
 
-namespace {
-
-size_t EditDistance(const std::string& a, const std::string& b)
-{
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                              std::tolower(static_cast<unsigned char>(b[j - 1]));
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
-} // namespace
-
 std::string SuggestStudyKey(const std::string& key)
 {
     std::string prefix, name = key;
@@ -262,21 +239,21 @@ std::string SuggestStudyKey(const std::string& key)
     }
     if (name.size() > 64)
         return "";
-    std::string best;
-    size_t bestDistance = std::max<size_t>(2, name.size() / 3) + 1;
-    auto consider = [&](std::span<const FieldDef> fields, const std::string& with) {
-        for (const FieldDef& f : fields) {
-            if (!f.sweeps)
-                continue;
-            const size_t d = EditDistance(name, f.key);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = with + f.key;
-            }
-        }
-    };
-    consider(RecordFields(), "");
-    consider(LayerFields(), prefix.empty() ? "TuCeng[i]." : prefix);
+    std::vector<std::string> keys;
+    for (const FieldDef& f : RecordFields())
+        if (f.sweeps)
+            keys.push_back(f.key);
+    const size_t records = keys.size();
+    for (const FieldDef& f : LayerFields())
+        if (f.sweeps)
+            keys.push_back(f.key);
+    const std::string near = NearestKey(name, keys);
+    if (near.empty())
+        return "";
+    const bool layer = std::find(keys.begin() + static_cast<long>(records), keys.end(), near) != keys.end() &&
+                       std::find(keys.begin(), keys.begin() + static_cast<long>(records), near) ==
+                           keys.begin() + static_cast<long>(records);
+    const std::string best = layer ? (prefix.empty() ? "TuCeng[i]." : prefix) + near : near;
     return best;
 }
 

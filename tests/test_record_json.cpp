@@ -184,7 +184,10 @@ TEST(RecordJson, EveryErrorNamesItsKey)
 {
     EXPECT_EQ(JsonError(R"({"fZhuangChang": "10"})"),
               "key \"fZhuangChang\": expected a number, found string");
-    EXPECT_EQ(JsonError(R"({"fZhuangChangg": 10})"), "key \"fZhuangChangg\": unknown key");
+    EXPECT_EQ(JsonError(R"({"fZhuangChangg": 10})"), "key \"fZhuangChangg\": unknown key; did you mean fZhuangChang?");
+    EXPECT_EQ(JsonError(R"({"SheJi": {"fTuiLI": 500}})"), "key \"SheJi.fTuiLI\": unknown key; did you mean SheJi.fTuiLi?");
+    EXPECT_EQ(JsonError(R"({"TuCeng": [{"fHouDU": 2}]})"), "key \"TuCeng[0].fHouDU\": unknown key; did you mean TuCeng[0].fHouDu?");
+    EXPECT_EQ(JsonError(R"({"somethingElseEntirely": 1})"), "key \"somethingElseEntirely\": unknown key");
     EXPECT_EQ(JsonError(R"({"TuCeng": [{}, {"fHouDu": null}]})"),
               "key \"TuCeng[1].fHouDu\": expected a number, found null");
     EXPECT_EQ(JsonError(R"({"TuCeng": [{"nLeiXing": 0.5}]})"),

@@ -627,10 +627,18 @@ TEST(Study, StatusesMessagesAndKeys)
     std::string line;
     std::getline(lines, line);
     EXPECT_EQ(line, "key\tlabel\tunit\trange");
-    size_t listed = 0;
+    size_t listed = 0, design = 0;
     while (std::getline(lines, line)) {
-        ++listed;
         const std::string key = line.substr(0, line.find('\t'));
+        // The design block's keys follow, each with its label and range.
+        if (key.rfind("SheJi.", 0) == 0) {
+            const DesignFieldDef* d = FindDesignField(key.substr(6));
+            ASSERT_NE(d, nullptr) << line;
+            EXPECT_NE(line.find(std::string("\t") + d->label + "\t"), std::string::npos) << line;
+            ++design;
+            continue;
+        }
+        ++listed;
         const FieldDef* f = StudyKeyField(key == line ? "" : key.rfind("TuCeng[i].", 0) == 0 ? "TuCeng[0]." + key.substr(10) : key);
         ASSERT_NE(f, nullptr) << line;
         EXPECT_NE(line.find(std::string("\t") + f->unit + "\t"), std::string::npos) << line;
@@ -642,6 +650,8 @@ TEST(Study, StatusesMessagesAndKeys)
         for (const FieldDef& f : fields)
             sweepable += f.sweeps;
     EXPECT_EQ(listed, sweepable);
+    EXPECT_EQ(design, DesignFields().size());
+    EXPECT_NE(keys.out.find("SheJi.nZhuangDi\t桩底约束\t\t0 自由, 1 铰支"), std::string::npos) << keys.out;
     EXPECT_NE(keys.out.find("fZhuangJianJu\t桩中心距（m）\tm\t0.01 .. 10000000\n"), std::string::npos) << keys.out;
     EXPECT_NE(keys.out.find("TuCeng[i].fMoCaJiao\t内摩擦角(°)\tdegrees\t0 .. <90\n"), std::string::npos) << keys.out;
 }
