@@ -124,6 +124,9 @@ int RunForces(const std::string& in, bool asJson)
                 "）\n";
         if (!f.linearModelHolds)
             text += "警告：位移或转角过大，线弹性地基模型不再适用（" + f.linearModelReason + "）\n";
+        if (f.rotationCentre >= 0)
+            text += "转动中心在桩顶以下 " + Fixed("%.3f", f.rotationCentre) + " m（滑面以下 " +
+                    Fixed("%.3f", f.rotationCentre - f.h1) + " m）\n";
         text += "滑面处：剪力 " + Fixed("%.3f", f.slip.shear) + " kN，弯矩 " + Fixed("%.3f", f.slip.moment) +
                 " kN·m，位移 " + Fixed("%.3f", f.slip.displacement * 1000) + " mm，转角 " +
                 Fixed("%.6f", f.slip.rotation) + " rad\n";

@@ -9,10 +9,28 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
+
+namespace {
+
+// A float record value as the decimal it is written as (its shortest form),
+// widened to double.
+double AsWritten(float v)
+{
+    if (!std::isfinite(v))
+        return v;
+    char buf[48];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v);
+    double d = v;
+    std::from_chars(buf, end.ptr, d);
+    return d;
+}
+
+} // namespace
 
 namespace {
 
@@ -57,7 +75,9 @@ PileForces CalculatePileForces(const CPelvorinData& r)
         const size_t space = problem.find(' ');
         return Refuse(out, problem.substr(0, space), problem);
     }
-    const double L = r.fZhuangChang, h1 = r.fHuaMianDaoZhuangDing, h2 = L - h1;
+    // Depths as the record gives them: 8.3, not the float's 8.300000190734863,
+    // so that the table has one row at the slip surface and the JSON no tail.
+    const double L = AsWritten(r.fZhuangChang), h1 = AsWritten(r.fHuaMianDaoZhuangDing), h2 = L - h1;
     if (!(h1 > 0) || !(h2 > 0) || !std::isfinite(L))
         return Refuse(out, "fHuaMianDaoZhuangDing",
                       "fHuaMianDaoZhuangDing (滑面到桩顶距离（m）): the slip surface must lie inside the pile, "

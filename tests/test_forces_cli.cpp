@@ -176,6 +176,43 @@ TEST(ForcesCommand, EdgesAUserMeets)
               nlohmann::json::parse(ReadText(KANGLI_EXAMPLES_DIR "/slope/whole-slope.json"))["currentPile"]);
 }
 
+// One number everywhere: a slip surface at 8.3 m is 8.3 in the JSON (not the
+// float's 8.300000190734863) and one row of the table, and a rigid pile's
+// text names its rotation centre as the JSON does.
+TEST(ForcesCommand, DepthsAsTheRecordGivesThemAndTheRotationCentreInText)
+{
+    TempDir dir;
+    nlohmann::json record = nlohmann::json::parse(ReadText(KANGLI_EXAMPLES_DIR "/design/defaults.json"));
+    record["fHuaMianDaoZhuangDing"] = 8.3;
+    record["fZhuangChang"] = 16;
+    WriteText(dir.path + "/r.json", record.dump(2));
+    const CliRun json = RunKangli("forces '" + dir.path + "/r.json' --json");
+    ASSERT_TRUE(json.status == 0 || json.status == 3) << json.err; // 3: a check fails
+    const nlohmann::json out = nlohmann::json::parse(json.out);
+    EXPECT_EQ(out["slip"]["depth"].get<double>(), 8.3);
+    int rows = 0;
+    for (const auto& p : out["points"])
+        rows += p["depth"].get<double>() == 8.3;
+    EXPECT_EQ(rows, 1);
+    const CliRun text = RunKangli("forces '" + dir.path + "/r.json'");
+    size_t at = 0;
+    int lines = 0;
+    while ((at = text.out.find("\n    8.30 ", at)) != std::string::npos) {
+        ++lines;
+        ++at;
+    }
+    EXPECT_EQ(lines, 1) << text.out;
+
+    // The defaults' pile is rigid: the rotation centre in both outputs.
+    const CliRun rigid = RunKangli("forces '" KANGLI_EXAMPLES_DIR "/design/defaults.json' --json");
+    const nlohmann::json r = nlohmann::json::parse(rigid.out);
+    ASSERT_TRUE(r["rigid"].get<bool>());
+    ASSERT_TRUE(r["rotation_centre"].is_number());
+    char centre[64];
+    std::snprintf(centre, sizeof centre, "转动中心在桩顶以下 %.3f m", r["rotation_centre"].get<double>());
+    EXPECT_NE(RunKangli("forces '" KANGLI_EXAMPLES_DIR "/design/defaults.json'").out.find(centre), std::string::npos);
+}
+
 TEST(ForcesCommand, TheReportOfADesignedPileCarriesTheForcesBookAndDiagram)
 {
     TempDir dir;
