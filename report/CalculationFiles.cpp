@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <list>
 #include <memory>
@@ -122,8 +123,15 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
             }
             CRTF book;
             book.strDrawingFolder = folder;
+            // As every book's header: what it is, whose, and when.
+            char date[32] = "";
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            if (::localtime_r(&now, &local))
+                std::strftime(date, sizeof date, "%Y-%m-%d", &local);
             book.strHeader = "抗滑桩内力计算书    " + record.FileStem() + "    " + record.strBiaoTi +
-                             (record.strMingCheng.empty() ? std::string() : "    桩 " + record.strMingCheng);
+                             (record.strMingCheng.empty() ? std::string() : "    桩 " + record.strMingCheng) +
+                             "    " + date;
             book.ProvideDrawing(diagramName, &diagram);
             WriteForcesBook(record, forces, &book, forces.status == 1 ? diagramPath : std::string());
             const std::string path = folder + record.FileStem() + "-nl-jss.rtf";

@@ -143,6 +143,12 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     rtf->InsertText("抗滑桩内力计算\n\n");
     rtf->InsertText("一 设计条件\n\n");
     for (const DesignFieldDef& field : DesignFields()) {
+        // Only the inputs that apply: the top/bottom ratio of a trapezoid, the
+        // coefficients of the method chosen.
+        const std::string key = field.key;
+        if ((key == "fTiXingBi" && d.nTuiLiFenBu != 2) || (key == "fK" && d.nDiJiFa != 0) ||
+            ((key == "fM" || key == "fA1" || key == "fA2") && d.nDiJiFa != 1))
+            continue;
         std::string value;
         if (!field.choices.empty()) {
             for (const FieldChoice& ch : field.choices)
@@ -163,7 +169,7 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                     r.fZhuangJianJu, f.thrust);
     rtf->InsertText("\t滑面处剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m\n", f.Q0, f.M0);
     rtf->InsertText("\n三 锚固段（滑面至桩底，h2 = %.3fm）\n\n", f.h2);
-    rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.3fkN·m^2\n", f.width, f.EI);
+    rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.0fkN·m²\n", f.width, f.EI);
     if (f.constantGround) {
         rtf->InsertText("\tm = 0：滑面以下地基系数为常数 A1 = %.3fkN/m³（桩后 A2 = %.3fkN/m³），按 K 法判别\n", d.fA1,
                         d.fA2);
@@ -253,16 +259,34 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
         rtf->InsertText("\t未给出容许值，不作验算\n");
     const PileReinforcement& rf = f.reinforcement;
     rtf->InsertText("\n六 配筋（%s）\n\n", rf.steel.c_str());
-    rtf->InsertText("\t设计弯矩 M = %.3fkN·m，设计剪力 V = %.3fkN\n", rf.moment, rf.shear);
-    if (rf.overReinforced && rf.circle)
-        rtf->InsertText("\t纵筋：超筋，As = %.0fmm^2 > %.0f%%×截面面积 = %.0fmm^2，截面不能承受\n", rf.required,
-                        kCircleLargestRatio * 100, rf.maximum);
-    else if (rf.overReinforced)
-        rtf->InsertText("\t纵筋：超筋，单筋截面不能承受（%s）\n", rf.reason.c_str());
-    else
-        rtf->InsertText("\t纵筋 As = %.0fmm^2%s\n", rf.longitudinalArea, rf.minimumGoverns ? "（最小配筋率控制）" : "");
+    // Every step with its numbers, so that a reviewer recomputes it by hand.
+    rtf->InsertText("\t设计弯矩 M = γ0×γF×|Mmax| = %.2f×%.2f×%.3f = %.3fkN·m\n", d.fGamma0, d.fHeZaiXiShu,
+                    std::fabs(f.maxMoment.value), rf.moment);
+    rtf->InsertText("\t设计剪力 V = γ0×γF×|Qmax| = %.2f×%.2f×%.3f = %.3fkN\n", d.fGamma0, d.fHeZaiXiShu,
+                    std::fabs(f.maxShear.value), rf.shear);
+    rtf->InsertText("\tfy = %.0fN/mm²，α1 = %.2f，ξb = %.3f；%s b = %.0fmm，h0 = %.0fmm\n", rf.fy, rf.alpha1, rf.xiB,
+                    rf.circle ? "受剪等效矩形" : "截面", rf.b, rf.h0);
+    if (rf.circle) {
+        rtf->InsertText("\t圆形截面：受压区圆心角与 2π 之比 α = %.4f，按弯矩所需 As = %.0fmm²，"
+                        "最小配筋 As,min = %.0fmm²\n",
+                        rf.alpha, rf.required, rf.minimum);
+        if (rf.overReinforced)
+            rtf->InsertText("\t纵筋：超筋，As = %.0fmm² > %.0f%%×截面面积 = %.0fmm²，截面不能承受\n", rf.required,
+                            kCircleLargestRatio * 100, rf.maximum);
+    } else {
+        rtf->InsertText("\t受压区高度 x = %.1fmm %s ξb×h0 = %.3f×%.0f = %.1fmm\n", rf.x,
+                        rf.x <= rf.xiB * rf.h0 ? "≤" : ">", rf.xiB, rf.h0, rf.xiB * rf.h0);
+        if (!rf.overReinforced)
+            rtf->InsertText("\t按弯矩所需 As = α1×fc×b×x/fy = %.0fmm²，最小配筋 As,min = %.0fmm²\n", rf.required,
+                            rf.minimum);
+        else
+            rtf->InsertText("\t纵筋：超筋（x > ξb×h0），单筋截面不能承受，应加大截面或提高混凝土等级\n");
+    }
+    if (!rf.overReinforced)
+        rtf->InsertText("\t纵筋 As = %.0fmm²%s\n", rf.longitudinalArea, rf.minimumGoverns ? "（最小配筋率控制）" : "");
     if (rf.sectionTooSmall)
         rtf->InsertText("\t箍筋：截面尺寸不足，V > 0.25βc×fc×b×h0 = %.3fkN\n", rf.shearLimit);
     else
-        rtf->InsertText("\t箍筋 Asv/s = %.4fmm^2/mm\n", rf.stirrups);
+        rtf->InsertText("\t箍筋：V ≤ 0.25βc×fc×b×h0 = %.3fkN，Asv/s = %.4fmm²/mm（最小 %.4fmm²/mm）\n", rf.shearLimit,
+                        rf.stirrups, rf.stirrupsMinimum);
 }

@@ -2,6 +2,9 @@
 #include "RecordJson.h"
 #include "TestFiles.h"
 
+#include <cctype>
+#include <cmath>
+
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
@@ -211,6 +214,75 @@ TEST(ForcesCommand, DepthsAsTheRecordGivesThemAndTheRotationCentreInText)
     char centre[64];
     std::snprintf(centre, sizeof centre, "转动中心在桩顶以下 %.3f m", r["rotation_centre"].get<double>());
     EXPECT_NE(RunKangli("forces '" KANGLI_EXAMPLES_DIR "/design/defaults.json'").out.find(centre), std::string::npos);
+}
+
+namespace {
+
+// An RTF's text with its \uN? escapes made characters again (others dropped
+// as they are): what a reader of the printed book sees, near enough to search.
+std::string RtfText(const std::string& rtf)
+{
+    std::string out;
+    for (size_t i = 0; i < rtf.size(); ++i) {
+        if (rtf.compare(i, 2, "\\u") == 0 && i + 2 < rtf.size() &&
+            (std::isdigit(static_cast<unsigned char>(rtf[i + 2])) || rtf[i + 2] == '-')) {
+            size_t end = i + 3;
+            while (end < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[end])))
+                ++end;
+            long cp = std::stol(rtf.substr(i + 2, end - i - 2));
+            if (cp < 0)
+                cp += 65536;
+            if (cp < 0x800) {
+                out += static_cast<char>(0xC0 | (cp >> 6));
+                out += static_cast<char>(0x80 | (cp & 0x3F));
+            } else {
+                out += static_cast<char>(0xE0 | (cp >> 12));
+                out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (cp & 0x3F));
+            }
+            i = end; // the '?' after it
+            continue;
+        }
+        if (rtf.compare(i, 2, "\\~") == 0) {
+            out += ' ';
+            ++i;
+            continue;
+        }
+        out += rtf[i];
+    }
+    return out;
+}
+
+} // namespace
+
+// The reinforcement of the book can be recomputed by hand: the design effects
+// with their factors, fy, α1, ξb, b and h0, x against ξb·h0, As needed and the
+// minimum, Asv/s with its minimum, in mm²; and only the inputs that apply.
+TEST(ForcesCommand, TheBooksReinforcementIsTraceable)
+{
+    TempDir dir;
+    const std::string rec = KANGLI_EXAMPLES_DIR "/design/rectangular-pile-soil-layers.json";
+    ASSERT_EQ(RunKangli("report '" + rec + "' '" + dir.path + "/out'").status, 0);
+    const std::string book = RtfText(ReadText(dir.path + "/out/kl-nl-jss.rtf"));
+    const nlohmann::json f = nlohmann::json::parse(RunKangli("forces '" + rec + "' --json").out);
+    char line[160];
+    // (γ0 and γF at their defaults, 1.0, in this record.)
+    const double m = std::fabs(f["max_moment"]["value"].get<double>());
+    std::snprintf(line, sizeof line, "设计弯矩 M = γ0×γF×|Mmax| = 1.00×1.00×%.3f = %.3fkN·m", m,
+                  f["reinforcement"]["moment"].get<double>());
+    EXPECT_NEAR(f["reinforcement"]["moment"].get<double>(), m, 1e-9 * m);
+    EXPECT_NE(book.find(line), std::string::npos) << line;
+    std::snprintf(line, sizeof line, "纵筋 As = %.0fmm²", f["reinforcement"]["longitudinal_area"].get<double>());
+    EXPECT_NE(book.find(line), std::string::npos) << line;
+    for (const char* step : {"受压区高度 x = ", "ξb×h0 = ", "按弯矩所需 As = α1×fc×b×x/fy = ", "最小配筋 As,min = ",
+                             "h0 = ", "fy = 360N/mm²", "Asv/s = "})
+        EXPECT_NE(book.find(step), std::string::npos) << step;
+    EXPECT_EQ(book.find("mm^2"), std::string::npos);
+    EXPECT_EQ(book.find("m^2"), std::string::npos);
+    // The m method: no K; a uniform thrust: no trapezoid ratio.
+    EXPECT_EQ(book.find("地基系数K"), std::string::npos);
+    EXPECT_EQ(book.find("梯形顶底比"), std::string::npos);
+    EXPECT_NE(book.find("地基系数的比例系数m"), std::string::npos);
 }
 
 TEST(ForcesCommand, TheReportOfADesignedPileCarriesTheForcesBookAndDiagram)
