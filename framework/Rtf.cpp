@@ -317,8 +317,9 @@ std::string CRTF::ToRtf() const
                           std::to_string(static_cast<int>(edge + 0.5));
             }
             for (size_t r = 0; r < b.rows.size(); ++r) {
-                out += rowDef + "\n";
                 const bool title = b.titled && r == 0;
+                // The title row repeats at the top of every page the table runs onto.
+                out += (title ? "\\trowd\\trhdr" + rowDef.substr(6) : rowDef) + "\n";
                 for (const std::string& cell : b.rows[r])
                     out += std::string("\\pard\\intbl") + (title ? "\\qc " : " ") +
                            Escape(cell, "\\line ") + "\\cell\n";

@@ -164,10 +164,12 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
         return;
     }
     const bool k = f.method == 'K';
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n二 受荷段（桩顶至滑面，h1 = %.3fm）\n\n", f.h1);
     rtf->InsertText("\t每根桩承受的推力 ET = (E - E')×s = (%.3f - %.3f)×%.3f = %.3fkN\n", d.fTuiLi, d.fQianKangLi,
                     r.fZhuangJianJu, f.thrust);
     rtf->InsertText("\t滑面处剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m\n", f.Q0, f.M0);
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n三 锚固段（滑面至桩底，h2 = %.3fm）\n\n", f.h2);
     rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.0fkN·m²\n", f.width, f.EI);
     if (f.constantGround) {
@@ -195,6 +197,7 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
         rtf->InsertText("\t转动中心在桩顶以下 %.3fm（滑面以下 %.3fm）\n", f.rotationCentre, f.rotationCentre - f.h1);
     rtf->InsertText("\t滑面处位移 x0 = %.3fmm，转角 φ0 = %.6frad\n", f.slip.displacement * 1000, f.slip.rotation);
     rtf->InsertText("\t桩顶位移 %.3fmm\n", f.topDisplacement * 1000);
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n四 内力及位移\n\n");
     if (!diagramName.empty()) {
         rtf->InsertText("  ");
@@ -240,6 +243,7 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     if (!f.linearModelHolds)
         rtf->InsertText("\n\t警告：位移或转角过大，线弹性地基模型不再适用（%s），计算结果不可采用\n",
                         f.linearModelReason.c_str());
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n五 验算\n\n");
     bool any = false;
     for (const PileForceCheck& c : f.checks) {
@@ -258,6 +262,7 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     if (!any)
         rtf->InsertText("\t未给出容许值，不作验算\n");
     const PileReinforcement& rf = f.reinforcement;
+    rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n六 配筋（%s）\n\n", rf.steel.c_str());
     // Every step with its numbers, so that a reviewer recomputes it by hand.
     rtf->InsertText("\t设计弯矩 M = γ0×γF×|Mmax| = %.2f×%.2f×%.3f = %.3fkN·m\n", d.fGamma0, d.fHeZaiXiShu,

@@ -394,6 +394,42 @@ TEST(KangliReport, TheBookWrapsFormulasWholeAndKeepsHeadingsWithTheirFormulas)
     }
 }
 
+// The internal-force books through the word processor: no numbered heading is
+// the last line of a page, for every design example.
+TEST(KangliReport, NoHeadingOfAnInternalForceBookEndsAPage)
+{
+    if (!HaveWordProcessor())
+        GTEST_SKIP() << "LibreOffice or pdftotext not installed";
+    for (const char* name : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
+        TempDir top;
+        CliRun r = RunKangli(std::string("report '" KANGLI_EXAMPLES_DIR "/design/") + name + "' '" + top.path + "'");
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::string text;
+        ASSERT_TRUE(PdfText(top.path, "kl-nl-jss", false, &text)) << name;
+        size_t at = 0;
+        int pages = 0;
+        while (at <= text.size()) {
+            const size_t ff = std::min(text.find('\f', at), text.size());
+            std::vector<std::string> lines;
+            for (const std::string& line : Lines(text.substr(at, ff - at)))
+                if (line.find_first_not_of(" ") != std::string::npos)
+                    lines.push_back(line);
+            at = ff + 1;
+            if (lines.empty())
+                continue;
+            ++pages;
+            // The last line of the page, above its footer ("第 N 页 共 M 页").
+            std::string last = lines.back();
+            if (last.find("页") != std::string::npos && lines.size() > 1)
+                last = lines[lines.size() - 2];
+            for (const char* numeral : {"一 ", "二 ", "三 ", "四 ", "五 ", "六 "})
+                EXPECT_NE(last.find_first_not_of(" ") == std::string::npos ? 1 : last.find(numeral), 0u)
+                    << name << ": a heading ends page " << pages << ": " << last;
+        }
+        EXPECT_GE(pages, 2) << name;
+    }
+}
+
 // The layer table's heading is a row of columns in blanks: its last column
 // stays on its row in the word processor's layout, not alone under the first.
 TEST(KangliReport, TheLayerHeadingKeepsItsLastColumnOnItsRow)
