@@ -300,7 +300,7 @@ int RunDraw(const std::string& in, int diagram, const std::string& out, bool uni
 // Everything is written first into a fresh folder inside dir and moved into dir
 // only when all of it was written, so that a full disk or a size limit leaves dir
 // as it was, old books never standing beside new diagrams.
-int RunReport(const std::string& in, const std::string& dir, bool pictures)
+int RunReport(const std::string& in, const std::string& dir, bool pictures, bool unitless)
 {
     CPelvorinData record;
     CKangLiJiSuan calc;
@@ -317,7 +317,7 @@ int RunReport(const std::string& in, const std::string& dir, bool pictures)
     }
     std::vector<std::string> written;
     std::string errorPath, error;
-    if (!WriteReportFiles(record, calc, dir, pictures, written, errorPath, error))
+    if (!WriteReportFiles(record, calc, dir, pictures, written, errorPath, error, unitless))
         return Report(errorPath, error);
     for (const std::string& path : written)
         std::printf("%s\n", path.c_str());
@@ -806,6 +806,10 @@ int Run(int argc, char** argv)
     cmdReport->add_option("RECORD", reportFile, "data file, or JSON when it ends in .json")->required();
     cmdReport->add_option("DIR", reportDir, "the directory to write into (made when missing)")->required();
     cmdReport->add_flag("--png", reportPictures, "also a PNG picture beside each DXF diagram");
+    std::string reportUnits = "declared";
+    cmdReport->add_option("--units", reportUnits,
+                          "declared (the default) or none: no unit declared in the DXF diagrams, as draw --units none")
+        ->check(CLI::IsMember({"declared", "none"}));
 
     std::string forcesFile;
     bool forcesJson = false;
@@ -851,7 +855,7 @@ int Run(int argc, char** argv)
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut, drawUnits == "none");
         if (*cmdReport)
-            return RunReport(reportFile, reportDir, reportPictures);
+            return RunReport(reportFile, reportDir, reportPictures, reportUnits == "none");
         if (*cmdForces)
             return RunForces(forcesFile, forcesJson);
     } catch (const std::bad_alloc&) {

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 bool WriteReportFiles(CPelvorinData& record, CKangLiJiSuan& calc, const std::string& dir, bool pictures,
-                      std::vector<std::string>& written, std::string& errorPath, std::string& error)
+                      std::vector<std::string>& written, std::string& errorPath, std::string& error, bool unitless)
 {
     auto fail = [&](const std::string& path, const std::string& why) {
         errorPath = path;
@@ -25,6 +25,12 @@ bool WriteReportFiles(CPelvorinData& record, CKangLiJiSuan& calc, const std::str
     CalculationFiles where;
     where.folder = target;
     where.drawingWriter = WriteCanvas;
+    if (unitless)
+        where.drawingWriter = [](const CBase_SGT& canvas, const std::string& path, std::string* why) {
+            CBase_SGT plain = canvas;
+            plain.nUnits = CBase_SGT::Unitless;
+            return WriteCanvas(plain, path, why);
+        };
     where.pictures = pictures;
     where.staged = true;
     const CalculationFilesWritten files = WriteCalculationFiles(record, calc, where);

@@ -13,6 +13,9 @@
 #include <vector>
 
 // dir is made with its parents when missing. True with the paths written, in
-// order; false with the file at fault and the reason.
+// order; false with the file at fault and the reason. unitless: the DXF
+// drawings carry no unit, for CAD programs that would print a metre diagram
+// 1000 times too large.
 bool WriteReportFiles(CPelvorinData& record, CKangLiJiSuan& calc, const std::string& dir, bool pictures,
-                      std::vector<std::string>& written, std::string& errorPath, std::string& error);
+                      std::vector<std::string>& written, std::string& errorPath, std::string& error,
+                      bool unitless = false);

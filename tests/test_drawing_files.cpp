@@ -175,6 +175,19 @@ TEST(DrawingFiles, EveryDxfOfAReportDecodesInItsCodePage)
         }
         EXPECT_GE(drawings, name.rfind("design/", 0) == 0 ? 4 : 3) << name;
     }
+    // With --units none no drawing of a report declares a unit ($INSUNITS 0),
+    // the internal-force drawing included.
+    TempDir dir;
+    ASSERT_EQ(std::system(("'" KANGLI_EXE "' report '" KANGLI_EXAMPLES_DIR "/design/defaults.json' '" + dir.path +
+                           "' --units none >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    for (const char* name : {"kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-nl-jt.dxf"}) {
+        int status = -1;
+        const std::string audit = Audit(dir.path + "/" + name, &status);
+        EXPECT_EQ(status, 0) << name << "\n" << audit;
+        EXPECT_NE(audit.find("\nunits 0\n"), std::string::npos) << name << "\n" << audit;
+    }
 }
 
 TEST(DrawingFiles, DiagramFilesUnderTheWorkPath)
