@@ -348,10 +348,7 @@ int RunModel(int argc, char** argv, bool dialog)
         for (size_t i : piles)
             if (!onePile && slope.KHPiles[i].strName == currentPile)
                 index = i;
-        slope.CurSurface = surfaces.front()->surface;
-        g_lCurHMID = surfaces.front()->id;
-        slope.strCurKHPile = slope.KHPiles[index].strName;
-        slope.CurKHPile = slope.KHPiles[index];
+        MakeCallCurrent(slope, *surfaces.front(), index);
         slope.nKangLiWenJian = files;
         int answer = 0;
         for (int call = 1; call <= times; ++call) {
@@ -380,10 +377,7 @@ int RunModel(int argc, char** argv, bool dialog)
         for (size_t i : piles) {
             // The pile at the index is the working pile: the module finds it by
             // the current name and converts the pile at the index.
-            slope.CurSurface = e->surface;
-            g_lCurHMID = e->id;
-            slope.strCurKHPile = slope.KHPiles[i].strName;
-            slope.CurKHPile = slope.KHPiles[i];
+            MakeCallCurrent(slope, *e, i);
             slope.nKangLiWenJian = files;
             told.Clear();
             const int result = calculate(&slope, static_cast<int>(i));

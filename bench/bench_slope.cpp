@@ -106,10 +106,7 @@ void Search200Surfaces(benchmark::State& state)
         CSlopeData slope = model.slope;
         for (const SlopeSurfaceEntry& e : model.surfaces)
             for (size_t i = 0; i < slope.KHPiles.size(); ++i) {
-                slope.CurSurface = e.surface;
-                g_lCurHMID = e.id;
-                slope.strCurKHPile = slope.KHPiles[i].strName;
-                slope.CurKHPile = slope.KHPiles[i];
+                MakeCallCurrent(slope, e, i);
                 benchmark::DoNotOptimize(JiSuan_KangLi_Slp(&slope, static_cast<int>(i)));
                 ++calls;
             }

@@ -38,10 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     g_lCurFAID = model.scheme;
     for (const SlopeSurfaceEntry& e : model.surfaces)
         for (size_t i = 0; i < slope.KHPiles.size(); ++i) {
-            slope.CurSurface = e.surface;
-            g_lCurHMID = e.id;
-            slope.strCurKHPile = slope.KHPiles[i].strName;
-            slope.CurKHPile = slope.KHPiles[i];
+            MakeCallCurrent(slope, e, i);
             slope.nKangLiWenJian = kKangLiWenJianNone;
             slope.KHPiles[i].KangLiDian.clear();
             slope.KHPiles[i].KangLiZhi.clear();

@@ -574,6 +574,14 @@ std::string SlopeModelToJson(const SlopeModelFile& m)
     return ToDocument(m).dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
+void MakeCallCurrent(CSlopeData& slope, const SlopeSurfaceEntry& surface, size_t pile)
+{
+    slope.CurSurface = surface.surface;
+    g_lCurHMID = surface.id;
+    slope.strCurKHPile = slope.KHPiles[pile].strName;
+    slope.CurKHPile = slope.KHPiles[pile];
+}
+
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error)
 {
     std::string text;

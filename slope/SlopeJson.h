@@ -112,6 +112,10 @@ struct SlopeModelFile {
     std::vector<std::string> notes;
 };
 
+// Makes a call of a host's search current: the slip surface (and its id as
+// the current one) and the pile at the index as the working pile, by its name.
+void MakeCallCurrent(CSlopeData& slope, const SlopeSurfaceEntry& surface, size_t pile);
+
 bool LoadSlopeModel(const std::string& path, SlopeModelFile& model, std::string* error);
 // Refuses, naming the key, a value that would not load back (a number that is
 // not finite, a text that is not UTF-8); the file is then left as it was.

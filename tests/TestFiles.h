@@ -2,6 +2,8 @@
 // record's stream forms over strings.
 #pragma once
 
+#include "WorkPaths.h"
+
 #include "PelvorinData.h"
 
 #include <cstdio>
@@ -24,6 +26,14 @@ struct TempDir {
         std::error_code ec;
         std::filesystem::remove_all(path, ec);
     }
+};
+
+// A fresh folder that is the framework's work path while it lives; the work
+// path it replaced comes back however the test ends.
+struct TempWorkPath : TempDir {
+    std::string saved = G_strWorkPath;
+    TempWorkPath() { G_strWorkPath = path + "/"; }
+    ~TempWorkPath() { G_strWorkPath = saved; }
 };
 
 inline void WriteText(const std::string& path, const std::string& text)

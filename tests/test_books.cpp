@@ -29,18 +29,15 @@ std::vector<std::string> Lines(const std::string& text)
 // A new record with two default layers, the work path pointing at a fresh
 // directory while it lives.
 struct DefaultInWorkDir {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
+    TempWorkPath dir; // the work path while it lives
     CPelvorinData r;
     CKangLiJiSuan calc;
     DefaultInWorkDir()
     {
-        G_strWorkPath = dir.path + "/";
         InitKangLiData(&r);
         r.TuCeng.resize(2);
         calc.pData = &r;
     }
-    ~DefaultInWorkDir() { G_strWorkPath = saved; }
 };
 
 bool HaveWordProcessor()

@@ -413,9 +413,7 @@ TEST(Driver, TieTakesThePileValue)
 
 TEST(Driver, DataChangeIsAskedAboutOnlyWhenTheFileDiffers)
 {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
@@ -436,7 +434,6 @@ TEST(Driver, DataChangeIsAskedAboutOnlyWhenTheFileDiffers)
         EXPECT_EQ(calc.CheckDataChange(), 1);
     }
     EXPECT_EQ(if_file_exist((G_strWorkPath + "new-kl.dat").c_str()), 0);
-    G_strWorkPath = saved;
 }
 
 TEST(GroundResistance, WaterLevelSplitsTheSoilPressure)

@@ -103,15 +103,12 @@ struct BoxAnswerer {
 };
 
 struct HostState {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
+    TempWorkPath dir; // the work path while it lives
     HostState()
     {
-        G_strWorkPath = dir.path + "/";
         g_lCurFAID = 3;
         g_lCurHMID = 2;
     }
-    ~HostState() { G_strWorkPath = saved; }
 };
 
 } // namespace

@@ -193,15 +193,12 @@ TEST(DrawingFiles, EveryDxfOfAReportDecodesInItsCodePage)
 TEST(DrawingFiles, DiagramFilesUnderTheWorkPath)
 {
     Drawn d("defaults.json");
-    TempDir dir;
-    std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     SetCanvasFileWriter(nullptr);
     EXPECT_EQ(d.calc.WriteJianTu(&d.record, 0, 1), 0); // nothing to write with
     UseCanvasWriters();
     for (int n = 0; n < 3; ++n)
         EXPECT_EQ(d.calc.WriteJianTu(&d.record, n, 1), 1) << n;
-    G_strWorkPath = saved;
     for (const char* name : {"kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf"}) {
         const std::string text = ReadText(dir.path + "/" + name);
         EXPECT_LT(text.find("  0\nSECTION\n  2\nHEADER\n"), 40u) << name;

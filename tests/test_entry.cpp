@@ -20,15 +20,12 @@
 namespace {
 
 struct WorkDir {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
+    TempWorkPath dir; // the work path while it lives
     WorkDir()
     {
-        G_strWorkPath = dir.path + "/";
         g_lCurFAID = 3;
         g_lCurHMID = 2;
     }
-    ~WorkDir() { G_strWorkPath = saved; }
     int Files() const
     {
         int n = 0;

@@ -200,9 +200,7 @@ struct OpenFrame {
 // would refuse.
 TEST(Frame, SandAndASurfaceAtThePileTopAreTakenAndCalculated)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     OpenFrame open;
     CPelvorinData& r = open.r;
     CDlgKangLi_Slp& frame = open.frame;
@@ -244,14 +242,11 @@ TEST(Frame, SandAndASurfaceAtThePileTopAreTakenAndCalculated)
     ScopedMessageRecorder answers;
     EXPECT_TRUE(frame.Calculate());
     EXPECT_FALSE(r.ZuiZhongKangLi.empty());
-    G_strWorkPath = saved;
 }
 
 TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     const QString file = QString::fromStdString(dir.path + "/rec.dat");
     OpenFrame open(file);
     CPelvorinData& r = open.r;
@@ -281,16 +276,13 @@ TEST(Frame, WhatIsTypedWithoutEnterIsCalculatedAndSaved)
         EXPECT_EQ(yes.messages.size(), 1u);
     }
     EXPECT_NE(ReadText(file.toStdString()).find(",2.500000,"), std::string::npos);
-    G_strWorkPath = saved;
 }
 
 // Saving to a data file that cannot hold the record loses nothing: the window
 // names the value and offers the JSON form; saying no writes nothing.
 TEST(Frame, SavingNeverLosesAValueTheDataFileCannotHold)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     const QString file = QString::fromStdString(dir.path + "/rec.dat");
     OpenFrame open(file);
     CDlgKangLi_Slp& frame = open.frame;
@@ -313,7 +305,6 @@ TEST(Frame, SavingNeverLosesAValueTheDataFileCannotHold)
     ASSERT_TRUE(LoadRecordFile(dir.path + "/rec.json", back, &error)) << error;
     EXPECT_FLOAT_EQ(back.fZheJianXiShu, 0.5f);
     EXPECT_TRUE(frame.status->text().contains("rec.json")) << frame.status->text().toStdString();
-    G_strWorkPath = saved;
 }
 
 // 导入 reads a file as the command line and Python read it: the file alone
@@ -346,9 +337,7 @@ TEST(Frame, ImportReadsAFileAsEveryOtherSurfaceDoes)
 
 TEST(Frame, ResultsBelongToTheRecordOnScreen)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     OpenFrame open;
     CPelvorinData& r = open.r;
     CDlgKangLi_Slp& frame = open.frame;
@@ -398,7 +387,6 @@ TEST(Frame, ResultsBelongToTheRecordOnScreen)
     EXPECT_EQ(frame.status->text(), "尚未计算");
     ASSERT_FALSE(answers.messages.empty());
     EXPECT_EQ(answers.messages.back().text, "“桩中心距（m）”应在 0.01 到 10000000 之间，输入值为 0");
-    G_strWorkPath = saved;
 }
 
 namespace {
@@ -449,9 +437,7 @@ int RowLabelled(EasyTableView* view, const QString& label)
 // the resistance of a rectangular pile.
 TEST(Frame, EveryInputOfTheRecordHasACell)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     OpenFrame open;
     CDlgKangLi& page = *open.frame.pPage;
     const QStringList shown = ShownLabels(page);
@@ -480,7 +466,6 @@ TEST(Frame, EveryInputOfTheRecordHasACell)
     EXPECT_FLOAT_EQ(open.r.fAs, 80.0f);
     ASSERT_TRUE(open.frame.Calculate());
     EXPECT_GT(open.r.ZhuangKangLi.front(), far); // a deeper effective section resists more
-    G_strWorkPath = saved;
 }
 
 namespace {
@@ -780,9 +765,7 @@ TEST(Layout, ColumnsFitTheirContentAndThePane)
 // read, none drawn over another.
 TEST(Layout, ResultDiagramsOpenReadable)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     CPelvorinData r;
     std::string error;
     ASSERT_TRUE(LoadRecordFile(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.json", r, &error)) << error;
@@ -823,7 +806,6 @@ TEST(Layout, ResultDiagramsOpenReadable)
     closer.start(50);
     frame.ShowResults();
     EXPECT_EQ(views, 2);
-    G_strWorkPath = saved;
 }
 
 // 帮助 keeps each unit on one line wherever its box wraps the text.
@@ -1035,9 +1017,7 @@ TEST(Keyboard, ARefusalKeepsTheFocusInItsCell)
 // calculated closes without the question about unsaved edits.
 TEST(Frame, CalculatingIsNoEditToAsk)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     const std::string file = dir.path + "/rec.json";
     {
         CPelvorinData r = NewRecord(true);
@@ -1055,7 +1035,6 @@ TEST(Frame, CalculatingIsNoEditToAsk)
     Settle();
     EXPECT_EQ(answers.messages.size(), asked);
     EXPECT_FALSE(open.frame.isVisible());
-    G_strWorkPath = saved;
 }
 
 // Edits are never thrown away without a word: 取消 and the close button ask,
@@ -1124,9 +1103,7 @@ TEST(Frame, UnsavedEditsAreNotLostSilently)
 // marked out of date after a save.
 TEST(Frame, SavingTheOpenedFileAsksNothingAndKeepsTheStaleNotice)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     const std::string file = dir.path + "/rec.json";
     {
         CPelvorinData r = NewRecord(true);
@@ -1144,7 +1121,6 @@ TEST(Frame, SavingTheOpenedFileAsksNothingAndKeepsTheStaleNotice)
     EXPECT_NE(ReadText(file).find("\"fZhuangJianJu\": 4"), std::string::npos);
     EXPECT_TRUE(frame.status->text().contains("过时")) << frame.status->text().toStdString();
     EXPECT_FALSE(frame.Unsaved());
-    G_strWorkPath = saved;
 }
 
 // 导入 of a data file says which inputs it did not hold and what they are now.
@@ -1361,9 +1337,7 @@ TEST(Keyboard, AWholeRecordByKeyboardAlone)
 // button, F5 calculates, and Alt+D opens the 数据 menu.
 TEST(Keyboard, TablesPagesAndCommandsWithoutAMouse)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     OpenFrame open;
     CDlgKangLi_Slp& frame = open.frame;
     frame.activateWindow();
@@ -1434,7 +1408,6 @@ TEST(Keyboard, TablesPagesAndCommandsWithoutAMouse)
     EXPECT_EQ(menu->title(), "数据(&D)");
     menu->close();
     Settle();
-    G_strWorkPath = saved;
 }
 
 // Typed into a drop-down, a value shows before Tab takes it; Esc drops it.
@@ -1462,9 +1435,7 @@ TEST(Keyboard, TypedChoiceTextShowsWhileTyped)
 // data, left by an earlier session, names the file it would replace.
 TEST(Frame, QueryingAsksNothingAndAQuestionNamesItsFile)
 {
-    TempDir dir;
-    const std::string saved = G_strWorkPath;
-    G_strWorkPath = dir.path + "/";
+    TempWorkPath dir;
     {
         OpenFrame first;
         ASSERT_TRUE(first.frame.Calculate());
@@ -1505,7 +1476,6 @@ TEST(Frame, QueryingAsksNothingAndAQuestionNamesItsFile)
     const size_t asked = boxes.messages.size();
     ASSERT_TRUE(third.frame.Calculate());
     EXPECT_EQ(boxes.messages.size(), asked);
-    G_strWorkPath = saved;
 }
 
 TEST(RealWindow, TheFrameOpensUnderItsTitleAndEscKeepsItOpen)

@@ -22,15 +22,12 @@
 namespace {
 
 struct Work {
-    TempDir dir;
-    std::string saved = G_strWorkPath;
+    TempWorkPath dir; // the work path while it lives
     Work()
     {
-        G_strWorkPath = dir.path + "/";
         g_lCurFAID = 3;
         g_lCurHMID = 2;
     }
-    ~Work() { G_strWorkPath = saved; }
     std::set<std::string> Files() const
     {
         std::set<std::string> names;
