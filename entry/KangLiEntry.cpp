@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <dlfcn.h>
+#include <filesystem>
 #include <memory>
 
 namespace {
@@ -160,6 +161,17 @@ int CutTest(CSlopeData* slope, const CSlp_KHPile* pile, int pileId)
     if ((circle || polyline) && (!pile || !SlipSurfaceCutsPile(*pile, surface, nullptr)))
         return 0;
     return pileId;
+}
+
+// Removes the files an earlier call of this key left. Every set a call writes
+// holds its result file, so where there is none there is nothing to remove:
+// one look instead of a score, on a search's path that writes no files.
+void ClearKeyFiles(CPelvorinData& record)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(G_strWorkPath + record.FileStem() + ".res", ec))
+        return;
+    RemoveOtherCalculationFiles(record, G_strWorkPath, {});
 }
 
 // One line for the files of a call that were not written: how many, the
@@ -326,7 +338,7 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
     if (CutTest(slope, pile, pileId) < 1) {
         // A surface that misses the pile has no files: those an earlier call
         // of this key left (when the surface or the pile was elsewhere) go.
-        RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
+        ClearKeyFiles(*record);
         return 0;
     }
     // Named in the books' headers: a printed page says which pile it is.
@@ -423,13 +435,13 @@ extern "C" int JiSuan_KangLi_Slp(CSlopeData* slope, int pileIndex)
                 tell_error(201, UnwrittenMessage(written.failed, G_strWorkPath).c_str());
         }
         else // no files asked for: none of an earlier call of this key stays
-            RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
+            ClearKeyFiles(*record);
         if (record->bTiShiChengGong)
             tell_error(201, "抗滑力计算成功 !");
     } else if (status == 0) {
         // A refused pile has no files: those of an earlier call of this key
         // describe another pile or model, and go.
-        RemoveOtherCalculationFiles(*record, G_strWorkPath, {});
+        ClearKeyFiles(*record);
         const int visible = IsJsxxVisible();
         tell_error(201, "抗滑力计算失败 !");
         if (visible)
