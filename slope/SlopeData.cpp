@@ -57,24 +57,6 @@ bool SegmentSegment(const CFPoint& a, const CFPoint& b, const CFPoint& c, const 
 
 } // namespace
 
-int CSlp_PoXian::GetArcFrom_CircleWithPoXianArray(const CSlp_PoXian& line, float cx, float cy, float r,
-                                                  CFPoint& p1, CFPoint& p2, int)
-{
-    std::vector<CFPoint> hits;
-    for (size_t i = 0; i + 1 < line.pts.size(); ++i) {
-        double t[2];
-        const int n = SegmentCircle(line.pts[i], line.pts[i + 1], cx, cy, r, t);
-        for (int k = 0; k < n; ++k)
-            hits.push_back({static_cast<float>(line.pts[i].x + t[k] * (line.pts[i + 1].x - line.pts[i].x)),
-                            static_cast<float>(line.pts[i].y + t[k] * (line.pts[i + 1].y - line.pts[i].y))});
-    }
-    if (hits.empty())
-        return 0;
-    p1 = hits.front();
-    p2 = hits.back();
-    return 1;
-}
-
 void CSlp_PoXian::GetJDPoXianWithPoXian(const CSlp_PoXian& other, std::vector<CFPoint>& out, int,
                                         float tol, int* count, float, int, float) const
 {
@@ -183,18 +165,6 @@ int CalHMKangLi_KHZ(CSlopeData* slope, int i, void*, int)
     }
     pile.fKangLi = depth <= pile.KangLiDian.back() ? pile.KangLiZhi.back() : pile.KangLiZhi.front();
     return 1;
-}
-
-int GenResFileOne(const char* path, CJsDataBase* record)
-{
-    if (!record)
-        return 0;
-    std::vector<std::string> files{record->GetDataFileName(0)};
-    for (int i = 0; i < record->nJianTuShu && i < CJsDataBase::kMaxJianTu; ++i)
-        files.push_back(record->GetJtFileName(i));
-    for (int i = 0; i < record->nJiSuanShuShu && i < CJsDataBase::kMaxJiSuanShu; ++i)
-        files.push_back(record->GetJssFileName(i));
-    return GenResFileOne(path, record, files);
 }
 
 int GenResFileOne(const char* path, CJsDataBase* record, const std::vector<std::string>& files)

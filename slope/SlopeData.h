@@ -23,10 +23,6 @@ class CSlp_PoXian {
 public:
     std::vector<CFPoint> pts;
 
-    // Non-zero when the circle (cx, cy, r) cuts the polyline; p1 and p2 get the
-    // first and the last crossing along the line.
-    int GetArcFrom_CircleWithPoXianArray(const CSlp_PoXian& line, float cx, float cy, float r,
-                                         CFPoint& p1, CFPoint& p2, int flag);
     // Appends to out the points where this line meets other (tol widens the ends).
     void GetJDPoXianWithPoXian(const CSlp_PoXian& other, std::vector<CFPoint>& out, int, float tol,
                                int* count, float, int, float) const;
@@ -130,8 +126,6 @@ float CetHM_KHZ_Dis(CSlopeData* slope, int* a, int* b);
 // slip-surface depth, interpolated in its written lists. 1 when set.
 int CalHMKangLi_KHZ(CSlopeData* slope, int i, void* window, int flag);
 
-// Writes the result file of a calculated record. 1 when written.
-int GenResFileOne(const char* path, CJsDataBase* record);
-// The same, naming exactly the files given (those written with it) instead of
-// every file the record may have.
+// Writes the result file of a calculated record, naming the files given (those
+// written with it). 1 when written.
 int GenResFileOne(const char* path, CJsDataBase* record, const std::vector<std::string>& files);
