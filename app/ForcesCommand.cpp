@@ -2,12 +2,11 @@
 // pile under the thrust of its design block, as a table or as JSON.
 #include "ForcesCommand.h"
 
+#include "ForcesJson.h"
 #include "NumericLocale.h"
 #include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
-
-#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cmath>
@@ -16,9 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-// A number of the JSON form: finite ones as they are, anything else as null.
-nlohmann::ordered_json Num(double v) { return std::isfinite(v) ? nlohmann::ordered_json(v) : nlohmann::ordered_json(); }
 
 bool Print(const std::string& text, std::string* why)
 {
@@ -62,61 +58,7 @@ int RunForces(const std::string& in, bool asJson)
 
     std::string text;
     if (asJson) {
-        using J = nlohmann::ordered_json;
-        J out = J::object();
-        out["status"] = f.status;
-        if (f.status == 1) {
-            out["method"] = std::string(1, f.method);
-            out["rigid"] = f.rigid;
-            out["coefficient"] = Num(f.coefficient);
-            out["coefficient_length"] = Num(f.coefficientLength);
-            out["slip"] = J{{"depth", Num(f.h1)},
-                            {"shear", Num(f.slip.shear)},
-                            {"moment", Num(f.slip.moment)},
-                            {"displacement", Num(f.slip.displacement)},
-                            {"rotation", Num(f.slip.rotation)}};
-            out["top_displacement"] = Num(f.topDisplacement);
-            out["max_moment"] = J{{"value", Num(f.maxMoment.value)}, {"depth", Num(f.maxMoment.depth)}};
-            out["max_shear"] = J{{"value", Num(f.maxShear.value)}, {"depth", Num(f.maxShear.depth)}};
-            out["max_displacement"] = J{{"value", Num(f.maxDisplacement.value)}, {"depth", Num(f.maxDisplacement.depth)}};
-            out["max_stress"] = J{{"value", Num(f.maxStress.value)}, {"depth", Num(f.maxStress.depth)}};
-            out["constant_ground"] = f.constantGround;
-            out["linear_model"] = J{{"holds", f.linearModelHolds},
-                                    {"reason", f.linearModelHolds ? J() : J(f.linearModelReason)}};
-            out["rotation_centre"] = f.rotationCentre >= 0 ? Num(f.rotationCentre) : J();
-            J points = J::array();
-            for (const PileForcePoint& p : f.points)
-                points.push_back(J{{"depth", Num(p.depth)},
-                                   {"shear", Num(p.shear)},
-                                   {"moment", Num(p.moment)},
-                                   {"displacement", Num(p.displacement)},
-                                   {"rotation", Num(p.rotation)},
-                                   {"stress", Num(p.stress)}});
-            out["points"] = std::move(points);
-            J checks = J::array();
-            for (const PileForceCheck& c : f.checks)
-                if (c.checked)
-                    checks.push_back(J{{"key", std::string("SheJi.") + c.key},
-                                       {"holds", c.holds},
-                                       {"value", Num(c.value)},
-                                       {"allowed", Num(c.allowed)},
-                                       {"depth", Num(c.depth)}});
-            out["checks"] = std::move(checks);
-            const PileReinforcement& rf = f.reinforcement;
-            out["reinforcement"] = J{{"moment", Num(rf.moment)},
-                                     {"shear", Num(rf.shear)},
-                                     {"longitudinal_area", rf.overReinforced ? J() : Num(rf.longitudinalArea)},
-                                     {"minimum_governs", rf.minimumGoverns},
-                                     {"over_reinforced", rf.overReinforced},
-                                     {"stirrups_per_mm", rf.sectionTooSmall ? J() : Num(rf.stirrups)},
-                                     {"section_too_small", rf.sectionTooSmall},
-                                     {"steel", rf.steel},
-                                     {"reason", rf.reason.empty() ? J() : J(rf.reason)}};
-        } else {
-            out["field"] = f.refusedField;
-            out["reason"] = f.refusal;
-        }
-        text = out.dump(2) + "\n";
+        text = PileForcesToJson(f);
     } else if (f.status == 1) {
         text += std::string(f.rigid ? "刚性桩" : "弹性桩") + "（" + (f.method == 'K' ? "K法" : "m法") + "，" +
                 (f.constantGround ? "m = 0，地基系数为常数A1，" : "") +

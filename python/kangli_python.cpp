@@ -8,6 +8,8 @@
 //   res.at_slip, res.governs  # the resistance at the slip surface and its side
 #include "CanvasWriters.h"
 #include "FieldTable.h"
+#include "ForcesBook.h"
+#include "ForcesJson.h"
 #include "JsonKit.h"
 #include "KangLiJiSuan.h"
 #include "NumericLocale.h"
@@ -109,7 +111,10 @@ float RealValue(const FieldDef& f, double v)
 std::string Short(float v)
 {
     char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    // Fixed where that is short (100000, not 1e+05), the shortest form otherwise.
+    const float a = std::fabs(v);
+    const auto res = a == 0 || (a >= 1e-4f && a < 1e12f) ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                                                        : std::to_chars(buf, buf + sizeof buf, v);
     return std::string(buf, res.ptr);
 }
 
@@ -188,6 +193,55 @@ Result Calculate(const CPelvorinData& record)
 [[noreturn]] void Raise(const std::string& where, const std::string& what)
 {
     throw py::value_error(where.empty() ? what : where + ": " + what);
+}
+
+// The key of the first number in a dict or list that is not finite
+// ("SheJi.fTuiLi", "TuCeng[1].fHouDu"), empty when there is none: JSON has no
+// NaN, so the reader would refuse the text without naming where.
+std::string NonFiniteKey(const py::handle& value, const std::string& key)
+{
+    if (py::isinstance<py::float_>(value)) {
+        const double v = value.cast<double>();
+        return std::isfinite(v) ? "" : key.empty() ? "(the value)" : key;
+    }
+    if (py::isinstance<py::dict>(value)) {
+        for (const auto& item : value.cast<py::dict>()) {
+            const std::string name = py::str(item.first);
+            const std::string found = NonFiniteKey(item.second, key.empty() ? name : key + "." + name);
+            if (!found.empty())
+                return found;
+        }
+    } else if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value)) {
+        size_t i = 0;
+        for (const py::handle& item : value) {
+            const std::string found = NonFiniteKey(item, key + "[" + std::to_string(i++) + "]");
+            if (!found.empty())
+                return found;
+        }
+    }
+    return "";
+}
+
+// The JSON text of a dict given for a record or a part of one.
+std::string JsonOf(const py::handle& d, const std::string& key)
+{
+    const std::string bad = NonFiniteKey(d, key);
+    if (!bad.empty())
+        Raise("", "key \"" + bad + "\": not a finite number (JSON has no NaN or infinity)");
+    return py::cast<std::string>(py::module_::import("json").attr("dumps")(d));
+}
+
+// A design block as its non-default keys: what makes this block this block.
+std::string DesignRepr(const CSheJi& d)
+{
+    const CSheJi defaults;
+    std::string out = "<kangli.Design fTuiLi=" + Short(d.fTuiLi) + " kN";
+    for (const DesignFieldDef& f : DesignFields()) {
+        if (std::string(f.key) == "fTuiLi" || DesignValue(f, d) == DesignValue(f, defaults))
+            continue;
+        out += " " + std::string(f.key) + "=" + (f.real ? Short(d.*f.real) : std::to_string(d.*f.integer));
+    }
+    return out + ">";
 }
 
 // What a sweep gave, per combination on a grid with one axis per key (in the
@@ -358,6 +412,7 @@ PYBIND11_MODULE(kangli, m)
     m.doc() = "Resistance of anti-slide piles (抗滑桩抗力计算): records, the calculation, sweeps, "
               "drawings and calculation books.";
     UseCanvasWriters();
+    m.attr("__version__") = KANGLI_VERSION;
 
     py::class_<CTuCeng> layer(m, "Layer", "A soil or rock layer in front of the pile, top down.");
     layer.def(py::init<>()).def("__repr__", &LayerRepr);
@@ -428,7 +483,7 @@ PYBIND11_MODULE(kangli, m)
             [](const py::dict& d) {
                 CPelvorinData r;
                 std::string error;
-                const std::string text = py::cast<std::string>(py::module_::import("json").attr("dumps")(d));
+                const std::string text = JsonOf(d, "");
                 if (!RecordFromJson(text, r, &error))
                     Raise("", error);
                 return r;
@@ -465,7 +520,19 @@ PYBIND11_MODULE(kangli, m)
     py::class_<CSheJi> design(m, "Design",
                               "The design block of a record (SheJi): the landslide thrust, the ground below the "
                               "slip surface, the foot, the factors and the allowables.");
-    design.def(py::init<>(), "A design block with its defaults.");
+    design.def(py::init<>(), "A design block with its defaults.")
+        .def("__repr__", &DesignRepr)
+        .def(
+            "to_dict",
+            [](const CSheJi& d) {
+                CPelvorinData r;
+                InitKangLiData(&r);
+                r.SheJi = d;
+                r.bSheJi = 1;
+                const py::object whole = py::module_::import("json").attr("loads")(RecordToJson(r));
+                return py::object(whole["SheJi"]);
+            },
+            "The block as the JSON form's SheJi dict.");
     for (const DesignFieldDef& f : DesignFields()) {
         const std::string doc = std::string(f.label) + ": " + f.what;
         if (f.real)
@@ -496,45 +563,79 @@ PYBIND11_MODULE(kangli, m)
                 r.bSheJi = 0;
                 return;
             }
-            r.SheJi = d.cast<CSheJi>();
+            if (py::isinstance<CSheJi>(d)) {
+                r.SheJi = d.cast<CSheJi>();
+                r.bSheJi = 1;
+                return;
+            }
+            if (!py::isinstance<py::dict>(d))
+                throw py::type_error("SheJi: expected a kangli.Design, a dict or None, found " +
+                                     std::string(py::str(py::type::of(d).attr("__name__"))));
+            // Read as a JSON record reads its block: missing keys take their
+            // defaults, a wrong or misspelt key is refused by name.
+            py::object whole = py::module_::import("json").attr("loads")(RecordToJson(r));
+            whole["SheJi"] = d;
+            CPelvorinData read;
+            std::string error;
+            if (!RecordFromJson(JsonOf(whole, ""), read, &error))
+                Raise("", error);
+            r.SheJi = read.SheJi;
             r.bSheJi = 1;
         },
-        "The design block (kangli.Design), or None; set None to remove it.");
+        "The design block (kangli.Design), or None; set a dict of the JSON form's keys, a Design or None.");
 
     struct ForcesResult {
         PileForces f;
+        // A value of the calculation; NaN where it was refused, as sweeps give.
+        double Value(double v) const { return f.status == 1 ? v : std::numeric_limits<double>::quiet_NaN(); }
     };
-    auto column = [](const PileForces& f, double PileForcePoint::*field) {
+    // Displacements in mm, as the text, the book, the JSON and the allowables
+    // give them (the calculation keeps m).
+    auto column = [](const PileForces& f, double PileForcePoint::*field, double scale) {
         py::array_t<double> a(static_cast<py::ssize_t>(f.points.size()));
         auto out = a.mutable_unchecked<1>();
         for (size_t i = 0; i < f.points.size(); ++i)
-            out(static_cast<py::ssize_t>(i)) = f.points[i].*field;
+            out(static_cast<py::ssize_t>(i)) = f.points[i].*field * scale;
         return a;
     };
-    py::class_<ForcesResult>(m, "Forces", "Internal forces of the pile under its design thrust.")
+    auto asDict = [](const ForcesResult& r) {
+        return py::module_::import("json").attr("loads")(PileForcesToJson(r.f));
+    };
+    py::class_<ForcesResult>(m, "Forces",
+                             "Internal forces of the pile under its design thrust, as kangli forces gives them: "
+                             "depth m, shear kN, moment kN m, displacement mm, rotation rad, stress kPa "
+                             "(NaN throughout where the calculation was refused).")
         .def_property_readonly("status", [](const ForcesResult& r) { return r.f.status; }, "1 calculated, 0 refused")
         .def_property_readonly("message", [](const ForcesResult& r) { return r.f.refusal; }, "why it was refused")
         .def_property_readonly("field", [](const ForcesResult& r) { return r.f.refusedField; }, "the key at fault")
         .def_property_readonly("method", [](const ForcesResult& r) { return std::string(1, r.f.method); })
         .def_property_readonly("rigid", [](const ForcesResult& r) { return r.f.rigid; })
-        .def_property_readonly("coefficient", [](const ForcesResult& r) { return r.f.coefficient; },
+        .def_property_readonly("coefficient", [](const ForcesResult& r) { return r.Value(r.f.coefficient); },
                                "beta or alpha, 1/m")
-        .def_property_readonly("coefficient_length", [](const ForcesResult& r) { return r.f.coefficientLength; })
-        .def_property_readonly("slip_shear", [](const ForcesResult& r) { return r.f.slip.shear; }, "kN")
-        .def_property_readonly("slip_moment", [](const ForcesResult& r) { return r.f.slip.moment; }, "kN m")
-        .def_property_readonly("slip_displacement", [](const ForcesResult& r) { return r.f.slip.displacement; }, "m")
-        .def_property_readonly("slip_rotation", [](const ForcesResult& r) { return r.f.slip.rotation; }, "rad")
-        .def_property_readonly("top_displacement", [](const ForcesResult& r) { return r.f.topDisplacement; }, "m")
-        .def_property_readonly("max_moment", [](const ForcesResult& r) { return r.f.maxMoment.value; }, "kN m")
-        .def_property_readonly("max_moment_depth", [](const ForcesResult& r) { return r.f.maxMoment.depth; }, "m")
-        .def_property_readonly("max_shear", [](const ForcesResult& r) { return r.f.maxShear.value; }, "kN")
-        .def_property_readonly("max_shear_depth", [](const ForcesResult& r) { return r.f.maxShear.depth; }, "m")
-        .def_property_readonly("max_displacement", [](const ForcesResult& r) { return r.f.maxDisplacement.value; }, "m")
+        .def_property_readonly("coefficient_length",
+                               [](const ForcesResult& r) { return r.Value(r.f.coefficientLength); })
+        .def_property_readonly("slip_depth", [](const ForcesResult& r) { return r.Value(r.f.h1); }, "m")
+        .def_property_readonly("slip_shear", [](const ForcesResult& r) { return r.Value(r.f.slip.shear); }, "kN")
+        .def_property_readonly("slip_moment", [](const ForcesResult& r) { return r.Value(r.f.slip.moment); }, "kN m")
+        .def_property_readonly("slip_displacement",
+                               [](const ForcesResult& r) { return r.Value(r.f.slip.displacement * 1000); }, "mm")
+        .def_property_readonly("slip_rotation", [](const ForcesResult& r) { return r.Value(r.f.slip.rotation); }, "rad")
+        .def_property_readonly("top_displacement",
+                               [](const ForcesResult& r) { return r.Value(r.f.topDisplacement * 1000); }, "mm")
+        .def_property_readonly("max_moment", [](const ForcesResult& r) { return r.Value(r.f.maxMoment.value); }, "kN m")
+        .def_property_readonly("max_moment_depth", [](const ForcesResult& r) { return r.Value(r.f.maxMoment.depth); },
+                               "m")
+        .def_property_readonly("max_shear", [](const ForcesResult& r) { return r.Value(r.f.maxShear.value); }, "kN")
+        .def_property_readonly("max_shear_depth", [](const ForcesResult& r) { return r.Value(r.f.maxShear.depth); },
+                               "m")
+        .def_property_readonly("max_displacement",
+                               [](const ForcesResult& r) { return r.Value(r.f.maxDisplacement.value * 1000); }, "mm")
         .def_property_readonly("max_displacement_depth",
-                               [](const ForcesResult& r) { return r.f.maxDisplacement.depth; }, "m")
-        .def_property_readonly("max_stress", [](const ForcesResult& r) { return r.f.maxStress.value; },
+                               [](const ForcesResult& r) { return r.Value(r.f.maxDisplacement.depth); }, "m")
+        .def_property_readonly("max_stress", [](const ForcesResult& r) { return r.Value(r.f.maxStress.value); },
                                "kPa, the largest stress on the ground from the slip surface down")
-        .def_property_readonly("max_stress_depth", [](const ForcesResult& r) { return r.f.maxStress.depth; }, "m")
+        .def_property_readonly("max_stress_depth", [](const ForcesResult& r) { return r.Value(r.f.maxStress.depth); },
+                               "m")
         .def_property_readonly("constant_ground", [](const ForcesResult& r) { return r.f.constantGround; },
                                "m method with m = 0: the ground coefficient is the constant A1, classified by beta")
         .def_property_readonly("linear_model_holds", [](const ForcesResult& r) { return r.f.linearModelHolds; },
@@ -543,40 +644,44 @@ PYBIND11_MODULE(kangli, m)
         .def_property_readonly(
             "rotation_centre",
             [](const ForcesResult& r) -> py::object {
-                return r.f.rotationCentre >= 0 ? py::cast(r.f.rotationCentre) : py::none();
+                return r.f.status == 1 && r.f.rotationCentre >= 0 ? py::cast(r.f.rotationCentre) : py::none();
             },
             "depth of a rigid pile's centre of rotation below its top, m; None for an elastic pile")
         .def_property_readonly(
             "checks",
-            [](const ForcesResult& r) {
-                py::list out;
-                for (const PileForceCheck& c : r.f.checks)
-                    if (c.checked) {
-                        py::dict d;
-                        d["key"] = std::string("SheJi.") + c.key;
-                        d["holds"] = c.holds;
-                        d["value"] = c.value;
-                        d["allowed"] = c.allowed;
-                        d["depth"] = c.depth;
-                        out.append(d);
-                    }
-                return out;
+            [asDict](const ForcesResult& r) -> py::object {
+                return r.f.status == 1 ? py::object(asDict(r)["checks"]) : py::object(py::list());
             },
-            "the allowables given, each with whether it holds, the worst value and where")
-        .def_property_readonly("depth", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::depth); })
-        .def_property_readonly("shear", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::shear); })
-        .def_property_readonly("moment", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::moment); })
-        .def_property_readonly("displacement",
-                               [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::displacement); })
-        .def_property_readonly("rotation",
-                               [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::rotation); })
-        .def_property_readonly("stress", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::stress); })
+            "the allowables given, each with its key, whether it holds, the worst value, the allowed value, "
+            "their unit and where")
+        .def_property_readonly(
+            "reinforcement",
+            [asDict](const ForcesResult& r) -> py::object {
+                return r.f.status == 1 ? py::object(asDict(r)["reinforcement"]) : py::object(py::none());
+            },
+            "the reinforcement (GB 50010) with every input of its design, as kangli forces --json gives it; "
+            "None where refused")
+        .def("to_dict", asDict, "Everything, as kangli forces --json prints it.")
+        .def_property_readonly(
+            "depth", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::depth, 1); }, "m")
+        .def_property_readonly(
+            "shear", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::shear, 1); }, "kN")
+        .def_property_readonly(
+            "moment", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::moment, 1); }, "kN m")
+        .def_property_readonly(
+            "displacement",
+            [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::displacement, 1000); }, "mm")
+        .def_property_readonly(
+            "rotation", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::rotation, 1); }, "rad")
+        .def_property_readonly(
+            "stress", [column](const ForcesResult& r) { return column(r.f, &PileForcePoint::stress, 1); }, "kPa")
         .def("__repr__", [](const ForcesResult& r) {
             if (r.f.status != 1)
                 return "<kangli.Forces refused: " + r.f.refusal + ">";
             return std::string("<kangli.Forces ") + (r.f.rigid ? "rigid" : "elastic") + " pile, " + r.f.method +
                    " method, largest moment " + Fixed(r.f.maxMoment.value, 3) + " kN m at " +
-                   Fixed(r.f.maxMoment.depth, 2) + " m>";
+                   Fixed(r.f.maxMoment.depth, 2) + " m, slip-surface displacement " +
+                   Fixed(r.f.slip.displacement * 1000, 3) + " mm>";
         });
     m.def(
         "forces",
@@ -593,8 +698,9 @@ PYBIND11_MODULE(kangli, m)
             return out;
         },
         py::arg("record"),
-        "Shear, moment, displacement, rotation and ground stress along the pile under its design block, as "
-        "kangli forces gives them; a refusal is a result with status 0 and its message.");
+        "Shear, moment, displacement, rotation and ground stress along the pile under its design block, with "
+        "the checks and the reinforcement, as kangli forces gives them; a refusal is a result with status 0, its "
+        "message and NaN values.");
 
     m.def("calculate", &Calculate, py::arg("record"),
           "Checks and calculates a copy of the record; a refusal is a result with status 0 and its message.");
@@ -654,9 +760,11 @@ PYBIND11_MODULE(kangli, m)
           "Fv, Ev, the side that governs, the concrete, the status and the reason per combination, and the axes.");
     m.def(
         "draw",
-        [](const CPelvorinData& record, int n, const std::string& path) {
-            if (n < 0 || n > 2)
-                Raise("", "diagram " + std::to_string(n) + ": expected 0, 1 or 2");
+        [](const CPelvorinData& record, int n, const std::string& path, const std::string& units) {
+            if (n < 0 || n > 3)
+                Raise("", "diagram " + std::to_string(n) + ": expected 0, 1, 2 or 3");
+            if (units != "m" && units != "none")
+                Raise("", "units \"" + units + "\": expected \"m\" or \"none\"");
             PathOf(path);
             if (CanvasFormatOf(path) == CanvasFormat::Unknown)
                 Raise(path, "unknown drawing format (use .dxf, .svg or .png)");
@@ -666,28 +774,45 @@ PYBIND11_MODULE(kangli, m)
             if (s.status != 1)
                 Raise("", s.message);
             CBase_SGT canvas;
-            calc.DrawTu(n, &canvas, nullptr);
+            if (n == 3) {
+                const PileForces forces = CalculatePileForces(r);
+                if (forces.status != 1)
+                    Raise("", forces.refusal);
+                DrawForcesDiagram(r, forces, &canvas);
+            } else {
+                calc.DrawTu(n, &canvas, nullptr);
+            }
+            if (units == "none")
+                canvas.nUnits = CBase_SGT::Unitless;
             std::string error;
             if (!WriteCanvas(canvas, path, &error))
                 Raise(path, error);
         },
-        py::arg("record"), py::arg("n"), py::arg("path"),
-        "Diagram n (0 sketch, 1 result, 2 earth pressure) as .dxf, .svg or .png.");
+        py::arg("record"), py::arg("n"), py::arg("path"), py::arg("units") = "m",
+        "Diagram n (0 sketch, 1 result, 2 earth pressure, 3 internal forces under the design block) as .dxf, "
+        ".svg or .png, as kangli draw writes it; units=\"none\" writes a DXF that declares no unit.");
     m.def(
         "report",
-        [](const CPelvorinData& record, const std::string& dir, bool png) {
+        [](const CPelvorinData& record, const std::string& dir, bool png, const std::string& units) {
+            if (units != "m" && units != "none")
+                Raise("", "units \"" + units + "\": expected \"m\" or \"none\"");
             PathOf(dir);
             CPelvorinData r;
             CKangLiJiSuan calc;
             const StudyResult s = Study(record, &r, &calc);
             if (s.status != 1)
                 Raise("", s.message);
+            // A design block the forces refuse writes nothing, as kangli report.
+            if (r.bSheJi)
+                if (const PileForces f = CalculatePileForces(r); f.status != 1)
+                    Raise("", f.refusal);
             std::vector<std::string> written;
             std::string errorPath, error;
-            if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error))
+            if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error, units == "none"))
                 Raise(errorPath, error);
             return written;
         },
-        py::arg("record"), py::arg("dir"), py::arg("png") = false,
-        "The data file, the three diagrams and both calculation books in dir; the paths written.");
+        py::arg("record"), py::arg("dir"), py::arg("png") = false, py::arg("units") = "m",
+        "What kangli report writes: the data file (and the JSON where it holds more), the three diagrams and both "
+        "calculation books in dir, and with a design block the internal-force book and drawing; the paths written.");
 }

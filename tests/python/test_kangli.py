@@ -397,20 +397,72 @@ class PileForces(unittest.TestCase):
               "TuCeng": [{"fHouDu": 9}, {"nLeiXing": 1, "fHouDu": 20, "fNianJuLi": 300, "fMoCaJiao": 35}],
               "SheJi": {"fTuiLi": 894.5, "nTuiLiFenBu": 0, "nDiJiFa": 0, "fK": 120000, "fGangDuXiShu": 0.8}}
 
-    def test_forces_are_what_the_command_line_gives(self):
+    def test_python_gives_what_the_command_line_gives(self):
+        # The parity table: each Python call beside the command it stands for,
+        # on every design example and on a refused block.
+        refused = json.loads(open(os.path.join(EXAMPLES, "design", "defaults.json")).read())
+        refused["SheJi"]["nZhuangDi"] = 2
+        with tempfile.TemporaryDirectory() as d:
+            with open(os.path.join(d, "refused.json"), "w") as out:
+                json.dump(refused, out)
+            paths = [os.path.join(EXAMPLES, "design", n) for n in sorted(os.listdir(os.path.join(EXAMPLES, "design")))]
+            for path in paths + [os.path.join(d, "refused.json")]:
+                r = kangli.Record.load(path)
+                cli = subprocess.run([KANGLI, "forces", path, "--json"], capture_output=True, text=True)
+                f = kangli.forces(r)
+                # kangli forces --json  <->  kangli.forces(r).to_dict()
+                self.assertEqual(f.to_dict(), json.loads(cli.stdout), path)
+                if f.status != 1:
+                    self.assertEqual(cli.returncode, 1)
+                    self.assertTrue(math.isnan(f.max_moment) and math.isnan(f.slip_displacement))
+                    self.assertIsNone(f.reinforcement)
+                    self.assertEqual(f.field, "SheJi.nZhuangDi")
+                    with self.assertRaises(ValueError) as e:
+                        kangli.draw(r, 3, os.path.join(d, "no.svg"))
+                    self.assertIn("SheJi.nZhuangDi", str(e.exception))
+                    with self.assertRaises(ValueError):
+                        kangli.report(r, os.path.join(d, "none"))
+                    self.assertFalse(os.path.exists(os.path.join(d, "none")))
+                    continue
+                j = json.loads(cli.stdout)
+                # The attributes are the JSON's numbers, in the JSON's units (mm).
+                self.assertEqual(f.slip_displacement, j["slip"]["displacement"])
+                self.assertEqual(f.max_displacement, j["max_displacement"]["value"])
+                self.assertEqual(list(f.displacement), [p["displacement"] for p in j["points"]])
+                self.assertEqual(list(f.moment), [p["moment"] for p in j["points"]])
+                self.assertEqual(f.reinforcement, j["reinforcement"])
+                self.assertEqual(f.checks, j["checks"])
+                # kangli draw RECORD 3 [--units none]  <->  kangli.draw(r, 3, path[, units="none"])
+                for units in ["m", "none"]:
+                    mine, theirs = os.path.join(d, "py.dxf"), os.path.join(d, "cli.dxf")
+                    kangli.draw(r, 3, mine, units=units)
+                    subprocess.run([KANGLI, "draw", path, "3", theirs] + (["--units", "none"] if units == "none" else []),
+                                   check=True, capture_output=True)
+                    with open(mine, "rb") as a, open(theirs, "rb") as b:
+                        self.assertEqual(a.read(), b.read(), (path, units))
+                # kangli report RECORD DIR  <->  kangli.report(r, dir): the same files, the forces' too
+                written = kangli.report(r, os.path.join(d, "py"))
+                listed = subprocess.run([KANGLI, "report", path, os.path.join(d, "cli")], check=True,
+                                        capture_output=True, text=True).stdout.split()
+                self.assertEqual([os.path.basename(p) for p in written], [os.path.basename(p) for p in listed])
+                self.assertTrue(any(p.endswith("-nl-jt.dxf") for p in written), written)
+
+    def test_forces_read_as_a_reviewer_reads_them(self):
         r = kangli.Record.from_dict(self.RECORD)
         f = kangli.forces(r)
         self.assertEqual(f.status, 1, f.message)
-        with tempfile.TemporaryDirectory() as d:
-            path = os.path.join(d, "k.json")
-            r.save(path)
-            cli = json.loads(subprocess.run([KANGLI, "forces", path, "--json"], check=True,
-                                            capture_output=True, text=True).stdout)
-        self.assertEqual(f.coefficient, cli["coefficient"])
-        self.assertEqual(f.slip_displacement, cli["slip"]["displacement"])
-        self.assertEqual(list(f.moment), [p["moment"] for p in cli["points"]])
-        self.assertEqual(f.max_moment, cli["max_moment"]["value"])
+        # The published elastic pile: 12.6 mm at the slip surface, in mm as the book prints it.
+        self.assertAlmostEqual(f.slip_displacement, 12.6, delta=0.05)
         self.assertIsNone(f.rotation_centre)
+        rf = f.reinforcement
+        # h0 = 2500 - 100 mm; x = h0 - sqrt(h0^2 - 2M/(alpha1 fc b)); As = alpha1 fc b x / fy.
+        x = rf["h0"] - math.sqrt(rf["h0"] ** 2 - 2 * rf["moment"] * 1e6 / (rf["alpha1"] * 14.3 * rf["b"]))
+        self.assertEqual((rf["b"], rf["h0"], rf["fy"]), (2000, 2400, 360))
+        self.assertAlmostEqual(rf["x"], x, delta=1e-4)  # fc is held as a 32-bit real
+        self.assertAlmostEqual(rf["longitudinal_area"], rf["alpha1"] * 14.3 * rf["b"] * x / rf["fy"], delta=1e-3)
+        self.assertIn("elastic pile, K method", repr(f))
+        self.assertIn("fK=120000", repr(r.SheJi))
+        self.assertEqual(kangli.__version__.count("."), 2)
 
     def test_the_design_block_is_the_records_own(self):
         r = kangli.Record.from_dict(self.RECORD)
@@ -418,6 +470,18 @@ class PileForces(unittest.TestCase):
         r.SheJi.fK = 2e4  # softer ground: a smaller beta, on the record itself
         self.assertLess(kangli.forces(r).coefficient, before)
         self.assertEqual(r.to_dict()["SheJi"]["fK"], 20000)
+        # A dict is read as a JSON record's block: the keys not given take their defaults.
+        r.SheJi = {"fTuiLi": 894.5, "nDiJiFa": 0, "fK": 120000}
+        self.assertEqual(r.SheJi.to_dict(), dict(kangli.Design().to_dict(), fTuiLi=894.5, nDiJiFa=0, fK=120000))
+        for bad, key in [({"fTuiLI": 500}, "SheJi.fTuiLI"), ({"fTuiLi": float("nan")}, "SheJi.fTuiLi"),
+                         ({"fTuiLi": "500"}, "SheJi.fTuiLi")]:
+            with self.assertRaises(ValueError) as e:
+                r.SheJi = bad
+            self.assertIn(key, str(e.exception))
+            self.assertEqual(r.SheJi.fTuiLi, 894.5)  # a refused block leaves the record's
+        with self.assertRaises(ValueError) as e:
+            kangli.Record.from_dict(dict(self.RECORD, SheJi={"fTuiLi": float("inf")}))
+        self.assertIn("SheJi.fTuiLi", str(e.exception))
         r.SheJi = None
         f = kangli.forces(r)
         self.assertEqual(f.status, 0)
@@ -436,6 +500,7 @@ class PileForces(unittest.TestCase):
         checks = kangli.forces(r).checks
         self.assertEqual([c["key"] for c in checks], ["SheJi.fYunXuHuaMianWeiYi"])
         self.assertFalse(checks[0]["holds"])  # 12.6 mm against 10
+        self.assertEqual(checks[0]["unit"], "mm")
 
 
     def test_a_data_file_that_would_lose_a_value_is_never_written(self):

@@ -1,0 +1,101 @@
+#include "ForcesJson.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+
+namespace {
+
+using J = nlohmann::ordered_json;
+
+// A number of the JSON form: finite ones as they are, anything else as null.
+J Num(double v) { return std::isfinite(v) ? J(v) : J(); }
+// Displacements are kept in m by the calculation and given in mm, as the
+// allowables that check them are.
+J Mm(double metres) { return Num(metres * 1000); }
+
+J Reinforcement(const PileReinforcement& rf)
+{
+    // Every input of the design with its result, so that a reader can redo it.
+    J out = J{{"moment", Num(rf.moment)},
+              {"shear", Num(rf.shear)},
+              {"steel", rf.steel},
+              {"fy", Num(rf.fy)},
+              {"fyv", Num(rf.fyv)},
+              {"alpha1", Num(rf.alpha1)},
+              {"beta_c", Num(rf.betaC)},
+              {"circle", rf.circle},
+              {"b", Num(rf.b)},
+              {"h0", Num(rf.h0)}};
+    if (rf.circle) {
+        out["alpha"] = Num(rf.alpha);
+    } else {
+        out["xi_b"] = Num(rf.xiB);
+        out["x"] = Num(rf.x);
+    }
+    out["required_area"] = Num(rf.required);
+    out["minimum_area"] = Num(rf.minimum);
+    out["maximum_area"] = Num(rf.maximum);
+    out["longitudinal_area"] = rf.overReinforced ? J() : Num(rf.longitudinalArea);
+    out["minimum_governs"] = rf.minimumGoverns;
+    out["over_reinforced"] = rf.overReinforced;
+    out["shear_limit"] = Num(rf.shearLimit);
+    out["stirrups_per_mm"] = rf.sectionTooSmall ? J() : Num(rf.stirrups);
+    out["stirrups_minimum"] = Num(rf.stirrupsMinimum);
+    out["section_too_small"] = rf.sectionTooSmall;
+    out["reason"] = rf.reason.empty() ? J() : J(rf.reason);
+    return out;
+}
+
+} // namespace
+
+std::string PileForcesToJson(const PileForces& f)
+{
+    J out = J::object();
+    out["status"] = f.status;
+    if (f.status != 1) {
+        out["field"] = f.refusedField;
+        out["reason"] = f.refusal;
+        return out.dump(2) + "\n";
+    }
+    out["units"] = J{{"depth", "m"},     {"shear", "kN"},  {"moment", "kN·m"}, {"displacement", "mm"},
+                     {"rotation", "rad"}, {"stress", "kPa"}, {"area", "mm²"},   {"stirrups", "mm²/mm"}};
+    out["method"] = std::string(1, f.method);
+    out["rigid"] = f.rigid;
+    out["coefficient"] = Num(f.coefficient);
+    out["coefficient_length"] = Num(f.coefficientLength);
+    out["slip"] = J{{"depth", Num(f.h1)},
+                    {"shear", Num(f.slip.shear)},
+                    {"moment", Num(f.slip.moment)},
+                    {"displacement", Mm(f.slip.displacement)},
+                    {"rotation", Num(f.slip.rotation)}};
+    out["top_displacement"] = Mm(f.topDisplacement);
+    out["max_moment"] = J{{"value", Num(f.maxMoment.value)}, {"depth", Num(f.maxMoment.depth)}};
+    out["max_shear"] = J{{"value", Num(f.maxShear.value)}, {"depth", Num(f.maxShear.depth)}};
+    out["max_displacement"] = J{{"value", Mm(f.maxDisplacement.value)}, {"depth", Num(f.maxDisplacement.depth)}};
+    out["max_stress"] = J{{"value", Num(f.maxStress.value)}, {"depth", Num(f.maxStress.depth)}};
+    out["constant_ground"] = f.constantGround;
+    out["linear_model"] = J{{"holds", f.linearModelHolds}, {"reason", f.linearModelHolds ? J() : J(f.linearModelReason)}};
+    out["rotation_centre"] = f.rotationCentre >= 0 ? Num(f.rotationCentre) : J();
+    J points = J::array();
+    for (const PileForcePoint& p : f.points)
+        points.push_back(J{{"depth", Num(p.depth)},
+                           {"shear", Num(p.shear)},
+                           {"moment", Num(p.moment)},
+                           {"displacement", Mm(p.displacement)},
+                           {"rotation", Num(p.rotation)},
+                           {"stress", Num(p.stress)}});
+    out["points"] = std::move(points);
+    J checks = J::array();
+    for (const PileForceCheck& c : f.checks)
+        if (c.checked)
+            checks.push_back(J{{"key", std::string("SheJi.") + c.key},
+                               {"holds", c.holds},
+                               {"value", Num(c.value)},
+                               {"allowed", Num(c.allowed)},
+                               {"unit", std::string(c.key) == "fYunXuYingLi" ? "kPa" : "mm"},
+                               {"depth", Num(c.depth)}});
+    out["checks"] = std::move(checks);
+    out["reinforcement"] = Reinforcement(f.reinforcement);
+    return out.dump(2) + "\n";
+}
