@@ -385,11 +385,11 @@ void AddArc(SgtBounds& b, const SgtItem& it, const SgtTransform& t)
 // A text's box: from the descent below the baseline to the top of its tallest
 // characters, as long as its estimated length.
 void AddText(SgtBounds& b, const SgtTransform& t, double x, double y, double height, double angle,
-             const std::string& text)
+             const std::string& text, double lengthScale)
 {
     if (!(height > 0) || text.empty())
         return;
-    const double len = TextMetrics::Length(text) * height;
+    const double len = TextMetrics::Length(text) * height * lengthScale;
     const double top = (TextMetrics::HasWide(text) ? TextMetrics::kWideTop : 1.0) * height;
     const double bottom = -TextMetrics::kDescent * height;
     const double r = angle * kPi / 180.0, ca = std::cos(r), sa = std::sin(r);
@@ -403,7 +403,7 @@ void AddText(SgtBounds& b, const SgtTransform& t, double x, double y, double hei
 
 } // namespace
 
-SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight)
+SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight, double textLengthScale)
 {
     SgtBounds b;
     ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform& t) {
@@ -418,7 +418,7 @@ SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight)
             add(it.x2, it.y2);
             break;
         case SgtItem::Text:
-            AddText(b, t, it.x1, it.y1, it.height, it.angle, it.text);
+            AddText(b, t, it.x1, it.y1, it.height, it.angle, it.text, textLengthScale);
             break;
         case SgtItem::Arc:
         case SgtItem::Circle:
@@ -438,7 +438,7 @@ SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight)
                 add(l[0], l[1]);
                 add(l[2], l[3]);
             }
-            AddText(b, t, d.textX, d.textY, dimTextHeight, d.textAngle, it.text);
+            AddText(b, t, d.textX, d.textY, dimTextHeight, d.textAngle, it.text, textLengthScale);
             break;
         }
         case SgtItem::Insert:

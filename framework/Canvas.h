@@ -136,5 +136,6 @@ struct TextMetrics {
 
 // What the canvas draws, inserts resolved, as a CAD program measures it: arcs by
 // their sweep, dimensions with their ticks and text (drawn dimTextHeight high),
-// texts by the box the font's metrics give them.
-SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight);
+// texts by the box the font's metrics give them, their lengths times
+// textLengthScale (for a reader whose font runs wider).
+SgtBounds DrawnBounds(const CBase_SGT& canvas, double dimTextHeight, double textLengthScale = 1.0);

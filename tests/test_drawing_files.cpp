@@ -321,13 +321,93 @@ TEST(DrawingFiles, AMetreDiagramWithoutItsUnitPrintsOnAPage)
     const CliRun wrong = RunKangli("draw '" KANGLI_EXAMPLES_DIR "/defaults.json' 1 '" + none + "' --units mm");
     EXPECT_EQ(wrong.status, 2);
 
-    if (std::system("command -v librecad >/dev/null 2>&1 && command -v pdfinfo >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "LibreCAD or pdfinfo not installed";
-    const std::string cmd = "cd '" + dir.path +
-                            "' && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a none.dxf >/dev/null 2>&1"
-                            " && pdfinfo none.pdf > info.txt 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    EXPECT_NE(ReadText(dir.path + "/info.txt").find("(A4)"), std::string::npos) << ReadText(dir.path + "/info.txt");
+}
+
+namespace {
+
+// The box of the ink on a page of a binary greyscale picture (P5): false when
+// the picture cannot be read or has no ink.
+bool InkBox(const std::string& pgm, int& w, int& h, int box[4])
+{
+    std::istringstream in(pgm);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> w >> h >> maxValue;
+    in.get();
+    if (magic != "P5" || w <= 0 || h <= 0 || maxValue != 255)
+        return false;
+    const std::string pixels = pgm.substr(static_cast<size_t>(in.tellg()));
+    if (pixels.size() < static_cast<size_t>(w) * h)
+        return false;
+    box[0] = w, box[1] = h, box[2] = -1, box[3] = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (static_cast<unsigned char>(pixels[static_cast<size_t>(y) * w + x]) < 200) {
+                box[0] = std::min(box[0], x), box[1] = std::min(box[1], y);
+                box[2] = std::max(box[2], x), box[3] = std::max(box[3], y);
+            }
+    return box[2] >= 0;
+}
+
+} // namespace
+
+// What a LibreCAD user meets: every drawing of a report written with
+// --units none prints on one A4 page, whole: the page fitted to it (-a) holds
+// every label, so no ink touches its edge. And the characters LibreCAD's font
+// has no glyph for, which print as diamonds there, are the ones the README lists.
+TEST(DrawingFiles, LibreCadPrintsEveryDrawingOfAReportWhole)
+{
+    if (std::system("command -v librecad >/dev/null 2>&1 && command -v pdftoppm >/dev/null 2>&1 && "
+                    "command -v pdfinfo >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "LibreCAD or poppler-utils not installed";
+    TempDir all; // every drawing printed, for the glyph check
+    std::string drawings;
+    int n = 0;
+    for (const char* record : {"design/defaults.json", "rectangular-pile-soil-layers.json"}) {
+        TempDir dir;
+        ASSERT_EQ(std::system(("'" KANGLI_EXE "' report '" KANGLI_EXAMPLES_DIR "/" + std::string(record) + "' '" +
+                               dir.path + "' --units none >/dev/null 2>&1")
+                                  .c_str()),
+                  0);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path)) {
+            if (entry.path().extension() != ".dxf")
+                continue;
+            const std::string stem = entry.path().stem().string();
+            const std::string cmd = "cd '" + dir.path + "' && QT_QPA_PLATFORM=offscreen timeout 120 librecad dxf2pdf -a '" +
+                                    stem + ".dxf' >/dev/null 2>&1 && pdfinfo '" + stem + ".pdf' >info.txt 2>&1 && " +
+                                    "pdftoppm -r 40 -gray '" + stem + ".pdf' page";
+            ASSERT_EQ(std::system(cmd.c_str()), 0) << record << " " << stem;
+            EXPECT_NE(ReadText(dir.path + "/info.txt").find("(A4)"), std::string::npos) << stem;
+            int w = 0, h = 0, box[4];
+            ASSERT_TRUE(InkBox(ReadText(dir.path + "/page-1.pgm"), w, h, box)) << record << " " << stem;
+            EXPECT_TRUE(box[0] > 0 && box[1] > 0 && box[2] < w - 1 && box[3] < h - 1)
+                << record << " " << stem << ": ink from (" << box[0] << ", " << box[1] << ") to (" << box[2] << ", "
+                << box[3] << ") on a page of " << w << " x " << h;
+            const std::string copy = all.path + "/" + std::to_string(n++) + ".dxf";
+            std::filesystem::copy_file(entry.path(), copy);
+            drawings += " '" + copy + "'";
+        }
+    }
+    if (!HaveEzdxf())
+        GTEST_SKIP() << "python3-ezdxf not installed";
+    const std::string font = "/usr/share/librecad/fonts/unicode.lff";
+    ASSERT_TRUE(std::filesystem::exists(font));
+    ASSERT_EQ(std::system(("/usr/bin/python3 '" KANGLI_SOURCE_DIR "/tests/tools/librecad_glyphs.py' '" + font + "'" +
+                           drawings + " >'" + all.path + "/missing.txt'")
+                              .c_str()),
+              0);
+    std::string missing = ReadText(all.path + "/missing.txt");
+    missing.erase(missing.find_last_not_of('\n') + 1);
+    // The README's list: "simplified characters (侧, 剪, ...): those".
+    const std::string readme = ReadText(KANGLI_SOURCE_DIR "/README.md");
+    const size_t from = readme.find("simplified characters (");
+    ASSERT_NE(from, std::string::npos);
+    const size_t open = readme.find('(', from) + 1;
+    std::string listed;
+    for (const char c : readme.substr(open, readme.find(')', open) - open))
+        if (c != ',' && c != ' ' && c != '\n')
+            listed += c;
+    EXPECT_EQ(listed, missing) << "the characters LibreCAD prints as diamonds";
 }
 
 // "Zoom extents" in a CAD program shows the header's $EXTMIN/$EXTMAX: they hold

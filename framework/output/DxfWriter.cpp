@@ -38,6 +38,8 @@ constexpr double kPi = 3.141592653589793;
 // among others) find WenQuanYi Zen Hei from the file name's stem; the family is
 // also given in the style's extended data, as CAD programs write it.
 const char kTextStyle[] = "unicode";
+// The layer that CAD programs never plot (AutoCAD's name): what marks the extent.
+const char kExtentLayer[] = "Defpoints";
 const char kFontFile[] = "WenQuanYi Zen Hei.ttf";
 const char kFontFamily[] = "WenQuanYi Zen Hei";
 
@@ -297,14 +299,24 @@ std::vector<Entity> Collect(const CBase_SGT& canvas)
     return out;
 }
 
-// $EXTMIN and $EXTMAX: what is drawn, as a CAD program's "zoom extents" finds it.
-SgtBounds Extents(const CBase_SGT& canvas)
+// $EXTMIN and $EXTMAX: what is drawn, as a CAD program's "zoom extents" finds
+// it. Texts are measured a quarter longer than our font sets them: LibreCAD's
+// stroke font sets digits and Latin letters a text height apart (ours 0.8), and
+// a label at the drawing's edge must still fit the page it prints on. Half the
+// largest text height around it keeps the ink off the edge of a page fitted
+// to it.
+SgtBounds Extents(const CBase_SGT& canvas, double largestText)
 {
-    SgtBounds b = DrawnBounds(canvas, DimensionTextHeight(canvas));
+    SgtBounds b = DrawnBounds(canvas, DimensionTextHeight(canvas), 1.25);
     if (b.empty) {
         b.Add(0, 0);
         b.Add(1, 1);
     }
+    const double margin = largestText / 2;
+    b.minX -= margin;
+    b.minY -= margin;
+    b.maxX += margin;
+    b.maxY += margin;
     return b;
 }
 
@@ -527,14 +539,18 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
         for (Entity& e : entities)
             e.layer = gbk(e.layer);
     }
-    const SgtBounds bounds = Extents(canvas);
     // The dimensions of one drawing share a text height (that of its extent).
-    double dimText = 2.5;
+    double dimText = 2.5, largestText = 0;
     for (const Entity& e : entities)
         if (e.kind == Entity::Dimension) {
             dimText = e.dimTextHeight;
             break;
         }
+    for (const Entity& e : entities)
+        largestText = std::max(largestText, e.kind == Entity::Dimension ? e.dimTextHeight
+                                            : e.kind == Entity::Text    ? e.height
+                                                                        : 0.0);
+    const SgtBounds bounds = Extents(canvas, largestText);
     std::vector<std::string> layers{"0"};
     for (const Entity& e : entities)
         if (std::find(layers.begin(), layers.end(), e.layer) == layers.end())
@@ -555,9 +571,10 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
     dxf.writeLinetype(dw, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
     dxf.writeLinetype(dw, DL_LinetypeData("CONTINUOUS", "Continuous", 0, 0, 0.0));
     dw.tableEnd();
-    dw.tableLayers(static_cast<int>(layers.size()));
+    dw.tableLayers(static_cast<int>(layers.size()) + 1);
     for (const std::string& layer : layers)
         dxf.writeLayer(dw, DL_LayerData(layer, 0), DL_Attributes("", 7, -3, "CONTINUOUS", 1.0));
+    dxf.writeLayer(dw, DL_LayerData(kExtentLayer, 0), DL_Attributes("", 7, -3, "CONTINUOUS", 1.0));
     dw.tableEnd();
     dw.tableStyle(2);
     const int standardStyle = w.Style("Standard");
@@ -679,6 +696,12 @@ bool WriteDxf(const CBase_SGT& canvas, const std::string& path, std::string* err
         }
         }
     }
+    // Two points at the corners of the extent, on the layer no CAD program
+    // plots: a program that fits a page to the lines alone (LibreCAD ignores
+    // texts) then also holds the labels at the drawing's edges.
+    const DL_Attributes extent(kExtentLayer, 256, -1, "BYLAYER", 1.0);
+    dxf.writePoint(dw, DL_PointData(bounds.minX, bounds.minY, 0), extent);
+    dxf.writePoint(dw, DL_PointData(bounds.maxX, bounds.maxY, 0), extent);
     dw.sectionEnd();
     dw.dxfEOF();
     return WriteFileSafely(path, w.dw.Text(), error);
