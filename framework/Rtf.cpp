@@ -199,29 +199,45 @@ int CRTF::InsertTable(CEasyTableWnd* table, int, int width, int, int, int)
 {
     if (!table)
         return 0;
-    Block b;
-    b.kind = Block::Table;
-    b.width = width > 0 && width <= 100 ? width : 100;
     const int cols = table->GetColNum();
     if (cols <= 0)
         return 1;
+    std::vector<double> share;
     const double total = table->edges.back() - table->edges.front();
     for (int c = 0; c < cols; ++c)
-        b.share.push_back(total > 0 ? (table->edges[c + 1] - table->edges[c]) / total : 1.0 / cols);
+        share.push_back(total > 0 ? (table->edges[c + 1] - table->edges[c]) / total : 1.0 / cols);
+    std::vector<std::string> titles;
     if (!table->titles.empty()) {
-        std::vector<std::string> titles(table->titles.begin(), table->titles.end());
+        titles.assign(table->titles.begin(), table->titles.end());
         titles.resize(static_cast<size_t>(cols));
-        b.rows.push_back(titles);
-        b.titled = true;
     }
+    std::vector<std::vector<std::string>> rows;
     for (int r = 1; r <= table->GetRowNum(); ++r) {
         std::vector<std::string> row;
         for (int c = 1; c <= cols; ++c) {
             CETCell* cell = table->GetCell(r, c);
             row.push_back(cell ? cell->DisplayText() : "");
         }
-        b.rows.push_back(row);
+        rows.push_back(std::move(row));
     }
+    InsertRows(titles, rows, share, width);
+    return 1;
+}
+
+void CRTF::InsertRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows,
+                      const std::vector<double>& share, int width, bool numbers, int rowsPerPage)
+{
+    Block b;
+    b.kind = Block::Table;
+    b.numbers = numbers;
+    b.rowsPerPage = rowsPerPage;
+    b.width = width > 0 && width <= 100 ? width : 100;
+    b.share = share;
+    if (!titles.empty()) {
+        b.rows.push_back(titles);
+        b.titled = true;
+    }
+    b.rows.insert(b.rows.end(), rows.begin(), rows.end());
     for (const auto& row : b.rows) {
         std::string line;
         for (size_t c = 0; c < row.size(); ++c) {
@@ -232,7 +248,6 @@ int CRTF::InsertTable(CEasyTableWnd* table, int, int width, int, int, int)
         strText += line + "\n";
     }
     blocks.push_back(std::move(b));
-    return 1;
 }
 
 void CRTF::ProvideDrawing(const std::string& name, const CBase_SGT* canvas) { drawings_[name] = canvas; }
@@ -316,14 +331,35 @@ std::string CRTF::ToRtf() const
                           "\\clbrdrb\\brdrs\\brdrw10\\clbrdrr\\brdrs\\brdrw10\\cellx" +
                           std::to_string(static_cast<int>(edge + 0.5));
             }
-            for (size_t r = 0; r < b.rows.size(); ++r) {
-                const bool title = b.titled && r == 0;
-                // The title row repeats at the top of every page the table runs onto.
+            auto row = [&](const std::vector<std::string>& cells, bool title, bool newPage) {
+                // The title row repeats at the top of every page the table runs
+                // onto where the word processor honours it (\\trhdr).
                 out += (title ? "\\trowd\\trhdr" + rowDef.substr(6) : rowDef) + "\n";
-                for (const std::string& cell : b.rows[r])
-                    out += std::string("\\pard\\intbl") + (title ? "\\qc " : " ") +
-                           Escape(cell, "\\line ") + "\\cell\n";
+                bool first = true;
+                for (const std::string& cell : cells) {
+                    out += std::string("\\pard\\intbl") + (newPage && first ? "\\pagebb" : "") +
+                           (title ? "\\qc " : b.numbers ? "\\qr " : " ") + Escape(cell, "\\line ") + "\\cell\n";
+                    first = false;
+                }
                 out += "\\row\n";
+            };
+            const size_t firstRow = b.titled ? 1 : 0;
+            if (b.rowsPerPage <= 0) {
+                for (size_t r = 0; r < b.rows.size(); ++r)
+                    row(b.rows[r], b.titled && r == 0, false);
+            } else {
+                // Where that is not honoured (LibreOffice): a table of its own on
+                // each page, its titles on top, none longer than a page.
+                for (size_t r = firstRow; r < b.rows.size(); r += static_cast<size_t>(b.rowsPerPage)) {
+                    if (r != firstRow)
+                        // A tiny paragraph ends one table before the next.
+                        out += "\\pard\\plain\\fs2\\par\\pard\\plain\\f0\\fs20\n";
+                    if (b.titled)
+                        row(b.rows[0], true, true);
+                    const size_t end = std::min(b.rows.size(), r + static_cast<size_t>(b.rowsPerPage));
+                    for (size_t k = r; k < end; ++k)
+                        row(b.rows[k], false, !b.titled && k == r);
+                }
             }
             out += "\\pard\\plain\\f0\\fs20 ";
             break;

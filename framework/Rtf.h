@@ -26,6 +26,14 @@ public:
     // as the table's column edges do. The other arguments are kept for the
     // framework's signature. Returns 1, or 0 for a null table.
     int InsertTable(CEasyTableWnd* table, int, int width, int, int, int);
+    // A table of text cells: titles (none when empty) repeated at the top of
+    // every page the rows run onto; share: each column's part of the width;
+    // numbers: the cells set flush right, so that decimal points align.
+    // rowsPerPage > 0: the table starts on a new page and runs in pages of at
+    // most that many rows, each under its titles, for word processors that do
+    // not repeat a title row (LibreOffice reads \trhdr but ignores it).
+    void InsertRows(const std::vector<std::string>& titles, const std::vector<std::vector<std::string>>& rows,
+                    const std::vector<double>& share, int width, bool numbers = false, int rowsPerPage = 0);
     // Embeds the drawing of a diagram file, fitted into width x height
     // millimetres: the drawing itself as a vector picture (EMF) when it was
     // handed to this book (ProvideDrawing, by the file's name), else a PNG of the
@@ -59,6 +67,8 @@ private:
         std::string text;                         // text
         std::vector<std::vector<std::string>> rows; // table: first row the titles when titled
         bool titled = false;
+        bool numbers = false;                     // table: cells flush right
+        int rowsPerPage = 0;                      // table: > 0, in pages of that many rows
         std::vector<double> share;                // table: column shares of its width
         int width = 100;                          // table: per cent of the text width
         std::string png;                          // picture bytes

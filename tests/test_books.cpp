@@ -393,7 +393,9 @@ TEST(KangliReport, TheBookWrapsFormulasWholeAndKeepsHeadingsWithTheirFormulas)
 
 // The internal-force books through the word processor: no numbered heading is
 // the last line of a page, for every design example.
-TEST(KangliReport, NoHeadingOfAnInternalForceBookEndsAPage)
+// As LibreOffice prints it: no numbered heading ends a page, and every page
+// with rows of the table of forces has the table's column titles.
+TEST(KangliReport, NoHeadingOfAnInternalForceBookEndsAPageAndEveryTablePageHasItsTitles)
 {
     if (!HaveWordProcessor())
         GTEST_SKIP() << "LibreOffice or pdftotext not installed";
@@ -402,15 +404,15 @@ TEST(KangliReport, NoHeadingOfAnInternalForceBookEndsAPage)
         CliRun r = RunKangli(std::string("report '" KANGLI_EXAMPLES_DIR "/design/") + name + "' '" + top.path + "'");
         ASSERT_EQ(r.status, 0) << r.err;
         std::string text;
-        ASSERT_TRUE(PdfText(top.path, "kl-nl-jss", false, &text)) << name;
+        ASSERT_TRUE(PdfText(top.path, "kl-nl-jss", true, &text)) << name;
         size_t at = 0;
-        int pages = 0;
+        int pages = 0, tablePages = 0;
         while (at <= text.size()) {
             const size_t ff = std::min(text.find('\f', at), text.size());
             std::vector<std::string> lines;
             for (const std::string& line : Lines(text.substr(at, ff - at)))
-                if (line.find_first_not_of(" ") != std::string::npos)
-                    lines.push_back(line);
+                if (const size_t from = line.find_first_not_of(" "); from != std::string::npos)
+                    lines.push_back(line.substr(from)); // as laid out, without the indent
             at = ff + 1;
             if (lines.empty())
                 continue;
@@ -422,8 +424,21 @@ TEST(KangliReport, NoHeadingOfAnInternalForceBookEndsAPage)
             for (const char* numeral : {"一 ", "二 ", "三 ", "四 ", "五 ", "六 "})
                 EXPECT_NE(last.find_first_not_of(" ") == std::string::npos ? 1 : last.find(numeral), 0u)
                     << name << ": a heading ends page " << pages << ": " << last;
+            // A row of the table: six numbers and nothing else.
+            bool rows = false, titles = false;
+            for (const std::string& line : lines) {
+                double v[6];
+                char rest = 0;
+                rows = rows || std::sscanf(line.c_str(), "%lf %lf %lf %lf %lf %lf %c", &v[0], &v[1], &v[2], &v[3],
+                                           &v[4], &v[5], &rest) == 6;
+                titles = titles || (line.find("深度(m)") != std::string::npos &&
+                                    line.find("侧向应力(kPa)") != std::string::npos);
+            }
+            EXPECT_TRUE(!rows || titles) << name << ": page " << pages << " has rows of forces without their titles";
+            tablePages += rows;
         }
         EXPECT_GE(pages, 2) << name;
+        EXPECT_GE(tablePages, 1) << name;
     }
 }
 
