@@ -1,5 +1,7 @@
 #include "ForcesBook.h"
 
+#include "LabelPlacer.h"
+
 #include "Canvas.h"
 #include "FieldTable.h"
 #include "NumericLocale.h"
@@ -71,6 +73,8 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
                             {"剪力", "kN", &PileForcePoint::shear, 1, 3, f.shearRange},
                             {"位移", "mm", &PileForcePoint::displacement, 1000, 5, f.displacementRange},
                             {"侧向应力", "kPa", &PileForcePoint::stress, 1, 6, f.stressRange}};
+    // Labels kept off every line of every panel and off each other.
+    LabelPlacer placer(c, 1.0);
     double x0 = 0;
     for (const Panel& p : panels) {
         // The curve through the points and through both extremes, which the
@@ -95,41 +99,45 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
         const double axis = x0 + width / 2;
         c->SetCurColor(7);
         c->SetCurLayer("AXIS");
+        // A label may cross the axis (no label of a panel fits in half its
+        // width), never a curve or the slip surface.
         c->Draw_Line(axis, 0, axis, -L, 1);
-        c->Draw_Line(x0, -f.h1, x0 + width, -f.h1, 1); // the slip surface, on every panel
+        placer.Line(x0, -f.h1, x0 + width, -f.h1); // the slip surface, on every panel
         c->SetCurLayer("LABEL");
-        c->Draw_Text(x0, text * 3, text * 1.5, 0, (std::string(p.title) + "（" + p.unit + "）").c_str());
+        const std::string title = std::string(p.title) + "（" + p.unit + "）";
+        c->Draw_Text(x0, text * 3, text * 1.5, 0, title.c_str());
+        placer.Take(placer.Covers(x0, text * 3, text * 1.5, title));
         c->Draw_Text(x0, -f.h1 + text / 3, text * 0.8, 0, "滑面");
+        placer.Take(placer.Covers(x0, -f.h1 + text / 3, text * 0.8, "滑面"));
         c->SetCurColor(p.color);
         c->SetCurLayer(p.title);
         for (size_t i = 1; i < curve.size(); ++i)
-            c->Draw_Line(axis + curve[i - 1].second * p.factor * scale, -curve[i - 1].first,
-                         axis + curve[i].second * p.factor * scale, -curve[i].first, 1);
-        // Both extremes, each beside its point on the side it lies, kept
-        // within the panel and its half gaps; a second label near the first
-        // in depth moves down a line.
+            placer.Line(axis + curve[i - 1].second * p.factor * scale, -curve[i - 1].first,
+                        axis + curve[i].second * p.factor * scale, -curve[i].first);
+        // Both extremes, each beside its point on the side it lies, else a
+        // line or more above or below it, else on the other side: the first
+        // place within the panel and its half gaps that crosses no line and
+        // no label.
         c->SetCurLayer("LABEL");
         const double left = x0 - gap * 0.45, right = x0 + width + gap * 0.45;
-        double usedDepth = -1e300;
+        placer.Within({left, -L - 2 * text, right, text * 2.5});
+        const double inset = 0.2 * text; // a label's box has a little room around it
         for (int k : {1, 0}) {
             const PileForceExtreme& e = p.range[k];
             if (std::fabs(e.value) <= 1e-9 * largest || e.value == 0)
                 continue;
             const double v = e.value * p.factor;
             const std::string label = Num("%.3f", v) + "（" + Num("%.2f", e.depth) + " m）";
-            const double w = length(label);
+            const double w = placer.Length(text, label);
             const double px = axis + v * scale;
-            double x = v >= 0 ? px + text / 2 : px - text / 2 - w;
-            x = std::clamp(x, left, std::max(left, right - w));
-            double y = -e.depth - text / 2;
-            // Not across the slip surface's line: just below it.
-            if (y - 0.3 * text < -f.h1 && y + text > -f.h1 && x < x0 + width && x + w > x0)
-                y = -f.h1 - 1.3 * text;
-            if (std::fabs(y - usedDepth) < 1.5 * text)
-                y = usedDepth - 1.5 * text;
-            y = std::clamp(y, -L - text, 0.0);
-            usedDepth = y;
-            c->Draw_Text(x, y, text, 0, label.c_str());
+            const double beside = v >= 0 ? px + text / 2 : px - text / 2 - w;
+            const double across = v >= 0 ? px - text / 2 - w : px + text / 2;
+            std::vector<std::pair<double, double>> at;
+            const double first = left + inset, last = std::max(first, right - w - inset);
+            for (double x : {beside, across, std::clamp(beside, first, last), first, last})
+                for (double dy : {0.0, 1.3, -1.3, 2.6, -2.6, 3.9, -3.9, 5.2, -5.2})
+                    at.emplace_back(x, -e.depth - text / 2 + dy * text);
+            placer.Label(text, label, at);
         }
         x0 += width + gap;
     }

@@ -1,5 +1,7 @@
 #include "InputSketch.h"
 
+#include "LabelPlacer.h"
+
 #include "Canvas.h"
 #include "NumericLocale.h"
 #include "PelvorinData.h"
@@ -38,83 +40,8 @@ double Finite(float v, double otherwise) { return std::isfinite(v) ? static_cast
 // CAD colour numbers, as the writers and the screen know them.
 enum { Red = 1, Yellow = 2, Green = 3, Cyan = 4, Blue = 5, White = 7 };
 
-struct Box {
-    double x0, y0, x1, y1;
-    bool Meets(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
-};
-
-// True when the segment passes through the box (clipped as a line is to a window).
-bool Crosses(const double l[4], const Box& b)
-{
-    double t0 = 0, t1 = 1;
-    const double dx = l[2] - l[0], dy = l[3] - l[1];
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {l[0] - b.x0, b.x1 - l[0], l[1] - b.y0, b.y1 - l[1]};
-    for (int k = 0; k < 4; ++k) {
-        if (p[k] == 0) {
-            if (q[k] < 0)
-                return false;
-            continue;
-        }
-        const double r = q[k] / p[k];
-        if (p[k] < 0)
-            t0 = std::max(t0, r);
-        else
-            t1 = std::min(t1, r);
-        if (t0 > t1)
-            return false;
-    }
-    return true;
-}
-
-// The sketch's lines and labels: every line is drawn through here, and each
-// label goes to the first of its places where it crosses no line and no label
-// placed before it, so that a level, a layer or a size is never written over.
-class Sketch {
-public:
-    explicit Sketch(CBase_SGT* c) : c_(c) {}
-    void Line(double x0, double y0, double x1, double y1)
-    {
-        c_->Draw_Line(x0, y0, x1, y1, 1);
-        lines_.push_back({x0, y0, x1, y1});
-    }
-    // What a text covers, its baseline at y, with a little room around it. The
-    // screen draws a text of height h with a font of h pixels' size.
-    static Box Covers(double x, double y, double h, const std::string& text)
-    {
-        const double pad = 0.12 * h;
-        return {x - pad, y - 0.25 * h - pad, x + Length(h, text) + pad, y + 0.9 * h + pad};
-    }
-    static double Length(double h, const std::string& text) { return TextMetrics::Length(text) / TextMetrics::kEm * h; }
-    bool Free(const Box& b) const
-    {
-        for (const auto& l : lines_)
-            if (Crosses(l.data(), b))
-                return false;
-        return std::none_of(taken_.begin(), taken_.end(), [&b](const Box& t) { return t.Meets(b); });
-    }
-    // Writes the text at the first free baseline of the candidates (the first
-    // when none is free) and keeps the place.
-    void Label(double h, const std::string& text, const std::vector<std::pair<double, double>>& at)
-    {
-        if (at.empty())
-            return;
-        std::pair<double, double> chosen = at.front();
-        for (const auto& p : at)
-            if (Free(Covers(p.first, p.second, h, text))) {
-                chosen = p;
-                break;
-            }
-        c_->Draw_Text(chosen.first, chosen.second, h, 0, text.c_str());
-        taken_.push_back(Covers(chosen.first, chosen.second, h, text));
-    }
-    void Take(const Box& b) { taken_.push_back(b); }
-
-private:
-    CBase_SGT* c_;
-    std::vector<std::array<double, 4>> lines_;
-    std::vector<Box> taken_;
-};
+// The sketch sets a text of height h in a font of size h.
+constexpr double kSketchText = 1.0 / TextMetrics::kEm;
 
 } // namespace
 
@@ -124,7 +51,7 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
         return;
     c->nUnits = CBase_SGT::Metres;
     c->SetCurStyle("HZ");
-    Sketch sk(c);
+    LabelPlacer sk(c, kSketchText);
     const bool circle = r.nJieMianXingZhuang == 0;
     const double L = std::max(Finite(r.fZhuangChang, 10), 0.1);
     const double b = std::max(Finite(r.fZhuangKuan, 1), 0.0), h = std::max(Finite(r.fZhuangGao, 1), 0.0);
@@ -150,8 +77,8 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
     const std::string length = "L = " + Num(L, 3) + " m";
     c->Draw_AlignedDim(0, 0, 0, -L, -0.06 * L, -0.5 * L, length.c_str(), "VR");
     // Its text stands along the dimension line, left of it.
-    sk.Take({-0.06 * L - 1.3 * th, -0.5 * L - 0.5 * Sketch::Length(th, length), -0.06 * L,
-             -0.5 * L + 0.5 * Sketch::Length(th, length)});
+    sk.Take({-0.06 * L - 1.3 * th, -0.5 * L - 0.5 * sk.Length(th, length), -0.06 * L,
+             -0.5 * L + 0.5 * sk.Length(th, length)});
 
     // The slope surface: rising behind the pile, and level in front of it, where
     // the layers and the water are measured from.
@@ -211,17 +138,17 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
     // their depth below the pile top, as every depth of the record is.
     const std::string slip = "滑面 " + Num(t, 3) + " m";
     // Left of the pile's length dimension, at the line's far end or along it.
-    const double slipEnd = -0.06 * L - 1.6 * th - Sketch::Length(th, slip);
+    const double slipEnd = -0.06 * L - 1.6 * th - sk.Length(th, slip);
     auto slipAt = [&](double x) { return yt + fall * (xm - x); };
     sk.Label(th, slip,
              {{across, slipLeft + 0.3 * th}, {across, slipLeft - 1.3 * th},
-              {front - Sketch::Length(th, slip), slipAt(front) - 1.3 * th}, {slipEnd, slipAt(slipEnd) + 0.3 * th},
-              {slipEnd, slipAt(slipEnd) - 1.3 * th}, {across - Sketch::Length(th, slip), slipLeft - 0.4 * th},
+              {front - sk.Length(th, slip), slipAt(front) - 1.3 * th}, {slipEnd, slipAt(slipEnd) + 0.3 * th},
+              {slipEnd, slipAt(slipEnd) - 1.3 * th}, {across - sk.Length(th, slip), slipLeft - 0.4 * th},
               {across, slipLeft + 1.6 * th}});
     c->SetCurColor(Green);
     c->SetCurLayer("SLOPE");
     const std::string surface = "坡面 " + Num(s, 3) + " m";
-    const double surfaceEnd = front - Sketch::Length(th, surface);
+    const double surfaceEnd = front - sk.Length(th, surface);
     sk.Label(th, surface,
              {{w + 0.4 * L, ys + 0.3 * th}, {surfaceEnd, ys + 0.3 * th}, {w + 0.2 * L, ys + 0.3 * th},
               {w + 0.4 * L, ys + 1.6 * th}, {surfaceEnd, ys + 1.6 * th}});
@@ -240,7 +167,7 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
             if (y >= low && y <= high)
                 heights.push_back(y);
         }
-        const double len = Sketch::Length(lh, band.label);
+        const double len = sk.Length(lh, band.label);
         const double right = std::max(w + 0.05 * L, front - len);
         for (double y : heights)
             for (int k = 0; k <= 4; ++k)
@@ -254,7 +181,7 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
         c->SetCurColor(Blue);
         c->SetCurLayer("WATER");
         const std::string level = "水位 " + Num(s + wd, 3) + " m";
-        const double levelEnd = front - Sketch::Length(th, level);
+        const double levelEnd = front - sk.Length(th, level);
         sk.Label(th, level,
                  {{w + 0.4 * L, yw - 1.3 * th}, {levelEnd, yw - 1.3 * th}, {levelEnd, yw + 0.3 * th},
                   {w + 0.05 * L, yw - 1.3 * th}, {w + 0.05 * L, yw + 0.3 * th}, {levelEnd, yw - 2.6 * th},
@@ -273,11 +200,11 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
     const std::string across_ = circle ? "d = " + Num(d, 3) + " m" : "b = " + Num(b, 3) + " m";
     const std::string along = "h = " + Num(h, 3) + " m";
     const double gap = 0.05 * L;
-    const double acrossW = Sketch::Length(th, across_), alongW = Sketch::Length(th, along);
+    const double acrossW = sk.Length(th, across_), alongW = sk.Length(th, along);
     // Below the pile foot, where nothing else is drawn, or else beside the
     // pile behind it; the size along the slide is labelled on its right.
     auto covers = [&](double cx, double cy) {
-        Box all{cx - std::max(halfW, 0.5 * acrossW), cy - halfH - 1.8 * th, cx + std::max(halfW, 0.5 * acrossW),
+        LabelBox all{cx - std::max(halfW, 0.5 * acrossW), cy - halfH - 1.8 * th, cx + std::max(halfW, 0.5 * acrossW),
                 cy + halfH + gap + 1.6 * th};
         if (!circle)
             all.x1 = std::max(all.x1, cx + halfW + gap + 0.4 * th + alongW);
@@ -294,7 +221,7 @@ void DrawInputSketch(const CPelvorinData& r, CBase_SGT* c, double textHeight)
             break;
         }
     sk.Take(covers(cx, cy));
-    c->Draw_Text(cx - 0.5 * Sketch::Length(th, "截面"), cy - halfH - 1.5 * th, th, 0, "截面");
+    c->Draw_Text(cx - 0.5 * sk.Length(th, "截面"), cy - halfH - 1.5 * th, th, 0, "截面");
     // The dimension lines carry no text of their own: their labels are placed
     // here, so that the two never meet.
     c->Draw_Text(cx - 0.5 * acrossW, cy + halfH + gap + 0.5 * th, th, 0, across_.c_str());

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -230,8 +232,9 @@ TEST(Diagrams, EarthPressureDiagram)
 
 // The internal-force drawing a reviewer reads: on each of the four panels both
 // extremes labelled with the values the solution gives (the book's and the
-// JSON's), the slip surface marked, and no two labels overlapping.
-TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnother)
+// JSON's), the slip surface marked, no two labels overlapping and no label
+// across a curve or a slip surface.
+TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
 {
     for (const char* name : {"defaults.json", "circular-pile-into-rock.json", "rectangular-pile-soil-layers.json"}) {
         CPelvorinData r;
@@ -246,8 +249,11 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnother)
             double x0, y0, x1, y1;
         };
         std::vector<Label> labels;
+        std::vector<std::array<double, 4>> curves; // and slip surfaces: every line but the axes
         int slips = 0;
         ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform&) {
+            if (it.kind == SgtItem::Line && (it.layer != "AXIS" || it.y1 == it.y2))
+                curves.push_back({it.x1, it.y1, it.x2, it.y2});
             if (it.kind == SgtItem::Text) {
                 const double w = TextMetrics::Length(it.text) * it.height;
                 labels.push_back({it.text, it.x1, it.y1 - 0.3 * it.height, it.x1 + w, it.y1 + it.height});
@@ -276,5 +282,15 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnother)
                 EXPECT_FALSE(a.x0 < b.x1 && b.x0 < a.x1 && a.y0 < b.y1 && b.y0 < a.y1)
                     << name << ": \"" << a.text << "\" over \"" << b.text << "\"";
             }
+        // A segment crosses a box when, sampled finely, a point of it lies inside.
+        for (const Label& l : labels)
+            for (const auto& c : curves)
+                for (int k = 0; k <= 50; ++k) {
+                    const double x = c[0] + (c[2] - c[0]) * k / 50, y = c[1] + (c[3] - c[1]) * k / 50;
+                    if (x > l.x0 && x < l.x1 && y > l.y0 && y < l.y1) {
+                        ADD_FAILURE() << name << ": \"" << l.text << "\" across a line at (" << x << ", " << y << ")";
+                        break;
+                    }
+                }
     }
 }
