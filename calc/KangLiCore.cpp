@@ -102,6 +102,8 @@ KangLiCalculation CalculateKangLiInPlace(CPelvorinData& r, int divisions)
     g.noRock = r.nTuShu == r.nTuCengShu;
     g.noSoil = r.nTuShu == 0;
     g.tau = ChaZhi(s, z, gc.KangJianLi);
+    if (!g.noRock)
+        g.rockTerms = out.groundCalc.RockShearTermsAt(s);
     if (!g.noSoil) {
         g.epk = ChaZhi(s, z, gc.TuYaLiHeLi);
         g.ep = ChaZhi(s, z, gc.TuYaLi);

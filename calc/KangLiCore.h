@@ -24,6 +24,7 @@ struct GroundAtSlip {
     float width = 0;      // calculation width b0, m
     bool noRock = true;   // every counted layer is soil: tau is 0 by definition
     bool noSoil = true;   // no soil layer: Ep is 0 by definition
+    std::vector<RockShearTerm> rockTerms; // what tau sums at s, layer by layer
 };
 
 struct KangLiCalculation {

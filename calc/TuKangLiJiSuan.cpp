@@ -313,18 +313,18 @@ float CTuKangLiJiSuan::JiSuanTuYaLi(float x)
 
 // ---------------------------------------------------------------- rock zone
 
-float CTuKangLiJiSuan::JiSuanKangJianLi(const std::vector<float>& list, std::vector<float>& out)
+// The layer boundaries of the rock zone (B[0] the slope surface, B[i + 1] the
+// bottom of layer i) and the number of layers reaching into the pile. The shear
+// plane runs from a point down to the pile foot: the layer that holds the foot
+// ends there (the rock below the foot does not resist the pile), and the last
+// layer reaches down to it when the layers stop short.
+void CTuKangLiJiSuan::RockZone(std::vector<float>& B, int& nIn) const
 {
-    KangJianLi.clear();
-    CopyYanCengCanShu();
-    if (list.size() < 2)
-        return 0.0f;
     const CPelvorinData& r = *pData;
     const float t = r.fPoMianDaoZhuangDing;
     const float L = r.fZhuangChang;
     const int n = LayerCount();
-
-    int nIn = n; // layers reaching into the pile
+    nIn = n; // layers reaching into the pile
     float z = t;
     for (int j = 0; j < n; ++j) {
         const float next = F(static_cast<double>(z) + r.TuCeng[j].fHouDu);
@@ -334,38 +334,76 @@ float CTuKangLiJiSuan::JiSuanKangJianLi(const std::vector<float>& list, std::vec
         }
         z = next;
     }
-    const int nYan = nIn - r.nTuShu;
-
-    // The shear plane runs from the point down to the pile foot: the layer that
-    // holds the foot ends there (the rock below the foot does not resist the
-    // pile), and the last layer reaches down to it when the layers stop short.
-    std::vector<float> B(static_cast<size_t>(n) + 1);
+    B.assign(static_cast<size_t>(n) + 1, 0.0f);
     B[0] = t;
     for (int i = 0; i < n; ++i)
         B[i + 1] = F(static_cast<double>(B[i]) + r.TuCeng[i].fHouDu);
     B[n] = L;
     if (nIn < n)
         B[nIn] = L;
+}
 
+// Shear along the plane at 45 - phi/2 from the vertical through the part of a
+// layer from top to bottom, at its mid-depth: (tan phi sigma + c) (length /
+// cos theta) b0 / s. False when the angle leaves no plane.
+bool CTuKangLiJiSuan::ShearTerm(int layer, float top, float bottom, RockShearTerm& term)
+{
+    const float zm = F((static_cast<double>(top) + bottom) / 2.0);
+    term.layer = layer;
+    term.top = top;
+    term.bottom = bottom;
+    term.sigma = GetShuZhiYingLi(zm);
+    term.c = GetNianJuLi(zm, layer, 1);
+    term.phi = GetMoCaJiao(zm, layer, 1);
+    const float phi = F(term.phi * kPi / 180.0);
+    term.cosTheta = std::cos(kPi / 4.0 - phi / 2.0);
+    if (std::fabs(term.cosTheta) < kEps)
+        return false;
+    const double b0s = static_cast<double>(fJiSuanKuanDu) / pData->fZhuangJianJu;
+    term.value = (std::tan(static_cast<double>(phi)) * term.sigma + term.c) *
+                 ((static_cast<double>(bottom) - top) / term.cosTheta) * b0s;
+    return true;
+}
+
+// The terms of the rock shear at a rock depth zk: each rock layer below it
+// whole, then the part of its own layer below it. False when a friction
+// angle leaves no plane.
+bool CTuKangLiJiSuan::ShearTermsBelow(float zk, int i, const std::vector<float>& B, int nIn,
+                                      std::vector<RockShearTerm>& terms)
+{
+    terms.clear();
+    RockShearTerm term;
+    for (int l = i + 1; l < nIn; ++l) {
+        if (!ShearTerm(l, B[l], B[l + 1], term))
+            return false;
+        terms.push_back(term);
+    }
+    if (!ShearTerm(i, zk, B[i + 1], term))
+        return false;
+    terms.push_back(term);
+    return true;
+}
+
+float CTuKangLiJiSuan::JiSuanKangJianLi(const std::vector<float>& list, std::vector<float>& out)
+{
+    KangJianLi.clear();
+    CopyYanCengCanShu();
+    if (list.size() < 2)
+        return 0.0f;
+    const CPelvorinData& r = *pData;
+    const float t = r.fPoMianDaoZhuangDing;
+    const int n = LayerCount();
+    std::vector<float> B;
+    int nIn = n;
+    RockZone(B, nIn);
+    const int nYan = nIn - r.nTuShu;
     if (nYan == 0) {
         out.insert(out.end(), list.size(), 0.0f);
         return 1.0f;
     }
 
-    const double b0s = static_cast<double>(fJiSuanKuanDu) / r.fZhuangJianJu;
-    // Shear along the plane at 45 - phi/2 from the vertical through one layer part.
-    auto shear = [&](float zm, int layer, double length, float& tau) {
-        const double sigma = GetShuZhiYingLi(zm);
-        const double c = GetNianJuLi(zm, layer, 1);
-        const float phi = F(GetMoCaJiao(zm, layer, 1) * kPi / 180.0);
-        const double cosTheta = std::cos(kPi / 4.0 - phi / 2.0);
-        if (std::fabs(cosTheta) < kEps)
-            return false;
-        tau = F(tau + (std::tan(static_cast<double>(phi)) * sigma + c) * (length / cosTheta) * b0s);
-        return true;
-    };
-
     float tau = 0.0f;
+    std::vector<RockShearTerm> terms;
     for (float zk : list) {
         int i = zk < t ? -1 : GetCengHao(zk);
         if (i < r.nTuShu) { // soil or above the slope surface: the rock below it
@@ -373,22 +411,40 @@ float CTuKangLiJiSuan::JiSuanKangJianLi(const std::vector<float>& list, std::vec
             continue;
         }
         i = std::min(i, n - 1);
-        tau = 0.0f;
-        for (int l = i + 1; l < nIn; ++l) {
-            const float zm = F((static_cast<double>(B[l]) + B[l + 1]) / 2.0);
-            if (!shear(zm, l, static_cast<double>(B[l + 1]) - B[l], tau)) {
-                bMoCaJiaoBuDui = 1;
-                return 0.0f;
-            }
-        }
-        const float zm = F((static_cast<double>(zk) + B[i + 1]) / 2.0);
-        if (!shear(zm, i, static_cast<double>(B[i + 1]) - zk, tau)) {
+        if (!ShearTermsBelow(zk, i, B, nIn, terms)) {
             bMoCaJiaoBuDui = 1;
             return 0.0f;
         }
+        tau = 0.0f;
+        for (const RockShearTerm& term : terms)
+            tau = F(tau + term.value); // summed in the order and precision of the record
         out.push_back(tau);
     }
     return tau;
+}
+
+std::vector<RockShearTerm> CTuKangLiJiSuan::RockShearTermsAt(float z)
+{
+    std::vector<RockShearTerm> terms;
+    if (!pData)
+        return terms;
+    const CPelvorinData& r = *pData;
+    const int n = LayerCount();
+    std::vector<float> B;
+    int nIn = n;
+    RockZone(B, nIn);
+    if (nIn - r.nTuShu <= 0 || z >= r.fZhuangChang)
+        return terms;
+    // A depth in the soil above the rock has the whole rock below it.
+    int i = z < r.fPoMianDaoZhuangDing ? -1 : GetCengHao(z);
+    if (i < r.nTuShu) {
+        i = r.nTuShu;
+        z = B[static_cast<size_t>(i)];
+    }
+    i = std::min(i, n - 1);
+    if (!ShearTermsBelow(z, i, B, nIn, terms))
+        terms.clear();
+    return terms;
 }
 
 // ---------------------------------------------------------------- whole run

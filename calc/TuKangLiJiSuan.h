@@ -22,6 +22,16 @@ class CBase_SGT;
 // outside (depths[n-1] <= x < depths[0] - 0.0001), so the deepest depth gives 0.
 float ChaZhi(float x, const std::vector<float>& depths, const std::vector<float>& values);
 
+// One layer's part of the rock shear: the shear along the plane at
+// 45 - phi/2 from the vertical from top to bottom (m), at its mid-depth's
+// vertical stress sigma (kPa), cohesion c (kPa) and friction angle phi
+// (degrees): value = (tan phi sigma + c) (bottom - top) / cos theta b0 / s, kN/m.
+struct RockShearTerm {
+    int layer = 0;
+    float top = 0, bottom = 0;
+    double sigma = 0, c = 0, phi = 0, cosTheta = 1, value = 0;
+};
+
 class CTuKangLiJiSuan {
 public:
     CPelvorinData* pData = nullptr;
@@ -48,6 +58,9 @@ public:
     void JiSuanTuYaLiFenBu(const std::vector<float>& list);
     float JiSuanTuYaLi(float x);
     float JiSuanKangJianLi(const std::vector<float>& list, std::vector<float>& out);
+    // The terms that sum to the rock shear at depth z (the whole rock below a
+    // depth in the soil above it); none where there is no rock below z.
+    std::vector<RockShearTerm> RockShearTermsAt(float z);
     float ChaZhi(float x, const std::vector<float>& depths, std::vector<float> values);
 
     // The earth-pressure diagram onto pCanvas, in metres. Returns 1.
@@ -64,4 +77,7 @@ public:
 
 private:
     int LayerCount() const; // layers that are both counted and present
+    void RockZone(std::vector<float>& B, int& nIn) const;
+    bool ShearTerm(int layer, float top, float bottom, RockShearTerm& term);
+    bool ShearTermsBelow(float zk, int i, const std::vector<float>& B, int nIn, std::vector<RockShearTerm>& terms);
 };

@@ -8,6 +8,8 @@
 #include "TabKangLi.h"
 #include "WorkPaths.h"
 
+#include <cmath>
+
 namespace {
 
 // An input table filled from the record, printed at width per cent of the text.
@@ -113,6 +115,23 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
         rtf->InsertText("\tτ=0\n\n");
     else
         rtf->InsertText("\tτ = %.3fkN/m\n\n", tau);
+    if (!g.noRock && !g.rockTerms.empty()) {
+        // How tau is made, for a reader with a calculator: along the plane at
+        // 45° - φ/2 from the vertical, layer by layer below the slip surface.
+        rtf->InsertText("\tτ = Σ(σv×tanφ + c)×(h/cosθ)×b0/s，θ = 45° - φ/2，b0 = %.3fm，s = %.3fm，"
+                        "σv、c、φ取各段中点处的值：\n",
+                        g.width, r.fZhuangJianJu);
+        double sum = 0;
+        std::string parts;
+        for (const RockShearTerm& t : g.rockTerms) {
+            rtf->InsertText("\t\t第%d层 %.3f～%.3fm：(%.3f×tan%.3f° + %.3f)×(%.3f/cos%.3f°)×%.3f/%.3f = %.3fkN/m\n",
+                            t.layer + 1, t.top, t.bottom, t.sigma, t.phi, t.c, static_cast<double>(t.bottom) - t.top,
+                            45.0 - t.phi / 2, g.width, r.fZhuangJianJu, t.value);
+            sum += t.value;
+        }
+        rtf->InsertText("\t\t合计 %.3fkN/m%s\n\n", sum,
+                        std::fabs(sum - tau) >= 0.0005 ? "（τ取相邻计算点之间的插值）" : "");
+    }
     rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("3.2 土压力\n");
     float ep = 0.0f;

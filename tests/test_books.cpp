@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+
 #include <algorithm>
 #include <map>
 
@@ -216,6 +219,39 @@ TEST(DetailedBook, RockCircleAndDryGround)
     EXPECT_NE(text.find("\tEpk = 0.000kP\n\n"), std::string::npos);
     EXPECT_NE(text.find("\tEv = τ+Ep=0.000+0.000 = 0.000kN/m\n\n"), std::string::npos);
     EXPECT_NE(text.find("\t抗力 = 0.000kN/m\n"), std::string::npos);
+}
+
+// The rock shear worked layer by layer, so that a reviewer can redo it: soil
+// 4 m (18 kN/m³) over rock (24 kN/m³, c 200 kPa, φ 35°) from a slope surface
+// 2 m down, a 10 m pile cut at 8 m: the plane from 8 m to the foot, σv at its
+// middle 4 × 18 + 3 × 24 = 144 kPa, θ = 45° - 35°/2 = 27.5°, and
+// τ = (tan 35° × 144 + 200) × (2 / cos 27.5°) × b0 / s.
+TEST(DetailedBook, TheRockShearIsWorkedLayerByLayer)
+{
+    CPelvorinData r;
+    r.bKaoLvShui = 0;
+    r.fPoMianDaoZhuangDing = 2;
+    r.fZhuangChang = 10;
+    r.fHuaMianDaoZhuangDing = 8;
+    CTuCeng soil = Layer(0), rock = Layer(1);
+    soil.fHouDu = 4;
+    rock.fHouDu = 20;
+    r.TuCeng = {soil, rock};
+    r.nTuCengShu = 2;
+    const std::string text = DetailedBook(r);
+    const size_t at = text.find("\t\t第2层 8.000～10.000m：(144.000×tan35.000° + 200.000)×(2.000/cos27.500°)×");
+    ASSERT_NE(at, std::string::npos) << text;
+    double b0 = 0, s = 0, value = 0, tau = 0;
+    ASSERT_EQ(std::sscanf(text.c_str() + text.find("°)×", at) + std::strlen("°)×"), "%lf/%lf = %lf", &b0, &s, &value), 3);
+    ASSERT_EQ(std::sscanf(text.c_str() + text.find("\tτ = ") + std::strlen("\tτ = "), "%lf", &tau), 1);
+    const double pi = std::acos(-1.0);
+    EXPECT_NEAR(value, (std::tan(35 * pi / 180) * 144 + 200) * (2 / std::cos(27.5 * pi / 180)) * b0 / s, 0.001);
+    EXPECT_EQ(s, 5.0);
+    EXPECT_NEAR(tau, value, 0.0005); // one layer below the cut: the sum is the term
+    EXPECT_NE(text.find("\t\t合计 "), std::string::npos);
+    // Cut in the soil: the whole rock below it, from the rock's top.
+    r.fHuaMianDaoZhuangDing = 4;
+    EXPECT_NE(DetailedBook(r).find("\t\t第2层 6.000～10.000m："), std::string::npos);
 }
 
 TEST(DetailedBook, EmbedsTheEarthPressureDiagram)
