@@ -20,6 +20,7 @@
 #include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "RecordReference.h"
 #include "Chart.h"
 #include "FieldTable.h"
 #include "ReportFiles.h"
@@ -217,8 +218,10 @@ int RunCalc(const std::string& in, bool asJson)
 int Emit(const std::string& file, const std::string& text);
 
 // Every input a study may vary, from the field table: key, label, unit, range.
-int RunKeys()
+int RunKeys(bool markdown)
 {
+    if (markdown)
+        return Emit("", RecordReferenceMarkdown());
     std::string out = "key\tlabel\tunit\trange\n";
     auto list = [&out](std::span<const FieldDef> fields, const std::string& prefix) {
         for (const FieldDef& f : fields) {
@@ -780,12 +783,16 @@ int Run(int argc, char** argv)
 
     auto* cmdKeys = app.add_subcommand("keys", "list every input key a study may vary, with its label, unit and "
                                                "range (a layer's as TuCeng[i].key, i from 0)");
+    bool keysMarkdown = false;
+    cmdKeys->add_flag("--markdown", keysMarkdown,
+                      "every key of the record, its layers and its design block, with label, meaning, unit, range, "
+                      "default and where the data file keeps it, as the Markdown of docs/record.md");
 
     std::string drawFile, drawOut;
     int drawNumber = 1;
     auto* cmdDraw = app.add_subcommand(
         "draw", "draw a diagram of the calculated record: 0 calculation sketch, 1 result diagram, "
-                "2 earth-pressure diagram; OUT ends in .dxf, .svg or .png");
+                "2 earth-pressure diagram, 3 internal forces under the design block; OUT ends in .dxf, .svg or .png");
     cmdDraw->add_option("RECORD", drawFile, "data file, or JSON when it ends in .json")->required();
     cmdDraw->add_option("DIAGRAM", drawNumber, "0, 1 or 2; 3 the internal forces of a record with a design block")
         ->required()
@@ -851,7 +858,7 @@ int Run(int argc, char** argv)
         if (*cmdDesign)
             return RunDesign(studyFile, vary, thrust, designCsv, designTop);
         if (*cmdKeys)
-            return RunKeys();
+            return RunKeys(keysMarkdown);
         if (*cmdDraw)
             return RunDraw(drawFile, drawNumber, drawOut, drawUnits == "none");
         if (*cmdReport)
