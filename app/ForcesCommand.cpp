@@ -65,7 +65,7 @@ int RunForces(const std::string& in, bool asJson)
                 (f.method == 'K' || f.constantGround ? "βh2 = " : "αh2 = ") + Fixed("%.3f", f.coefficientLength) +
                 "）\n";
         if (!f.linearModelHolds)
-            text += "警告：位移或转角过大，线弹性地基模型不再适用（" + f.linearModelReason + "）\n";
+            text += "警告：位移或转角过大，线弹性地基模型不再适用（" + f.linearModelReasonChinese + "）\n";
         if (f.rotationCentre >= 0)
             text += "转动中心在桩顶以下 " + Fixed("%.3f", f.rotationCentre) + " m（滑面以下 " +
                     Fixed("%.3f", f.rotationCentre - f.h1) + " m）\n";

@@ -287,7 +287,7 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     const int steps = static_cast<int>(std::ceil(L / 0.1 - 1e-9));
     bool slipAdded = false;
     for (int i = 0; i <= steps; ++i) {
-        const double z = std::min(L, i * 0.1);
+        const double z = std::min(L, i / 10.0); // 8.2, not 8.200000000000001
         if (!slipAdded && z > h1 + 1e-9) {
             out.points.push_back(at(h1));
             slipAdded = true;
@@ -389,20 +389,27 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     // A linear ground model stretched past sense: the pile moves by more than a
     // tenth of its embedded length, or turns beyond small angles.
     {
-        char why[240];
+        char why[240], chinese[240];
         if (std::fabs(out.maxDisplacement.value) > 0.1 * h2) {
+            // In mm, as every displacement is given.
             std::snprintf(why, sizeof why,
-                          "the displacement %.4g m at %.2f m exceeds a tenth of the embedded length (%.4g m): the "
+                          "the displacement %.4g mm at %.2f m exceeds a tenth of the embedded length (%.4g mm): the "
                           "linear ground model does not hold",
-                          out.maxDisplacement.value, out.maxDisplacement.depth, 0.1 * h2);
+                          out.maxDisplacement.value * 1000, out.maxDisplacement.depth, 100 * h2);
+            std::snprintf(chinese, sizeof chinese, "位移 %.4gmm（桩顶以下 %.2fm）超过锚固段长度的十分之一 %.4gmm",
+                          out.maxDisplacement.value * 1000, out.maxDisplacement.depth, 100 * h2);
             out.linearModelHolds = false;
             out.linearModelReason = why;
+            out.linearModelReasonChinese = chinese;
         } else if (std::fabs(rotation.value) > kLargestRotation) {
             std::snprintf(why, sizeof why,
                           "the rotation %.4g rad at %.2f m exceeds %.2g rad: the linear ground model does not hold",
                           rotation.value, rotation.depth, kLargestRotation);
+            std::snprintf(chinese, sizeof chinese, "转角 %.4grad（桩顶以下 %.2fm）超过 %.2grad", rotation.value,
+                          rotation.depth, kLargestRotation);
             out.linearModelHolds = false;
             out.linearModelReason = why;
+            out.linearModelReasonChinese = chinese;
         }
     }
 
@@ -452,7 +459,13 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
     out.fyv = std::min(steel->fy, 360.0);
     Con_Prop c;
     get_rc_property(r.nHunNingTuDengJi, &c);
-    const double fc = c.fc, ft = c.ft, fy = out.fy, fyv = out.fyv;
+    // The tabulated strengths are decimals to 0.01 N/mm² held as 32-bit reals:
+    // taken as the decimals, so that 16.7 is 16.7 in the design and its output.
+    const double fc = std::round(c.fc * 100.0) / 100.0, ft = std::round(c.ft * 100.0) / 100.0;
+    const double fy = out.fy, fyv = out.fyv;
+    out.fc = fc;
+    out.ft = ft;
+    out.minimumRatio = std::max(0.002, 0.45 * ft / fy);
     // Above C50 alpha1, beta1 and beta_c fall linearly to C80 (6.2.6, 6.3.1)
     // and xi_b follows from the ultimate strain (6.2.7-1).
     const double over = std::clamp((static_cast<double>(c.fcuk) - 50.0) / 30.0, 0.0, 1.0);
@@ -475,7 +488,8 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
         const double k = out.alpha1 * fc * b;
         const double disc = h0 * h0 - 2 * Mn / k;
         out.x = disc >= 0 ? h0 - std::sqrt(disc) : h0;
-        out.minimum = std::max(0.002, 0.45 * ft / fy) * b * h;
+        out.area = b * h;
+        out.minimum = out.minimumRatio * out.area;
         out.maximum = out.alpha1 * fc * b * out.xiB * h0 / fy;
         if (disc < 0 || out.x > out.xiB * h0) {
             out.overReinforced = true;
@@ -505,7 +519,8 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
                    fy * area(a) * rs * (s + std::sin(kJiSuanPi * at)) / kJiSuanPi;
         };
         out.circle = true;
-        out.minimum = std::max(0.002, 0.45 * ft / fy) * A;
+        out.area = A;
+        out.minimum = out.minimumRatio * A;
         out.maximum = kCircleLargestRatio * A;
         double lo = 0, hi = 5.0 / 12.0;
         for (int i = 0; i < 200 && hi - lo > 1e-15; ++i) {
@@ -519,7 +534,7 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
         // largest ratio also bounds the formula's range.
         if (!(out.required <= out.maximum)) {
             out.overReinforced = true;
-            std::snprintf(why, sizeof why, "As = %.0f mm2 > %.0f %% of the section (%.0f mm2): over-reinforced",
+            std::snprintf(why, sizeof why, "As = %.0f mm² > %.0f %% of the section (%.0f mm²): over-reinforced",
                           out.required, kCircleLargestRatio * 100, out.maximum);
             out.reason = why;
         } else {

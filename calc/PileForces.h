@@ -76,6 +76,9 @@ struct PileReinforcement {
     double moment = 0, shear = 0; // design effects M and V: |extreme| x load factor x gamma0
     std::string steel;            // "HRB400"
     double fy = 0, fyv = 0;       // N/mm2; fyv = fy, at most 360 (4.2.3)
+    double fc = 0, ft = 0;        // the concrete's design strengths, N/mm2
+    double minimumRatio = 0;      // max(0.20 %, 45 ft/fy %) as a ratio
+    double area = 0;              // the section's b h or pi r^2, mm2
     double alpha1 = 1, betaC = 1, xiB = 0;
     double b = 0, h0 = 0;         // mm; the equivalent rectangle for shear of a circle
     double x = 0;                 // rectangle: depth of the compression zone, mm
@@ -126,7 +129,8 @@ struct PileForces {
     // The linear ground model within sense: displacements below a tenth of the
     // embedded length and rotations below kLargestRotation; why not otherwise.
     bool linearModelHolds = true;
-    std::string linearModelReason;
+    std::string linearModelReason;        // English, for JSON, Python and standard error
+    std::string linearModelReasonChinese; // the same for the text and the book
     double rotationCentre = -1;   // depth below the pile top (rigid pile), -1 none
     std::vector<PileForcePoint> points; // every 0.1 m from the top to the foot, and the slip surface
     std::vector<PileForceCheck> checks;

@@ -99,9 +99,7 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
         const double axis = x0 + width / 2;
         c->SetCurColor(7);
         c->SetCurLayer("AXIS");
-        // A label may cross the axis (no label of a panel fits in half its
-        // width), never a curve or the slip surface.
-        c->Draw_Line(axis, 0, axis, -L, 1);
+        placer.Line(axis, 0, axis, -L);
         placer.Line(x0, -f.h1, x0 + width, -f.h1); // the slip surface, on every panel
         c->SetCurLayer("LABEL");
         const std::string title = std::string(p.title) + "（" + p.unit + "）";
@@ -127,16 +125,20 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
             if (std::fabs(e.value) <= 1e-9 * largest || e.value == 0)
                 continue;
             const double v = e.value * p.factor;
-            const std::string label = Num("%.3f", v) + "（" + Num("%.2f", e.depth) + " m）";
+            // The value over its depth: two short lines fit beside the point
+            // within half a panel, where one long line would cross the axis.
+            const std::vector<std::string> label = {Num("%.3f", v), "（" + Num("%.2f", e.depth) + " m）"};
             const double w = placer.Length(text, label);
             const double px = axis + v * scale;
             const double beside = v >= 0 ? px + text / 2 : px - text / 2 - w;
             const double across = v >= 0 ? px - text / 2 - w : px + text / 2;
-            std::vector<std::pair<double, double>> at;
             const double first = left + inset, last = std::max(first, right - w - inset);
+            // The two lines centred on the point's depth, then moved up or down.
+            const double centred = -e.depth + 0.5 * (LabelPlacer::kLineStep - 1) * text;
+            std::vector<std::pair<double, double>> at;
             for (double x : {beside, across, std::clamp(beside, first, last), first, last})
-                for (double dy : {0.0, 1.3, -1.3, 2.6, -2.6, 3.9, -3.9, 5.2, -5.2})
-                    at.emplace_back(x, -e.depth - text / 2 + dy * text);
+                for (double dy : {0.0, 1.0, -1.0, 2.0, -2.0, 3.0, -3.0, 4.5, -4.5, 6.0, -6.0})
+                    at.emplace_back(x, centred + dy * text);
             placer.Label(text, label, at);
         }
         x0 += width + gap;
@@ -260,7 +262,7 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     }
     if (!f.linearModelHolds)
         rtf->InsertText("\n\t警告：位移或转角过大，线弹性地基模型不再适用（%s），计算结果不可采用\n",
-                        f.linearModelReason.c_str());
+                        f.linearModelReasonChinese.c_str());
     rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n五 验算\n\n");
     bool any = false;
@@ -287,21 +289,28 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                     std::fabs(f.maxMoment.value), rf.moment);
     rtf->InsertText("\t设计剪力 V = γ0×γF×|Qmax| = %.2f×%.2f×%.3f = %.3fkN\n", d.fGamma0, d.fHeZaiXiShu,
                     std::fabs(f.maxShear.value), rf.shear);
-    rtf->InsertText("\tfy = %.0fN/mm²，α1 = %.2f，ξb = %.3f；%s b = %.0fmm，h0 = %.0fmm\n", rf.fy, rf.alpha1, rf.xiB,
-                    rf.circle ? "受剪等效矩形" : "截面", rf.b, rf.h0);
+    rtf->InsertText("\tC%d：fc = %.1fN/mm²，ft = %.2fN/mm²；fy = %.0fN/mm²，fyv = %.0fN/mm²（至多 360）；α1 = %.2f，"
+                    "βc = %.2f\n",
+                    r.nHunNingTuDengJi, rf.fc, rf.ft, rf.fy, rf.fyv, rf.alpha1, rf.betaC);
+    rtf->InsertText("\t最小配筋率 ρmin = max(0.20%%, 45×ft/fy%%) = max(0.20%%, 45×%.2f/%.0f%%) = %.3f%%\n", rf.ft, rf.fy,
+                    rf.minimumRatio * 100);
     if (rf.circle) {
-        rtf->InsertText("\t圆形截面：受压区圆心角与 2π 之比 α = %.4f，按弯矩所需 As = %.0fmm²，"
-                        "最小配筋 As,min = %.0fmm²\n",
+        rtf->InsertText("\t圆形截面 A = πr² = %.0fmm²；受剪等效矩形 b = 1.76r = %.0fmm，h0 = 1.6r = %.0fmm\n", rf.area, rf.b,
+                        rf.h0);
+        rtf->InsertText("\t受压区圆心角与 2π 之比 α = %.4f（无轴力，按 GB 50010 附录 E.0.4 求得），按弯矩所需 As = %.0fmm²，"
+                        "As,min = ρmin×A = %.0fmm²\n",
                         rf.alpha, rf.required, rf.minimum);
         if (rf.overReinforced)
             rtf->InsertText("\t纵筋：超筋，As = %.0fmm² > %.0f%%×截面面积 = %.0fmm²，截面不能承受\n", rf.required,
                             kCircleLargestRatio * 100, rf.maximum);
     } else {
-        rtf->InsertText("\t受压区高度 x = %.1fmm %s ξb×h0 = %.3f×%.0f = %.1fmm\n", rf.x,
+        rtf->InsertText("\t截面 b = %.0fmm，h0 = h - as = %.0fmm，ξb = %.3f\n", rf.b, rf.h0, rf.xiB);
+        rtf->InsertText("\t受压区高度 x = h0 - √(h0² - 2M/(α1×fc×b)) = %.1fmm %s ξb×h0 = %.3f×%.0f = %.1fmm\n", rf.x,
                         rf.x <= rf.xiB * rf.h0 ? "≤" : ">", rf.xiB, rf.h0, rf.xiB * rf.h0);
         if (!rf.overReinforced)
-            rtf->InsertText("\t按弯矩所需 As = α1×fc×b×x/fy = %.0fmm²，最小配筋 As,min = %.0fmm²\n", rf.required,
-                            rf.minimum);
+            rtf->InsertText("\t按弯矩所需 As = α1×fc×b×x/fy = %.2f×%.1f×%.0f×%.1f/%.0f = %.0fmm²，"
+                            "As,min = ρmin×b×h = %.0fmm²\n",
+                            rf.alpha1, rf.fc, rf.b, rf.x, rf.fy, rf.required, rf.minimum);
         else
             rtf->InsertText("\t纵筋：超筋（x > ξb×h0），单筋截面不能承受，应加大截面或提高混凝土等级\n");
     }
@@ -310,6 +319,8 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     if (rf.sectionTooSmall)
         rtf->InsertText("\t箍筋：截面尺寸不足，V > 0.25βc×fc×b×h0 = %.3fkN\n", rf.shearLimit);
     else
-        rtf->InsertText("\t箍筋：V ≤ 0.25βc×fc×b×h0 = %.3fkN，Asv/s = %.4fmm²/mm（最小 %.4fmm²/mm）\n", rf.shearLimit,
-                        rf.stirrups, rf.stirrupsMinimum);
+        rtf->InsertText("\t箍筋：V ≤ 0.25βc×fc×b×h0 = %.3fkN；Asv/s = max((V - 0.7×ft×b×h0)/(fyv×h0), 0.24×ft/fyv×b) = "
+                        "max(%.4f, %.4f) = %.4fmm²/mm\n",
+                        rf.shearLimit, (rf.shear * 1e3 - 0.7 * rf.ft * rf.b * rf.h0) / (rf.fyv * rf.h0),
+                        rf.stirrupsMinimum, rf.stirrups);
 }

@@ -20,6 +20,8 @@ J Reinforcement(const PileReinforcement& rf)
     J out = J{{"moment", Num(rf.moment)},
               {"shear", Num(rf.shear)},
               {"steel", rf.steel},
+              {"fc", Num(rf.fc)},
+              {"ft", Num(rf.ft)},
               {"fy", Num(rf.fy)},
               {"fyv", Num(rf.fyv)},
               {"alpha1", Num(rf.alpha1)},
@@ -33,6 +35,8 @@ J Reinforcement(const PileReinforcement& rf)
         out["xi_b"] = Num(rf.xiB);
         out["x"] = Num(rf.x);
     }
+    out["area"] = Num(rf.area);
+    out["minimum_ratio"] = Num(rf.minimumRatio);
     out["required_area"] = Num(rf.required);
     out["minimum_area"] = Num(rf.minimum);
     out["maximum_area"] = Num(rf.maximum);

@@ -79,6 +79,46 @@ public:
         return chosen;
     }
     void Take(const LabelBox& b) { taken_.push_back(b); }
+    // A label of several lines, each kLineStep heights below the one before;
+    // at: the first line's baseline.
+    static constexpr double kLineStep = 1.5;
+    LabelBox Covers(double x, double y, double h, const std::vector<std::string>& lines) const
+    {
+        LabelBox b = Covers(x, y, h, lines.empty() ? std::string() : lines.front());
+        for (size_t i = 1; i < lines.size(); ++i) {
+            const LabelBox l = Covers(x, y - kLineStep * h * static_cast<double>(i), h, lines[i]);
+            b = {std::min(b.x0, l.x0), std::min(b.y0, l.y0), std::max(b.x1, l.x1), std::max(b.y1, l.y1)};
+        }
+        return b;
+    }
+    double Length(double h, const std::vector<std::string>& lines) const
+    {
+        double w = 0;
+        for (const std::string& l : lines)
+            w = std::max(w, Length(h, l));
+        return w;
+    }
+    std::pair<double, double> Label(double h, const std::vector<std::string>& lines,
+                                    const std::vector<std::pair<double, double>>& at)
+    {
+        if (at.empty() || lines.empty())
+            return {0, 0};
+        std::pair<double, double> chosen = at.front();
+        int least = -1;
+        for (const auto& p : at) {
+            const int n = Conflicts(Covers(p.first, p.second, h, lines));
+            if (least < 0 || n < least) {
+                least = n;
+                chosen = p;
+            }
+            if (n == 0)
+                break;
+        }
+        for (size_t i = 0; i < lines.size(); ++i)
+            c_->Draw_Text(chosen.first, chosen.second - kLineStep * h * static_cast<double>(i), h, 0, lines[i].c_str());
+        taken_.push_back(Covers(chosen.first, chosen.second, h, lines));
+        return chosen;
+    }
 
 private:
     CBase_SGT* c_;

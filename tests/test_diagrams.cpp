@@ -261,11 +261,15 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
             }
         });
         EXPECT_EQ(slips, 4) << name;
-        auto shown = [&](double v) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%.3f（", v);
-            return std::any_of(labels.begin(), labels.end(),
-                               [&](const Label& l) { return l.text.rfind(buf, 0) == 0; });
+        // A value's label: its value, and its depth on the line below.
+        auto shown = [&](double v, double depth) {
+            char value[64], at[64];
+            std::snprintf(value, sizeof value, "%.3f", v);
+            std::snprintf(at, sizeof at, "（%.2f m）", depth);
+            for (size_t i = 0; i + 1 < labels.size(); ++i)
+                if (labels[i].text == value && labels[i + 1].text == at && labels[i + 1].y1 < labels[i].y1)
+                    return true;
+            return false;
         };
         const struct {
             const PileForceExtreme* range;
@@ -274,8 +278,9 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
         for (const auto& p : panels)
             for (int k = 0; k < 2; ++k)
                 if (p.range[k].value != 0)
-                    EXPECT_TRUE(shown(p.range[k].value * p.factor)) << name << ": " << p.range[k].value * p.factor;
-        EXPECT_TRUE(shown(f.maxMoment.value));
+                    EXPECT_TRUE(shown(p.range[k].value * p.factor, p.range[k].depth))
+                        << name << ": " << p.range[k].value * p.factor;
+        EXPECT_TRUE(shown(f.maxMoment.value, f.maxMoment.depth));
         for (size_t i = 0; i < labels.size(); ++i)
             for (size_t j = i + 1; j < labels.size(); ++j) {
                 const Label &a = labels[i], &b = labels[j];

@@ -275,9 +275,22 @@ TEST(ForcesCommand, TheBooksReinforcementIsTraceable)
     EXPECT_NE(book.find(line), std::string::npos) << line;
     std::snprintf(line, sizeof line, "纵筋 As = %.0fmm²", f["reinforcement"]["longitudinal_area"].get<double>());
     EXPECT_NE(book.find(line), std::string::npos) << line;
-    for (const char* step : {"受压区高度 x = ", "ξb×h0 = ", "按弯矩所需 As = α1×fc×b×x/fy = ", "最小配筋 As,min = ",
-                             "h0 = ", "fy = 360N/mm²", "Asv/s = "})
-        EXPECT_NE(book.find(step), std::string::npos) << step;
+    // Each step from the numbers printed before it: C35 fc 16.7, b 2000, h0 = 3000 - 80,
+    // x = h0 - sqrt(h0² - 2M/(α1 fc b)), As = α1 fc b x / fy, ρmin = max(0.20 %, 45 ft/fy %).
+    const nlohmann::json& rf = f["reinforcement"];
+    EXPECT_EQ(rf["fc"].get<double>(), 16.7);
+    EXPECT_EQ(rf["ft"].get<double>(), 1.57);
+    const double M = rf["moment"].get<double>() * 1e6, b = rf["b"].get<double>(), h0 = rf["h0"].get<double>();
+    const double x = h0 - std::sqrt(h0 * h0 - 2 * M / (16.7 * b));
+    std::snprintf(line, sizeof line, "受压区高度 x = h0 - √(h0² - 2M/(α1×fc×b)) = %.1fmm ≤ ξb×h0", x);
+    EXPECT_NE(book.find(line), std::string::npos) << line << "\n" << book;
+    std::snprintf(line, sizeof line, "As = α1×fc×b×x/fy = 1.00×16.7×%.0f×%.1f/360 = %.0fmm²", b, x, 16.7 * b * x / 360);
+    EXPECT_NE(book.find(line), std::string::npos) << line;
+    EXPECT_NE(book.find("fc = 16.7N/mm²，ft = 1.57N/mm²；fy = 360N/mm²，fyv = 360N/mm²"), std::string::npos);
+    EXPECT_NE(book.find("ρmin = max(0.20%, 45×ft/fy%) = max(0.20%, 45×1.57/360%) = 0.200%"), std::string::npos);
+    std::snprintf(line, sizeof line, "As,min = ρmin×b×h = %.0fmm²", 0.002 * b * (h0 + 80));
+    EXPECT_NE(book.find(line), std::string::npos) << line;
+    EXPECT_NE(book.find("Asv/s = max((V - 0.7×ft×b×h0)/(fyv×h0), 0.24×ft/fyv×b) = "), std::string::npos);
     EXPECT_EQ(book.find("mm^2"), std::string::npos);
     EXPECT_EQ(book.find("m^2"), std::string::npos);
     // The m method: no K; a uniform thrust: no trapezoid ratio.
@@ -322,16 +335,22 @@ TEST(ForcesCommand, TheFourPanelsAsAPictureOfTheirOwn)
     // same digits: the solution's, not a sample's.
     const CliRun table = RunKangli("forces --json '" KANGLI_EXAMPLES_DIR "/design/defaults.json'");
     const nlohmann::json j = nlohmann::json::parse(table.out);
+    // The value over its depth, two texts one after the other.
     auto label = [](double v, double depth) {
         char buf[80];
-        std::snprintf(buf, sizeof buf, "%.3f（%.2f m）", v, depth);
-        return std::string(buf);
+        std::snprintf(buf, sizeof buf, ">%.3f</text>", v);
+        std::string out = buf;
+        std::snprintf(buf, sizeof buf, ">（%.2f m）</text>", depth);
+        return out + "\n" + buf;
     };
-    EXPECT_NE(text.find(label(j["max_moment"]["value"], j["max_moment"]["depth"])), std::string::npos) << text;
-    EXPECT_NE(text.find(label(j["max_shear"]["value"], j["max_shear"]["depth"])), std::string::npos);
-    EXPECT_NE(text.find(label(j["max_displacement"]["value"], j["max_displacement"]["depth"])),
-              std::string::npos);
-    EXPECT_NE(text.find(label(j["max_stress"]["value"], j["max_stress"]["depth"])), std::string::npos);
+    std::string texts; // every text of the drawing, one a line
+    for (size_t at = text.find("<text"); at != std::string::npos; at = text.find("<text", at + 1)) {
+        const size_t open = text.find('>', at), close = text.find("</text>", open);
+        texts += text.substr(open, close + 7 - open) + "\n";
+    }
+    for (const char* extreme : {"max_moment", "max_shear", "max_displacement", "max_stress"})
+        EXPECT_NE(texts.find(label(j[extreme]["value"], j[extreme]["depth"])), std::string::npos) << extreme << "\n"
+                                                                                                 << texts;
     const CliRun forcesTable = RunKangli("forces '" KANGLI_EXAMPLES_DIR "/design/defaults.json'");
     char moment[80];
     std::snprintf(moment, sizeof moment, "最大弯矩 %.3f kN·m（%.2f m）", j["max_moment"]["value"].get<double>(),
