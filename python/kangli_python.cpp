@@ -195,11 +195,21 @@ Result Calculate(const CPelvorinData& record)
     throw py::value_error(where.empty() ? what : where + ": " + what);
 }
 
+// A NumPy number (numpy.float32(3), numpy.int64(1)): JSON takes it as the
+// Python number it holds.
+bool IsNumpyScalar(const py::handle& value)
+{
+    const py::object numpy = py::module_::import("sys").attr("modules").attr("get")("numpy");
+    return !numpy.is_none() && py::isinstance(value, numpy.attr("generic"));
+}
+
 // The key of the first number in a dict or list that is not finite
 // ("SheJi.fTuiLi", "TuCeng[1].fHouDu"), empty when there is none: JSON has no
 // NaN, so the reader would refuse the text without naming where.
 std::string NonFiniteKey(const py::handle& value, const std::string& key)
 {
+    if (IsNumpyScalar(value))
+        return NonFiniteKey(value.attr("item")(), key);
     if (py::isinstance<py::float_>(value)) {
         const double v = value.cast<double>();
         return std::isfinite(v) ? "" : key.empty() ? "(the value)" : key;
@@ -228,14 +238,19 @@ std::string JsonOf(const py::handle& d, const std::string& key)
     const std::string bad = NonFiniteKey(d, key);
     if (!bad.empty())
         Raise("", "key \"" + bad + "\": not a finite number (JSON has no NaN or infinity)");
-    return py::cast<std::string>(py::module_::import("json").attr("dumps")(d));
+    const py::cpp_function plain([](py::handle o) -> py::object {
+        if (IsNumpyScalar(o))
+            return o.attr("item")();
+        throw py::type_error(std::string(py::str(py::type::of(o).attr("__name__"))) + " is not a value of a record");
+    });
+    return py::cast<std::string>(py::module_::import("json").attr("dumps")(d, "default"_a = plain));
 }
 
 // A design block as its non-default keys: what makes this block this block.
 std::string DesignRepr(const CSheJi& d)
 {
     const CSheJi defaults;
-    std::string out = "<kangli.Design fTuiLi=" + Short(d.fTuiLi) + " kN";
+    std::string out = "<kangli.Design fTuiLi=" + Short(d.fTuiLi) + " kN/m";
     for (const DesignFieldDef& f : DesignFields()) {
         if (std::string(f.key) == "fTuiLi" || DesignValue(f, d) == DesignValue(f, defaults))
             continue;
@@ -538,7 +553,13 @@ PYBIND11_MODULE(kangli, m)
         if (f.real)
             design.def_property(
                 f.key, [member = f.real](const CSheJi& d) { return d.*member; },
-                [member = f.real, key = std::string(f.key)](CSheJi& d, double v) {
+                [member = f.real, key = std::string(f.key)](CSheJi& d, py::object value) {
+                    if (IsNumpyScalar(value))
+                        value = value.attr("item")();
+                    if (py::isinstance<py::bool_>(value) || !(py::isinstance<py::float_>(value) || py::isinstance<py::int_>(value)))
+                        throw py::type_error("SheJi." + key + ": expected a number, found " +
+                                             std::string(py::str(py::type::of(value).attr("__name__"))));
+                    const double v = value.cast<double>();
                     if (!std::isfinite(v) || std::fabs(v) > FLT_MAX)
                         throw py::value_error("SheJi." + key + ": not a finite 32-bit real");
                     d.*member = static_cast<float>(v);
@@ -547,7 +568,15 @@ PYBIND11_MODULE(kangli, m)
         else
             design.def_property(
                 f.key, [member = f.integer](const CSheJi& d) { return d.*member; },
-                [member = f.integer](CSheJi& d, int v) { d.*member = v; }, doc.c_str());
+                [member = f.integer, key = std::string(f.key)](CSheJi& d, py::object value) {
+                    if (IsNumpyScalar(value))
+                        value = value.attr("item")();
+                    if (py::isinstance<py::bool_>(value) || !py::isinstance<py::int_>(value))
+                        throw py::type_error("SheJi." + key + ": expected a whole number, found " +
+                                             std::string(py::str(py::type::of(value).attr("__name__"))));
+                    d.*member = value.cast<int>();
+                },
+                doc.c_str());
     }
     record.def_property(
         "SheJi",
@@ -607,6 +636,8 @@ PYBIND11_MODULE(kangli, m)
                              "(NaN throughout where the calculation was refused).")
         .def_property_readonly("status", [](const ForcesResult& r) { return r.f.status; }, "1 calculated, 0 refused")
         .def_property_readonly("message", [](const ForcesResult& r) { return r.f.refusal; }, "why it was refused")
+        .def_property_readonly("reason", [](const ForcesResult& r) { return r.f.refusal; },
+                               "the same as message, under the JSON's name")
         .def_property_readonly("field", [](const ForcesResult& r) { return r.f.refusedField; }, "the key at fault")
         .def_property_readonly("method", [](const ForcesResult& r) { return std::string(1, r.f.method); })
         .def_property_readonly("rigid", [](const ForcesResult& r) { return r.f.rigid; })
@@ -763,8 +794,8 @@ PYBIND11_MODULE(kangli, m)
         [](const CPelvorinData& record, int n, const std::string& path, const std::string& units) {
             if (n < 0 || n > 3)
                 Raise("", "diagram " + std::to_string(n) + ": expected 0, 1, 2 or 3");
-            if (units != "m" && units != "none")
-                Raise("", "units \"" + units + "\": expected \"m\" or \"none\"");
+            if (units != "declared" && units != "none")
+                Raise("", "units \"" + units + "\": expected \"declared\" or \"none\"");
             PathOf(path);
             if (CanvasFormatOf(path) == CanvasFormat::Unknown)
                 Raise(path, "unknown drawing format (use .dxf, .svg or .png)");
@@ -788,14 +819,15 @@ PYBIND11_MODULE(kangli, m)
             if (!WriteCanvas(canvas, path, &error))
                 Raise(path, error);
         },
-        py::arg("record"), py::arg("n"), py::arg("path"), py::arg("units") = "m",
+        py::arg("record"), py::arg("n"), py::arg("path"), py::arg("units") = "declared",
         "Diagram n (0 sketch, 1 result, 2 earth pressure, 3 internal forces under the design block) as .dxf, "
-        ".svg or .png, as kangli draw writes it; units=\"none\" writes a DXF that declares no unit.");
+        ".svg or .png, as kangli draw writes it; units=\"none\" (kangli draw --units none) writes a DXF that declares "
+        "no unit, for CAD programs that print a declared drawing a thousand times too large.");
     m.def(
         "report",
         [](const CPelvorinData& record, const std::string& dir, bool png, const std::string& units) {
-            if (units != "m" && units != "none")
-                Raise("", "units \"" + units + "\": expected \"m\" or \"none\"");
+            if (units != "declared" && units != "none")
+                Raise("", "units \"" + units + "\": expected \"declared\" or \"none\"");
             PathOf(dir);
             CPelvorinData r;
             CKangLiJiSuan calc;
@@ -812,7 +844,7 @@ PYBIND11_MODULE(kangli, m)
                 Raise(errorPath, error);
             return written;
         },
-        py::arg("record"), py::arg("dir"), py::arg("png") = false, py::arg("units") = "m",
+        py::arg("record"), py::arg("dir"), py::arg("png") = false, py::arg("units") = "declared",
         "What kangli report writes: the data file (and the JSON where it holds more), the three diagrams and both "
         "calculation books in dir, and with a design block the internal-force book and drawing; the paths written.");
 }

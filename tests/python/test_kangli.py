@@ -414,6 +414,7 @@ class PileForces(unittest.TestCase):
                 self.assertEqual(f.to_dict(), json.loads(cli.stdout), path)
                 if f.status != 1:
                     self.assertEqual(cli.returncode, 1)
+                    self.assertEqual(f.reason, f.to_dict()["reason"])
                     self.assertTrue(math.isnan(f.max_moment) and math.isnan(f.slip_displacement))
                     self.assertIsNone(f.reinforcement)
                     self.assertEqual(f.field, "SheJi.nZhuangDi")
@@ -433,7 +434,7 @@ class PileForces(unittest.TestCase):
                 self.assertEqual(f.reinforcement, j["reinforcement"])
                 self.assertEqual(f.checks, j["checks"])
                 # kangli draw RECORD 3 [--units none]  <->  kangli.draw(r, 3, path[, units="none"])
-                for units in ["m", "none"]:
+                for units in ["declared", "none"]:
                     mine, theirs = os.path.join(d, "py.dxf"), os.path.join(d, "cli.dxf")
                     kangli.draw(r, 3, mine, units=units)
                     subprocess.run([KANGLI, "draw", path, "3", theirs] + (["--units", "none"] if units == "none" else []),
@@ -482,6 +483,13 @@ class PileForces(unittest.TestCase):
         with self.assertRaises(ValueError) as e:
             kangli.Record.from_dict(dict(self.RECORD, SheJi={"fTuiLi": float("inf")}))
         self.assertIn("SheJi.fTuiLi", str(e.exception))
+        # NumPy numbers are numbers; a wrong type is refused naming the key.
+        r.SheJi = {"fTuiLi": numpy.float32(400), "nDiJiFa": numpy.int64(0), "fK": 120000}
+        self.assertEqual((r.SheJi.fTuiLi, r.SheJi.nDiJiFa), (400, 0))
+        for key, bad in [("fTuiLi", "3"), ("nDiJiFa", 1.5), ("nDiJiFa", "1")]:
+            with self.assertRaises(TypeError) as e:
+                setattr(r.SheJi, key, bad)
+            self.assertIn("SheJi." + key, str(e.exception))
         r.SheJi = None
         f = kangli.forces(r)
         self.assertEqual(f.status, 0)
