@@ -98,10 +98,12 @@ void CheckSlip(const std::string& where, std::istringstream& words, const CaseRu
             FAIL() << where << ": unknown word " << name;
     }
     ASSERT_GE(tolerance, 0) << where << ": \"within\" missing";
-    if (!std::isnan(ground))
+    if (!std::isnan(ground)) {
         EXPECT_NEAR(run.result.groundAtSlip.ev, ground, tolerance) << where << ": Ev at the slip surface";
-    if (!std::isnan(pile))
+    }
+    if (!std::isnan(pile)) {
         EXPECT_NEAR(run.result.section.fv, pile, tolerance) << where << ": Fv at the slip surface";
+    }
 }
 
 // "forces NAME VALUE [NAME VALUE ...] within T": values of the pile under its

@@ -157,8 +157,9 @@ TEST(DataFile, LinesReadAsScanfReadsThem)
                                r.fZhuangJing, r.fZhuangJianJu, r.fPoMianDaoZhuangDing, r.fShuiWeiShenDu,
                                r.fAs, r.fHuaMianDaoZhuangDing};
         for (int i = 0; i < 10; ++i)
-            if (std::isfinite(v[i]))
+            if (std::isfinite(v[i])) {
                 EXPECT_EQ(got[i], v[i]) << line << " value " << i + 1;
+            }
     }
     // A layer line: six reals, then the type as an integer.
     const char* const layers[] = {"3,19,9,30,20,0.25,1", "3, 19,9 ,30", "3,19,9,30,20,0.25,1.9", "3,19,9,30,20,x,1"};

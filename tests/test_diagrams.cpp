@@ -277,9 +277,10 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
         } panels[] = {{f.momentRange, 1}, {f.shearRange, 1}, {f.displacementRange, 1000}, {f.stressRange, 1}};
         for (const auto& p : panels)
             for (int k = 0; k < 2; ++k)
-                if (p.range[k].value != 0)
+                if (p.range[k].value != 0) {
                     EXPECT_TRUE(shown(p.range[k].value * p.factor, p.range[k].depth))
                         << name << ": " << p.range[k].value * p.factor;
+                }
         EXPECT_TRUE(shown(f.maxMoment.value, f.maxMoment.depth));
         for (size_t i = 0; i < labels.size(); ++i)
             for (size_t j = i + 1; j < labels.size(); ++j) {

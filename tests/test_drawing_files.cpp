@@ -114,8 +114,9 @@ TEST(DrawingFiles, DxfReadsAsACadUserExpects)
         EXPECT_EQ(Field(report, "types").rfind(types[n], 0), 0u) << report;
         EXPECT_EQ(Field(report, "duplicates"), "0") << report;
         // Every text style resolves to an installed font with Chinese glyphs.
-        if (report.find("font ? ? unknown") == std::string::npos) // matplotlib present
+        if (report.find("font ? ? unknown") == std::string::npos) { // matplotlib present
             EXPECT_NE(report.find("font unicode WenQuanYi_Zen_Hei yes"), std::string::npos) << report;
+        }
         // The active viewport holds the whole drawing.
         double x0, y0, x1, y1, cx, cy, h, w;
         ASSERT_EQ(std::sscanf(Field(report, "extents").c_str(), "%lf %lf %lf %lf", &x0, &y0, &x1, &y1), 4);
@@ -354,7 +355,7 @@ bool InkBox(const std::string& pgm, int& w, int& h, int box[4])
 // What a LibreCAD user meets: every drawing of a report written with
 // --units none prints on one A4 page, whole: the page fitted to it (-a) holds
 // every label, so no ink touches its edge. And the characters LibreCAD's font
-// has no glyph for, which print as diamonds there, are the ones the README lists.
+// has no glyph for, which print as diamonds there, are the ones docs/files.md lists.
 TEST(DrawingFiles, LibreCadPrintsEveryDrawingOfAReportWhole)
 {
     if (std::system("command -v librecad >/dev/null 2>&1 && command -v pdftoppm >/dev/null 2>&1 && "
@@ -378,7 +379,7 @@ TEST(DrawingFiles, LibreCadPrintsEveryDrawingOfAReportWhole)
                                     "pdftoppm -r 40 -gray '" + stem + ".pdf' page";
             ASSERT_EQ(std::system(cmd.c_str()), 0) << record << " " << stem;
             EXPECT_NE(ReadText(dir.path + "/info.txt").find("(A4)"), std::string::npos) << stem;
-            int w = 0, h = 0, box[4];
+            int w = 0, h = 0, box[4] = {0, 0, 0, 0};
             ASSERT_TRUE(InkBox(ReadText(dir.path + "/page-1.pgm"), w, h, box)) << record << " " << stem;
             EXPECT_TRUE(box[0] > 0 && box[1] > 0 && box[2] < w - 1 && box[3] < h - 1)
                 << record << " " << stem << ": ink from (" << box[0] << ", " << box[1] << ") to (" << box[2] << ", "
@@ -398,8 +399,8 @@ TEST(DrawingFiles, LibreCadPrintsEveryDrawingOfAReportWhole)
               0);
     std::string missing = ReadText(all.path + "/missing.txt");
     missing.erase(missing.find_last_not_of('\n') + 1);
-    // The README's list: "simplified characters (侧, 剪, ...): those".
-    const std::string readme = ReadText(KANGLI_SOURCE_DIR "/README.md");
+    // The list in docs/files.md: "simplified characters (侧, 剪, ...): those".
+    const std::string readme = ReadText(KANGLI_SOURCE_DIR "/docs/files.md");
     const size_t from = readme.find("simplified characters (");
     ASSERT_NE(from, std::string::npos);
     const size_t open = readme.find('(', from) + 1;

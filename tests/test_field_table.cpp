@@ -174,7 +174,7 @@ TEST(RecordCheck, LabelsAsTheTablesShowThem)
     EXPECT_EQ(FieldLabel("fZhuangChangg"), "fZhuangChangg");
 }
 
-// The limits the README documents hold at the limit itself, for the value as a
+// The limits docs/record.md documents hold at the limit itself, for the value as a
 // 32-bit real holds it (0.01 is 0.0099999998 there).
 TEST(RecordCheck, DocumentedLimitsAreTakenAtTheLimit)
 {
@@ -321,8 +321,9 @@ TEST(FieldTable, EachDataFilePositionHoldsItsFieldAndReadsBack)
     ASSERT_EQ(LoadFromString(back, text), 1);
     EXPECT_EQ(SaveToString(back), text);
     for (const FieldDef& f : RecordFields())
-        if (f.fileLine > 0)
+        if (f.fileLine > 0) {
             EXPECT_EQ(FieldValue(f, back), FieldValue(f, r)) << f.key;
+        }
 }
 
 // A copy of a record holds every field of the table (the record's assignment

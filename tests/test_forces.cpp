@@ -64,8 +64,9 @@ TEST(PileForces, ThePublishedKMethodExampleElasticWithAFreeFoot)
     EXPECT_NEAR(f.topDisplacement, top, 1e-9);
     // Stress on the ground: K x.
     for (const PileForcePoint& p : f.points)
-        if (p.depth > 9.0)
+        if (p.depth > 9.0) {
             EXPECT_NEAR(p.stress, 1.2e5 * p.displacement, 1e-6 * std::fabs(p.stress) + 1e-9) << p.depth;
+        }
 }
 
 TEST(PileForces, TheLoadedPartByHandForEachDistribution)
@@ -212,8 +213,9 @@ TEST(PileForces, AnElasticMMethodPileAgreesWithTheTabulatedCoefficients)
     EXPECT_NEAR(f.points.back().moment, 0.0, 1e-6 * f.M0);
     // The ground stress is (A + m y) x.
     for (const PileForcePoint& p : f.points)
-        if (p.depth > 6.0)
+        if (p.depth > 6.0) {
             EXPECT_NEAR(p.stress, 8e4 * (p.depth - 6.0) * p.displacement, 1e-6 * std::fabs(p.stress) + 1e-9);
+        }
 }
 
 namespace {

@@ -710,14 +710,16 @@ void ExpectWhole(EasyTableView* view)
     const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
     for (int c = 0; c < view->columnCount(); ++c) {
         for (int r = 0; r < view->rowCount(); ++r)
-            if (QTableWidgetItem* it = view->item(r, c); it && !view->cellWidget(r, c))
+            if (QTableWidgetItem* it = view->item(r, c); it && !view->cellWidget(r, c)) {
                 EXPECT_GE(view->columnWidth(c), view->fontMetrics().horizontalAdvance(it->text()) + margins)
                     << it->text().toStdString();
+            }
         const int headerMargins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view);
-        if (view->horizontalHeader()->isVisible())
+        if (view->horizontalHeader()->isVisible()) {
             for (const QString& line : view->horizontalHeaderItem(c)->text().split('\n'))
                 EXPECT_GE(view->columnWidth(c), view->fontMetrics().horizontalAdvance(line) + headerMargins)
                     << line.toStdString();
+        }
     }
 }
 
@@ -899,8 +901,9 @@ TEST(DialogProgram, WithoutADisplaySaysSoAndEnds)
         EXPECT_NE(err.find("显示器"), std::string::npos) << err;
         EXPECT_EQ(err.find("qt.qpa"), std::string::npos) << err;
         EXPECT_EQ(err.find("This application failed"), std::string::npos) << err;
-        if (!display.empty())
+        if (!display.empty()) {
             EXPECT_NE(err.find(":4791"), std::string::npos) << err;
+        }
     }
 }
 

@@ -159,14 +159,15 @@ TEST(SlopeSearch, TheHostChoosesTheFiles)
         ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
         EXPECT_EQ(s.KHPiles[0].nKangLiDianShu, 21) << files; // the results never depend on the files
         const std::set<std::string> names = work.Files();
-        if (files == kKangLiWenJianNone)
+        if (files == kKangLiWenJianNone) {
             EXPECT_TRUE(names.empty());
-        else if (files == kKangLiWenJianResult)
+        } else if (files == kKangLiWenJianResult) {
             EXPECT_EQ(names, std::set<std::string>{"kl-3-2-5.res"});
-        else
+        } else {
             EXPECT_EQ(names, (std::set<std::string>{"kl-3-2-5.dat", "kl-3-2-5.json", "kl-3-2-5-jt0.dxf",
                                                     "kl-3-2-5-jt1.dxf", "kl-3-2-5-jt2.dxf", "kl-3-2-5-jss0.rtf",
                                                     "kl-3-2-5-jss1.rtf", "kl-3-2-5.res"}));
+        }
         EXPECT_TRUE(rec.messages.empty()) << Told(rec);
     }
 }
@@ -255,8 +256,9 @@ TEST(SlopeSearch, ASurfaceCutsThePileWhereItCrossesItsAxis)
         float depth = -1;
         const bool cut = SlipSurfaceCutsPile(s.KHPiles[0], s.CurSurface, &depth);
         EXPECT_EQ(cut, c.depth >= 0) << c.what;
-        if (cut && c.depth >= 0)
+        if (cut && c.depth >= 0) {
             EXPECT_NEAR(depth, c.depth, 1e-4) << c.what;
+        }
         // The module calls exactly those a cut, and writes that depth.
         EXPECT_EQ(JiSuan_KangLi_Slp(&s, 0), c.depth >= 0 ? 1 : 0) << c.what;
         if (c.depth >= 0) {

@@ -439,7 +439,7 @@ TEST(Study, AnInputThatCannotActIsWarnedOfAndAnEdgeAnswerFlagged)
     const CliRun d = RunKangli("design " + circ + " --thrust 600 --vary fZhuangJing=1.2:1.6:0.4 --vary fZhuangKuan=1:2:1");
     EXPECT_NE(d.err.find("warning: fZhuangKuan"), std::string::npos) << d.err;
 
-    // The README's example: the best is a 2.0 m pile, the top of its range.
+    // The example of docs/command-line.md: the best is a 2.0 m pile, the top of its range.
     const CliRun edge = RunKangli("design " + circ + " --thrust 800 --vary fZhuangJianJu=2:6:0.5 --vary fZhuangJing=0.8:2:0.2 --top 2");
     ASSERT_EQ(edge.status, 0) << edge.err;
     EXPECT_NE(edge.out.find(" 1. fZhuangJianJu = 5.0 m, fZhuangJing = 2.0 m: 10.0531 m3"), std::string::npos) << edge.out;
@@ -642,8 +642,9 @@ TEST(Study, StatusesMessagesAndKeys)
         const FieldDef* f = StudyKeyField(key == line ? "" : key.rfind("TuCeng[i].", 0) == 0 ? "TuCeng[0]." + key.substr(10) : key);
         ASSERT_NE(f, nullptr) << line;
         EXPECT_NE(line.find(std::string("\t") + f->unit + "\t"), std::string::npos) << line;
-        if (f->ranged)
+        if (f->ranged) {
             EXPECT_NE(line.find(FieldRangeText(*f)), std::string::npos) << line;
+        }
     }
     size_t sweepable = 0;
     for (auto fields : {RecordFields(), LayerFields()})

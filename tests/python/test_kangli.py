@@ -373,8 +373,31 @@ class Studies(unittest.TestCase):
             kangli.draw(r, 1, os.path.join(d, "result.svg"))
             self.assertGreater(os.path.getsize(os.path.join(d, "result.svg")), 1000)
 
-    def test_the_readme_snippet_runs(self):
-        # The five lines of the README, plotting to a file instead of a window.
+    def test_the_readmes_five_minute_python_runs(self):
+        # The README's lines as they stand there, run from the project root.
+        root = os.path.dirname(EXAMPLES)
+        with open(os.path.join(root, "README.md"), encoding="utf-8") as f:
+            text = f.read()
+        block = text[text.index("    import kangli\n"):]
+        lines = []
+        for line in block.split("\n"):
+            if not line.startswith("    "):
+                break
+            lines.append(line[4:])
+        os.chdir(root)
+        printed = subprocess.run([sys.executable, "-c", "\n".join(lines)], capture_output=True, text=True,
+                                 env=dict(os.environ), check=True).stdout.split()
+        self.assertEqual(printed[1], "pile")
+        self.assertEqual(float(printed[0]), kangli.calculate(self._spaced(3.5)).at_slip)
+
+    @staticmethod
+    def _spaced(spacing):
+        r = kangli.Record.load(os.path.join(EXAMPLES, "circular-pile-into-rock.json"))
+        r.fZhuangJianJu = spacing
+        return r
+
+    def test_the_python_pages_plot_runs(self):
+        # The plot of docs/python.md, to a file instead of a window.
         try:
             import matplotlib
         except ImportError:
