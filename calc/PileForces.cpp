@@ -431,27 +431,13 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     return out;
 }
 
-namespace {
-
-struct Steel {
-    int grade;
-    const char* name;
-    double fy, Es, xiB; // xi_b of table 6.2.7 up to C50
-};
-constexpr Steel kSteel[] = {{300, "HPB300", 270, 2.1e5, 0.576},
-                            {335, "HRB335", 300, 2.0e5, 0.550},
-                            {400, "HRB400", 360, 2.0e5, 0.518},
-                            {500, "HRB500", 435, 2.0e5, 0.482}};
-
-} // namespace
-
 PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, double V)
 {
     PileReinforcement out;
     out.moment = M;
     out.shear = V;
-    const Steel* steel = &kSteel[2];
-    for (const Steel& s : kSteel)
+    const SteelGrade* steel = &kSteelGrades[2];
+    for (const SteelGrade& s : kSteelGrades)
         if (s.grade == r.SheJi.nGangJin)
             steel = &s;
     out.steel = steel->name;

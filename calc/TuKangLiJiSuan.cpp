@@ -1,13 +1,13 @@
 #include "TuKangLiJiSuan.h"
 
 #include "PelvorinData.h"
+#include "PileSection.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-constexpr double kPi = 3.1415926535;
 constexpr float kEps = 0.00001f; // depth comparisons, m
 
 float F(double v) { return static_cast<float>(v); }
@@ -140,9 +140,9 @@ float CTuKangLiJiSuan::GetMoCaJiao(float z, int i, int bShuiXia)
 
 float CTuKangLiJiSuan::GetKp(float z, int i, int bShuiXia)
 {
-    const float phi = F(GetMoCaJiao(z, i, bShuiXia) * kPi / 180.0);
-    const float a = F(phi * 0.5 + kPi / 4.0);
-    if (std::fabs(a - kPi / 2.0) < kEps)
+    const float phi = F(GetMoCaJiao(z, i, bShuiXia) * kJiSuanPi / 180.0);
+    const float a = F(phi * 0.5 + kJiSuanPi / 4.0);
+    if (std::fabs(a - kJiSuanPi / 2.0) < kEps)
         return 0.0f; // phi = 90 degrees: no finite tangent
     const double t = std::tan(static_cast<double>(a));
     return F(t * t);
@@ -355,8 +355,8 @@ bool CTuKangLiJiSuan::ShearTerm(int layer, float top, float bottom, RockShearTer
     term.sigma = GetShuZhiYingLi(zm);
     term.c = GetNianJuLi(zm, layer, 1);
     term.phi = GetMoCaJiao(zm, layer, 1);
-    const float phi = F(term.phi * kPi / 180.0);
-    term.cosTheta = std::cos(kPi / 4.0 - phi / 2.0);
+    const float phi = F(term.phi * kJiSuanPi / 180.0);
+    term.cosTheta = std::cos(kJiSuanPi / 4.0 - phi / 2.0);
     if (std::fabs(term.cosTheta) < kEps)
         return false;
     const double b0s = static_cast<double>(fJiSuanKuanDu) / pData->fZhuangJianJu;

@@ -1,6 +1,9 @@
 #include "FieldTable.h"
 
+#include "Concrete.h"
 #include "NumericLocale.h"
+
+#include <array>
 
 #include <algorithm>
 #include <cctype>
@@ -13,10 +16,17 @@ namespace {
 constexpr FieldChoice kShapes[] = {{1, "矩形"}, {0, "圆形"}};
 constexpr FieldChoice kYesNo[] = {{0, "否"}, {1, "是"}};
 constexpr FieldChoice kLayerTypes[] = {{0, "土层"}, {1, "岩层"}};
-// The concrete grades of the material library, C15 to C80 in steps of 5.
-constexpr FieldChoice kGrades[] = {{15, "C15"}, {20, "C20"}, {25, "C25"}, {30, "C30"}, {35, "C35"},
-                                   {40, "C40"}, {45, "C45"}, {50, "C50"}, {55, "C55"}, {60, "C60"},
-                                   {65, "C65"}, {70, "C70"}, {75, "C75"}, {80, "C80"}};
+// The choices of a material list: its grades by their names.
+template <class Grade, size_t N>
+constexpr std::array<FieldChoice, N> Choices(const Grade (&grades)[N])
+{
+    std::array<FieldChoice, N> out{};
+    for (size_t i = 0; i < N; ++i)
+        out[i] = {grades[i].grade, grades[i].name};
+    return out;
+}
+// The concrete grades of the material library, C15 to C80.
+constexpr auto kGrades = Choices(kConcreteGrades);
 
 // The slip surface must cut the pile: 0 .. L.
 double PileLength(const CPelvorinData& r) { return std::isfinite(r.fZhuangChang) ? r.fZhuangChang : 0.0f; }
@@ -319,7 +329,7 @@ namespace {
 constexpr FieldChoice kDistributions[] = {{0, "矩形"}, {1, "三角形"}, {2, "梯形"}};
 constexpr FieldChoice kMethods[] = {{0, "K法"}, {1, "m法"}};
 constexpr FieldChoice kFeet[] = {{0, "自由"}, {1, "铰支"}};
-constexpr FieldChoice kSteels[] = {{300, "HPB300"}, {335, "HRB335"}, {400, "HRB400"}, {500, "HRB500"}};
+constexpr auto kSteels = Choices(kSteelGrades);
 constexpr double kDesignBig = 1e9;
 
 const DesignFieldDef kDesign[] = {

@@ -6,7 +6,6 @@
 #include <functional>
 
 namespace {
-constexpr double kPi = 3.141592653589793;
 }
 
 SgtTransform SgtTransform::Then(const SgtItem& insert) const
@@ -247,7 +246,7 @@ int JH_GetInterPoint_Circle_LineSection(double cx, double cy, double r, double x
 
 void RectCorners(const SgtItem& it, double xs[4], double ys[4])
 {
-    const double a = it.angle * 3.141592653589793 / 180.0, ca = std::cos(a), sa = std::sin(a);
+    const double a = it.angle * kPi / 180.0, ca = std::cos(a), sa = std::sin(a);
     const double hw = it.width / 2, hh = it.height / 2;
     const double dx[4] = {-hw, hw, hw, -hw}, dy[4] = {-hh, -hh, hh, hh};
     for (int k = 0; k < 4; ++k) {
@@ -270,7 +269,7 @@ void ArcPoints(const SgtItem& it, std::vector<double>& xs, std::vector<double>& 
     const double a0 = circle ? 0 : it.angle0;
     const int n = std::max(8, static_cast<int>(sweep / 3));
     for (int i = 0; i <= n; ++i) {
-        const double a = (a0 + sweep * i / n) * 3.141592653589793 / 180.0;
+        const double a = (a0 + sweep * i / n) * kPi / 180.0;
         xs.push_back(it.x1 + it.radius * std::cos(a));
         ys.push_back(it.y1 + it.radius * std::sin(a));
     }
@@ -303,7 +302,7 @@ DimensionLines LayOutDimension(const SgtItem& d, double textHeight)
     set(out.tick1, ax - tx, ay - ty, ax + tx, ay + ty);
     set(out.tick2, bx - tx, by - ty, bx + tx, by + ty);
     // The text sits above the middle of the dimension line, reading upright.
-    double angle = std::atan2(uy, ux) * 180.0 / 3.141592653589793;
+    double angle = std::atan2(uy, ux) * 180.0 / kPi;
     double rx = ux, ry = uy;
     if (angle > 90.0 || angle <= -90.0) {
         angle += angle > 0 ? -180.0 : 180.0;

@@ -45,6 +45,10 @@ struct SgtTransform {
     double Scale() const; // the mean length scale, for radii and text heights
 };
 
+// π for the drawings' angles (the calculation keeps its own rounded value,
+// kJiSuanPi, as the system defines it).
+inline constexpr double kPi = 3.141592653589793;
+
 struct SgtBounds {
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
     bool empty = true;

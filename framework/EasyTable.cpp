@@ -1,4 +1,6 @@
 #include "EasyTable.h"
+
+#include "Concrete.h"
 #include "NumericLocale.h"
 
 #include <cerrno>
@@ -294,9 +296,9 @@ CETCell* CGuiFanEasyTableWnd::Add_HunNingTu_JieBie(int row, int col, int* grade)
 {
     std::vector<std::string> items;
     std::vector<int> values;
-    for (int g = 15; g <= 80; g += 5) {
-        items.push_back("C" + std::to_string(g));
-        values.push_back(g);
+    for (const ConcreteGrade& g : kConcreteGrades) {
+        items.push_back(g.name);
+        values.push_back(g.grade);
     }
     return AddInt(row, col, grade, items, values);
 }

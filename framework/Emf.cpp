@@ -212,7 +212,7 @@ EmfPicture CanvasToEmf(const CBase_SGT& canvas, double boxWidthMm, double boxHei
         const std::u16string u = Utf16(s);
         if (u.empty() || !map(t, x, y, px, py) || !(hu >= 1) || !std::isfinite(hu))
             return;
-        const double turn = std::atan2(t.c, t.a) * 180.0 / 3.141592653589793 + angle;
+        const double turn = std::atan2(t.c, t.a) * 180.0 / kPi + angle;
         // A font for this height and angle; deleted after its one text.
         const std::uint32_t ih = ++handles;
         r.Begin(EMR_EXTCREATEFONTINDIRECTW);

@@ -41,7 +41,7 @@ int CPelvorinData::DrawJiSuanJianTu(CBase_SGT* c)
     const double cx = 0.5 * B, cy = 0.7 * L, r = 0.4 * L;
     double px[2], py[2];
     if (JH_GetInterPoint_Circle_LineSection(cx, cy, r, x1, y1, x2, y2, 0.00001, px, py) == 2) {
-        const double toDeg = 180.0 / 3.141592653589793;
+        const double toDeg = 180.0 / kPi;
         const double first = JH_GetAngle(cx, cy, px[0], py[0]) * toDeg;
         const double second = JH_GetAngle(cx, cy, px[1], py[1]) * toDeg;
         c->Draw_Arc(cx, cy, r, second, first, 1);

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 constexpr double kLongSide = 1600.0;
 constexpr char kFont[] = "WenQuanYi Zen Hei";
 // Where a viewer of the SVG lacks the font: other fonts with Chinese glyphs.

@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 
 // The text style of every text. LibreCAD takes the style's name as the name of
 // one of its own fonts: "unicode" is the one that carries Chinese. Programs that
