@@ -51,34 +51,30 @@ CPelvorinData& CPelvorinData::operator=(const CPelvorinData& other)
     if (this == &other)
         return *this;
     CJsDataBase::operator=(other);
-    std::vector<float>* points = pDianZuoBiao;
-    fZhuangRongZhong = other.fZhuangRongZhong;
-    fZhuangChang = other.fZhuangChang;
-    fZhuangKuan = other.fZhuangKuan;
-    fZhuangGao = other.fZhuangGao;
-    fZhuangJing = other.fZhuangJing;
-    fZhuangJianJu = other.fZhuangJianJu;
-    fPoMianDaoZhuangDing = other.fPoMianDaoZhuangDing;
-    nJieMianXingZhuang = other.nJieMianXingZhuang;
-    fAs = other.fAs;
-    fHuaMianDaoZhuangDing = other.fHuaMianDaoZhuangDing;
-    nHunNingTuDengJi = other.nHunNingTuDengJi;
-    nTuCengShu = other.nTuCengShu;
-    fShuiWeiShenDu = other.fShuiWeiShenDu;
-    bKaoLvShui = other.bKaoLvShui;
-    fZheJianXiShu = other.fZheJianXiShu;
-    TuCeng = other.TuCeng;
-    ZuiZhongKangLi = other.ZuiZhongKangLi;
-    nTuShu = other.nTuShu;
-    *points = *other.pDianZuoBiao;
-    pDianZuoBiao = points;
-    TuKangLi = other.TuKangLi;
-    ZhuangKangLi = other.ZhuangKangLi;
-    bHuaMianKeBian = other.bHuaMianKeBian;
-    bYiJiSuan = other.bYiJiSuan;
-    bSheJi = other.bSheJi;
-    SheJi = other.SheJi;
+    CPelvorinFields::operator=(other);
+    *pDianZuoBiao = *other.pDianZuoBiao; // the points are owned: copied, never shared
     return *this;
+}
+
+CTuCeng::CTuCeng()
+{
+    for (const FieldDef& f : LayerFields())
+        f.layerReal ? void(this->*f.layerReal = static_cast<float>(f.defaultValue))
+                    : void(this->*f.layerInteger = static_cast<int>(f.defaultValue));
+}
+
+CSheJi::CSheJi()
+{
+    for (const DesignFieldDef& f : DesignFields())
+        f.real ? void(this->*f.real = static_cast<float>(f.defaultValue))
+               : void(this->*f.integer = static_cast<int>(f.defaultValue));
+}
+
+CPelvorinFields::CPelvorinFields()
+{
+    for (const FieldDef& f : RecordFields())
+        f.real ? void(this->*static_cast<float CPelvorinFields::*>(f.real) = static_cast<float>(f.defaultValue))
+               : void(this->*static_cast<int CPelvorinFields::*>(f.integer) = static_cast<int>(f.defaultValue));
 }
 
 int CPelvorinData::LoadData(const char* path)

@@ -9,17 +9,21 @@
 #include <string>
 #include <vector>
 
+// The defaults of every input below are written once, in the field table
+// (FieldTable.cpp); the constructors take them from there.
+
 // One soil or rock layer in front of the pile (nine 4-byte words).
 struct CTuCeng {
-    int nLeiXing = 0;               // 0 soil, 1 rock
-    float fCengXiShu = 0.3f;        // per-layer factor, stored only
-    float fHouDu = 2.0f;            // thickness, m
-    float fZhongDu = 18.0f;         // unit weight, kN/m3
-    float fNianJuLi = 10.0f;        // cohesion, kPa
-    float fMoCaJiao = 15.0f;        // friction angle, degrees
-    float fFuZhongDu = 15.0f;       // buoyant unit weight, kN/m3
-    float fShuiXiaNianJuLi = 10.0f; // cohesion under water, kPa
-    float fShuiXiaMoCaJiao = 15.0f; // friction angle under water, degrees
+    CTuCeng(); // the field table's defaults
+    int nLeiXing;               // 0 soil, 1 rock
+    float fCengXiShu;           // per-layer factor, stored only
+    float fHouDu;               // thickness, m
+    float fZhongDu;             // unit weight, kN/m3
+    float fNianJuLi;            // cohesion, kPa
+    float fMoCaJiao;            // friction angle, degrees
+    float fFuZhongDu;           // buoyant unit weight, kN/m3
+    float fShuiXiaNianJuLi;     // cohesion under water, kPa
+    float fShuiXiaMoCaJiao;     // friction angle under water, degrees
 };
 
 // The design of the pile under a landslide thrust (JSON "SheJi"): the thrust
@@ -27,23 +31,24 @@ struct CTuCeng {
 // (K or m method), the foot, the stiffness factor, the load factors, the steel,
 // and the allowables to check against (0: not checked). Not in the data file.
 struct CSheJi {
-    float fTuiLi = 0.0f;             // design thrust E, kN per metre of slope
-    int nTuiLiFenBu = 0;             // 0 rectangle, 1 triangle (0 at the top), 2 trapezoid
-    float fTiXingBi = 0.5f;          // trapezoid: top over bottom
-    float fQianKangLi = 0.0f;        // resistance of the sliding mass in front E', kN/m
-    int nDiJiFa = 0;                 // 0 K method, 1 m method
-    float fK = 0.0f;                 // K, kN/m3
-    float fM = 0.0f;                 // m, kN/m4
-    float fA1 = 0.0f;                // A in front (and for an elastic pile), kN/m3
-    float fA2 = 0.0f;                // A behind, kN/m3
-    int nZhuangDi = 0;               // foot: 0 free, 1 hinged
-    float fGangDuXiShu = 0.8f;       // EI = factor x Ec x I
-    float fGamma0 = 1.0f;            // importance factor
-    float fHeZaiXiShu = 1.0f;        // load factor
-    int nGangJin = 400;              // steel grade, MPa (HRB400)
-    float fYunXuYingLi = 0.0f;       // allowable lateral stress below the slip surface, kPa
-    float fYunXuDingWeiYi = 0.0f;    // allowable displacement at the pile top, mm
-    float fYunXuHuaMianWeiYi = 0.0f; // allowable displacement at the slip surface, mm
+    CSheJi(); // the field table's defaults
+    float fTuiLi;             // design thrust E, kN per metre of slope
+    int nTuiLiFenBu;             // 0 rectangle, 1 triangle (0 at the top), 2 trapezoid
+    float fTiXingBi;          // trapezoid: top over bottom
+    float fQianKangLi;        // resistance of the sliding mass in front E', kN/m
+    int nDiJiFa;                 // 0 K method, 1 m method
+    float fK;                 // K, kN/m3
+    float fM;                 // m, kN/m4
+    float fA1;                // A in front (and for an elastic pile), kN/m3
+    float fA2;                // A behind, kN/m3
+    int nZhuangDi;               // foot: 0 free, 1 hinged
+    float fGangDuXiShu;       // EI = factor x Ec x I
+    float fGamma0;            // importance factor
+    float fHeZaiXiShu;        // load factor
+    int nGangJin;              // steel grade, MPa (HRB400)
+    float fYunXuYingLi;       // allowable lateral stress below the slip surface, kPa
+    float fYunXuDingWeiYi;    // allowable displacement at the pile top, mm
+    float fYunXuHuaMianWeiYi; // allowable displacement at the slip surface, mm
 };
 
 // A data file may name at most this many layers; a larger (or negative) count is
@@ -53,7 +58,37 @@ constexpr int kMaxTuCengShu = 1000;
 // terminating NUL); a longer line is refused rather than read cut.
 constexpr int kDataFileLineChars = 299;
 
-class CPelvorinData : public CJsDataBase {
+// The record's values: plain members that copy as they are. The inputs take
+// their defaults from the field table.
+struct CPelvorinFields {
+    CPelvorinFields();
+    float fZhuangRongZhong;     // unit weight of the pile concrete, kN/m3
+    float fZhuangChang;         // pile length, m
+    float fZhuangKuan;           // rectangle width b, m
+    float fZhuangGao;            // rectangle height h, m
+    float fZhuangJing;           // circle diameter d, m
+    float fZhuangJianJu;         // pile centre spacing s, m
+    float fPoMianDaoZhuangDing;  // slope surface below the pile top, m
+    int nJieMianXingZhuang;         // 1 rectangle, 0 circle
+    float fAs;                 // edge to reinforcement centre, mm
+    float fHuaMianDaoZhuangDing; // slip surface below the pile top, m
+    int nHunNingTuDengJi;          // concrete grade, 25 for C25
+    int nTuCengShu;                 // number of layers
+    float fShuiWeiShenDu;        // water level below the slope surface, m
+    int bKaoLvShui;                 // groundwater considered
+    float fZheJianXiShu;         // reduction factor of the passive pressure
+    std::vector<CTuCeng> TuCeng;        // layers, top down
+    std::vector<float> ZuiZhongKangLi;  // result: final resistance per point, kN/m
+    int nTuShu = 0;                     // result: number of soil layers
+    std::vector<float> TuKangLi;        // result: ground resistance per point, kN/m
+    std::vector<float> ZhuangKangLi;    // result: pile resistance per point, kN/m
+    int bHuaMianKeBian = 1;             // slip-surface depth editable in the pile table
+    int bYiJiSuan = 0;                  // set by the calculation
+    int bSheJi = 0;                     // the record carries a design block
+    CSheJi SheJi;                       // the design under a landslide thrust
+};
+
+class CPelvorinData : public CJsDataBase, public CPelvorinFields {
 public:
     CPelvorinData();
     ~CPelvorinData() override;
@@ -80,31 +115,8 @@ public:
     // stay as the reading gives them.
     int LoadData(FILE* stream, std::string* problem, std::vector<std::string>* warnings);
 
-    float fZhuangRongZhong = 22.0f;     // unit weight of the pile concrete, kN/m3
-    float fZhuangChang = 10.0f;         // pile length, m
-    float fZhuangKuan = 1.0f;           // rectangle width b, m
-    float fZhuangGao = 1.5f;            // rectangle height h, m
-    float fZhuangJing = 1.5f;           // circle diameter d, m
-    float fZhuangJianJu = 5.0f;         // pile centre spacing s, m
-    float fPoMianDaoZhuangDing = 2.0f;  // slope surface below the pile top, m
-    int nJieMianXingZhuang = 1;         // 1 rectangle, 0 circle
-    float fAs = 100.0f;                 // edge to reinforcement centre, mm
-    float fHuaMianDaoZhuangDing = 5.0f; // slip surface below the pile top, m
-    int nHunNingTuDengJi = 25;          // concrete grade, 25 for C25
-    int nTuCengShu = 2;                 // number of layers
-    float fShuiWeiShenDu = 5.0f;        // water level below the slope surface, m
-    int bKaoLvShui = 1;                 // groundwater considered
-    float fZheJianXiShu = 0.3f;         // reduction factor of the passive pressure
-    std::vector<CTuCeng> TuCeng;        // layers, top down
-    std::vector<float> ZuiZhongKangLi;  // result: final resistance per point, kN/m
-    int nTuShu = 0;                     // result: number of soil layers
     std::vector<float>* pDianZuoBiao;   // result: point depths, deepest first (owned)
-    std::vector<float> TuKangLi;        // result: ground resistance per point, kN/m
-    std::vector<float> ZhuangKangLi;    // result: pile resistance per point, kN/m
-    int bHuaMianKeBian = 1;             // slip-surface depth editable in the pile table
-    int bYiJiSuan = 0;                  // set by the calculation
-    int bSheJi = 0;                     // the record carries a design block
-    CSheJi SheJi;                       // the design under a landslide thrust
+
 };
 
 // The counted layer (index) that is soil right below rock, or -1: a record the
