@@ -620,18 +620,11 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
             d += (k ? ", " : "") + ranges[k].key + " = " + WithUnit(ranges[k].key, p.values[k], decimals[k]);
         return d;
     };
-    std::vector<const StudyPoint*> carrying;
-    const StudyPoint* best = nullptr;
-    size_t unbuildable = 0;
-    for (const StudyPoint& p : points) {
-        unbuildable += !p.result.buildable;
-        if (p.result.status != 1)
-            continue;
-        if (!best || p.result.atSlip > best->result.atSlip)
-            best = &p;
-        if (p.result.atSlip >= thrust)
-            carrying.push_back(&p);
-    }
+    // Least concrete per metre of slope first; the larger resistance breaks a tie.
+    const DesignRanking ranking = RankDesigns(points, thrust);
+    const std::vector<const StudyPoint*>& carrying = ranking.carrying;
+    const StudyPoint* best = ranking.best;
+    const size_t unbuildable = ranking.unbuildable;
     // The inputs, named as the tables name them, with their ranges.
     for (size_t k = 0; k < ranges.size(); ++k)
         Append(text, "%s (%s): %s .. %s, %zu values\n", ranges[k].key.c_str(), FieldLabel(ranges[k].key).c_str(),
@@ -674,12 +667,6 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
             return kExitFile;
         return kExitRefused;
     }
-    // Least concrete per metre of slope first; the larger resistance breaks a tie.
-    std::stable_sort(carrying.begin(), carrying.end(), [](const StudyPoint* a, const StudyPoint* b) {
-        if (a->result.concrete != b->result.concrete)
-            return a->result.concrete < b->result.concrete;
-        return a->result.atSlip > b->result.atSlip;
-    });
     Append(text, "%zu of %zu combinations carry %s kN/m; the least concrete first:\n", carrying.size(),
                 points.size(), ValueLabel(thrust, -1).c_str());
     for (size_t i = 0; i < carrying.size() && i < static_cast<size_t>(top); ++i) {

@@ -380,6 +380,26 @@ void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRa
         t.join();
 }
 
+DesignRanking RankDesigns(const std::vector<StudyPoint>& points, double thrust)
+{
+    DesignRanking out;
+    for (const StudyPoint& p : points) {
+        out.unbuildable += !p.result.buildable;
+        if (p.result.status != 1)
+            continue;
+        if (!out.best || p.result.atSlip > out.best->result.atSlip)
+            out.best = &p;
+        if (p.result.atSlip >= thrust)
+            out.carrying.push_back(&p);
+    }
+    std::stable_sort(out.carrying.begin(), out.carrying.end(), [](const StudyPoint* a, const StudyPoint* b) {
+        if (a->result.concrete != b->result.concrete)
+            return a->result.concrete < b->result.concrete;
+        return a->result.atSlip > b->result.atSlip;
+    });
+    return out;
+}
+
 std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
 {
     std::vector<StudyPoint> points = StudyCombinations(ranges);

@@ -93,6 +93,17 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
 // the calculation of points[begin, end). Where a thread cannot be started the
 // work is shared among those that could (at least the caller's own).
 std::vector<StudyPoint> StudyCombinations(const std::vector<StudyRange>& ranges);
+
+// The design search over a sweep: the combinations whose resistance at the
+// slip surface reaches the thrust (kN/m), least concrete per metre of slope
+// first (the larger resistance first among equals); the largest resistance
+// reached, where none carries; and how many combinations could not be built.
+struct DesignRanking {
+    std::vector<const StudyPoint*> carrying;
+    const StudyPoint* best = nullptr;
+    size_t unbuildable = 0;
+};
+DesignRanking RankDesigns(const std::vector<StudyPoint>& points, double thrust);
 void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
                           std::vector<StudyPoint>& points, size_t begin, size_t end);
 
