@@ -136,7 +136,11 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
             // The two lines centred on the point's depth, then moved up or down.
             const double centred = -e.depth + 0.5 * (LabelPlacer::kLineStep - 1) * text;
             std::vector<std::pair<double, double>> at;
-            for (double x : {beside, across, std::clamp(beside, first, last), first, last})
+            // Across the point, further from it a text height at a time, clears
+            // a curve that bulges past the point's depth.
+            const double away = v >= 0 ? -text : text;
+            for (double x : {beside, across, across + away, across + 2 * away, across + 3 * away,
+                             std::clamp(beside, first, last), first, last})
                 for (double dy : {0.0, 1.0, -1.0, 2.0, -2.0, 3.0, -3.0, 4.5, -4.5, 6.0, -6.0})
                     at.emplace_back(x, centred + dy * text);
             placer.Label(text, label, at);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 
 #include <algorithm>
 #include <cmath>
@@ -191,6 +192,29 @@ TEST(Diagrams, ResultDiagramLabelsAndScale)
     for (const SgtItem& it : first.items)
         titled |= it.text == "桩提供抗力" && it.color == 3;
     EXPECT_TRUE(titled);
+
+    // With ground in front, the final curve beside: every point's value is
+    // written just right of that point of the curve.
+    r.nTuCengShu = 2;
+    r.TuCeng.resize(2);
+    ASSERT_EQ(calc.JiSuan(), 1);
+    CBase_SGT withGround;
+    calc.DrawTu(1, &withGround, nullptr);
+    const CBase_SGT& second = *OfKind(withGround, SgtItem::Insert)[1]->block;
+    std::map<double, double> vertex; // depth (y) -> x of the final curve
+    for (const SgtItem& it : second.items)
+        if (it.kind == SgtItem::Line && it.layer == "FINAL-RESISTANCE") {
+            vertex[it.y1] = it.x1;
+            vertex[it.y2] = it.x2;
+        }
+    ASSERT_EQ(vertex.size(), 21u);
+    int values = 0;
+    for (const SgtItem& it : second.items)
+        if (it.kind == SgtItem::Text && it.x1 != -0.5 && vertex.count(it.y1)) {
+            EXPECT_NEAR(it.x1, vertex[it.y1] + 0.1, 1e-9) << it.text;
+            ++values;
+        }
+    EXPECT_EQ(values, 21);
 }
 
 TEST(Diagrams, EarthPressureDiagram)
@@ -250,10 +274,15 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
         };
         std::vector<Label> labels;
         std::vector<std::array<double, 4>> curves; // and slip surfaces: every line but the axes
+        std::map<std::string, std::vector<std::pair<double, double>>> vertices; // of each panel's curve
         int slips = 0;
         ForEachItem(canvas, [&](const SgtItem& it, const SgtTransform&) {
             if (it.kind == SgtItem::Line && (it.layer != "AXIS" || it.y1 == it.y2))
                 curves.push_back({it.x1, it.y1, it.x2, it.y2});
+            if (it.kind == SgtItem::Line && it.layer != "AXIS") {
+                vertices[it.layer].emplace_back(it.x1, it.y1);
+                vertices[it.layer].emplace_back(it.x2, it.y2);
+            }
             if (it.kind == SgtItem::Text) {
                 const double w = TextMetrics::Length(it.text) * it.height;
                 labels.push_back({it.text, it.x1, it.y1 - 0.3 * it.height, it.x1 + w, it.y1 + it.height});
@@ -261,25 +290,40 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
             }
         });
         EXPECT_EQ(slips, 4) << name;
-        // A value's label: its value, and its depth on the line below.
-        auto shown = [&](double v, double depth) {
+        // A value's label: its value, and its depth on the line below; the
+        // label's box, or none.
+        auto shown = [&](double v, double depth) -> std::optional<Label> {
             char value[64], at[64];
             std::snprintf(value, sizeof value, "%.3f", v);
             std::snprintf(at, sizeof at, "（%.2f m）", depth);
             for (size_t i = 0; i + 1 < labels.size(); ++i)
                 if (labels[i].text == value && labels[i + 1].text == at && labels[i + 1].y1 < labels[i].y1)
-                    return true;
-            return false;
+                    return Label{value, std::min(labels[i].x0, labels[i + 1].x0), labels[i + 1].y0,
+                                 std::max(labels[i].x1, labels[i + 1].x1), labels[i].y1};
+            return std::nullopt;
         };
         const struct {
+            const char* layer;
             const PileForceExtreme* range;
             double factor;
-        } panels[] = {{f.momentRange, 1}, {f.shearRange, 1}, {f.displacementRange, 1000}, {f.stressRange, 1}};
+        } panels[] = {{"弯矩", f.momentRange, 1},
+                      {"剪力", f.shearRange, 1},
+                      {"位移", f.displacementRange, 1000},
+                      {"侧向应力", f.stressRange, 1}};
+        const double text = r.fZhuangChang / 60; // the drawing's text height
         for (const auto& p : panels)
             for (int k = 0; k < 2; ++k)
                 if (p.range[k].value != 0) {
-                    EXPECT_TRUE(shown(p.range[k].value * p.factor, p.range[k].depth))
-                        << name << ": " << p.range[k].value * p.factor;
+                    const std::optional<Label> l = shown(p.range[k].value * p.factor, p.range[k].depth);
+                    ASSERT_TRUE(l) << name << ": " << p.range[k].value * p.factor;
+                    // Beside its point on the curve: the nearest vertex at its depth
+                    // lies within a few text heights of the label.
+                    double nearest = 1e300;
+                    for (const auto& [x, y] : vertices[p.layer])
+                        if (std::fabs(y + p.range[k].depth) < 1e-9)
+                            nearest = std::min(nearest, std::hypot(std::max({l->x0 - x, 0.0, x - l->x1}),
+                                                                   std::max({l->y0 - y, 0.0, y - l->y1})));
+                    EXPECT_LT(nearest, 6.5 * text) << name << ": " << l->text << " far from its point " << l->x0 << " " << l->y0 << " " << l->x1 << " " << l->y1 << " depth " << p.range[k].depth;
                 }
         EXPECT_TRUE(shown(f.maxMoment.value, f.maxMoment.depth));
         for (size_t i = 0; i < labels.size(); ++i)
