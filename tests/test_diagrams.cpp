@@ -1,6 +1,7 @@
 // The diagrams as drawn onto the canvas model: what is where.
 #include "Canvas.h"
 #include "ForcesBook.h"
+#include "InputSketch.h"
 #include "RecordJson.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
@@ -342,5 +343,28 @@ TEST(ForcesDiagram, BothExtremesOfEveryPanelAndNoLabelOverAnotherOrACurve)
                         break;
                     }
                 }
+    }
+}
+
+// The window's sketch takes the label size the screen asks for, and a size
+// that is no size (none, negative, not a number, too large) as a twentieth of
+// the pile, at most an eighth: no label is drawn with a height that shows
+// nothing or covers the pile.
+TEST(InputSketch, LabelHeightsAreSizesWhateverTheScreenAsks)
+{
+    CPelvorinData r;
+    r.TuCeng.resize(2);
+    for (double asked : {0.0, -1.0, std::nan(""), 0.3, 50.0}) {
+        CBase_SGT c;
+        DrawInputSketch(r, &c, asked);
+        const double expected = asked > 0 && std::isfinite(asked) ? std::min(asked, 10.0 / 8) : 10.0 / 20;
+        int texts = 0;
+        ForEachItem(c, [&](const SgtItem& it, const SgtTransform&) {
+            if (it.kind == SgtItem::Text) {
+                ++texts;
+                EXPECT_TRUE(it.height > 0 && it.height <= expected + 1e-12) << asked << ": " << it.text << " " << it.height;
+            }
+        });
+        EXPECT_GE(texts, 5) << asked;
     }
 }
