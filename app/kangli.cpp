@@ -252,14 +252,7 @@ int RunKeys(bool markdown)
             const size_t b = label.find(close, a);
             unit = label.substr(a + open.size(), b == std::string::npos ? std::string::npos : b - a - open.size());
         }
-        std::string range;
-        if (!f.choices.empty()) {
-            for (const FieldChoice& c : f.choices)
-                range += (range.empty() ? "" : ", ") + std::to_string(c.value) + " " + c.text;
-        } else {
-            range = MessageNumber(f.lo) + (f.openBottom ? " < v <= " : " .. ") + MessageNumber(f.hi);
-        }
-        out += std::string("SheJi.") + f.key + "\t" + label + "\t" + unit + "\t" + range +
+        out += std::string("SheJi.") + f.key + "\t" + label + "\t" + unit + "\t" + DesignRangeText(f) +
                " (design block of a JSON record; not varied by studies)\n";
     }
     return Emit("", out);

@@ -294,14 +294,23 @@ bool FieldInRange(const FieldDef& f, double v, const CPelvorinData& r)
     return v >= lo && (f.openTop ? v < hi : v <= hi);
 }
 
-std::string FieldRangeText(const FieldDef& f)
+namespace {
+
+// "1 矩形, 0 圆形": the choices of a field, value and text.
+std::string ChoicesText(std::span<const FieldChoice> choices)
 {
     std::string out;
-    if (!f.choices.empty()) {
-        for (const FieldChoice& c : f.choices)
-            out += (out.empty() ? "" : ", ") + std::to_string(c.value) + " " + c.text;
-        return out;
-    }
+    for (const FieldChoice& c : choices)
+        out += (out.empty() ? "" : ", ") + std::to_string(c.value) + " " + c.text;
+    return out;
+}
+
+} // namespace
+
+std::string FieldRangeText(const FieldDef& f)
+{
+    if (!f.choices.empty())
+        return ChoicesText(f.choices);
     if (!f.ranged)
         return "any";
     return MessageNumber(f.lo) + " .. " + (f.openTop ? "<" : "") + (f.hiOf ? f.hiText : MessageNumber(f.hi));
@@ -363,6 +372,13 @@ const DesignFieldDef kDesign[] = {
 } // namespace
 
 std::span<const DesignFieldDef> DesignFields() { return kDesign; }
+
+std::string DesignRangeText(const DesignFieldDef& f)
+{
+    if (!f.choices.empty())
+        return ChoicesText(f.choices);
+    return MessageNumber(f.lo) + (f.openBottom ? " < v <= " : " .. ") + MessageNumber(f.hi);
+}
 
 const DesignFieldDef* FindDesignField(const std::string& key)
 {

@@ -154,6 +154,8 @@ struct DesignFieldDef {
 };
 std::span<const DesignFieldDef> DesignFields();
 const DesignFieldDef* FindDesignField(const std::string& key);
+// "0.1 .. 1", "0 < v <= 1000000000", "0 K法, 1 m法": what a design key takes.
+std::string DesignRangeText(const DesignFieldDef& f);
 double DesignValue(const DesignFieldDef& f, const CSheJi& d);
 // True when the design block may be calculated; otherwise *problem names the
 // first field at fault: "SheJi.fK (地基系数K（kN/m³）): ...".

@@ -67,19 +67,12 @@ std::string RecordReferenceMarkdown()
            "Read by `kangli forces`, the internal-force book and drawing; not varied by studies.\n\n"
            "| key | label | meaning | range | default |\n|---|---|---|---|---|\n";
     for (const DesignFieldDef& f : DesignFields()) {
-        std::string range;
-        if (!f.choices.empty()) {
-            for (const FieldChoice& c : f.choices)
-                range += (range.empty() ? "" : ", ") + std::to_string(c.value) + " " + c.text;
-        } else {
-            range = MessageNumber(f.lo) + (f.openBottom ? " < v ≤ " : " .. ") + MessageNumber(f.hi);
-        }
         std::string def = MessageNumber(f.defaultValue);
         for (const FieldChoice& c : f.choices)
             if (c.value == f.defaultValue)
                 def += " " + std::string(c.text);
         out += std::string("| `SheJi.") + f.key + "` | " + Cell(f.label) + " | " + Cell(f.what) + " | " +
-               Cell(range) + " | " + Cell(def) + " |\n";
+               Cell(DesignRangeText(f)) + " | " + Cell(def) + " |\n";
     }
     return out;
 }

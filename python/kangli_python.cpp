@@ -232,6 +232,15 @@ std::string NonFiniteKey(const py::handle& value, const std::string& key)
     return "";
 }
 
+// "declared" or "none", as kangli draw --units names them: whether a DXF
+// declares no unit.
+bool Unitless(const std::string& units)
+{
+    if (units != "declared" && units != "none")
+        Raise("", "units \"" + units + "\": expected \"declared\" or \"none\"");
+    return units == "none";
+}
+
 // The JSON text of a dict given for a record or a part of one.
 std::string JsonOf(const py::handle& d, const std::string& key)
 {
@@ -680,15 +689,19 @@ PYBIND11_MODULE(kangli, m)
             "depth of a rigid pile's centre of rotation below its top, m; None for an elastic pile")
         .def_property_readonly(
             "checks",
-            [asDict](const ForcesResult& r) -> py::object {
-                return r.f.status == 1 ? py::object(asDict(r)["checks"]) : py::object(py::list());
+            [](const ForcesResult& r) -> py::object {
+                if (r.f.status != 1)
+                    return py::list();
+                return py::module_::import("json").attr("loads")(PileForceChecksToJson(r.f));
             },
             "the allowables given, each with its key, whether it holds, the worst value, the allowed value, "
             "their unit and where")
         .def_property_readonly(
             "reinforcement",
-            [asDict](const ForcesResult& r) -> py::object {
-                return r.f.status == 1 ? py::object(asDict(r)["reinforcement"]) : py::object(py::none());
+            [](const ForcesResult& r) -> py::object {
+                if (r.f.status != 1)
+                    return py::none();
+                return py::module_::import("json").attr("loads")(PileReinforcementToJson(r.f.reinforcement));
             },
             "the reinforcement (GB 50010) with every input of its design, as kangli forces --json gives it; "
             "None where refused")
@@ -794,8 +807,7 @@ PYBIND11_MODULE(kangli, m)
         [](const CPelvorinData& record, int n, const std::string& path, const std::string& units) {
             if (n < 0 || n > 3)
                 Raise("", "diagram " + std::to_string(n) + ": expected 0, 1, 2 or 3");
-            if (units != "declared" && units != "none")
-                Raise("", "units \"" + units + "\": expected \"declared\" or \"none\"");
+            const bool unitless = Unitless(units);
             PathOf(path);
             if (CanvasFormatOf(path) == CanvasFormat::Unknown)
                 Raise(path, "unknown drawing format (use .dxf, .svg or .png)");
@@ -813,7 +825,7 @@ PYBIND11_MODULE(kangli, m)
             } else {
                 calc.DrawTu(n, &canvas, nullptr);
             }
-            if (units == "none")
+            if (unitless)
                 canvas.nUnits = CBase_SGT::Unitless;
             std::string error;
             if (!WriteCanvas(canvas, path, &error))
@@ -826,8 +838,7 @@ PYBIND11_MODULE(kangli, m)
     m.def(
         "report",
         [](const CPelvorinData& record, const std::string& dir, bool png, const std::string& units) {
-            if (units != "declared" && units != "none")
-                Raise("", "units \"" + units + "\": expected \"declared\" or \"none\"");
+            const bool unitless = Unitless(units);
             PathOf(dir);
             CPelvorinData r;
             CKangLiJiSuan calc;
@@ -840,7 +851,7 @@ PYBIND11_MODULE(kangli, m)
                     Raise("", f.refusal);
             std::vector<std::string> written;
             std::string errorPath, error;
-            if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error, units == "none"))
+            if (!WriteReportFiles(r, calc, dir, png, written, errorPath, error, unitless))
                 Raise(errorPath, error);
             return written;
         },

@@ -51,7 +51,24 @@ J Reinforcement(const PileReinforcement& rf)
     return out;
 }
 
+J Checks(const PileForces& f)
+{
+    J checks = J::array();
+    for (const PileForceCheck& c : f.checks)
+        if (c.checked)
+            checks.push_back(J{{"key", std::string("SheJi.") + c.key},
+                               {"holds", c.holds},
+                               {"value", Num(c.value)},
+                               {"allowed", Num(c.allowed)},
+                               {"unit", std::string(c.key) == "fYunXuYingLi" ? "kPa" : "mm"},
+                               {"depth", Num(c.depth)}});
+    return checks;
+}
+
 } // namespace
+
+std::string PileForceChecksToJson(const PileForces& f) { return Checks(f).dump(); }
+std::string PileReinforcementToJson(const PileReinforcement& rf) { return Reinforcement(rf).dump(); }
 
 std::string PileForcesToJson(const PileForces& f)
 {
@@ -90,16 +107,7 @@ std::string PileForcesToJson(const PileForces& f)
                            {"rotation", Num(p.rotation)},
                            {"stress", Num(p.stress)}});
     out["points"] = std::move(points);
-    J checks = J::array();
-    for (const PileForceCheck& c : f.checks)
-        if (c.checked)
-            checks.push_back(J{{"key", std::string("SheJi.") + c.key},
-                               {"holds", c.holds},
-                               {"value", Num(c.value)},
-                               {"allowed", Num(c.allowed)},
-                               {"unit", std::string(c.key) == "fYunXuYingLi" ? "kPa" : "mm"},
-                               {"depth", Num(c.depth)}});
-    out["checks"] = std::move(checks);
+    out["checks"] = Checks(f);
     out["reinforcement"] = Reinforcement(f.reinforcement);
     return out.dump(2) + "\n";
 }

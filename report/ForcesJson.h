@@ -10,3 +10,7 @@
 #include <string>
 
 std::string PileForcesToJson(const PileForces& f);
+// Its "checks" array and its "reinforcement" object alone, for a caller that
+// wants one part without writing every point.
+std::string PileForceChecksToJson(const PileForces& f);
+std::string PileReinforcementToJson(const PileReinforcement& rf);

@@ -61,22 +61,7 @@ public:
     // the place.
     std::pair<double, double> Label(double h, const std::string& text, const std::vector<std::pair<double, double>>& at)
     {
-        if (at.empty())
-            return {0, 0};
-        std::pair<double, double> chosen = at.front();
-        int least = -1;
-        for (const auto& p : at) {
-            const int n = Conflicts(Covers(p.first, p.second, h, text));
-            if (least < 0 || n < least) {
-                least = n;
-                chosen = p;
-            }
-            if (n == 0)
-                break;
-        }
-        c_->Draw_Text(chosen.first, chosen.second, h, 0, text.c_str());
-        taken_.push_back(Covers(chosen.first, chosen.second, h, text));
-        return chosen;
+        return Label(h, std::vector<std::string>{text}, at);
     }
     void Take(const LabelBox& b) { taken_.push_back(b); }
     // A label of several lines, each kLineStep heights below the one before;
