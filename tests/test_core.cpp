@@ -2,6 +2,8 @@
 // resistances, and that it tells nobody.
 #include "KangLiCore.h"
 #include "Messages.h"
+#include "PelvorinData.h"
+#include "TuKangLiJiSuan.h"
 
 #include <gtest/gtest.h>
 
@@ -91,3 +93,88 @@ TEST(Core, ASectionIsOneFormulaForEveryUse)
     EXPECT_EQ(SectionShape(other).area, 0.0);
     EXPECT_DOUBLE_EQ(ShearCapacity(1000, 1400, 1.78, 165), 1755.95);
 }
+
+// ------------------------------------------------------------------ layer queries
+
+namespace {
+
+CTuCeng Layer(int type, float h, float gamma, float c, float phi, float gammaBuoyant = 10.0f)
+{
+    CTuCeng l;
+    l.nLeiXing = type;
+    l.fHouDu = h;
+    l.fZhongDu = gamma;
+    l.fNianJuLi = l.fShuiXiaNianJuLi = c;
+    l.fMoCaJiao = l.fShuiXiaMoCaJiao = phi;
+    l.fFuZhongDu = gammaBuoyant;
+    return l;
+}
+
+} // namespace
+
+TEST(LayerQueries, LayersWaterAndPassivePressureAtAPoint)
+{
+    CPelvorinData r; // pile top 2 m below the slope top, water 5 m below the top: level 7
+    r.TuCeng = {Layer(0, 3.0f, 18.0f, 10.0f, 15.0f, 8.0f), Layer(0, 20.0f, 18.0f, 20.0f, 25.0f, 8.0f)};
+    r.nTuCengShu = 2;
+    r.TuCeng[1].fShuiXiaNianJuLi = 12.0f;
+    r.TuCeng[1].fShuiXiaMoCaJiao = 21.0f;
+    CTuKangLiJiSuan g;
+    g.pData = &r;
+    // A boundary belongs to the layer below; the last layer reaches 1000 m.
+    for (auto [z, layer] : std::vector<std::pair<float, int>>{{1, 0}, {4, 0}, {5, 1}, {500, 1}, {2000, -1}})
+        EXPECT_EQ(g.GetCengHao(z), layer) << z;
+    EXPECT_NEAR(g.GetShuZhiYingLi(10.0f), 5 * 18 + 3 * 8, 1e-4f);
+    // On the water level the flag chooses; below it the under-water value.
+    EXPECT_EQ(g.GetNianJuLi(7.0f, 1, 1), 12.0f);
+    EXPECT_EQ(g.GetNianJuLi(7.0f, 1, 0), 20.0f);
+    EXPECT_EQ(g.GetMoCaJiao(8.0f, 1, 0), 21.0f);
+    EXPECT_EQ(g.GetMoCaJiao(6.0f, 1, 1), 25.0f);
+    EXPECT_EQ(g.GetNianJuLi(6.0f, -1, 1), 0.0f);
+    r.bKaoLvShui = 0;
+    EXPECT_NEAR(g.GetShuZhiYingLi(10.0f), 8 * 18, 1e-4f);
+    EXPECT_EQ(g.GetMoCaJiao(8.0f, 1, 1), 25.0f);
+
+    // Kp = tan2(45 + phi/2): 1.69840 at 15, 3 at 30, none at 90.
+    r.TuCeng = {Layer(0, 20.0f, 18.0f, 10.0f, 15.0f)};
+    r.nTuCengShu = 1;
+    EXPECT_EQ(g.GetCengHao(5000.0f), 0); // one layer: every depth
+    EXPECT_NEAR(g.GetKp(5.0f, 0, 0), 1.69840f, 1e-5f);
+    // p = 2c sqrt(Kp) = 26.065 at the slope surface, Kp * 8 * 18 + 26.065 at 10.
+    EXPECT_NEAR(g.GetBeiDongTuYaLi(2.0f, 0, 1), 26.065f, 0.001f);
+    EXPECT_NEAR(g.GetBeiDongTuYaLi(10.0f, 0, 1), 270.634f, 0.001f);
+    r.TuCeng[0].fMoCaJiao = 30.0f;
+    EXPECT_NEAR(g.GetKp(5.0f, 0, 0), 3.0f, 1e-5f);
+    r.TuCeng[0].fMoCaJiao = 90.0f;
+    EXPECT_EQ(g.GetKp(5.0f, 0, 0), 0.0f);
+    r.TuCeng[0].fMoCaJiao = 15.0f;
+    r.TuCeng[0].fNianJuLi = 0.0f; // above the slope surface the stress is negative: cut at 0
+    EXPECT_EQ(g.GetBeiDongTuYaLi(1.0f, 0, 0), 0.0f);
+    r.TuCeng.clear();
+    EXPECT_EQ(g.GetCengHao(5.0f), -1);
+    EXPECT_EQ(g.GetShuZhiYingLi(5.0f), 0.0f);
+}
+
+TEST(GroundResistance, TheCalculationWidthIsTheShapesAndNeverWiderThanTheSpacing)
+{
+    struct { int shape; float width, diameter, spacing, expected; } const rows[] = {
+        {1, 1.2f, 1.5f, 5.0f, 2.2f},   // rectangle over 1 m: b + 1
+        {1, 0.8f, 1.5f, 5.0f, 1.7f},   // up to 1 m: 1.5 b + 0.5
+        {1, 1.0f, 1.5f, 5.0f, 2.0f},
+        {0, 1.0f, 1.5f, 5.0f, 2.25f},  // circle over 1 m: 0.9 (d + 1)
+        {0, 1.0f, 0.8f, 5.0f, 0.9f * 1.7f}, // below 1 m: 0.9 (1.5 d + 0.5)
+        {0, 1.0f, 0.8f, 1.2f, 1.2f},
+        {3, 1.0f, 1.5f, 5.0f, 0.0f},
+    };
+    for (const auto& row : rows) {
+        CPelvorinData r;
+        r.nJieMianXingZhuang = row.shape;
+        r.fZhuangKuan = row.width;
+        r.fZhuangJing = row.diameter;
+        r.fZhuangJianJu = row.spacing;
+        CTuKangLiJiSuan g;
+        g.pData = &r;
+        EXPECT_FLOAT_EQ(g.GetJiSuanKuanDu(), row.expected) << row.shape << " " << row.diameter;
+    }
+}
+
