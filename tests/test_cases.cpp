@@ -111,7 +111,9 @@ void CheckForces(const std::string& where, std::istringstream& words, const Case
     const std::map<std::string, double> values = {
         {"Q0", f.Q0}, {"M0", f.M0}, {"coefficient", f.coefficient}, {"rigid", f.rigid ? 1.0 : 0.0},
         {"slip_displacement", f.slip.displacement * 1000}, {"top_displacement", f.topDisplacement * 1000},
+        {"slip_rotation", f.slip.rotation}, {"coefficient_length", f.coefficientLength},
         {"rotation_centre", f.rotationCentre}, {"max_moment", f.maxMoment.value},
+        {"max_moment_depth", f.maxMoment.depth},
         {"longitudinal_area", f.reinforcement.longitudinalArea}, {"stirrups", f.reinforcement.stirrups},
         {"check_holds", holds ? 1.0 : 0.0},
     };
