@@ -5,16 +5,14 @@
 #include "RecordJson.h"
 #include "Rtf.h"
 #include "TestFiles.h"
-#include "WorkPaths.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
 #include <numeric>
-#include <sstream>
+#include <regex>
 
 namespace {
 
@@ -47,6 +45,40 @@ CTuCeng Layer(int type, float thickness = 5)
     l.fNianJuLi = type ? 200.0f : 10.0f;
     l.fMoCaJiao = type ? 35.0f : 15.0f;
     return l;
+}
+
+struct Word { std::string text; double x0, y0, x1, y1; };
+
+// DIR/STEM.rtf printed by LibreOffice: the PDF's text as laid out (pages
+// separated by form feeds) and its words with their boxes.
+bool Print(const std::string& dir, const std::string& stem, std::string* text, std::vector<Word>* words)
+{
+    const std::string cmd = "cd '" + dir + "' && /usr/bin/soffice -env:UserInstallation=file://" + dir +
+                            "/profile --headless --convert-to pdf " + stem + ".rtf >/dev/null 2>&1 && " +
+                            "/usr/bin/pdftotext -layout " + stem + ".pdf " + stem + ".txt && /usr/bin/pdftotext -bbox " +
+                            stem + ".pdf " + stem + ".html";
+    if (std::system(cmd.c_str()) != 0)
+        return false;
+    *text = ReadText(dir + "/" + stem + ".txt");
+    const std::string html = ReadText(dir + "/" + stem + ".html");
+    const std::regex word("<word xMin=\"([^\"]+)\" yMin=\"([^\"]+)\" xMax=\"([^\"]+)\" yMax=\"([^\"]+)\">([^<]*)</word>");
+    for (std::sregex_iterator m(html.begin(), html.end(), word), end; m != end; ++m)
+        words->push_back({(*m)[5], std::stod((*m)[1]), std::stod((*m)[2]), std::stod((*m)[3]), std::stod((*m)[4])});
+    return true;
+}
+
+// Each page's text: its lines without their indent and runs of blanks as one
+// (pdftotext lays the blanks out anew), blank lines left out.
+std::vector<std::string> Pages(const std::string& text)
+{
+    std::vector<std::string> pages(1);
+    for (std::string line : Lines(text)) {
+        for (; line.starts_with('\f'); line.erase(0, 1))
+            pages.emplace_back();
+        if (line = std::regex_replace(line, std::regex("^ +| +$| +(?= )"), ""); !line.empty())
+            pages.back() += line + "\n";
+    }
+    return pages;
 }
 
 } // namespace
@@ -120,9 +152,7 @@ TEST(DetailedBook, FormulasWorkedByHand)
             EXPECT_NE(text.find(line), std::string::npos) << c.what << ": " << line << "\n" << text;
         for (const char* line : c.absent)
             EXPECT_EQ(text.find(line), std::string::npos) << c.what << ": " << line;
-        if (c.lines.size() > 10) { // the book ends on the resistance
-            EXPECT_EQ(text.substr(text.size() - std::strlen(c.lines.back())), c.lines.back()) << c.what;
-        }
+        EXPECT_TRUE(c.lines.size() < 10 || text.ends_with(c.lines.back())) << c.what << ": the book ends on the resistance";
     }
 }
 
@@ -142,8 +172,7 @@ TEST(DetailedBook, TheRockShearIsWorkedLayerByLayer)
     double b0 = 0, s = 0, value = 0, tau = 0;
     ASSERT_EQ(std::sscanf(text.c_str() + text.find("°)×", at) + std::strlen("°)×"), "%lf/%lf = %lf", &b0, &s, &value), 3);
     ASSERT_EQ(std::sscanf(text.c_str() + text.find("\tτ = ") + std::strlen("\tτ = "), "%lf", &tau), 1);
-    const double pi = std::acos(-1.0);
-    EXPECT_NEAR(value, (std::tan(35 * pi / 180) * 144 + 200) * (2 / std::cos(27.5 * pi / 180)) * b0 / s, 0.001);
+    EXPECT_NEAR(value, (std::tan(35 * M_PI / 180) * 144 + 200) * (2 / std::cos(27.5 * M_PI / 180)) * b0 / s, 0.001);
     EXPECT_EQ(s, 5.0);
     EXPECT_NEAR(tau, value, 0.0005); // one layer below the cut: the sum is the term
     EXPECT_NE(text.find("\t\t合计 "), std::string::npos);
@@ -167,64 +196,14 @@ TEST(DetailedBook, UnderTheWorkPathEmbedsTheEarthPressureDiagram)
     // the DXF name is embedded as a picture.
     CRTF without, with;
     calc.WriteJss(0, &without);
-    EXPECT_NE(without.Text().find("[图 " + dir.path + "/kl-jt2.dxf]"), std::string::npos);
-    EXPECT_EQ(without.ToRtf().find("\\pngblip"), std::string::npos);
+    EXPECT_TRUE(without.Text().find("[图 " + dir.path + "/kl-jt2.dxf]") != std::string::npos && without.ToRtf().find("\\pngblip") == std::string::npos);
     WriteText(dir.path + "/kl-jt2.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x02\0\0\0\x01", 24));
     calc.WriteJss(0, &with);
     const std::string rtf = with.ToRtf();
     EXPECT_NE(rtf.find("{\\pict\\pngblip\\picw2\\pich1\\picwgoal9638\\pichgoal4819\n89504e47"), std::string::npos);
-    EXPECT_NE(rtf.find("\\trowd"), std::string::npos);
-    EXPECT_NE(rtf.find("\\cellx"), std::string::npos);
+    EXPECT_TRUE(rtf.find("\\trowd") != std::string::npos && rtf.find("\\cellx") != std::string::npos); // ruled tables
 }
 
-namespace {
-
-struct Word { std::string text; double x0, y0, x1, y1; };
-
-// DIR/STEM.rtf printed by LibreOffice: the PDF's text as laid out (pages
-// separated by form feeds) and its words with their boxes.
-bool Print(const std::string& dir, const std::string& stem, std::string* text, std::vector<Word>* words)
-{
-    const std::string cmd = "cd '" + dir + "' && /usr/bin/soffice -env:UserInstallation=file://" + dir +
-                            "/profile --headless --convert-to pdf " + stem + ".rtf >/dev/null 2>&1 && " +
-                            "/usr/bin/pdftotext -layout " + stem + ".pdf " + stem + ".txt && /usr/bin/pdftotext -bbox " +
-                            stem + ".pdf " + stem + ".html";
-    if (std::system(cmd.c_str()) != 0)
-        return false;
-    *text = ReadText(dir + "/" + stem + ".txt");
-    for (const std::string& line : Lines(ReadText(dir + "/" + stem + ".html"))) {
-        Word w;
-        const size_t at = line.find("<word ");
-        if (at != std::string::npos && std::sscanf(line.c_str() + at, "<word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\"",
-                                                   &w.x0, &w.y0, &w.x1, &w.y1) == 4) {
-            const size_t open = line.find('>', at) + 1;
-            w.text = line.substr(open, line.find("</word>", open) - open);
-            words->push_back(w);
-        }
-    }
-    return true;
-}
-
-// Each page's text: its lines without their indent and runs of blanks as one
-// (pdftotext lays the blanks out anew), blank lines left out.
-std::vector<std::string> Pages(const std::string& text)
-{
-    std::vector<std::string> pages;
-    for (size_t at = 0; at <= text.size(); at = std::min(text.find('\f', at), text.size()) + 1) {
-        pages.emplace_back();
-        for (const std::string& line : Lines(text.substr(at, text.find('\f', at) - at))) {
-            std::string kept;
-            for (char c : line)
-                if (c != ' ' || (!kept.empty() && kept.back() != ' '))
-                    kept += c;
-            if (!kept.empty())
-                pages.back() += kept + "\n";
-        }
-    }
-    return pages;
-}
-
-} // namespace
 
 // The report of every design example: the data file naming every diagram it
 // counts (the earth-pressure diagram named as drawn, before the file is saved),
@@ -256,17 +235,14 @@ TEST(KangliReport, WritesEveryFileAndAWordProcessorPrintsEveryBook)
         const CliRun run = RunKangli("report '" KANGLI_EXAMPLES_DIR "/design/" + std::string(e.example) + ".json' '" + dir + "'");
         ASSERT_EQ(run.status, 0) << run.err;
         for (const char* name : {"kl.dat", "kl-jt0.dxf", "kl-jt1.dxf", "kl-jt2.dxf", "kl-nl-jt.dxf", "kl-jss0.rtf", "kl-jss1.rtf", "kl-nl-jss.rtf"})
-            EXPECT_TRUE(std::filesystem::exists(dir + "/" + name)) << e.example << " " << name;
-        EXPECT_NE(run.out.find(dir + "/kl-jss0.rtf\n"), std::string::npos);
+            EXPECT_TRUE(std::filesystem::exists(dir + "/" + name) && run.out.find(dir + "/" + name + "\n") != std::string::npos) << e.example << " " << name;
         const std::string data = ReadText(dir + "/kl.dat"), rtf = ReadText(dir + "/kl-jss0.rtf");
         EXPECT_TRUE(data.find("JianTuShu=3\n") != std::string::npos && data.find("JianTuMing2=土压力结果图\n") != std::string::npos) << data;
         EXPECT_NE(rtf.find(e.lines[0]), std::string::npos) << e.example;
-        EXPECT_NE(rtf.find("{\\pict\\emfblip"), std::string::npos);
-        EXPECT_EQ(rtf.find("\\pngblip"), std::string::npos);
-        EXPECT_FALSE(std::filesystem::exists(dir + "/kl-jt2.png"));
+        EXPECT_TRUE(rtf.find("{\\pict\\emfblip") != std::string::npos && rtf.find("\\pngblip") == std::string::npos &&
+                    !std::filesystem::exists(dir + "/kl-jt2.png")) << e.example << ": the diagram a vector picture";
         for (int book = 0; book < 3 && wordProcessor; ++book) {
-            const std::string stem = book == 2 ? "kl-nl-jss" : "kl-jss" + std::to_string(book);
-            const std::string what = std::string(e.example) + " " + stem;
+            const std::string stem = book == 2 ? "kl-nl-jss" : "kl-jss" + std::to_string(book), what = e.example + (" " + stem);
             std::string text;
             std::vector<Word> words;
             ASSERT_TRUE(Print(dir, stem, &text, &words)) << what;
@@ -321,14 +297,9 @@ TEST(KangliReport, WritesEveryFileAndAWordProcessorPrintsEveryBook)
                     lines.pop_back(); // the footer, "第 N 页 共 M 页"
                 for (const char* numeral : {"一 ", "二 ", "三 ", "四 ", "五 ", "六 "})
                     EXPECT_TRUE(lines.empty() || lines.back().rfind(numeral, 0) != 0) << what << ": a heading ends page " << p + 1;
-                // A row of the table: six numbers and nothing else.
-                bool rows = false, titled = false;
-                for (const std::string& line : lines) {
-                    double v[6];
-                    char rest = 0;
-                    rows = rows || std::sscanf(line.c_str(), "%lf %lf %lf %lf %lf %lf %c", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &rest) == 6;
-                    titled = titled || (line.find("深度(m)") != std::string::npos && line.find("侧向应力(kPa)") != std::string::npos);
-                }
+                // A row of the table: six numbers and nothing else; the titles: one line from depth to stress.
+                const bool rows = std::regex_search(pages[p], std::regex("(^|\n)([-+.0-9eE]+ ){5}[-+.0-9eE]+\n"));
+                const bool titled = std::regex_search(pages[p], std::regex("深度\\(m\\).*侧向应力\\(kPa\\)"));
                 EXPECT_TRUE(!rows || titled) << what << ": page " << p + 1 << " has rows of forces without their titles";
                 tablePages += rows;
             }
@@ -336,8 +307,6 @@ TEST(KangliReport, WritesEveryFileAndAWordProcessorPrintsEveryBook)
             EXPECT_GE(tablePages, 1) << what;
         }
     }
-    TempDir refused;
-    EXPECT_EQ(RunKangli("report '" KANGLI_SOURCE_DIR "/tests/broken/rock-over-soil.dat' '" + refused.path + "'").status, 1);
     if (!wordProcessor)
         GTEST_SKIP() << "LibreOffice or pdftotext not installed";
 }

@@ -3,7 +3,7 @@
 # and prints, one line each: problems N ... texts T|T (\U+XXXX decoded), units
 # ($INSUNITS), extents and drawn (the header's $EXTMIN/$EXTMAX and ezdxf's box of
 # what is drawn, X0 Y0 X1 Y1), view (active viewport CX CY H W), text (largest
-# text height), types and layers (entities by each), font STYLE FAMILY yes|no,
+# text height), types (entities by type), font STYLE FAMILY yes|no,
 # duplicates N, fonts measured|estimated, then per dimension "dim N TEXT TEXT'
 # TICK TICK'" (block as written, then drawn anew from its style) and "header
 # DIMTXT DIMASZ DIMTSZ". Exit status 1 when anything had to be fixed.
@@ -56,12 +56,8 @@ def text_height(block):
 
 def tick(block):
     # The ticks: strokes at 45 degrees to the longest line; drawn anew, inserts of an arrow block.
-    lines = []
-    for e in block:
-        if e.dxftype() == 'LINE':
-            lines.append(e)
-        elif e.dxftype() == 'INSERT':
-            lines.extend(v for v in e.virtual_entities() if v.dxftype() == 'LINE')
+    pieces = [list(e.virtual_entities()) if e.dxftype() == 'INSERT' else [e] for e in block]
+    lines = [v for piece in pieces for v in piece if v.dxftype() == 'LINE']
     length = lambda e: (e.dxf.end - e.dxf.start).magnitude
     angle = lambda e: math.degrees(math.atan2(e.dxf.end.y - e.dxf.start.y, e.dxf.end.x - e.dxf.start.x)) % 180.0
     base = angle(max(lines, key=length)) if lines else 0
@@ -75,18 +71,14 @@ def main(path):
     msp, h = strict.modelspace(), strict.header
     texts = [re.sub(r'\\U\+([0-9A-Fa-f]{4})', lambda m: chr(int(m.group(1), 16)), e.dxf.text) for e in msp.query('TEXT')]
     found = list(recovered.errors) + list(recovered.fixes) + list(audit.errors) + list(audit.fixes)
-    print('problems', len(found), 'entities', len(msp), 'texts', '|'.join(texts))
-    for entry in found:
-        print('  ', entry.message)
+    print('problems', len(found), 'entities', len(msp), 'texts', '|'.join(texts), *('\n   ' + e.message for e in found))
     print('units', h.get('$INSUNITS', 0))
     lo, hi = h.get('$EXTMIN', (0, 0, 0)), h.get('$EXTMAX', (0, 0, 0))
     print('extents %.10g %.10g %.10g %.10g' % (lo[0], lo[1], hi[0], hi[1]))
     vp = strict.viewports.get('*Active')
     vp = vp[0] if isinstance(vp, list) else vp
     print('view %.10g %.10g %.10g %.10g' % (vp.dxf.center[0], vp.dxf.center[1], vp.dxf.height, vp.dxf.height * vp.dxf.aspect_ratio))
-    count = lambda key: ' '.join('%s:%d' % kv for kv in sorted(collections.Counter(key(e) for e in msp).items()))
-    print('types', count(lambda e: e.dxftype()))
-    print('layers', count(lambda e: e.dxf.layer))
+    print('types', ' '.join('%s:%d' % kv for kv in sorted(collections.Counter(e.dxftype() for e in msp).items())))
     keys = [(e.dxftype(), tuple(sorted((k, str(v)) for k, v in e.dxfattribs().items() if k != 'handle'))) for e in msp]
     print('duplicates', len(keys) - len(set(keys)))
     print('text %.10g' % max([text_height(msp)] + [text_height(strict.blocks.get(d.dxf.geometry)) for d in msp.query('DIMENSION')]))
