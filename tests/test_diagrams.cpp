@@ -117,13 +117,20 @@ TEST(Diagrams, ResultDiagramLabelsAndScale)
         if (it.kind == SgtItem::Line && it.layer == "FINAL-RESISTANCE")
             vertex[it.y1] = it.x1, vertex[it.y2] = it.x2;
     ASSERT_EQ(vertex.size(), 21u);
+    // Each label is the value at its own point: value over x is the one scale.
     int values = 0;
+    std::vector<double> scales;
     for (const SgtItem& it : second.items)
         if (it.kind == SgtItem::Text && it.x1 != -0.5 && vertex.count(it.y1)) {
             ++values;
             EXPECT_NEAR(it.x1, vertex[it.y1] + 0.1, 1e-9) << it.text;
+            if (vertex[it.y1] > 0.5)
+                scales.push_back(std::stod(it.text) / vertex[it.y1]);
         }
     EXPECT_EQ(values, 21);
+    ASSERT_GT(scales.size(), 10u);
+    for (double k : scales)
+        EXPECT_NEAR(k, scales.front(), 1e-3 * scales.front());
 }
 
 TEST(Diagrams, EarthPressureDiagram)

@@ -157,6 +157,10 @@ TEST(FieldTable, EveryRowIsASweepKey)
     EXPECT_EQ(error, "key \"nTuCengShu\": the layer count cannot be varied");
     EXPECT_FALSE(SetRecordValue(r, "TuCeng[0].nLeiXing", 0.5, &error));
     EXPECT_EQ(error, "key \"TuCeng[0].nLeiXing\": expected a whole number");
+    // Every whole number an integer holds, and none beyond.
+    EXPECT_TRUE(SetRecordValue(r, "nHunNingTuDengJi", 2147483647.0, &error)) << error;
+    EXPECT_FALSE(SetRecordValue(r, "nHunNingTuDengJi", 2147483648.0, &error));
+    r.nHunNingTuDengJi = 25;
     ASSERT_TRUE(SetRecordValue(r, "TuCeng[0].nLeiXing", 2, &error)) << error;
     EXPECT_FALSE(CheckKangLiData(r, &error));
     EXPECT_EQ(error, "TuCeng[0].nLeiXing (第1层 地层类型): layer type (0 soil, 1 rock) must be one of 0, 1 (is 2)");

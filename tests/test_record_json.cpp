@@ -140,6 +140,8 @@ TEST(RecordJson, EveryErrorNamesItsKey)
         {R"({"fZhuangChang": "10"})", "key \"fZhuangChang\": expected a number, found string"},
         {R"({"fZhuangChangg": 10})", "key \"fZhuangChangg\": unknown key; did you mean fZhuangChang?"},
         {R"({"SheJi": {"fTuiLI": 500}})", "key \"SheJi.fTuiLI\": unknown key; did you mean SheJi.fTuiLi?"},
+        // Of keys equally near (fK, fM, fA1, fA2), the first the block lists.
+        {R"({"SheJi": {"fA": 1}})", "key \"SheJi.fA\": unknown key; did you mean SheJi.fK?"},
         {R"({"TuCeng": [{"fHouDU": 2}]})", "key \"TuCeng[0].fHouDU\": unknown key; did you mean TuCeng[0].fHouDu?"},
         {R"({"somethingElseEntirely": 1})", "key \"somethingElseEntirely\": unknown key"},
         {R"({"TuCeng": [{}, {"fHouDu": null}]})", "key \"TuCeng[1].fHouDu\": expected a number, found null"},
