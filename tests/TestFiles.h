@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 
@@ -19,7 +20,8 @@ struct TempDir {
     TempDir()
     {
         char tmpl[] = "/tmp/kangli-test-XXXXXX";
-        path = ::mkdtemp(tmpl) ? tmpl : "/tmp";
+        // Never a shared folder, which the destructor would empty.
+        path = ::mkdtemp(tmpl) ? tmpl : throw std::runtime_error("cannot make a temporary folder");
     }
     ~TempDir()
     {
@@ -71,24 +73,21 @@ inline int LoadFromString(CPelvorinData& r, const std::string& text)
     return ok;
 }
 
-#ifdef KANGLI_EXE
-// The kangli program run through the shell as a user runs it.
+// A shell command run as a user runs it (in a subshell, so that a redirection
+// of its own is kept), its standard output and error captured.
 struct CliRun {
     int status = -1; // exit status, or 128 + signal
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
-inline CliRun RunKangli(const std::string& args)
+inline CliRun RunShell(const std::string& command)
 {
     TempDir dir;
-    std::string out = dir.path + "/out", err = dir.path + "/err";
-    std::string cmd = std::string("'") + KANGLI_EXE + "' " + args + " >" + out + " 2>" + err;
-    int raw = std::system(cmd.c_str());
-    CliRun r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    r.out = ReadText(out);
-    r.err = ReadText(err);
-    return r;
+    const int raw = std::system(("(" + command + ") >'" + dir.path + "/out' 2>'" + dir.path + "/err'").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadText(dir.path + "/out"), ReadText(dir.path + "/err")};
 }
+
+#ifdef KANGLI_EXE
+// The kangli program run through the shell.
+inline CliRun RunKangli(const std::string& args) { return RunShell("'" KANGLI_EXE "' " + args); }
 #endif

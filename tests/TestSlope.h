@@ -14,11 +14,11 @@
 
 // Layers by kind and thickness: unit weight, cohesion and friction natural,
 // saturated and under water (a rock keeps its own under water).
-inline CSlopeBZDC_CS Soil(double h, float saturated = 20)
+inline CSlopeBZDC_CS Soil(double h)
 {
     CSlopeBZDC_CS l;
     l.nYanTu = 0; l.dHouDu = h; l.fZhongDu = 19; l.fNianJuLi = 15; l.fMoCaJiao = 20;
-    l.fBaoHeZhongDu = saturated; l.fShuiXiaNianJuLi = 12; l.fShuiXiaMoCaJiao = 18;
+    l.fBaoHeZhongDu = 20; l.fShuiXiaNianJuLi = 12; l.fShuiXiaMoCaJiao = 18;
     return l;
 }
 
@@ -45,6 +45,12 @@ inline CSlopeData Slope()
     return s;
 }
 
+// How many files a folder holds (none when it is missing).
+inline long FilesIn(const std::string& dir)
+{
+    return std::filesystem::exists(dir) ? std::distance(std::filesystem::directory_iterator(dir), {}) : 0;
+}
+
 // What a host sets up around a call: a work path of its own (the host's comes
 // back however the test ends), and the scheme and slip surface whose ids name
 // the files (kl-3-2-<pile id>); the information window closed before and after.
@@ -52,7 +58,7 @@ struct SlopeCall {
     TempWorkPath dir;
     SlopeCall() { g_lCurFAID = 3; g_lCurHMID = 2; HideJsxx(); }
     ~SlopeCall() { HideJsxx(); }
-    long Files() const { return std::distance(std::filesystem::directory_iterator(dir.path), {}); }
+    long Files() const { return FilesIn(dir.path); }
     bool Wrote(const std::string& name) const { return if_file_exist((dir.path + "/" + name).c_str()) == 1; }
 };
 
@@ -78,16 +84,13 @@ inline nlohmann::json SlopeExample(const std::string& name)
 // kangli-host run with the arguments as written, or on a model written into a
 // folder of its own (as model.JSON: a model is known by its ending in any
 // case) with the work folder w and --save saved.json there, then the arguments.
-struct HostProgram {
+struct HostProgram : CliRun {
     TempDir dir;
-    int status = -1;
-    std::string out, err;
     explicit HostProgram(const std::string& args, const std::string& module = KANGLI_MODULE) { Run(args, module); }
     HostProgram(const nlohmann::json& model, const std::string& args, const std::string& module = KANGLI_MODULE)
     {
         WriteText(Model(), model.dump(2));
-        Run(ShellQuoted(Model()) + " " + ShellQuoted(dir.path + "/w") + " --save " + ShellQuoted(Saved()) + " " + args,
-            module);
+        Run(ShellQuoted(Model()) + " " + ShellQuoted(dir.path + "/w") + " --save " + ShellQuoted(Saved()) + " " + args, module);
     }
     std::string Model() const { return dir.path + "/model.JSON"; }
     std::string Saved() const { return dir.path + "/saved.json"; }
@@ -97,11 +100,7 @@ struct HostProgram {
 private:
     void Run(const std::string& args, const std::string& module)
     {
-        const int raw = std::system(("'" KANGLI_HOST_EXE "' " + args + " --module " + ShellQuoted(module) + " >" +
-                                     ShellQuoted(dir.path + "/out") + " 2>" + ShellQuoted(dir.path + "/err"))
-                                        .c_str());
-        status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        out = ReadText(dir.path + "/out"), err = ReadText(dir.path + "/err");
+        CliRun::operator=(RunShell("'" KANGLI_HOST_EXE "' " + args + " --module " + ShellQuoted(module)));
     }
 };
 #endif
