@@ -75,6 +75,9 @@ inline int LoadFromString(CPelvorinData& r, const std::string& text)
 
 // A shell command run as a user runs it (in a subshell, so that a redirection
 // of its own is kept), its standard output and error captured.
+// A word for the shell, whatever it holds but a quote.
+inline std::string ShellQuoted(const std::string& s) { return "'" + s + "'"; }
+
 struct CliRun {
     int status = -1; // exit status, or 128 + signal
     std::string out, err;

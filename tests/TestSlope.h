@@ -74,8 +74,6 @@ inline std::string ToldTexts(const ScopedMessageRecorder& rec)
 #ifdef KANGLI_HOST_EXE
 #include <nlohmann/json.hpp>
 
-inline std::string ShellQuoted(const std::string& s) { return "'" + s + "'"; }
-
 inline nlohmann::json SlopeExample(const std::string& name)
 {
     return nlohmann::json::parse(ReadText(KANGLI_EXAMPLES_DIR "/slope/" + name + ".json"));

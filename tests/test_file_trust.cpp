@@ -22,8 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Q(const std::string& s) { return "'" + s + "'"; }
-
 int Lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
 // Every file in a folder by name, with its text.
@@ -93,10 +91,10 @@ TEST(Input, EndlessAndSpecialFilesAreRefusedQuicklyOnOneLine)
     const std::pair<std::string, std::string> cases[] = {
         {"calc /dev/zero", "it is a device"},
         {"calc /dev/zero.json", ""}, // no such file, but never an endless read
-        {"calc " + Q(dir.path + "/pipe.dat"), "it is a FIFO"},
-        {"calc " + Q(dir.path + "/big.json"), "larger than 4096 KiB"},
+        {"calc " + ShellQuoted(dir.path + "/pipe.dat"), "it is a FIFO"},
+        {"calc " + ShellQuoted(dir.path + "/big.json"), "larger than 4096 KiB"},
         // A folder given to calc is a batch of its records; elsewhere it is refused.
-        {"convert " + Q(dir.path) + " " + Q(dir.path + "/x.json"), "it is a directory"},
+        {"convert " + ShellQuoted(dir.path) + " " + ShellQuoted(dir.path + "/x.json"), "it is a directory"},
     };
     for (const auto& [args, hint] : cases) {
         const auto start = std::chrono::steady_clock::now();
@@ -116,10 +114,10 @@ TEST(Input, CrOnlyLineEndsAndAByteOrderMarkReadAsTheSameRecord)
     std::replace(cr.begin(), cr.end(), '\n', '\r');
     for (const std::string& text : {lf, cr, "\xEF\xBB\xBF" + lf}) {
         WriteText(dir.path + "/r.dat", text);
-        const CliRun r = RunKangli("calc --json " + Q(dir.path + "/r.dat"));
+        const CliRun r = RunKangli("calc --json " + ShellQuoted(dir.path + "/r.dat"));
         EXPECT_EQ(r.status, 0) << r.err;
         first = first.empty() ? r.out : first;
-        EXPECT_EQ(r.out, first) << Q(text.substr(0, 8));
+        EXPECT_EQ(r.out, first) << ShellQuoted(text.substr(0, 8));
     }
 }
 
@@ -209,11 +207,11 @@ TEST(Conversion, RefusesWhatCalcRefusesOrTheDataFileCannotHold)
     };
     for (const auto& c : cases) {
         WriteText(in, c.json);
-        const CliRun conv = RunKangli("convert " + Q(in) + " " + Q(out)), calc = RunKangli("calc --json " + Q(in));
+        const CliRun conv = RunKangli("convert " + ShellQuoted(in) + " " + ShellQuoted(out)), calc = RunKangli("calc --json " + ShellQuoted(in));
         EXPECT_EQ(calc.status != 0, c.calcRefuses) << c.json;
         EXPECT_EQ(conv.status, c.refusal.empty() ? 0 : 2) << c.json;
         if (c.refusal.empty()) {
-            EXPECT_EQ(RunKangli("calc --json " + Q(out)).out, calc.out) << c.json;
+            EXPECT_EQ(RunKangli("calc --json " + ShellQuoted(out)).out, calc.out) << c.json;
         } else {
             EXPECT_EQ(Lines(conv.err), 1) << conv.err;
             EXPECT_NE(conv.err.find(c.refusal), std::string::npos) << conv.err;
@@ -230,8 +228,8 @@ TEST(Conversion, TheIdentitySurvivesDataFileToJsonAndBack)
     text.replace(text.find("WenJianMing=kl"), 14, "WenJianMing=foo");
     text.replace(text.find("BiaoTi=抗力计算"), std::string("BiaoTi=抗力计算").size(), "BiaoTi=北坡 K3");
     WriteText(dir.path + "/a.dat", text);
-    ASSERT_EQ(RunKangli("convert " + Q(dir.path + "/a.dat") + " " + Q(dir.path + "/a.json")).status, 0);
-    ASSERT_EQ(RunKangli("convert " + Q(dir.path + "/a.json") + " " + Q(dir.path + "/b.dat")).status, 0);
+    ASSERT_EQ(RunKangli("convert " + ShellQuoted(dir.path + "/a.dat") + " " + ShellQuoted(dir.path + "/a.json")).status, 0);
+    ASSERT_EQ(RunKangli("convert " + ShellQuoted(dir.path + "/a.json") + " " + ShellQuoted(dir.path + "/b.dat")).status, 0);
     EXPECT_EQ(ReadText(dir.path + "/b.dat"), text);
 }
 
@@ -247,13 +245,13 @@ TEST(Placement, AReportLeavesNoFileOfAnEarlierRecordBesideItsBooks)
     WriteText(dir.path + "/a.json",
               "{\"fZheJianXiShu\": 0.5, \"fZhuangJianJu\": 4, \"TuCeng\": [{\"fHouDu\": 4}, {\"nLeiXing\": 1, "
               "\"fHouDu\": 20, \"fNianJuLi\": 200, \"fMoCaJiao\": 35}], \"SheJi\": {\"fTuiLi\": 300, \"fK\": 1e5}}");
-    ASSERT_EQ(RunKangli("report " + Q(dir.path + "/a.json") + " " + Q(out)).status, 0);
+    ASSERT_EQ(RunKangli("report " + ShellQuoted(dir.path + "/a.json") + " " + ShellQuoted(out)).status, 0);
     ASSERT_TRUE(fs::exists(out + "/kl.json") && fs::exists(out + "/kl-nl-jss.rtf"));
-    ASSERT_EQ(RunKangli("report " + Q(KANGLI_EXAMPLES_DIR "/defaults.dat") + " " + Q(out)).status, 0);
+    ASSERT_EQ(RunKangli("report " + ShellQuoted(KANGLI_EXAMPLES_DIR "/defaults.dat") + " " + ShellQuoted(out)).status, 0);
     for (const char* earlier : {"kl.json", "kl-nl-jss.rtf", "kl-nl-jt.dxf"})
         EXPECT_FALSE(fs::exists(out + "/" + earlier)) << earlier;
-    EXPECT_EQ(RunKangli("calc --json " + Q(out + "/kl.dat")).out,
-              RunKangli("calc --json " + Q(KANGLI_EXAMPLES_DIR "/defaults.dat")).out);
+    EXPECT_EQ(RunKangli("calc --json " + ShellQuoted(out + "/kl.dat")).out,
+              RunKangli("calc --json " + ShellQuoted(KANGLI_EXAMPLES_DIR "/defaults.dat")).out);
 }
 
 TEST(Placement, AStemWithSeparatorsStaysInTheFolder)
@@ -264,7 +262,7 @@ TEST(Placement, AStemWithSeparatorsStaysInTheFolder)
     std::string text = ReadText(KANGLI_EXAMPLES_DIR "/defaults.dat");
     text.replace(text.find("WenJianMing=kl"), 14, "WenJianMing=../../../escaped");
     WriteText(ab + "/rec.dat", text);
-    const CliRun r = RunKangli("report " + Q(ab + "/rec.dat") + " " + Q(ab + "/out"));
+    const CliRun r = RunKangli("report " + ShellQuoted(ab + "/rec.dat") + " " + ShellQuoted(ab + "/out"));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Folder(dir.path).size() + Folder(dir.path + "/a").size(), 2u); // a/ and a/b/ alone
     const auto written = Folder(ab + "/out");
@@ -279,14 +277,14 @@ TEST(Placement, AFailedReportLeavesTheFolderAsItWas)
 {
     TempDir dir;
     const std::string out = dir.path + "/out";
-    ASSERT_EQ(RunKangli("report " + Q(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.dat") + " " + Q(out)).status, 0);
+    ASSERT_EQ(RunKangli("report " + ShellQuoted(KANGLI_EXAMPLES_DIR "/rectangular-pile-soil-layers.dat") + " " + ShellQuoted(out)).status, 0);
     const auto before = Folder(out);
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     rlimit small = old;
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const CliRun r = RunKangli("report " + Q(KANGLI_EXAMPLES_DIR "/defaults.dat") + " " + Q(out));
+    const CliRun r = RunKangli("report " + ShellQuoted(KANGLI_EXAMPLES_DIR "/defaults.dat") + " " + ShellQuoted(out));
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_EQ(Lines(r.err), 1) << r.err;

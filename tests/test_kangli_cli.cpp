@@ -11,16 +11,14 @@
 
 namespace {
 
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
 // kangli run from a folder, so that its messages name the files as the user gave
 // them; after SHELL, a shell command such as a ulimit. Standard error comes
 // through a pipe, which a file-size limit does not touch.
 CliRun KangliIn(const std::string& dir, const std::string& args, const std::string& shell = "")
 {
     TempDir io;
-    FILE* pipe = ::popen(("cd " + Quote(dir) + " && " + shell + " exec '" KANGLI_EXE "' " + args + " 2>&1 >" +
-                          Quote(io.path + "/out"))
+    FILE* pipe = ::popen(("cd " + ShellQuoted(dir) + " && " + shell + " exec '" KANGLI_EXE "' " + args + " 2>&1 >" +
+                          ShellQuoted(io.path + "/out"))
                              .c_str(),
                          "r");
     CliRun r;

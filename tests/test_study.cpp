@@ -13,26 +13,15 @@
 
 namespace {
 
-std::string Q(const std::string& s) { return "'" + s + "'"; }
-
-const std::string kCirc = Q(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
-
-// A shell command line, its standard output and error captured.
-CliRun Shell(const std::string& cmd)
-{
-    TempDir dir;
-    const std::string out = dir.path + "/out", err = dir.path + "/err";
-    const int raw = std::system(("(" + cmd + ") >" + out + " 2>" + err).c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), ReadText(out), ReadText(err)};
-}
+const std::string kCirc = ShellQuoted(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json");
 
 const std::string kExe = "'" KANGLI_EXE "' ";
 
 // Rows of a CSV as a spreadsheet reads them: Python's csv module, UTF-8 with its mark.
 std::vector<std::vector<std::string>> CsvRows(const std::string& path)
 {
-    const CliRun py = Shell("/usr/bin/python3 -c \"import csv,sys\nfor r in csv.reader(open(sys.argv[1],"
-                            "encoding='utf-8-sig',newline='')): print('\\t'.join(r))\" " + Q(path));
+    const CliRun py = RunShell("/usr/bin/python3 -c \"import csv,sys\nfor r in csv.reader(open(sys.argv[1],"
+                            "encoding='utf-8-sig',newline='')): print('\\t'.join(r))\" " + ShellQuoted(path));
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(py.out);
     for (std::string line; std::getline(lines, line);) {
@@ -48,7 +37,7 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& path)
 // The final resistance at a depth from a single `kangli calc --json` run.
 double FinalAt(const std::string& record, double depth)
 {
-    const nlohmann::json doc = nlohmann::json::parse(RunKangli("calc --json " + Q(record)).out);
+    const nlohmann::json doc = nlohmann::json::parse(RunKangli("calc --json " + ShellQuoted(record)).out);
     for (const auto& p : doc["points"])
         if (std::fabs(p["depth"].get<double>() - depth) < 1e-4)
             return p["final"].get<double>();
@@ -71,7 +60,7 @@ TEST(Study, ManyRecordsOneRowEachABadFileNeverStopsTheRun)
     WriteText(dir.path + "/records/notes.txt", "not a record");
     for (const char* name : {"=HYPERLINK(\"evil.invalid\",\"click\").json", "-2.json", "@SUM(1).json"})
         std::filesystem::copy_file(KANGLI_EXAMPLES_DIR "/circular-pile-into-rock.json", dir.path + "/" + name);
-    const CliRun r = Shell("cd " + Q(dir.path) + " && " + kExe + "calc records '=HYPERLINK(\"evil.invalid\",\"click\").json' "
+    const CliRun r = RunShell("cd " + ShellQuoted(dir.path) + " && " + kExe + "calc records '=HYPERLINK(\"evil.invalid\",\"click\").json' "
                            "-2.json @SUM\\(1\\).json --csv rows.csv");
     EXPECT_EQ(r.status, 1) << r.err; // not all were calculated
     EXPECT_EQ(ReadText(dir.path + "/rows.csv").rfind("\xEF\xBB\xBF", 0), 0u);
@@ -95,7 +84,7 @@ TEST(Study, ManyRecordsOneRowEachABadFileNeverStopsTheRun)
         EXPECT_EQ(row.substr(0, expected[i].size()), expected[i]);
     }
     // Every record calculated: exit 0; one JSON line each.
-    const CliRun ok = RunKangli("calc --jsonl " + Q(KANGLI_EXAMPLES_DIR "/defaults.json") + " " + kCirc);
+    const CliRun ok = RunKangli("calc --jsonl " + ShellQuoted(KANGLI_EXAMPLES_DIR "/defaults.json") + " " + kCirc);
     EXPECT_EQ(ok.status, 0);
     EXPECT_NE(ok.out.find("\"at_slip\":360.5485"), std::string::npos) << ok.out;
     EXPECT_EQ(std::count(ok.out.begin(), ok.out.end(), '\n'), 2);
@@ -110,7 +99,7 @@ TEST(Study, ASweepGivesWhatSingleRunsGiveLabelledAsCalculated)
     TempDir dir;
     const std::string csv = dir.path + "/sweep.csv", chart = dir.path + "/sweep.svg";
     const CliRun r = RunKangli("sweep " + kCirc + " --vary 'TuCeng[+02].fMoCaJiao=25:30:2.5' --vary fZhuangJing=1.2:1.7:0.25 "
-                               "--csv " + Q(csv) + " --chart " + Q(chart));
+                               "--csv " + ShellQuoted(csv) + " --chart " + ShellQuoted(chart));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(ReadText(chart).find("<svg"), std::string::npos);
     const auto rows = CsvRows(csv);
@@ -164,8 +153,8 @@ TEST(Study, TheDesignAnswersAreTheBuildableSweepRowsThatCarryLeastConcreteFirst)
 {
     TempDir dir;
     const std::string grid = " --vary fZhuangJianJu=0.4:4:0.4 --vary fZhuangJing=0.8:2.4:0.8 --csv ";
-    ASSERT_EQ(RunKangli("sweep " + kCirc + grid + Q(dir.path + "/s.csv")).status, 0);
-    const CliRun design = RunKangli("design " + kCirc + " --thrust 300" + grid + Q(dir.path + "/d.csv"));
+    ASSERT_EQ(RunKangli("sweep " + kCirc + grid + ShellQuoted(dir.path + "/s.csv")).status, 0);
+    const CliRun design = RunKangli("design " + kCirc + " --thrust 300" + grid + ShellQuoted(dir.path + "/d.csv"));
     ASSERT_EQ(design.status, 0) << design.err;
     std::vector<std::tuple<double, double, double, double>> carry; // concrete, spacing, diameter, at slip
     const auto sweep = CsvRows(dir.path + "/s.csv");
@@ -229,13 +218,13 @@ TEST(Study, AnInputThatCannotActIsWarnedOfAndAnEdgeAnswerFlagged)
 // written, in every form the commands print.
 TEST(Study, OutputThatCannotBeWrittenIsAFailure)
 {
-    const std::string ex = Q(KANGLI_EXAMPLES_DIR), vary = " --vary fZhuangJianJu=3:5:1";
+    const std::string ex = ShellQuoted(KANGLI_EXAMPLES_DIR), vary = " --vary fZhuangJianJu=3:5:1";
     const std::string design = "design " + kCirc + " --thrust 300" + vary;
     for (const std::string& args :
          {"calc " + ex + " --jsonl", "calc " + ex + " --csv -", "calc " + ex, "calc --json " + kCirc, "calc " + kCirc,
           "sweep " + kCirc + vary, "sweep " + kCirc + vary + " --csv -", design, design + " --csv -",
-          "forces " + Q(KANGLI_EXAMPLES_DIR "/design/defaults.json"), std::string("keys"), std::string("--version")}) {
-        const CliRun r = Shell(kExe + args + " >/dev/full");
+          "forces " + ShellQuoted(KANGLI_EXAMPLES_DIR "/design/defaults.json"), std::string("keys"), std::string("--version")}) {
+        const CliRun r = RunShell(kExe + args + " >/dev/full");
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.err.rfind("kangli: standard output: cannot write: ", 0), 0u) << args << "\n" << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -249,7 +238,7 @@ TEST(Study, EveryRunIsBounded)
     TempDir dir;
     // A chart over one huge value: its ticks end.
     const std::string chart = dir.path + "/c.svg";
-    const CliRun one = Shell("timeout -s KILL 20 " + kExe + "sweep " + kCirc + " --vary fZhuangRongZhong=1e7:1e7:1 --chart " + Q(chart));
+    const CliRun one = RunShell("timeout -s KILL 20 " + kExe + "sweep " + kCirc + " --vary fZhuangRongZhong=1e7:1e7:1 --chart " + ShellQuoted(chart));
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_NE(ReadText(chart).find("<svg"), std::string::npos);
 
@@ -261,10 +250,10 @@ TEST(Study, EveryRunIsBounded)
     int tried = 0;
     for (int limit = 12000; limit <= 40000; limit += 2000) {
         const std::string limited = "ulimit -v " + std::to_string(limit) + "; exec " + kExe;
-        if (Shell(limited + "calc " + kCirc).status != 0)
+        if (RunShell(limited + "calc " + kCirc).status != 0)
             continue;
         ++tried;
-        const CliRun r = Shell(limited + sweep);
+        const CliRun r = RunShell(limited + sweep);
         EXPECT_EQ(r.status, 0) << limit << " " << r.err;
         EXPECT_EQ(r.out, full.out) << limit;
     }
