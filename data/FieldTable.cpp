@@ -98,7 +98,7 @@ const FieldDef kRecord[] = {
      .filePos = 1, .choices = kGrades, .checkOrder = 9, .table = FieldTable::Pile, .cell = 11},
     {.key = "nTuCengShu", .label = "土层数", .name = "layer count", .what = nullptr, .unit = "",
      .kind = FieldKind::Integer, .integer = &CPelvorinData::nTuCengShu, .defaultValue = 2, .fileLine = 2,
-     .filePos = 2, .ranged = true, .lo = 0, .hi = kMaxJiSuanTuCengShu, .checkOrder = 15,
+     .filePos = 2, .ranged = true, .lo = 0, .hi = kMaxTuCengShu, .checkOrder = 15,
      .table = FieldTable::LayerCount, .cell = 1, .tellsOwner = true, .sweeps = false},
     {.key = "fShuiWeiShenDu", .label = "桩前侧水位到坡面距离（m）", .name = "water depth",
      .what = "water depth below the slope surface", .unit = "m", .kind = FieldKind::Real,

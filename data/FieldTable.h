@@ -12,9 +12,6 @@
 #include <string>
 #include <vector>
 
-// The most layers a record may have to be calculated.
-constexpr int kMaxJiSuanTuCengShu = 100;
-
 // How a field holds its value and how a cell edits it.
 enum class FieldKind {
     Real,    // a 32-bit real

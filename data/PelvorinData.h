@@ -51,9 +51,10 @@ struct CSheJi {
     float fYunXuHuaMianWeiYi; // allowable displacement at the slip surface, mm
 };
 
-// A data file may name at most this many layers; a larger (or negative) count is
-// refused rather than allocated.
-constexpr int kMaxTuCengShu = 1000;
+// The most layers a record may have: a file naming more (or a negative count) is
+// refused as it is read, rather than allocated, and the check and the input
+// tables hold a record to it.
+constexpr int kMaxTuCengShu = 100;
 // The characters of a data file line that a reader takes (its buffer less the
 // terminating NUL); a longer line is refused rather than read cut.
 constexpr int kDataFileLineChars = 299;

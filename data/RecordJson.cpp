@@ -465,7 +465,7 @@ bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* erro
         if (!RecordToJsonChecked(r, text, error))
             return false;
         // What is written must read back: the reader's refusals (more than
-        // 1000 layers, a layer count outside 0..1000) are the writer's too.
+        // kMaxTuCengShu layers, a layer count outside 0..kMaxTuCengShu) are the writer's too.
         CPelvorinData probe;
         std::string why;
         if (!RecordFromJson(text, probe, &why)) {

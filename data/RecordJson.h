@@ -16,7 +16,7 @@ std::string RecordToJson(const CPelvorinData& record);
 bool RecordToJsonChecked(const CPelvorinData& record, std::string& text, std::string* error);
 
 // The data file text of a record. Refuses, naming the key or line, what would
-// not read back: a real that is not finite, a layer count outside 0..1000 or
+// not read back: a real that is not finite, a layer count outside 0..kMaxTuCengShu or
 // other than the number of layers, a line longer than a reader takes.
 bool RecordToDataFile(const CPelvorinData& record, std::string& text, std::string* error);
 // True when the data file of record reads back into a new record with every
@@ -35,8 +35,8 @@ bool CheckDataFileKeeps(const CPelvorinData& record, std::string* error, std::st
 // number. A stated count stands even where it differs (the check refuses it).
 // Returns false with *error naming the key (as "TuCeng[i].key" inside a layer)
 // or the text position; the record is then unchanged. Refused besides wrong
-// types: a key given twice, nesting deeper than a record's, more than 1000
-// layers, a layer count outside 0..1000, a text larger than kMaxRecordFileBytes.
+// types: a key given twice, nesting deeper than a record's, more than kMaxTuCengShu
+// layers, a layer count outside 0..kMaxTuCengShu, a text larger than kMaxRecordFileBytes.
 bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string* error);
 
 // The one reading of a record file that every surface uses: a data file, or

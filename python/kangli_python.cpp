@@ -90,8 +90,9 @@ void SetLayers(CPelvorinData& r, const py::iterable& layers)
 {
     std::vector<CTuCeng> list;
     for (const py::handle& h : layers) {
-        if (list.size() >= 1000)
-            throw py::value_error("more than 1000 layers: a record holds at most 1000");
+        if (list.size() >= static_cast<size_t>(kMaxTuCengShu))
+            throw py::value_error("more than " + std::to_string(kMaxTuCengShu) + " layers: a record holds at most " +
+                                  std::to_string(kMaxTuCengShu));
         list.push_back(LayerOf(h));
     }
     r.TuCeng = std::move(list);
