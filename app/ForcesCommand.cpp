@@ -6,7 +6,7 @@
 #include "NumericLocale.h"
 #include "PileForces.h"
 #include "RecordCheck.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 
 #include <cerrno>
 #include <cmath>

@@ -11,7 +11,7 @@
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "WorkPaths.h"
 
 #include <QApplication>

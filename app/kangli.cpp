@@ -20,6 +20,7 @@
 #include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "RecordFile.h"
 #include "RecordReference.h"
 #include "Chart.h"
 #include "FieldTable.h"

@@ -1,7 +1,7 @@
 // Internal forces of one pile under its design thrust, for every method: the
 // bundled design examples (K elastic, m rigid, m elastic).
 #include "PileForces.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,7 +6,7 @@
 #include "CanvasWriters.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "WorkPaths.h"
 
 #include <benchmark/benchmark.h>

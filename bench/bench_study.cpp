@@ -1,6 +1,6 @@
 // Design studies: a sweep of 10,000 combinations with its CSV text, and the
 // batch of 1,000 record files (read, checked, calculated, one row each).
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "Study.h"
 
 #include <benchmark/benchmark.h>

@@ -161,3 +161,8 @@ bool CheckDesign(const CSheJi& d, std::string* problem);
 // Of the keys given, the one nearest to name (a letter or two wrong, in any
 // case), or "" when none is near: what a "did you mean" offers.
 std::string NearestKey(const std::string& name, const std::vector<std::string>& keys);
+
+// Sets one input by its JSON key ("fZhuangJianJu", "nHunNingTuDengJi",
+// "TuCeng[2].fMoCaJiao"). False with *error naming the key when there is no
+// such input, the layer does not exist, or the value cannot be taken.
+bool SetRecordValue(CPelvorinData& record, const std::string& key, double value, std::string* error);

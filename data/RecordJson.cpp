@@ -1,4 +1,5 @@
 #include "RecordJson.h"
+#include "RecordFile.h"
 
 #include "FieldTable.h"
 #include "JsonKit.h"
@@ -207,8 +208,17 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
     return out;
 }
 
+bool Refuse(std::string* error, const std::string& what)
+{
+    if (error)
+        *error = what;
+    return false;
+}
+
+} // namespace
+
 // The first real of the record that is not finite, by its key; empty if none.
-std::string FirstNonFinite(const CPelvorinData& r)
+std::string FirstNonFiniteKey(const CPelvorinData& r)
 {
     for (const FieldDef& f : RecordFields())
         if (f.real && !std::isfinite(r.*f.real))
@@ -217,17 +227,6 @@ std::string FirstNonFinite(const CPelvorinData& r)
         for (const FieldDef& f : LayerFields())
             if (f.layerReal && !std::isfinite(r.TuCeng[i].*f.layerReal))
                 return "TuCeng[" + std::to_string(i) + "]." + f.key;
-    return {};
-}
-
-std::string CountProblem(const CPelvorinData& r)
-{
-    if (r.nTuCengShu < 0 || r.nTuCengShu > kMaxTuCengShu)
-        return "key \"nTuCengShu\": layer count " + std::to_string(r.nTuCengShu) + " is outside 0.." +
-               std::to_string(kMaxTuCengShu);
-    if (r.nTuCengShu != static_cast<int>(r.TuCeng.size()))
-        return "key \"nTuCengShu\": layer count " + std::to_string(r.nTuCengShu) + " but " +
-               std::to_string(r.TuCeng.size()) + " layers given under \"TuCeng\"";
     return {};
 }
 
@@ -241,15 +240,6 @@ CPelvorinData NewRecordToRead()
     return r;
 }
 
-bool Refuse(std::string* error, const std::string& what)
-{
-    if (error)
-        *error = what;
-    return false;
-}
-
-} // namespace
-
 std::string RecordToJson(const CPelvorinData& r)
 {
     return ToJsonDocument(r).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
@@ -257,99 +247,13 @@ std::string RecordToJson(const CPelvorinData& r)
 
 bool RecordToJsonChecked(const CPelvorinData& r, std::string& text, std::string* error)
 {
-    const std::string bad = FirstNonFinite(r);
+    const std::string bad = FirstNonFiniteKey(r);
     if (!bad.empty())
         return Refuse(error, "key \"" + bad + "\": not a finite number; JSON cannot hold it");
     try {
         text = ToJsonDocument(r).dump(2) + "\n";
     } catch (const json::type_error&) {
         return Refuse(error, "a text of the record (its names or title) is not valid UTF-8");
-    }
-    return true;
-}
-
-bool RecordToDataFile(const CPelvorinData& r, std::string& text, std::string* error)
-{
-    const std::string bad = FirstNonFinite(r);
-    if (!bad.empty())
-        return Refuse(error, "key \"" + bad + "\": not a finite number; the data file cannot hold it");
-    const std::string count = CountProblem(r);
-    if (!count.empty())
-        return Refuse(error, count);
-    char* buf = nullptr;
-    size_t size = 0;
-    FILE* f = ::open_memstream(&buf, &size);
-    if (!f)
-        return Refuse(error, "out of memory");
-    const_cast<CPelvorinData&>(r).SaveData(f);
-    std::fclose(f);
-    text.assign(buf, size);
-    std::free(buf);
-    // A reader takes 299 characters of a line; "%f" of a huge value makes a
-    // longer one, which would read back as another number.
-    const size_t end = text.find("[JsDataBase]");
-    size_t start = 0;
-    for (int line = 1; start < end; ++line) {
-        const size_t eol = text.find('\n', start);
-        if (eol - start > kDataFileLineChars)
-            return Refuse(error, "line " + std::to_string(line) + " would be " + std::to_string(eol - start) +
-                                     " characters long, more than the " + std::to_string(kDataFileLineChars) +
-                                     " a data file line may hold: a value there is too large for the data "
-                                     "file (keep such a record as JSON)");
-        start = eol + 1;
-    }
-    return true;
-}
-
-bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error) { return CheckDataFileKeeps(r, error, nullptr); }
-
-bool CheckDataFileKeeps(const CPelvorinData& r, std::string* error, std::string* chinese)
-{
-    if (r.bSheJi) {
-        if (chinese)
-            *chinese = "数据文件不能保存设计参数（抗滑桩内力计算的推力、地基系数与容许值）";
-        return Refuse(error, "key \"SheJi\": the data file does not hold the design block");
-    }
-    std::string text;
-    if (!RecordToDataFile(r, text, error))
-        return false;
-    CPelvorinData back;
-    InitKangLiData(&back);
-    FILE* f = ::fmemopen(text.data(), text.size(), "r");
-    if (!f)
-        return Refuse(error, "out of memory");
-    std::string problem;
-    const int ok = back.LoadData(f, &problem);
-    std::fclose(f);
-    if (!ok || !problem.empty()) {
-        if (chinese)
-            *chinese = "数据文件读回时出错：" + problem;
-        return Refuse(error, problem);
-    }
-    auto differs = [&](const std::string& key, double was, double now) {
-        char a[64], b[64];
-        std::snprintf(a, sizeof a, "%.9g", was);
-        std::snprintf(b, sizeof b, "%.9g", now);
-        if (chinese)
-            *chinese = "“" + FieldLabel(key) + "”为 " + a + "，数据文件只能存为 " + b;
-        return Refuse(error, "key \"" + key + "\": " + a + " would read back from the data file as " + b +
-                                 " (it keeps six decimals and does not store the reduction factor or the "
-                                 "underwater values); keep this record as JSON");
-    };
-    for (const FieldDef& f : RecordFields())
-        if (!(FieldValue(f, back) == FieldValue(f, r)))
-            return differs(f.key, FieldValue(f, r), FieldValue(f, back));
-    for (size_t i = 0; i < r.TuCeng.size(); ++i) {
-        const std::string p = "TuCeng[" + std::to_string(i) + "].";
-        const CTuCeng &was = r.TuCeng[i], &now = back.TuCeng[i];
-        for (const FieldDef& f : LayerFields()) {
-            // What the file does not keep counts only where the calculation reads
-            // it: the underwater values of soil where water is considered.
-            if (f.fileLine == 0 && !FieldApplies(f, r, &was))
-                continue;
-            if (!(FieldValue(f, now) == FieldValue(f, was)))
-                return differs(p + f.key, FieldValue(f, was), FieldValue(f, now));
-        }
     }
     return true;
 }
@@ -411,117 +315,3 @@ bool RecordFromJson(const std::string& text, CPelvorinData& record, std::string*
     return ok;
 }
 
-bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error)
-{
-    return LoadRecordFile(path, record, error, nullptr);
-}
-
-bool LoadRecordFile(const std::string& path, CPelvorinData& record, std::string* error,
-                    std::vector<std::string>* warnings)
-{
-    std::string text;
-    if (!ReadInputFile(path, kMaxRecordFileBytes, text, error))
-        return false;
-    if (IsJsonPath(path))
-        return RecordFromJson(text, record, error);
-    // As for JSON: what the data file does not store takes the value of a new record.
-    CPelvorinData r = NewRecordToRead();
-    std::string problem = "line 1: no pile values (expected ten comma-separated numbers)";
-    int ok = 1;
-    if (!text.empty()) {
-        problem.clear();
-        FILE* f = ::fmemopen(text.data(), text.size(), "r");
-        if (!f) {
-            if (error)
-                *error = "cannot read the file: out of memory";
-            return false;
-        }
-        ok = r.LoadData(f, &problem, warnings);
-        std::fclose(f);
-    }
-    if ((!ok || !problem.empty()) && error)
-        *error = problem;
-    if (ok == 0 || !problem.empty())
-        return false;
-    record = r;
-    return true;
-}
-
-bool WriteCalculationDataFile(const std::string& path, CPelvorinData& r, std::string* error)
-{
-    std::string text;
-    return RecordToDataFile(r, text, error) && WriteFileSafely(path, text, error);
-}
-
-bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error)
-{
-    return SaveRecordFile(path, r, error, nullptr);
-}
-
-bool SaveRecordFile(const std::string& path, CPelvorinData& r, std::string* error, std::string* chinese)
-{
-    std::string text;
-    if (IsJsonPath(path)) {
-        if (!RecordToJsonChecked(r, text, error))
-            return false;
-        // What is written must read back: the reader's refusals (more than
-        // kMaxTuCengShu layers, a layer count outside 0..kMaxTuCengShu) are the writer's too.
-        CPelvorinData probe;
-        std::string why;
-        if (!RecordFromJson(text, probe, &why)) {
-            if (error)
-                *error = why + "; nothing written, since it would not read back";
-            return false;
-        }
-    } else {
-        // Never a data file that reads back as another record.
-        if (!CheckDataFileKeeps(r, error, chinese)) {
-            if (error)
-                *error += "; nothing written";
-            return false;
-        }
-        if (!RecordToDataFile(r, text, error))
-            return false;
-    }
-    return WriteFileSafely(path, text, error);
-}
-
-bool SetRecordValue(CPelvorinData& r, const std::string& key, double value, std::string* error)
-{
-    auto fail = [&](const std::string& what) {
-        if (error)
-            *error = "key \"" + PrintableKey(key) + "\": " + what;
-        return false;
-    };
-    if (!std::isfinite(value) || std::fabs(value) > FLT_MAX)
-        return fail("value out of range of a 32-bit real");
-    // A whole number for an integer field; the check judges the value itself.
-    auto set = [&](const FieldDef& f, float* real, int* integer) {
-        if (real) {
-            *real = static_cast<float>(value);
-            return true;
-        }
-        if (value != std::floor(value) || value < INT_MIN || value > INT_MAX)
-            return fail("expected a whole number");
-        if (!f.sweeps)
-            return fail(std::string("the ") + f.name + " cannot be varied");
-        *integer = static_cast<int>(value);
-        return true;
-    };
-    if (const FieldDef* f = FindRecordField(key))
-        return set(*f, FieldReal(*f, r), FieldInteger(*f, r));
-    // "TuCeng[i].key": a layer's value.
-    if (key.rfind("TuCeng[", 0) == 0) {
-        const size_t close = key.find("].");
-        char* end = nullptr;
-        const long index = std::strtol(key.c_str() + 7, &end, 10);
-        if (close == std::string::npos || end != key.c_str() + close || index < 0)
-            return fail("expected TuCeng[i].key");
-        if (static_cast<size_t>(index) >= r.TuCeng.size())
-            return fail("the record has " + std::to_string(r.TuCeng.size()) + " layers");
-        CTuCeng& layer = r.TuCeng[static_cast<size_t>(index)];
-        if (const FieldDef* f = FindLayerField(key.substr(close + 2)))
-            return set(*f, FieldReal(*f, layer), FieldInteger(*f, layer));
-    }
-    return fail("unknown key");
-}

@@ -4,7 +4,7 @@
 #include "Messages.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 
 #include <cmath>
 #include <cstdint>

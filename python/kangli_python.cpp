@@ -17,6 +17,7 @@
 #include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "RecordFile.h"
 #include "ReportFiles.h"
 #include "Study.h"
 

@@ -5,7 +5,7 @@
 #include "Canvas.h"
 #include "KangLiJiSuan.h"
 #include "PelvorinData.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "Rtf.h"
 #include "SafeFile.h"
 

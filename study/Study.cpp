@@ -6,7 +6,6 @@
 #include "NumericLocale.h"
 #include "FieldTable.h"
 #include "RecordCheck.h"
-#include "RecordJson.h"
 
 #include <algorithm>
 #include <atomic>

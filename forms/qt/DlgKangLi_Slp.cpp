@@ -12,6 +12,7 @@
 #include "PelvorinData.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "RecordFile.h"
 #include "Rtf.h"
 #include "SketchView.h"
 #include "WorkPaths.h"
