@@ -71,12 +71,14 @@ PileReinforcement DesignPileReinforcement(const CPelvorinData& r, double M, doub
         // E.0.4 with N = 0: the first equation gives As for a compressed angle
         // 2 pi alpha (alpha < 5/12 so that alpha_t > alpha), the second the
         // moment it holds, which grows with alpha from 0 without bound.
+        // alpha_t = 1.25 - 2 alpha: above 0.625 it would be 0, but alpha stays
+        // below 5/12 here.
         auto area = [&](double a) {
-            const double at = a > 0.625 ? 0.0 : 1.25 - 2 * a;
+            const double at = 1.25 - 2 * a;
             return a * out.alpha1 * fc * A * (1 - std::sin(2 * kJiSuanPi * a) / (2 * kJiSuanPi * a)) / ((at - a) * fy);
         };
         auto holds = [&](double a) {
-            const double at = a > 0.625 ? 0.0 : 1.25 - 2 * a, s = std::sin(kJiSuanPi * a);
+            const double at = 1.25 - 2 * a, s = std::sin(kJiSuanPi * a);
             return 2.0 / 3.0 * out.alpha1 * fc * A * radius * s * s * s / kJiSuanPi +
                    fy * area(a) * rs * (s + std::sin(kJiSuanPi * at)) / kJiSuanPi;
         };
