@@ -2,7 +2,7 @@
 // hand, the RTF that carries them, and the books as a word processor prints them.
 #include "Canvas.h"
 #include "KangLiJiSuan.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "Rtf.h"
 #include "TestFiles.h"
 

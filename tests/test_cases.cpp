@@ -7,6 +7,7 @@
 #include "Messages.h"
 #include "WorkPaths.h"
 #include "RecordJson.h"
+#include "RecordFile.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

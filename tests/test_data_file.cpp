@@ -65,7 +65,7 @@ TEST(DataFile, WhatTheFileDoesNotGiveKeepsItsValue)
 }
 
 // Line 2's count decides how many lines are layers, whatever the record held; a
-// count outside 0..1000 is refused, not allocated, and leaves every field alone.
+// count outside 0..100 is refused, not allocated, and leaves every field alone.
 TEST(DataFile, LayerCountDecidesHowManyLayerLinesAreRead)
 {
     CPelvorinData r;
@@ -88,7 +88,7 @@ TEST(DataFile, LayerCountDecidesHowManyLayerLinesAreRead)
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(r.LoadData(f, &problem), 0);
     std::fclose(f);
-    EXPECT_EQ(problem, "line 3: layer count -3 is outside 0..1000");
+    EXPECT_EQ(problem, "line 3: layer count -3 is outside 0..100");
     EXPECT_EQ(LoadFromString(r, "7\n25,2000000000,1,1\n") + r.LoadData(path.c_str()), 0);
     EXPECT_EQ(r.fZhuangRongZhong, 22.0f);
     EXPECT_EQ(r.nTuCengShu, 0);

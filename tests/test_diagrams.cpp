@@ -3,7 +3,7 @@
 #include "ForcesBook.h"
 #include "InputSketch.h"
 #include "KangLiJiSuan.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // reading the pictures back.
 #include "CanvasWriters.h"
 #include "KangLiJiSuan.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "TestFiles.h"
 
 #include <cairo.h>

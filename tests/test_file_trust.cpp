@@ -1,6 +1,7 @@
 // Nothing lost, nothing silently wrong: what stands at a target, what comes in as
 // input, the locale, conversions, and where a record's files may go.
 #include "RecordJson.h"
+#include "RecordFile.h"
 #include "SafeFile.h"
 #include "TestSlope.h"
 
@@ -158,15 +159,15 @@ TEST(Input, ExtremeValuesReadBackExactlyOrAreRefusedWhole)
 TEST(Json, AmbiguousOrOversizedTextIsRefusedByItsKey)
 {
     std::string layers = "{\"TuCeng\": [{}";
-    for (int i = 0; i < 1000; ++i)
+    for (int i = 0; i < kMaxTuCengShu; ++i)
         layers += ",{}";
     const std::pair<std::string, std::string> cases[] = {
         {"{\"fZhuangChang\": 10, \"fZhuangChang\": 12}", "key \"fZhuangChang\": given twice"},
         {"{\"TuCeng\": [{\"fHouDu\": 1, \"fHouDu\": 2}]}", "key \"TuCeng[0].fHouDu\": given twice"},
         {"{\"fZhuangChang\": 3.4028236e38}", "key \"fZhuangChang\": number out of range"}, // just beyond FLT_MAX's rounding
-        {layers + "]}", "key \"TuCeng\": more than 1000 entries"},
-        {"{\"nTuCengShu\": -1}", "outside 0..1000"},
-        {"{\"nTuCengShu\": 5000}", "outside 0..1000"},
+        {layers + "]}", "key \"TuCeng\": more than 100 entries"},
+        {"{\"nTuCengShu\": -1}", "outside 0..100"},
+        {"{\"nTuCengShu\": 101}", "outside 0..100"},
         {"{\"" + std::string(100000, 'k') + "\": 1}", "(100000 bytes)\": unknown key"}, // shown by its beginning
     };
     CPelvorinData fresh;

@@ -3,7 +3,7 @@
 #include "PileForces.h"
 
 #include "FieldTable.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 
 #include <gtest/gtest.h>
 

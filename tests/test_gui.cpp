@@ -8,7 +8,7 @@
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
 #include "Messages.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "SketchView.h"
 #include "TestFiles.h"
 

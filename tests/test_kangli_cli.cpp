@@ -97,7 +97,7 @@ TEST(KangliCli, BadInputGivesItsStatusAndOneLineAndWritesNothing)
         {"calc rock.json", 1, "rock.json: 岩层下不能出现土层"},
         {"calc counted.json", 1, "counted.json: nTuCengShu (土层数): layer count 2 but 0 layers given"},
         {"convert bad.json out.dat", 2, "bad.json: key \"TuCeng[1].fHouDu\": expected a number, found string"},
-        {"convert count.dat out.dat", 2, "count.dat: line 2: layer count 99999 is outside 0..1000"},
+        {"convert count.dat out.dat", 2, "count.dat: line 2: layer count 99999 is outside 0..100"},
         {"convert missing.dat out.dat", 2, "missing.dat: cannot open the file for reading: No such file or directory"},
         {"new out.dat", 2, "out.dat: exists; nothing written (give --force to replace it)"},
         {"new --force blocked.dat", 2, "blocked.dat: cannot write the file: it is a directory"},

@@ -2,6 +2,7 @@
 // hold, reading into any record, and the errors a JSON file gives.
 #include "FieldTable.h"
 #include "RecordJson.h"
+#include "RecordFile.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

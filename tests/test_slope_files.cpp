@@ -2,7 +2,7 @@
 // calculated and named, the files a host asks for, and files a reviewer can
 // recalculate.
 #include "KangLiCore.h"
-#include "RecordJson.h"
+#include "RecordFile.h"
 #include "TestSlope.h"
 
 #include <gtest/gtest.h>
