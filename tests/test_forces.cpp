@@ -4,6 +4,7 @@
 
 #include "FieldTable.h"
 #include "RecordFile.h"
+#include "RecordJson.h"
 
 #include <gtest/gtest.h>
 
@@ -13,26 +14,22 @@
 
 namespace {
 
+CPelvorinData Record(const std::string& json)
+{
+    CPelvorinData r;
+    std::string error;
+    EXPECT_TRUE(RecordFromJson(json, r, &error)) << error;
+    return r;
+}
+
 // A rectangular pile 2.0 m normal to the thrust and 2.5 m along it, every 6 m,
 // 19 m long, the slip surface 9 m below its top, C30, the thrust 894.50 kN/m
 // as a rectangle, K = 1.2e5 kN/m3, EI factor 0.8 (B_p = 2.0 + 1 = 3 m).
 CPelvorinData PublishedK()
 {
-    CPelvorinData r;
-    r.nJieMianXingZhuang = 1;
-    r.fZhuangKuan = 2.0f;
-    r.fZhuangGao = 2.5f;
-    r.fZhuangJianJu = 6;
-    r.fZhuangChang = 19;
-    r.fHuaMianDaoZhuangDing = 9;
-    r.nHunNingTuDengJi = 30;
-    r.bSheJi = 1;
-    r.SheJi.fTuiLi = 894.5f;
-    r.SheJi.nTuiLiFenBu = 0;
-    r.SheJi.nDiJiFa = 0;
-    r.SheJi.fK = 1.2e5f;
-    r.SheJi.fGangDuXiShu = 0.8f;
-    return r;
+    return Record(R"({"nJieMianXingZhuang": 1, "fZhuangKuan": 2.0, "fZhuangGao": 2.5, "fZhuangJianJu": 6,
+        "fZhuangChang": 19, "fHuaMianDaoZhuangDing": 9, "nHunNingTuDengJi": 30,
+        "SheJi": {"fTuiLi": 894.5, "nTuiLiFenBu": 0, "nDiJiFa": 0, "fK": 1.2e5, "fGangDuXiShu": 0.8}})");
 }
 
 // 1.0 m normal to the thrust by 1.5 m along it, every 5 m, C25, EI factor
@@ -40,25 +37,12 @@ CPelvorinData PublishedK()
 // thrust 410.00835 kN/m as a triangle, m = 8e4 kN/m4, A1 = A2 = 3e5 kN/m3.
 CPelvorinData PublishedM(double embedded)
 {
-    CPelvorinData r;
-    r.nJieMianXingZhuang = 1;
-    r.fZhuangKuan = 1.0f;
-    r.fZhuangGao = 1.5f;
-    r.fZhuangJianJu = 5;
-    r.fHuaMianDaoZhuangDing = 6;
+    CPelvorinData r = Record(R"({"nJieMianXingZhuang": 1, "fZhuangKuan": 1.0, "fZhuangGao": 1.5, "fZhuangJianJu": 5,
+        "fHuaMianDaoZhuangDing": 6, "nHunNingTuDengJi": 25, "SheJi": {"fTuiLi": 410.00835, "nTuiLiFenBu": 1,
+        "nDiJiFa": 1, "fM": 8e4, "fA1": 3e5, "fA2": 3e5, "fGangDuXiShu": 0.85}})");
     r.fZhuangChang = static_cast<float>(6 + embedded);
-    r.nHunNingTuDengJi = 25;
-    r.bSheJi = 1;
-    r.SheJi.fTuiLi = 410.00835f;
-    r.SheJi.nTuiLiFenBu = 1;
-    r.SheJi.nDiJiFa = 1;
-    r.SheJi.fM = 8e4f;
-    r.SheJi.fA1 = 3e5f;
-    r.SheJi.fA2 = 3e5f;
-    r.SheJi.fGangDuXiShu = 0.85f;
     return r;
 }
-
 
 } // namespace
 
@@ -317,19 +301,9 @@ TEST(PileForces, ConstantGroundIsTheKMethodAndA2ActsBehind)
     // A 2 x 3 m pile, 40 m long, the slip surface at 14 m, m = 0 and
     // A1 = A2 = 3e5: constant ground, elastic by beta (beta h2 = 5.55), the same
     // pile as the K method with K = 3e5.
-    CPelvorinData r;
-    r.nJieMianXingZhuang = 1;
-    r.fZhuangKuan = 2;
-    r.fZhuangGao = 3;
-    r.fZhuangJianJu = 6;
-    r.fZhuangChang = 40;
-    r.fHuaMianDaoZhuangDing = 14;
-    r.nHunNingTuDengJi = 30;
-    r.bSheJi = 1;
-    r.SheJi.fTuiLi = 1000;
-    r.SheJi.nDiJiFa = 1;
-    r.SheJi.fM = 0;
-    r.SheJi.fA1 = r.SheJi.fA2 = 3e5f;
+    CPelvorinData r = Record(R"({"nJieMianXingZhuang": 1, "fZhuangKuan": 2, "fZhuangGao": 3, "fZhuangJianJu": 6,
+        "fZhuangChang": 40, "fHuaMianDaoZhuangDing": 14, "nHunNingTuDengJi": 30,
+        "SheJi": {"fTuiLi": 1000, "nDiJiFa": 1, "fM": 0, "fA1": 3e5, "fA2": 3e5}})");
     const PileForces m = CalculatePileForces(r);
     ASSERT_EQ(m.status, 1) << m.refusal;
     EXPECT_TRUE(m.constantGround);

@@ -3,6 +3,9 @@
 // that an engineer could enter, instead of a second copy of the formulas.
 #include "KangLiCore.h"
 #include "PileForces.h"
+#include "RecordJson.h"
+
+#include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
@@ -88,17 +91,7 @@ void ReachBelowTheFoot(CPelvorinData& r)
 }
 
 // The record in a line, for a counterexample.
-std::string Describe(const CPelvorinData& r)
-{
-    std::string s = "L " + std::to_string(r.fZhuangChang) + " t " + std::to_string(r.fPoMianDaoZhuangDing) +
-                     " water " + std::to_string(r.bKaoLvShui) + "/" + std::to_string(r.fShuiWeiShenDu) + " layers";
-    for (const CTuCeng& l : r.TuCeng)
-        s += " [" + std::to_string(l.nLeiXing) + " h " + std::to_string(l.fHouDu) + " g " + std::to_string(l.fZhongDu) +
-             "/" + std::to_string(l.fFuZhongDu) + " c " + std::to_string(l.fNianJuLi) + "/" +
-             std::to_string(l.fShuiXiaNianJuLi) + " phi " + std::to_string(l.fMoCaJiao) + "/" +
-             std::to_string(l.fShuiXiaMoCaJiao) + "]";
-    return s;
-}
+std::string Describe(const CPelvorinData& r) { return nlohmann::json::parse(RecordToJson(r)).dump(); }
 
 bool Close(double a, double b, double relative = 2e-3, double absolute = 0.05)
 {
