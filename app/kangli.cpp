@@ -20,6 +20,7 @@
 #include "PileForces.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
+#include "ResultColumns.h"
 #include "RecordFile.h"
 #include "RecordReference.h"
 #include "Chart.h"
@@ -197,21 +198,27 @@ int RunCalc(const std::string& in, bool asJson)
         nlohmann::ordered_json list = nlohmann::ordered_json::array();
         for (size_t i = 0; i < n; ++i) {
             nlohmann::ordered_json p = nlohmann::ordered_json::object();
-            p["depth"] = Real(points[i]);
-            p["ground"] = Real(record.TuKangLi[i]);
-            p["pile"] = Real(record.ZhuangKangLi[i]);
-            p["final"] = Real(record.ZuiZhongKangLi[i]);
+            for (size_t c = 0; c < kResultColumns.size(); ++c)
+                p[kResultColumns[c].key] = Real(ResultValue(record, c, i));
             list.push_back(std::move(p));
         }
         out["points"] = std::move(list);
         std::printf("%s\n", out.dump(2).c_str());
     } else if (n > 0) {
-        std::printf("%s  %s  %s  %s\n", PadLeft("深度(m)", 8).c_str(),
-                    PadLeft("土抗力", 12).c_str(), PadLeft("桩抗力", 12).c_str(),
-                    PadLeft("最终抗力", 12).c_str());
-        for (size_t i = 0; i < n; ++i)
-            std::printf("%8.2f  %12.3f  %12.3f  %12.3f\n", points[i], record.TuKangLi[i],
-                        record.ZhuangKangLi[i], record.ZuiZhongKangLi[i]);
+        // The depth 8 wide, each resistance 12, as the columns' decimals print them.
+        std::string line;
+        for (size_t c = 0; c < kResultColumns.size(); ++c)
+            line += (c ? "  " : "") + PadLeft(c ? kResultColumns[c].label : ResultColumnTitle(kResultColumns[c]), c ? 12 : 8);
+        std::printf("%s\n", line.c_str());
+        for (size_t i = 0; i < n; ++i) {
+            line.clear();
+            for (size_t c = 0; c < kResultColumns.size(); ++c) {
+                char cell[64];
+                std::snprintf(cell, sizeof cell, "%*.*f", c ? 12 : 8, kResultColumns[c].decimals, ResultValue(record, c, i));
+                line += (c ? "  " : "") + std::string(cell);
+            }
+            std::printf("%s\n", line.c_str());
+        }
     }
     return status == 1 ? kExitOk : kExitRefused;
 }

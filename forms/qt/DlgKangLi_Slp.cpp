@@ -9,6 +9,7 @@
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
 #include "Messages.h"
+#include "ResultColumns.h"
 #include "PelvorinData.h"
 #include "RecordCheck.h"
 #include "RecordJson.h"
@@ -367,15 +368,17 @@ void CDlgKangLi_Slp::FillResults(QTableWidget* table) const
     const CPelvorinData& r = *pPage->GetJsData();
     const std::vector<float>& z = *r.pDianZuoBiao;
     const size_t n = std::min({z.size(), r.TuKangLi.size(), r.ZhuangKangLi.size(), r.ZuiZhongKangLi.size()});
-    table->setColumnCount(4);
+    table->setColumnCount(static_cast<int>(kResultColumns.size()));
     table->setRowCount(static_cast<int>(n));
-    table->setHorizontalHeaderLabels({"深度(m)", "土抗力(kN/m)", "桩抗力(kN/m)", "最终抗力(kN/m)"});
+    QStringList titles;
+    for (const ResultColumn& c : kResultColumns)
+        titles << QString::fromStdString(ResultColumnTitle(c));
+    table->setHorizontalHeaderLabels(titles);
     table->verticalHeader()->setVisible(false);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (size_t i = 0; i < n; ++i) {
-        const float values[4] = {z[i], r.TuKangLi[i], r.ZhuangKangLi[i], r.ZuiZhongKangLi[i]};
-        for (int c = 0; c < 4; ++c) {
-            auto* item = new QTableWidgetItem(QString::number(values[c], 'f', c == 0 ? 2 : 3));
+        for (int c = 0; c < static_cast<int>(kResultColumns.size()); ++c) {
+            auto* item = new QTableWidgetItem(QString::number(ResultValue(r, c, i), 'f', kResultColumns[c].decimals));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             table->setItem(static_cast<int>(i), c, item);
