@@ -15,6 +15,20 @@
 #include <string>
 #include <sys/wait.h>
 
+// A layer of the given type, thickness, unit weight, cohesion and friction
+// angle, its under-water values its own and its buoyant unit weight as given.
+inline CTuCeng Layer(int type, float h, float gamma, float c, float phi, float gammaBuoyant = 10.0f)
+{
+    CTuCeng l;
+    l.nLeiXing = type;
+    l.fHouDu = h;
+    l.fZhongDu = gamma;
+    l.fNianJuLi = l.fShuiXiaNianJuLi = c;
+    l.fMoCaJiao = l.fShuiXiaMoCaJiao = phi;
+    l.fFuZhongDu = gammaBuoyant;
+    return l;
+}
+
 struct TempDir {
     std::string path;
     TempDir()

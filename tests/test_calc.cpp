@@ -13,18 +13,6 @@
 
 namespace {
 
-CTuCeng Layer(int type, float h, float gamma, float c, float phi, float gammaBuoyant = 10.0f)
-{
-    CTuCeng l;
-    l.nLeiXing = type;
-    l.fHouDu = h;
-    l.fZhongDu = gamma;
-    l.fNianJuLi = l.fShuiXiaNianJuLi = c;
-    l.fMoCaJiao = l.fShuiXiaMoCaJiao = phi;
-    l.fFuZhongDu = gammaBuoyant;
-    return l;
-}
-
 std::vector<float> Points(float length)
 {
     CPelvorinData r;

@@ -3,6 +3,7 @@
 #include "KangLiCore.h"
 #include "Messages.h"
 #include "PelvorinData.h"
+#include "TestFiles.h"
 #include "TuKangLiJiSuan.h"
 
 #include <gtest/gtest.h>
@@ -95,22 +96,6 @@ TEST(Core, ASectionIsOneFormulaForEveryUse)
 }
 
 // ------------------------------------------------------------------ layer queries
-
-namespace {
-
-CTuCeng Layer(int type, float h, float gamma, float c, float phi, float gammaBuoyant = 10.0f)
-{
-    CTuCeng l;
-    l.nLeiXing = type;
-    l.fHouDu = h;
-    l.fZhongDu = gamma;
-    l.fNianJuLi = l.fShuiXiaNianJuLi = c;
-    l.fMoCaJiao = l.fShuiXiaMoCaJiao = phi;
-    l.fFuZhongDu = gammaBuoyant;
-    return l;
-}
-
-} // namespace
 
 TEST(LayerQueries, LayersWaterAndPassivePressureAtAPoint)
 {
