@@ -1,4 +1,5 @@
 #include "EmbeddedPart.h"
+#include "EmbeddedSolution.h"
 
 #include <algorithm>
 #include <cmath>
@@ -287,4 +288,21 @@ void SpringBeam::At(double y, double& x, double& phi, double& M, double& Q, doub
     Q = Q0_ - r0;
     M = M0_ + Q0_ * y - (y * r0 - r1);
     stress = Coefficient(x >= 0, y) * x;
+}
+
+void RigidTurn(EmbeddedSolution& s, const EmbeddedLoad& load, double y0, double dphi,
+               std::function<double(double)> k, std::function<double(double, int)> reactionMoment)
+{
+    s.rotationCentre = y0;
+    const double Bp = load.Bp, Q0 = load.Q0, M0 = load.M0;
+    s.at = [=](double y) {
+        PileForcePoint p;
+        p.displacement = (y0 - y) * dphi;
+        p.rotation = -dphi;
+        const double R0 = Bp * dphi * reactionMoment(y, 0), R1 = Bp * dphi * reactionMoment(y, 1);
+        p.shear = Q0 - R0;
+        p.moment = M0 + Q0 * y - (y * R0 - R1);
+        p.stress = k(y) * p.displacement;
+        return p;
+    };
 }

@@ -346,3 +346,28 @@ RC_GTEST_PROP(Physics, ThePileBalancesAndMeetsItsFoot, ())
     RC_ASSERT(std::fabs(f.slip.stress - ground) <= 1e-9 * std::fabs(ground) + 1e-9);
     RC_ASSERT(std::fabs(f.maxStress.value) >= std::fabs(ground) * (1 - 1e-12));
 }
+
+// ------------------------------------------------------------ the reinforcement
+
+RC_GTEST_PROP(Physics, MoreMomentOrShearNeverNeedsLessSteel, ())
+{
+    // Any section, concrete and steel: of two moments the larger needs no less
+    // longitudinal steel, of two shears the larger no fewer stirrups, as long as
+    // the section carries both; and the pile's length or spacing changes neither.
+    CPelvorinData r = RandomDesign();
+    r.fAs = static_cast<float>(Grid(40, 120, 5));
+    r.SheJi.nGangJin = *rc::gen::element(300, 400, 500);
+    const double m1 = Grid(0, 20000, 10), m2 = m1 + Grid(1, 5000, 1);
+    const double v1 = Grid(0, 8000, 10), v2 = v1 + Grid(1, 2000, 1);
+    const PileReinforcement a = DesignPileReinforcement(r, m1, v1), b = DesignPileReinforcement(r, m2, v2);
+    if (!a.overReinforced && !b.overReinforced)
+        RC_ASSERT(b.required >= a.required * (1 - 1e-9));
+    if (!a.sectionTooSmall && !b.sectionTooSmall)
+        RC_ASSERT(b.stirrups >= a.stirrups * (1 - 1e-9));
+    RC_ASSERT(!a.overReinforced || b.overReinforced); // a section over-reinforced stays so
+    CPelvorinData other = r;
+    other.fZhuangChang *= 2;
+    other.fZhuangJianJu += 1;
+    const PileReinforcement c = DesignPileReinforcement(other, m1, v1);
+    RC_ASSERT(c.longitudinalArea == a.longitudinalArea && c.stirrups == a.stirrups);
+}
