@@ -60,10 +60,22 @@ int RunForces(const std::string& in, bool asJson)
     if (asJson) {
         text = PileForcesToJson(f);
     } else if (f.status == 1) {
-        text += std::string(f.rigid ? "刚性桩" : "弹性桩") + "（" + (f.method == 'K' ? "K法" : "m法") + "，" +
-                (f.constantGround ? "m = 0，地基系数为常数A1，" : "") +
-                (f.method == 'K' || f.constantGround ? "βh2 = " : "αh2 = ") + Fixed("%.3f", f.coefficientLength) +
-                "）\n";
+        if (f.springs)
+            text += std::string("弹性地基梁数值解（") +
+                    (f.method == 'L' ? "分层地基系数" : f.method == 'K' ? "K法" : "m法") +
+                    (f.anchors.empty() ? "" : "，" + std::to_string(f.anchors.size()) + " 根锚索") + "）\n";
+        else
+            text += std::string(f.rigid ? "刚性桩" : "弹性桩") + "（" + (f.method == 'K' ? "K法" : "m法") + "，" +
+                    (f.constantGround ? "m = 0，地基系数为常数A1，" : "") +
+                    (f.method == 'K' || f.constantGround ? "βh2 = " : "αh2 = ") +
+                    Fixed("%.3f", f.coefficientLength) + "）\n";
+        for (size_t i = 0; i < f.anchors.size(); ++i) {
+            const PileAnchorResult& a = f.anchors[i];
+            text += "锚索" + std::to_string(i + 1) + "（桩顶以下 " + Fixed("%.2f", a.depth) + " m）：" +
+                    (a.slack ? std::string("松弛，不受力") : "轴力 " + Fixed("%.3f", a.force) + " kN，水平分力 " +
+                                                               Fixed("%.3f", a.horizontal) + " kN") +
+                    "\n";
+        }
         if (!f.linearModelHolds)
             text += "警告：位移或转角过大，线弹性地基模型不再适用（" + f.linearModelReasonChinese + "）\n";
         if (f.rotationCentre >= 0)
@@ -81,26 +93,29 @@ int RunForces(const std::string& in, bool asJson)
         for (const PileForceCheck& c : f.checks) {
             if (!c.checked)
                 continue;
-            const std::string what = std::string(c.key) == "fYunXuYingLi" ? "侧向应力 " + Fixed("%.3f", c.value) + " kPa（" + Fixed("%.2f", c.depth) + " m），容许 " + Fixed("%.3f", c.allowed) + " kPa"
-                                     : std::string(c.key) == "fYunXuDingWeiYi" ? "桩顶位移 " + Fixed("%.3f", c.value) + " mm，容许 " + Fixed("%.3f", c.allowed) + " mm"
-                                                                           : "滑面处位移 " + Fixed("%.3f", c.value) + " mm，容许 " + Fixed("%.3f", c.allowed) + " mm";
+            const std::string what = CheckTextChinese(c);
             text += "验算：" + what + (c.holds ? "，满足\n" : "，不满足\n");
         }
-        const PileReinforcement& rf = f.reinforcement;
-        text += "配筋（" + rf.steel + "）：设计弯矩 " + Fixed("%.3f", rf.moment) + " kN·m，设计剪力 " +
-                Fixed("%.3f", rf.shear) + " kN；纵筋 ";
-        if (rf.overReinforced && rf.circle)
-            text += "超筋（As = " + Fixed("%.0f", rf.required) + " mm² > " + Fixed("%.0f", kCircleLargestRatio * 100) +
-                    "% 截面面积 = " + Fixed("%.0f", rf.maximum) + " mm²），截面不能承受";
-        else if (rf.overReinforced)
-            text += std::string(rf.x >= rf.h0 ? "超筋（x ≥ h0 = " : "超筋（x = ") + Fixed("%.1f", rf.x) +
-                    " mm > ξb·h0 = " + Fixed("%.1f", rf.xiB * rf.h0) + " mm），单筋截面不能承受";
-        else
-            text += Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
-        text += "；箍筋 ";
-        text += rf.sectionTooSmall ? "截面尺寸不足（V > 0.25βc·fc·b·h0 = " + Fixed("%.1f", rf.shearLimit) + " kN）"
-                                   : "Asv/s = " + Fixed("%.4f", rf.stirrups) + " mm²/mm";
-        text += "\n";
+        auto bars = [&text](const PileReinforcement& rf, const char* face) {
+            text += "配筋（" + rf.steel + "）" + face + "：设计弯矩 " + Fixed("%.3f", rf.moment) + " kN·m，设计剪力 " +
+                    Fixed("%.3f", rf.shear) + " kN；纵筋 ";
+            if (rf.overReinforced && rf.circle)
+                text += "超筋（As = " + Fixed("%.0f", rf.required) + " mm² > " +
+                        Fixed("%.0f", kCircleLargestRatio * 100) + "% 截面面积 = " + Fixed("%.0f", rf.maximum) +
+                        " mm²），截面不能承受";
+            else if (rf.overReinforced)
+                text += std::string(rf.x >= rf.h0 ? "超筋（x ≥ h0 = " : "超筋（x = ") + Fixed("%.1f", rf.x) +
+                        " mm > ξb·h0 = " + Fixed("%.1f", rf.xiB * rf.h0) + " mm），单筋截面不能承受";
+            else
+                text += Fixed("%.0f", rf.longitudinalArea) + " mm²" + (rf.minimumGoverns ? "（最小配筋率控制）" : "");
+            text += "；箍筋 ";
+            text += rf.sectionTooSmall ? "截面尺寸不足（V > 0.25βc·fc·b·h0 = " + Fixed("%.1f", rf.shearLimit) + " kN）"
+                                       : "Asv/s = " + Fixed("%.4f", rf.stirrups) + " mm²/mm";
+            text += "\n";
+        };
+        bars(f.reinforcement, f.otherFace ? FaceName(f.maxMoment.value) : "");
+        if (f.otherFace)
+            bars(f.reinforcementOtherFace, FaceName(-f.maxMoment.value));
         text += "  深度(m)      剪力(kN)    弯矩(kN·m)    位移(mm)    转角(rad)   侧向应力(kPa)\n";
         for (const PileForcePoint& p : f.points) {
             char line[160];
@@ -122,7 +137,8 @@ int RunForces(const std::string& in, bool asJson)
         return 1;
     // Calculated, but the pile fails a check, cannot be reinforced, or leaves
     // the linear model: not a pile to sign.
-    bool holds = f.linearModelHolds && !f.reinforcement.overReinforced && !f.reinforcement.sectionTooSmall;
+    bool holds = f.linearModelHolds && !f.reinforcement.overReinforced && !f.reinforcement.sectionTooSmall &&
+                 !(f.otherFace && f.reinforcementOtherFace.overReinforced);
     for (const PileForceCheck& c : f.checks)
         holds = holds && c.holds;
     if (!f.linearModelHolds)

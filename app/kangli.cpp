@@ -241,6 +241,7 @@ int RunKeys(bool markdown)
             case FieldWhen::Circle: when = " (circular section only)"; break;
             case FieldWhen::Water: when = " (with groundwater only)"; break;
             case FieldWhen::SoilUnderWater: when = " (soil under groundwater only)"; break;
+            case FieldWhen::Design: when = " (ground below the slip surface for the internal forces; JSON only)"; break;
             case FieldWhen::Always: break;
             }
             const std::string label = FieldLabelText(f);
@@ -262,6 +263,15 @@ int RunKeys(bool markdown)
         }
         out += std::string("SheJi.") + f.key + "\t" + label + "\t" + unit + "\t" + DesignRangeText(f) +
                " (design block of a JSON record; not varied by studies)\n";
+    }
+    for (const AnchorFieldDef& f : AnchorFields()) {
+        const std::string label = f.label;
+        const std::string open = "（", close = "）";
+        std::string unit;
+        if (const size_t a = label.rfind(open); a != std::string::npos)
+            unit = label.substr(a + open.size(), label.find(close, a) - a - open.size());
+        out += std::string("SheJi.MaoSuo[i].") + f.key + "\t" + label + "\t" + unit + "\t" + AnchorRangeText(f) +
+               " (anchor cable of the design block, at most " + std::to_string(kMaxMaoSuoShu) + ")\n";
     }
     return Emit("", out);
 }

@@ -1,4 +1,5 @@
 #include "EmbeddedPart.h"
+#include "BeamElements.h"
 #include "EmbeddedSolution.h"
 
 #include <algorithm>
@@ -38,6 +39,8 @@ bool SolveDense(std::array<std::array<double, 4>, 4> a, std::array<double, 4>& b
             return false;
     return true;
 }
+
+} // namespace
 
 bool BandSolve(const std::vector<std::array<double, 4>>& a, std::vector<double>& b);
 
@@ -86,10 +89,6 @@ bool BandSolve(const std::vector<std::array<double, 4>>& a, std::vector<double>&
     return true;
 }
 
-constexpr double kGauss[4] = {0.0694318442029737, 0.3300094782075719, 0.6699905217924281, 0.9305681557970263};
-constexpr double kWeight[4] = {0.1739274225687269, 0.3260725774312731, 0.3260725774312731, 0.1739274225687269};
-
-} // namespace
 
 // ---------------------------------------------------------------- K method
 

@@ -7,6 +7,7 @@
 #include "FieldTable.h"
 #include "PileSection.h"
 #include "TuKangLiJiSuan.h"
+#include "WholePile.h"
 
 #include <algorithm>
 #include <array>
@@ -146,20 +147,135 @@ void JudgeLinearModel(PileForces& out)
 
 }
 
-// Checks against what the user allows (0: not checked), at the worst point.
+// The largest value of f on [a, b] of the sign asked (+1, -1): sampled at
+// most every 0.1 m, each peak refined by golden section to a micrometre.
+PileForceExtreme LargestOn(const std::function<double(double)>& f, double a, double b, int sign)
+{
+    const int n = std::max(8, static_cast<int>(std::ceil((b - a) / 0.1)));
+    std::vector<double> z(n + 1), v(n + 1);
+    for (int i = 0; i <= n; ++i) {
+        z[i] = a + (b - a) * i / n;
+        v[i] = std::max(0.0, sign * f(z[i]));
+    }
+    PileForceExtreme best{0, a};
+    for (int i = 0; i <= n; ++i) {
+        if (v[i] > std::fabs(best.value))
+            best = {sign * v[i], z[i]};
+        if (!(v[i] > 0) || (i > 0 && v[i] < v[i - 1]) || (i < n && v[i] < v[i + 1]))
+            continue;
+        constexpr double g = 0.3819660112501051;
+        double lo = z[std::max(i - 1, 0)], hi = z[std::min(i + 1, n)];
+        double m1 = lo + (hi - lo) * g, m2 = hi - (hi - lo) * g;
+        double f1 = sign * f(m1), f2 = sign * f(m2);
+        while (hi - lo > 1e-6) {
+            if (f1 < f2) {
+                lo = m1, m1 = m2, f1 = f2, m2 = hi - (hi - lo) * g, f2 = sign * f(m2);
+            } else {
+                hi = m2, m2 = m1, f2 = f1, m1 = lo + (hi - lo) * g, f1 = sign * f(m1);
+            }
+        }
+        const double top = sign * f((lo + hi) / 2);
+        if (top > std::fabs(best.value))
+            best = {sign * top, (lo + hi) / 2};
+    }
+    return best;
+}
+
+// Checks against what the user allows (0: not checked), at the worst point:
+// the stress on the ground (the design block's, or each layer's on each
+// face), the displacements, and each anchor against its capacity.
 std::vector<PileForceCheck> AllowableChecks(const PileForces& out, const CSheJi& d)
 {
     const double h1 = out.h1;
-    PileForceCheck stress{"fYunXuYingLi", d.fYunXuYingLi > 0, true, std::fabs(out.maxStress.value), d.fYunXuYingLi,
-                          out.maxStress.depth};
-    stress.holds = !stress.checked || stress.value <= stress.allowed;
-    PileForceCheck top{"fYunXuDingWeiYi", d.fYunXuDingWeiYi > 0, true, std::fabs(out.topDisplacement) * 1000,
-                       d.fYunXuDingWeiYi, 0};
-    top.holds = !top.checked || top.value <= top.allowed;
-    PileForceCheck slip{"fYunXuHuaMianWeiYi", d.fYunXuHuaMianWeiYi > 0, true, std::fabs(out.slip.displacement) * 1000,
-                        d.fYunXuHuaMianWeiYi, h1};
-    slip.holds = !slip.checked || slip.value <= slip.allowed;
-    return {stress, top, slip};
+    std::vector<PileForceCheck> checks;
+    auto add = [&checks](PileForceCheck c) {
+        c.holds = !c.checked || c.value <= c.allowed;
+        checks.push_back(std::move(c));
+    };
+    if (out.layers.empty()) {
+        add({"SheJi.fYunXuYingLi", PileCheckKind::Stress, 0, -1, d.fYunXuYingLi > 0, true,
+             std::fabs(out.maxStress.value), d.fYunXuYingLi, out.maxStress.depth});
+    } else {
+        for (const PileLayerStress& l : out.layers)
+            for (int face : {1, -1}) {
+                const PileForceExtreme& e = face > 0 ? l.front : l.back;
+                add({"TuCeng[" + std::to_string(l.layer) + "].fYunXuYingLi", PileCheckKind::Stress, face, l.layer,
+                     l.allowed > 0, true, std::fabs(e.value), l.allowed, e.depth});
+            }
+    }
+    add({"SheJi.fYunXuDingWeiYi", PileCheckKind::TopDisplacement, 0, -1, d.fYunXuDingWeiYi > 0, true,
+         std::fabs(out.topDisplacement) * 1000, d.fYunXuDingWeiYi, 0});
+    add({"SheJi.fYunXuHuaMianWeiYi", PileCheckKind::SlipDisplacement, 0, -1, d.fYunXuHuaMianWeiYi > 0, true,
+         std::fabs(out.slip.displacement) * 1000, d.fYunXuHuaMianWeiYi, h1});
+    for (size_t i = 0; i < out.anchors.size(); ++i) {
+        const PileAnchorResult& a = out.anchors[i];
+        add({"SheJi.MaoSuo[" + std::to_string(i) + "].fKangBaLi", PileCheckKind::AnchorForce, 0,
+             static_cast<int>(i), a.capacity > 0, true, a.force, a.capacity, a.depth});
+    }
+    return checks;
+}
+
+// The ground below the slip surface for the beam on springs: by layers where
+// any layer gives a coefficient, else the design block's one ground. Empty
+// with *key and *why set when refused.
+std::vector<SpringGround> SpringGroundOf(const CPelvorinData& r, double h1, double L, bool& layered,
+                                         std::vector<int>& layerOf, std::string& key, std::string& why)
+{
+    const CSheJi& d = r.SheJi;
+    std::vector<SpringGround> ground;
+    layered = false;
+    for (const CTuCeng& c : r.TuCeng)
+        layered = layered || c.fK > 0 || c.fM > 0 || c.fA > 0;
+    if (!layered) {
+        if (d.nDiJiFa == 0)
+            ground.push_back({h1, L, d.fK, d.fK, 0});
+        else
+            ground.push_back({h1, L, d.fA1, d.fA2, d.fM});
+        layerOf.push_back(-1);
+        return ground;
+    }
+    auto label = [](const char* k) { return FieldLabelText(*FindLayerField(k)); };
+    // The design block's single ground beside the layers': two places for one
+    // thing, refused rather than one of them silently dropped.
+    for (const char* k : {"fK", "fM", "fA1", "fA2", "fYunXuYingLi"}) {
+        const DesignFieldDef& f = *FindDesignField(k);
+        if (DesignValue(f, d) > 0) {
+            key = std::string("SheJi.") + k;
+            why = key + " (" + f.label + "): the layers (TuCeng[i].fK, fM, fA, fYunXuYingLi) give the ground below "
+                                         "the slip surface; give it there only, and " + key + " as 0 (is " +
+                  MessageNumber(DesignValue(f, d)) + ")";
+            return {};
+        }
+    }
+    // Layer i spans from the slope surface down; the last reaches the foot,
+    // the first up to the slip surface wherever the slope surface is.
+    double top = r.fPoMianDaoZhuangDing;
+    const size_t n = r.TuCeng.size();
+    for (size_t i = 0; i < n; ++i) {
+        const CTuCeng& c = r.TuCeng[i];
+        const double bottom = i + 1 == n ? L : top + AsWritten(c.fHouDu);
+        const double from = std::max(i == 0 ? h1 : top, h1), to = std::min(bottom, L);
+        top = bottom;
+        if (!(to > from + 1e-9))
+            continue;
+        const std::string at = "TuCeng[" + std::to_string(i) + "]";
+        const bool k = c.fK > 0, m = c.fM > 0 || c.fA > 0;
+        if (k == m) {
+            key = at + ".fK";
+            why = key + " (" + label("fK") + "): layer " + std::to_string(i + 1) +
+                  (k ? " gives both K and m/A: give one ground coefficient, K (constant) or m with A"
+                     : ", below the slip surface along the pile, has no ground coefficient (fK, or fM with fA) "
+                       "while other layers have one");
+            return {};
+        }
+        ground.push_back({from, to, k ? c.fK : c.fA, k ? c.fK : c.fA, k ? 0.0 : c.fM});
+        layerOf.push_back(static_cast<int>(i));
+    }
+    if (ground.empty()) {
+        key = "TuCeng";
+        why = "TuCeng: no layer lies along the pile below the slip surface";
+    }
+    return ground;
 }
 
 } // namespace
@@ -197,9 +313,9 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     if (!(EI > 0))
         return Refuse(out, "nHunNingTuDengJi", "nHunNingTuDengJi (混凝土等级): no elastic modulus for this grade");
     CPelvorinData copy(r);
-    CTuKangLiJiSuan ground;
-    ground.pData = &copy;
-    const double Bp = ground.GetJiSuanKuanDu();
+    CTuKangLiJiSuan resistance;
+    resistance.pData = &copy;
+    const double Bp = resistance.GetJiSuanKuanDu();
 
     // Loaded part. The sliding mass in front holds back less than the thrust,
     // or the pile carries nothing (or is pushed uphill): not the design case.
@@ -224,36 +340,100 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     const bool kMethod = d.nDiJiFa == 0;
     const char* coefficientKey = kMethod ? "SheJi.fK" : "SheJi.fM";
 
-    // The embedded part at y below the slip surface: shear, moment,
-    // displacement, rotation and the stress on the face the pile presses.
-    const EmbeddedLoad onEmbedded{h2, Bp, EI, Q0, M0, hinged};
-    const EmbeddedSolution solution = kMethod ? SolveKMethod(d, onEmbedded) : SolveMMethod(d, onEmbedded);
-    out.coefficient = solution.coefficient;
-    out.coefficientLength = solution.coefficientLength;
-    out.rigid = solution.rigid;
-    out.constantGround = solution.constantGround;
-    if (solution.rotationCentre >= 0)
-        out.rotationCentre = h1 + solution.rotationCentre;
-    if (!solution.refusedField.empty())
-        return Refuse(out, solution.refusedField, solution.refusal);
-    const std::function<PileForcePoint(double)>& embedded = solution.at;
-    const PileForcePoint atSlip = embedded(0);
+    bool layered = false;
+    std::vector<int> layerOf;
+    std::string key, why;
+    const std::vector<SpringGround> ground = SpringGroundOf(r, h1, L, layered, layerOf, key, why);
+    if (ground.empty())
+        return Refuse(out, key, why);
+    if (!layered && !CheckDesignGround(d, &problem)) {
+        const size_t space = problem.find(' ');
+        return Refuse(out, problem.substr(0, space), problem);
+    }
+    for (size_t i = 0; i < d.MaoSuo.size(); ++i)
+        if (!(AsWritten(d.MaoSuo[i].fShenDu) <= L)) {
+            const std::string at = "SheJi.MaoSuo[" + std::to_string(i) + "].fShenDu";
+            return Refuse(out, at,
+                          at + " (锚索深度（m）): the anchor's head must lie on the pile, 0 .. " + MessageNumber(L) +
+                              " m below its top (is " + MessageNumber(d.MaoSuo[i].fShenDu) + ")");
+        }
 
     // The whole pile at depth z below its top; the slip surface itself takes
     // the embedded side, so that its stress is the ground's just below it.
-    auto at = [&](double z) {
-        PileForcePoint p;
-        if (z < h1) {
-            p.shear = load.Q(z);
-            p.moment = load.M(z);
-            p.displacement = atSlip.displacement + atSlip.rotation * (z - h1) + load.F(z) / EI;
-            p.rotation = atSlip.rotation + load.dF(z) / EI;
-        } else {
-            p = embedded(z - h1);
+    std::function<PileForcePoint(double)> at;
+    if (layered || !d.MaoSuo.empty()) {
+        // Anchors or layered ground: the whole pile as a beam on springs.
+        WholePileLoad in;
+        in.L = L;
+        in.EI = EI;
+        in.Bp = Bp;
+        in.load = load;
+        in.ground = ground;
+        in.hinged = hinged;
+        for (const CMaoSuo& a : d.MaoSuo)
+            in.anchors.push_back({AsWritten(a.fShenDu), std::cos(AsWritten(a.fQingJiao) * kJiSuanPi / 180),
+                                  static_cast<double>(a.fGangDu), static_cast<double>(a.fYuLi)});
+        // About 40 elements per unit of beta L in the stiffest ground: x to
+        // some 1e-7 of itself.
+        double stiffest = 0;
+        for (const SpringGround& g : ground)
+            stiffest = std::max(stiffest, std::max(g.front, g.back) + g.m * (g.bottom - h1));
+        const double beta = std::pow(stiffest * Bp / (4 * EI), 0.25);
+        const int elements = static_cast<int>(std::clamp(std::ceil(40 * beta * L), 400.0, 4000.0));
+        auto beam = std::make_shared<WholePileBeam>();
+        if (!beam->Solve(in, elements))
+            return Refuse(out, layered ? "TuCeng" : coefficientKey,
+                          std::string(layered ? "TuCeng" : coefficientKey) + ": " + beam->Failure());
+        out.springs = true;
+        if (layered)
+            out.method = 'L';
+        for (size_t i = 0; i < d.MaoSuo.size(); ++i) {
+            const CMaoSuo& a = d.MaoSuo[i];
+            const AnchorForce& f = beam->Anchors()[i];
+            out.anchors.push_back({AsWritten(a.fShenDu), AsWritten(a.fQingJiao), f.horizontal, f.axial,
+                                   AsWritten(a.fYuLi), AsWritten(a.fKangBaLi), f.slack});
         }
-        p.depth = z;
-        return p;
-    };
+        if (layered)
+            for (size_t i = 0; i < ground.size(); ++i) {
+                const SpringGround& g = ground[i];
+                auto stress = [&beam, &g](double z) { return beam->StressIn(g, z); };
+                PileLayerStress l;
+                l.layer = layerOf[i];
+                l.top = g.top;
+                l.bottom = g.bottom;
+                l.front = LargestOn(stress, g.top, g.bottom, 1);
+                l.back = LargestOn(stress, g.top, g.bottom, -1);
+                l.allowed = r.TuCeng[static_cast<size_t>(layerOf[i])].fYunXuYingLi;
+                out.layers.push_back(l);
+            }
+        at = [beam](double z) { return beam->At(z); };
+    } else {
+        // The embedded part at y below the slip surface by the closed forms.
+        const EmbeddedLoad onEmbedded{h2, Bp, EI, Q0, M0, hinged};
+        const EmbeddedSolution solution = kMethod ? SolveKMethod(d, onEmbedded) : SolveMMethod(d, onEmbedded);
+        out.coefficient = solution.coefficient;
+        out.coefficientLength = solution.coefficientLength;
+        out.rigid = solution.rigid;
+        out.constantGround = solution.constantGround;
+        if (solution.rotationCentre >= 0)
+            out.rotationCentre = h1 + solution.rotationCentre;
+        if (!solution.refusedField.empty())
+            return Refuse(out, solution.refusedField, solution.refusal);
+        const PileForcePoint atSlip = solution.at(0);
+        at = [embedded = solution.at, atSlip, load, h1, EI](double z) {
+            PileForcePoint p;
+            if (z < h1) {
+                p.shear = load.Q(z);
+                p.moment = load.M(z);
+                p.displacement = atSlip.displacement + atSlip.rotation * (z - h1) + load.F(z) / EI;
+                p.rotation = atSlip.rotation + load.dF(z) / EI;
+            } else {
+                p = embedded(z - h1);
+            }
+            p.depth = z;
+            return p;
+        };
+    }
 
     const int steps = static_cast<int>(std::ceil(L / 0.1 - 1e-9));
     bool slipAdded = false;
@@ -297,6 +477,26 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     const double factor = static_cast<double>(d.fHeZaiXiShu) * d.fGamma0;
     out.reinforcement = DesignPileReinforcement(r, std::fabs(out.maxMoment.value) * factor,
                                                 std::fabs(out.maxShear.value) * factor);
+    // A rectangle's other face: its bars for the largest moment of the other
+    // sign (a circle's bars go all round and serve both).
+    if (r.nJieMianXingZhuang == 1) {
+        const PileForceExtreme& other = out.maxMoment.value >= 0 ? out.momentRange[0] : out.momentRange[1];
+        out.otherFace = true;
+        out.reinforcementOtherFace =
+            DesignPileReinforcement(r, std::fabs(other.value) * factor, std::fabs(out.maxShear.value) * factor);
+    }
     out.status = 1;
     return out;
+}
+
+const char* CheckUnit(PileCheckKind kind)
+{
+    switch (kind) {
+    case PileCheckKind::Stress:
+        return "kPa";
+    case PileCheckKind::AnchorForce:
+        return "kN";
+    default:
+        return "mm";
+    }
 }

@@ -59,8 +59,13 @@ struct PileForceExtreme {
     double value = 0, depth = 0;
 };
 
+enum class PileCheckKind { Stress, TopDisplacement, SlipDisplacement, AnchorForce };
+
 struct PileForceCheck {
-    const char* key = "";   // the allowable's key ("fYunXuYingLi")
+    std::string key;        // the allowable's key ("SheJi.fYunXuYingLi", "TuCeng[1].fYunXuYingLi")
+    PileCheckKind kind = PileCheckKind::Stress;
+    int face = 0;           // a stress: +1 the ground in front, -1 behind, 0 either
+    int index = -1;         // the layer or anchor checked, -1 none
     bool checked = false;   // an allowable was given
     bool holds = true;
     double value = 0;       // the worst value found, in the allowable's unit
@@ -72,12 +77,36 @@ struct PileForceCheck {
 // longer describe the pile.
 constexpr double kLargestRotation = 0.1;
 
+// The unit of a check's value and allowable: kPa, mm or kN.
+const char* CheckUnit(PileCheckKind kind);
+
+// An anchor cable as the pile carries it.
+struct PileAnchorResult {
+    double depth = 0;         // m below the pile top
+    double inclination = 0;   // degrees below the horizontal
+    double horizontal = 0;    // kN on the pile, against the thrust
+    double force = 0;         // kN along the cable
+    double lockOff = 0, capacity = 0; // kN along it, as given (0: capacity unchecked)
+    bool slack = false;       // would push: carries nothing
+};
+
+// The largest stress of a layer below the slip surface on each face.
+struct PileLayerStress {
+    int layer = 0;            // index in TuCeng
+    double top = 0, bottom = 0; // the part along the embedded pile, m below the top
+    PileForceExtreme front, back; // front >= 0, back <= 0 (kPa)
+    double allowed = 0;       // kPa, 0 unchecked
+};
+
 struct PileForces {
     int status = 0;           // 1 calculated, 0 refused
     std::string refusedField; // the key at fault ("SheJi.fK")
     std::string refusal;      // why
 
-    char method = 'K';        // 'K' or 'm'
+    char method = 'K';        // 'K' or 'm' of the design block; 'L' ground by layers
+    // Solved as a whole beam on elastic springs (anchors or layered ground),
+    // not by the closed forms; rigid and the coefficients then do not apply.
+    bool springs = false;
     bool rigid = false;
     double coefficient = 0;       // beta or alpha, 1/m
     double coefficientLength = 0; // beta h2 or alpha h2
@@ -105,7 +134,14 @@ struct PileForces {
     double rotationCentre = -1;   // depth below the pile top (rigid pile), -1 none
     std::vector<PileForcePoint> points; // every 0.1 m from the top to the foot, and the slip surface
     std::vector<PileForceCheck> checks;
+    std::vector<PileAnchorResult> anchors;
+    std::vector<PileLayerStress> layers; // layered ground: each layer along the embedded part
+    // The bars for the largest |M| (and the stirrups for the largest |V|); for
+    // a rectangle also those of the other face, for the largest moment of the
+    // other sign (the face in tension there), so that both faces are designed.
     PileReinforcement reinforcement;
+    bool otherFace = false;
+    PileReinforcement reinforcementOtherFace;
 };
 
 // The pile of record under its design block (record.SheJi; refused when the

@@ -46,6 +46,8 @@ double HalfSection(const CPelvorinData& r)
 // a clay may be taken with no friction) and friction below 90 degrees, where a
 // passive wedge still forms.
 constexpr double kBig = 10000000, kLayerMax = 100000, kDepthMax = 100000;
+// Ground coefficients and allowables: as the design block takes them.
+constexpr double kGroundMax = 1e9;
 
 const FieldDef kRecord[] = {
     {.key = "fZhuangRongZhong", .label = "桩容重（kN/m^3）", .name = "unit weight of the pile", .what = nullptr,
@@ -151,6 +153,24 @@ const FieldDef kLayer[] = {
      .what = nullptr, .unit = "degrees", .kind = FieldKind::Real, .layerReal = &CTuCeng::fShuiXiaMoCaJiao,
      .defaultValue = 15, .ranged = true, .lo = 0, .hi = 90, .openTop = true, .when = FieldWhen::SoilUnderWater,
      .checkOrder = 8, .table = FieldTable::Layers, .cell = 9, .format = "%.2f"},
+    // The ground below the slip surface for the internal forces, layer by layer
+    // (0: not given); shown and checked where the record has a design block.
+    {.key = "fK", .label = "地基系数K\n(kN/m3)", .name = "ground coefficient K", .what = nullptr,
+     .unit = "kN/m3", .kind = FieldKind::Real, .layerReal = &CTuCeng::fK, .defaultValue = 0, .ranged = true,
+     .lo = 0, .hi = kGroundMax, .when = FieldWhen::Design, .checkOrder = 9, .table = FieldTable::Layers,
+     .cell = 10, .format = "%.0f"},
+    {.key = "fM", .label = "比例系数m\n(kN/m4)", .name = "proportional coefficient m", .what = nullptr,
+     .unit = "kN/m4", .kind = FieldKind::Real, .layerReal = &CTuCeng::fM, .defaultValue = 0, .ranged = true,
+     .lo = 0, .hi = kGroundMax, .when = FieldWhen::Design, .checkOrder = 10, .table = FieldTable::Layers,
+     .cell = 11, .format = "%.0f"},
+    {.key = "fA", .label = "地基系数A\n(kN/m3)", .name = "ground coefficient A", .what = nullptr,
+     .unit = "kN/m3", .kind = FieldKind::Real, .layerReal = &CTuCeng::fA, .defaultValue = 0, .ranged = true,
+     .lo = 0, .hi = kGroundMax, .when = FieldWhen::Design, .checkOrder = 11, .table = FieldTable::Layers,
+     .cell = 12, .format = "%.0f"},
+    {.key = "fYunXuYingLi", .label = "容许侧向\n应力(kPa)", .name = "allowable lateral stress",
+     .what = "allowable lateral stress (0 unchecked)", .unit = "kPa", .kind = FieldKind::Real,
+     .layerReal = &CTuCeng::fYunXuYingLi, .defaultValue = 0, .ranged = true, .lo = 0, .hi = kGroundMax,
+     .when = FieldWhen::Design, .checkOrder = 12, .table = FieldTable::Layers, .cell = 13, .format = "%.0f"},
 };
 
 const FieldDef* Find(std::span<const FieldDef> fields, const std::string& key)
@@ -277,6 +297,8 @@ bool FieldApplies(const FieldDef& f, const CPelvorinData& r, const CTuCeng* laye
         return r.bKaoLvShui == 1;
     case FieldWhen::SoilUnderWater:
         return r.bKaoLvShui == 1 && (!layer || layer->nLeiXing == 0);
+    case FieldWhen::Design:
+        return r.bSheJi != 0;
     }
     return true;
 }
@@ -369,7 +391,37 @@ const DesignFieldDef kDesign[] = {
      &CSheJi::fYunXuHuaMianWeiYi, nullptr, 0, 0, kDesignBig},
 };
 
+// An anchor cable: its head on the pile, pointing down into stable ground at
+// less than a right angle; a stiffness above 0 (a cable of no stiffness holds
+// nothing); forces from 0.
+const AnchorFieldDef kAnchor[] = {
+    {"fShenDu", "锚索深度（m）", "anchor depth below the pile top (m)", &CMaoSuo::fShenDu, 1, 0, 1000},
+    {"fQingJiao", "锚索倾角（°）", "anchor inclination below the horizontal (degrees)", &CMaoSuo::fQingJiao, 20, 0,
+     90, false, true},
+    {"fGangDu", "锚索轴向刚度（kN/m）", "anchor axial stiffness (kN/m)", &CMaoSuo::fGangDu, 20000, 0, kDesignBig,
+     true},
+    {"fYuLi", "锚索锁定力（kN）", "anchor lock-off force (kN)", &CMaoSuo::fYuLi, 0, 0, kDesignBig},
+    {"fKangBaLi", "锚索设计抗拔力（kN）", "anchor design capacity (kN), 0 unchecked", &CMaoSuo::fKangBaLi, 0, 0,
+     kDesignBig},
+};
+
 } // namespace
+
+std::span<const AnchorFieldDef> AnchorFields() { return kAnchor; }
+
+const AnchorFieldDef* FindAnchorField(const std::string& key)
+{
+    for (const AnchorFieldDef& f : kAnchor)
+        if (key == f.key)
+            return &f;
+    return nullptr;
+}
+
+std::string AnchorRangeText(const AnchorFieldDef& f)
+{
+    return MessageNumber(f.lo) + (f.openBottom ? " < v" : " <= v") + (f.openTop ? " < " : " <= ") +
+           MessageNumber(f.hi);
+}
 
 std::span<const DesignFieldDef> DesignFields() { return kDesign; }
 
@@ -415,6 +467,34 @@ bool CheckDesign(const CSheJi& d, std::string* problem)
             return fail(f, "must lie in " + std::string(f.openBottom ? ">" : "") + MessageNumber(f.lo) + " .. " +
                                MessageNumber(f.hi) + " (is " + MessageNumber(v) + ")");
     }
+    if (d.MaoSuo.size() > static_cast<size_t>(kMaxMaoSuoShu)) {
+        if (problem)
+            *problem = "SheJi.MaoSuo (锚索): at most " + std::to_string(kMaxMaoSuoShu) + " anchor cables (is " +
+                       std::to_string(d.MaoSuo.size()) + ")";
+        return false;
+    }
+    for (size_t i = 0; i < d.MaoSuo.size(); ++i)
+        for (const AnchorFieldDef& f : kAnchor) {
+            const double v = d.MaoSuo[i].*f.real;
+            const bool inside = std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) &&
+                                (f.openTop ? v < f.hi : v <= f.hi);
+            if (!inside) {
+                if (problem)
+                    *problem = "SheJi.MaoSuo[" + std::to_string(i) + "]." + f.key + " (" + f.label + "): " + f.what +
+                               " must lie in " + AnchorRangeText(f) + " (is " + MessageNumber(v) + ")";
+                return false;
+            }
+        }
+    return true;
+}
+
+bool CheckDesignGround(const CSheJi& d, std::string* problem)
+{
+    auto fail = [problem](const DesignFieldDef& f, const std::string& why) {
+        if (problem)
+            *problem = std::string("SheJi.") + f.key + " (" + f.label + "): " + f.what + " " + why;
+        return false;
+    };
     // The method needs its coefficient.
     if (d.nDiJiFa == 0 && !(d.fK > 0))
         return fail(*FindDesignField("fK"), "must be above 0 for the K method (is " + MessageNumber(d.fK) + ")");

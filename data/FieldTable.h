@@ -26,7 +26,8 @@ enum class FieldWhen {
     Rectangle,     // section shape 1: b, h and as
     Circle,        // section shape 0: d
     Water,         // groundwater considered
-    SoilUnderWater // groundwater considered and the layer is soil
+    SoilUnderWater, // groundwater considered and the layer is soil
+    Design          // the record has a design block (the pile's internal forces)
 };
 
 // The input table that shows a field.
@@ -150,6 +151,21 @@ struct DesignFieldDef {
     std::span<const FieldChoice> choices = {};
 };
 std::span<const DesignFieldDef> DesignFields();
+
+// The fields of an anchor cable (JSON "SheJi.MaoSuo[i]"), one row each.
+struct AnchorFieldDef {
+    const char* key;
+    const char* label; // Chinese, with the unit
+    const char* what;  // English, as a refusal names it
+    float CMaoSuo::*real;
+    double defaultValue = 0;
+    double lo = 0, hi = 0;
+    bool openBottom = false; // lo < v rather than lo <= v
+    bool openTop = false;    // v < hi rather than v <= hi
+};
+std::span<const AnchorFieldDef> AnchorFields();
+const AnchorFieldDef* FindAnchorField(const std::string& key);
+std::string AnchorRangeText(const AnchorFieldDef& f);
 const DesignFieldDef* FindDesignField(const std::string& key);
 // "0.1 .. 1", "0 < v <= 1000000000", "0 K法, 1 m法": what a design key takes.
 std::string DesignRangeText(const DesignFieldDef& f);
@@ -157,6 +173,9 @@ double DesignValue(const DesignFieldDef& f, const CSheJi& d);
 // True when the design block may be calculated; otherwise *problem names the
 // first field at fault: "SheJi.fK (地基系数K（kN/m³）): ...".
 bool CheckDesign(const CSheJi& d, std::string* problem);
+// The design block's single ground (used where the layers give none): the
+// method's coefficient given.
+bool CheckDesignGround(const CSheJi& d, std::string* problem);
 
 // Of the keys given, the one nearest to name (a letter or two wrong, in any
 // case), or "" when none is near: what a "did you mean" offers.

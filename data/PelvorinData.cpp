@@ -70,6 +70,12 @@ CSheJi::CSheJi()
                : void(this->*f.integer = static_cast<int>(f.defaultValue));
 }
 
+CMaoSuo::CMaoSuo()
+{
+    for (const AnchorFieldDef& f : AnchorFields())
+        this->*f.real = static_cast<float>(f.defaultValue);
+}
+
 CPelvorinFields::CPelvorinFields()
 {
     for (const FieldDef& f : RecordFields())

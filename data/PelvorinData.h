@@ -12,7 +12,7 @@
 // The defaults of every input below are written once, in the field table
 // (FieldTable.cpp); the constructors take them from there.
 
-// One soil or rock layer in front of the pile (nine 4-byte words).
+// One soil or rock layer in front of the pile.
 struct CTuCeng {
     CTuCeng(); // the field table's defaults
     int nLeiXing;               // 0 soil, 1 rock
@@ -24,7 +24,27 @@ struct CTuCeng {
     float fFuZhongDu;           // buoyant unit weight, kN/m3
     float fShuiXiaNianJuLi;     // cohesion under water, kPa
     float fShuiXiaMoCaJiao;     // friction angle under water, degrees
+    // The ground below the slip surface, for the pile's internal forces (JSON
+    // only): k = fK, or k = fA + fM y with y down from the slip surface; 0 where
+    // not given. And the lateral stress this layer allows (0 unchecked).
+    float fK;                   // kN/m3
+    float fM;                   // kN/m4
+    float fA;                   // kN/m3
+    float fYunXuYingLi;         // kPa
 };
+
+// A prestressed anchor cable on the pile (JSON "SheJi.MaoSuo"), per pile.
+struct CMaoSuo {
+    CMaoSuo(); // the field table's defaults
+    float fShenDu;   // depth of its head below the pile top, m
+    float fQingJiao; // inclination below the horizontal, degrees
+    float fGangDu;   // axial stiffness E A / free length, kN/m
+    float fYuLi;     // force locked off in the cable, kN along it
+    float fKangBaLi; // design capacity, kN along it (0 unchecked)
+};
+
+// The most anchor cables a pile may carry.
+constexpr int kMaxMaoSuoShu = 20;
 
 // The design of the pile under a landslide thrust (JSON "SheJi"): the thrust
 // and its distribution over the loaded part, the ground below the slip surface
@@ -49,6 +69,7 @@ struct CSheJi {
     float fYunXuYingLi;       // allowable lateral stress below the slip surface, kPa
     float fYunXuDingWeiYi;    // allowable displacement at the pile top, mm
     float fYunXuHuaMianWeiYi; // allowable displacement at the slip surface, mm
+    std::vector<CMaoSuo> MaoSuo; // anchor cables, top down or in any order
 };
 
 // The most layers a record may have: a file naming more (or a negative count) is

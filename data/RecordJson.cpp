@@ -58,17 +58,47 @@ CTuCeng ReadLayer(const json& obj, size_t index)
     return layer;
 }
 
+CMaoSuo ReadAnchor(const json& obj, size_t index)
+{
+    const std::string prefix = "SheJi.MaoSuo[" + std::to_string(index) + "]";
+    JsonKit::ReadObject(obj, prefix);
+    CMaoSuo a;
+    for (auto it = obj.begin(); it != obj.end(); ++it) {
+        const std::string key = prefix + "." + it.key();
+        const AnchorFieldDef* f = FindAnchorField(it.key());
+        if (!f) {
+            std::vector<std::string> keys;
+            for (const AnchorFieldDef& k : AnchorFields())
+                keys.push_back(k.key);
+            const std::string near = NearestKey(it.key(), keys);
+            Fail(key, near.empty() ? "unknown key" : "unknown key; did you mean " + prefix + "." + near + "?");
+        }
+        a.*f->real = ReadReal(it.value(), key);
+    }
+    return a;
+}
+
 CSheJi ReadDesign(const json& obj)
 {
     JsonKit::ReadObject(obj, "SheJi");
     CSheJi d;
     for (auto it = obj.begin(); it != obj.end(); ++it) {
         const std::string key = "SheJi." + it.key();
+        if (it.key() == "MaoSuo") {
+            JsonKit::ReadArray(it.value(), key, "an array of anchor cables");
+            if (it.value().size() > static_cast<size_t>(kMaxMaoSuoShu))
+                Fail(key, "at most " + std::to_string(kMaxMaoSuoShu) + " anchor cables (is " +
+                              std::to_string(it.value().size()) + ")");
+            for (size_t i = 0; i < it.value().size(); ++i)
+                d.MaoSuo.push_back(ReadAnchor(it.value()[i], i));
+            continue;
+        }
         const DesignFieldDef* f = FindDesignField(it.key());
         if (!f) {
             std::vector<std::string> keys;
             for (const DesignFieldDef& d : DesignFields())
                 keys.push_back(d.key);
+            keys.push_back("MaoSuo");
             const std::string near = NearestKey(it.key(), keys);
             Fail(key, near.empty() ? "unknown key" : "unknown key; did you mean SheJi." + near + "?");
         }
@@ -186,6 +216,9 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
     for (const CTuCeng& c : r.TuCeng) {
         ordered_json l = ordered_json::object();
         for (const FieldDef& f : LayerFields()) {
+            // The ground for the internal forces only with a design block.
+            if (f.when == FieldWhen::Design && !r.bSheJi)
+                continue;
             if (f.layerReal)
                 l[f.key] = WrittenReal(c.*f.layerReal);
             else
@@ -201,6 +234,16 @@ ordered_json ToJsonDocument(const CPelvorinData& r)
                 d[f.key] = WrittenReal(r.SheJi.*f.real);
             else
                 d[f.key] = r.SheJi.*f.integer;
+        }
+        if (!r.SheJi.MaoSuo.empty()) {
+            ordered_json anchors = ordered_json::array();
+            for (const CMaoSuo& a : r.SheJi.MaoSuo) {
+                ordered_json o = ordered_json::object();
+                for (const AnchorFieldDef& f : AnchorFields())
+                    o[f.key] = WrittenReal(a.*f.real);
+                anchors.push_back(std::move(o));
+            }
+            d["MaoSuo"] = std::move(anchors);
         }
         out["SheJi"] = std::move(d);
     }
@@ -227,6 +270,15 @@ std::string FirstNonFiniteKey(const CPelvorinData& r)
         for (const FieldDef& f : LayerFields())
             if (f.layerReal && !std::isfinite(r.TuCeng[i].*f.layerReal))
                 return "TuCeng[" + std::to_string(i) + "]." + f.key;
+    if (r.bSheJi) {
+        for (const DesignFieldDef& f : DesignFields())
+            if (f.real && !std::isfinite(r.SheJi.*f.real))
+                return std::string("SheJi.") + f.key;
+        for (size_t i = 0; i < r.SheJi.MaoSuo.size(); ++i)
+            for (const AnchorFieldDef& f : AnchorFields())
+                if (!std::isfinite(r.SheJi.MaoSuo[i].*f.real))
+                    return "SheJi.MaoSuo[" + std::to_string(i) + "]." + f.key;
+    }
     return {};
 }
 

@@ -20,6 +20,7 @@ std::string When(const FieldDef& f)
     case FieldWhen::Circle: return "circular section";
     case FieldWhen::Water: return "with groundwater";
     case FieldWhen::SoilUnderWater: return "soil layer under groundwater";
+    case FieldWhen::Design: return "with a design block (SheJi)";
     case FieldWhen::Always: break;
     }
     return "always";
@@ -74,5 +75,13 @@ std::string RecordReferenceMarkdown()
         out += std::string("| `SheJi.") + f.key + "` | " + Cell(f.label) + " | " + Cell(f.what) + " | " +
                Cell(DesignRangeText(f)) + " | " + Cell(def) + " |\n";
     }
+    out += "\n## Anchor cables (`SheJi.MaoSuo[i]`, JSON only)\n\n"
+           "A list of at most " + std::to_string(kMaxMaoSuoShu) + " cables, each per pile. The horizontal spring is "
+           "`fGangDu`·cos²θ; the cable pulls with `fYuLi`·cosθ plus that spring times the pile's displacement "
+           "there since lock-off, and never pushes.\n\n"
+           "| key | label | meaning | range | default |\n|---|---|---|---|---|\n";
+    for (const AnchorFieldDef& f : AnchorFields())
+        out += std::string("| `SheJi.MaoSuo[i].") + f.key + "` | " + Cell(f.label) + " | " + Cell(f.what) + " | " +
+               Cell(AnchorRangeText(f)) + " | " + Cell(MessageNumber(f.defaultValue)) + " |\n";
     return out;
 }

@@ -155,11 +155,18 @@ int CTabKangLiSMX::FillTable()
 int CTabKangLiTuCeng::FillTable()
 {
     ClearEasyTable();
-    const std::vector<const FieldDef*> columns = TableFields(FieldTable::Layers);
+    // The ground below the slip surface for the internal forces: shown only
+    // where the record has a design block that uses it.
+    std::vector<const FieldDef*> columns;
+    for (const FieldDef* f : TableFields(FieldTable::Layers))
+        if (f->when != FieldWhen::Design || (!bInBook && pData && FieldApplies(*f, *pData)))
+            columns.push_back(f);
     std::vector<std::string> titles{"序\n号"};
+    std::vector<int> widths{25, 48, 36, 38, 45, 45, 43, 50, 60};
     for (const FieldDef* f : columns)
         titles.push_back(f->label);
-    IniEasyTable(1, 0, LieWid2LiePos({25, 48, 36, 38, 45, 45, 43, 50, 60}), titles);
+    widths.resize(titles.size(), 60);
+    IniEasyTable(1, 0, LieWid2LiePos(widths), titles);
     SetTitleHeight(35);
     TableReactions(*this);
     if (!pData)

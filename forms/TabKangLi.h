@@ -36,6 +36,8 @@ class CTabKangLiTuCeng : public CGuiFanEasyTableWnd {
 public:
     int FillTable() override;
     CPelvorinData* pData = nullptr;
+    // Printed in the resistance book: without the ground for the internal forces.
+    bool bInBook = false;
 };
 
 // Column edges from column widths: 0, then each width added on.

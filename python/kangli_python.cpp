@@ -393,6 +393,9 @@ std::string FieldDoc(const FieldDef& f)
     case FieldWhen::SoilUnderWater:
         doc += ", only for soil with groundwater";
         break;
+    case FieldWhen::Design:
+        doc += ", the ground below the slip surface for the internal forces (a record with SheJi)";
+        break;
     }
     return doc + "; default " + MessageNumber(f.defaultValue);
 }

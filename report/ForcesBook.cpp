@@ -4,6 +4,8 @@
 
 #include "Canvas.h"
 #include "FieldTable.h"
+#include "ForcesJson.h"
+#include "PileSection.h"
 #include "NumericLocale.h"
 #include "Rtf.h"
 
@@ -160,8 +162,10 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
         // Only the inputs that apply: the top/bottom ratio of a trapezoid, the
         // coefficients of the method chosen.
         const std::string key = field.key;
-        if ((key == "fTiXingBi" && d.nTuiLiFenBu != 2) || (key == "fK" && d.nDiJiFa != 0) ||
-            ((key == "fM" || key == "fA1" || key == "fA2") && d.nDiJiFa != 1))
+        const bool layered = f.method == 'L';
+        if ((key == "fTiXingBi" && d.nTuiLiFenBu != 2) || (key == "fK" && (d.nDiJiFa != 0 || layered)) ||
+            ((key == "fM" || key == "fA1" || key == "fA2") && (d.nDiJiFa != 1 || layered)) ||
+            ((key == "nDiJiFa" || key == "fYunXuYingLi") && layered))
             continue;
         std::string value;
         if (!field.choices.empty()) {
@@ -172,6 +176,27 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
             value = MessageNumber(DesignValue(field, d));
         }
         rtf->InsertText("     %s：%s\n", field.label, value.c_str());
+    }
+    // The ground by layers and the anchors, as given.
+    if (f.method == 'L')
+        for (const PileLayerStress& l : f.layers) {
+            const CTuCeng& c = r.TuCeng[static_cast<size_t>(l.layer)];
+            const std::string allowed =
+                c.fYunXuYingLi > 0 ? "，容许侧向应力 " + MessageNumber(c.fYunXuYingLi) + "kPa" : "，侧向应力不验算";
+            if (c.fK > 0)
+                rtf->InsertText("     第%d层（桩顶以下 %.2f～%.2fm）：K = %skN/m³%s\n", l.layer + 1, l.top, l.bottom,
+                                MessageNumber(c.fK).c_str(), allowed.c_str());
+            else
+                rtf->InsertText("     第%d层（桩顶以下 %.2f～%.2fm）：k = A + m·y，A = %skN/m³，m = %skN/m⁴%s\n",
+                                l.layer + 1, l.top, l.bottom, MessageNumber(c.fA).c_str(), MessageNumber(c.fM).c_str(),
+                                allowed.c_str());
+        }
+    for (size_t i = 0; i < d.MaoSuo.size(); ++i) {
+        const CMaoSuo& a = d.MaoSuo[i];
+        rtf->InsertText("     锚索%d：桩顶以下 %sm，倾角 %s°，轴向刚度 %skN/m，锁定力 %skN，设计抗拔力 %s\n",
+                        static_cast<int>(i) + 1, MessageNumber(a.fShenDu).c_str(), MessageNumber(a.fQingJiao).c_str(),
+                        MessageNumber(a.fGangDu).c_str(), MessageNumber(a.fYuLi).c_str(),
+                        a.fKangBaLi > 0 ? (MessageNumber(a.fKangBaLi) + "kN").c_str() : "不验算");
     }
     if (f.status != 1) {
         rtf->InsertText("\n未能计算：%s\n", f.refusal.c_str());
@@ -186,7 +211,30 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n三 锚固段（滑面至桩底，h2 = %.3fm）\n\n", f.h2);
     rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.0fkN·m²\n", f.width, f.EI);
-    if (f.constantGround) {
+    if (f.springs) {
+        rtf->InsertText("\t%s，全桩按弹性地基梁以有限元求解：EI·x⁗ + k(y)·Bp·x = 0（滑面以下），"
+                        "滑面以上承受推力；滑面、土层分界及锚索处设节点\n",
+                        f.method == 'L' ? "滑面以下地基系数分层取值" : "有锚索");
+        if (f.method == 'K')
+            rtf->InsertText("\t滑面以下地基系数 K = %.3fkN/m³\n", d.fK);
+        else if (f.method == 'm')
+            rtf->InsertText("\t滑面以下地基系数 k = A + m·y：A1 = %.3fkN/m³（桩前），A2 = %.3fkN/m³（桩后），"
+                            "m = %.3fkN/m⁴\n",
+                            d.fA1, d.fA2, d.fM);
+        for (size_t i = 0; i < f.anchors.size(); ++i) {
+            const PileAnchorResult& a = f.anchors[i];
+            const CMaoSuo& in = d.MaoSuo[i];
+            const double c = std::cos(a.inclination * kJiSuanPi / 180);
+            rtf->InsertText("\t锚索%d（桩顶以下 %.2fm）：水平刚度 k·cos²θ = %.3f×%.4f = %.3fkN/m，锁定力水平分力 "
+                            "P·cosθ = %.3f×%.4f = %.3fkN；Fh = P·cosθ + k·cos²θ·(x - xP)\n",
+                            static_cast<int>(i) + 1, a.depth, static_cast<double>(in.fGangDu), c * c,
+                            in.fGangDu * c * c, a.lockOff, c, a.lockOff * c);
+            if (a.slack)
+                rtf->InsertText("\t\t锚索松弛（受压），不受力\n");
+            else
+                rtf->InsertText("\t\t水平分力 Fh = %.3fkN，轴力 F = Fh/cosθ = %.3fkN\n", a.horizontal, a.force);
+        }
+    } else if (f.constantGround) {
         rtf->InsertText("\tm = 0：滑面以下地基系数为常数 A1 = %.3fkN/m³（桩后 A2 = %.3fkN/m³），按 K 法判别\n", d.fA1,
                         d.fA2);
         rtf->InsertText("\tβ = (A1×Bp/(4EI))^(1/4) = (%.3f×%.3f/(4×%.3f))^(1/4) = %.6f/m\n", d.fA1, f.width, f.EI,
@@ -205,7 +253,7 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                         f.rigid ? "刚性桩" : "弹性桩");
     }
     rtf->InsertText("\t桩底%s\n", d.nZhuangDi == 1 ? "铰支" : "自由");
-    if (!k && !f.rigid && d.fA1 != d.fA2)
+    if (!k && f.method != 'L' && !f.rigid && d.fA1 != d.fA2)
         rtf->InsertText("\t桩身压向桩前土体处取 A1，压向桩后土体处取 A2\n");
     if (f.rotationCentre >= 0)
         rtf->InsertText("\t转动中心在桩顶以下 %.3fm（滑面以下 %.3fm）\n", f.rotationCentre, f.rotationCentre - f.h1);
@@ -274,11 +322,12 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
         if (!c.checked)
             continue;
         any = true;
-        const std::string key = c.key;
-        if (key == "fYunXuYingLi")
+        if (c.index >= 0)
+            rtf->InsertText("\t%s，%s\n", CheckTextChinese(c).c_str(), c.holds ? "满足" : "不满足");
+        else if (c.kind == PileCheckKind::Stress)
             rtf->InsertText("\t侧向应力 %.3fkPa（桩顶以下 %.2fm），容许 %.3fkPa，%s\n", c.value, c.depth, c.allowed,
                             c.holds ? "满足" : "不满足");
-        else if (key == "fYunXuDingWeiYi")
+        else if (c.kind == PileCheckKind::TopDisplacement)
             rtf->InsertText("\t桩顶位移 %.3fmm，容许 %.3fmm，%s\n", c.value, c.allowed, c.holds ? "满足" : "不满足");
         else
             rtf->InsertText("\t滑面处位移 %.3fmm，容许 %.3fmm，%s\n", c.value, c.allowed, c.holds ? "满足" : "不满足");
@@ -327,4 +376,20 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                         "max(%.4f, %.4f) = %.4fmm²/mm\n",
                         rf.shearLimit, (rf.shear * 1e3 - 0.7 * rf.ft * rf.b * rf.h0) / (rf.fyv * rf.h0),
                         rf.stirrupsMinimum, rf.stirrups);
+    if (f.otherFace) {
+        // The other face, for the largest moment of the other sign.
+        const PileReinforcement& o = f.reinforcementOtherFace;
+        const PileForceExtreme& m = f.maxMoment.value >= 0 ? f.momentRange[0] : f.momentRange[1];
+        rtf->InsertText("\t以上为%s纵筋。另一侧%s：反向最大弯矩 %.3fkN·m（桩顶以下 %.2fm），"
+                        "M' = γ0×γF×|M| = %.2f×%.2f×%.3f = %.3fkN·m\n",
+                        FaceName(f.maxMoment.value), FaceName(-f.maxMoment.value), m.value, m.depth, d.fGamma0,
+                        d.fHeZaiXiShu, std::fabs(m.value), o.moment);
+        if (o.overReinforced)
+            rtf->InsertText("\t\tx = %.1fmm > ξb×h0 = %.1fmm，超筋，单筋截面不能承受\n", o.x, o.xiB * o.h0);
+        else
+            rtf->InsertText("\t\tx = %.1fmm ≤ ξb×h0 = %.1fmm，按弯矩所需 As = %.0fmm²，As,min = %.0fmm²，"
+                            "纵筋 As' = %.0fmm²%s\n",
+                            o.x, o.xiB * o.h0, o.required, o.minimum, o.longitudinalArea,
+                            o.minimumGoverns ? "（最小配筋率控制）" : "");
+    }
 }

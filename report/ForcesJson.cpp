@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -56,12 +57,13 @@ J Checks(const PileForces& f)
     J checks = J::array();
     for (const PileForceCheck& c : f.checks)
         if (c.checked)
-            checks.push_back(J{{"key", std::string("SheJi.") + c.key},
-                               {"holds", c.holds},
-                               {"value", Num(c.value)},
-                               {"allowed", Num(c.allowed)},
-                               {"unit", std::string(c.key) == "fYunXuYingLi" ? "kPa" : "mm"},
-                               {"depth", Num(c.depth)}});
+        {
+            J one{{"key", c.key}, {"holds", c.holds}, {"value", Num(c.value)}, {"allowed", Num(c.allowed)},
+                  {"unit", CheckUnit(c.kind)}, {"depth", Num(c.depth)}};
+            if (c.face != 0)
+                one["face"] = c.face > 0 ? "front" : "back";
+            checks.push_back(std::move(one));
+        }
     return checks;
 }
 
@@ -80,11 +82,16 @@ std::string PileForcesToJson(const PileForces& f)
         return out.dump(2) + "\n";
     }
     out["units"] = J{{"depth", "m"},     {"shear", "kN"},  {"moment", "kN·m"}, {"displacement", "mm"},
-                     {"rotation", "rad"}, {"stress", "kPa"}, {"area", "mm²"},   {"stirrups", "mm²/mm"}};
-    out["method"] = std::string(1, f.method);
+                     {"rotation", "rad"}, {"stress", "kPa"}, {"area", "mm²"},   {"stirrups", "mm²/mm"},
+                     {"force", "kN"}};
+    // The ground's method ("K", "m", or "layers") and the solution used: the
+    // closed forms, or the whole pile as a beam on elastic springs.
+    out["method"] = f.springs ? "beam on springs" : std::string(1, f.method);
+    out["ground"] = f.method == 'L' ? std::string("layers") : std::string(1, f.method);
     out["rigid"] = f.rigid;
-    out["coefficient"] = Num(f.coefficient);
-    out["coefficient_length"] = Num(f.coefficientLength);
+    // beta or alpha and its length: the closed forms' classification only.
+    out["coefficient"] = f.springs ? J() : Num(f.coefficient);
+    out["coefficient_length"] = f.springs ? J() : Num(f.coefficientLength);
     out["slip"] = J{{"depth", Num(f.h1)},
                     {"shear", Num(f.slip.shear)},
                     {"moment", Num(f.slip.moment)},
@@ -109,5 +116,56 @@ std::string PileForcesToJson(const PileForces& f)
     out["points"] = std::move(points);
     out["checks"] = Checks(f);
     out["reinforcement"] = Reinforcement(f.reinforcement);
+    // The other face of a rectangle, for the largest moment of the other sign.
+    out["reinforcement_other_face"] = f.otherFace ? Reinforcement(f.reinforcementOtherFace) : J();
+    if (!f.layers.empty()) {
+        J layers = J::array();
+        for (const PileLayerStress& l : f.layers)
+            layers.push_back(J{{"layer", l.layer},
+                               {"top", Num(l.top)},
+                               {"bottom", Num(l.bottom)},
+                               {"front", J{{"value", Num(l.front.value)}, {"depth", Num(l.front.depth)}}},
+                               {"back", J{{"value", Num(l.back.value)}, {"depth", Num(l.back.depth)}}},
+                               {"allowed", l.allowed > 0 ? Num(l.allowed) : J()}});
+        out["layers"] = std::move(layers);
+    }
+    if (!f.anchors.empty()) {
+        J anchors = J::array();
+        for (const PileAnchorResult& a : f.anchors)
+            anchors.push_back(J{{"depth", Num(a.depth)},
+                                {"force", Num(a.force)},
+                                {"horizontal", Num(a.horizontal)},
+                                {"slack", a.slack},
+                                {"inclination", Num(a.inclination)},
+                                {"lock_off", Num(a.lockOff)},
+                                {"capacity", a.capacity > 0 ? Num(a.capacity) : J()}});
+        out["anchors"] = std::move(anchors);
+    }
     return out.dump(2) + "\n";
 }
+
+std::string CheckTextChinese(const PileForceCheck& c)
+{
+    char buf[200];
+    switch (c.kind) {
+    case PileCheckKind::Stress: {
+        std::string where;
+        if (c.index >= 0)
+            where = "第" + std::to_string(c.index + 1) + "层" + (c.face > 0 ? "桩前" : "桩后");
+        std::snprintf(buf, sizeof buf, "侧向应力 %.3f kPa（%.2f m），容许 %.3f kPa", c.value, c.depth, c.allowed);
+        return where + buf;
+    }
+    case PileCheckKind::TopDisplacement:
+        std::snprintf(buf, sizeof buf, "桩顶位移 %.3f mm，容许 %.3f mm", c.value, c.allowed);
+        return buf;
+    case PileCheckKind::SlipDisplacement:
+        std::snprintf(buf, sizeof buf, "滑面处位移 %.3f mm，容许 %.3f mm", c.value, c.allowed);
+        return buf;
+    case PileCheckKind::AnchorForce:
+        std::snprintf(buf, sizeof buf, "锚索%d 轴力 %.3f kN，设计抗拔力 %.3f kN", c.index + 1, c.value, c.allowed);
+        return buf;
+    }
+    return {};
+}
+
+const char* FaceName(double moment) { return moment >= 0 ? "（桩后受荷侧受拉）" : "（桩前侧受拉）"; }

@@ -308,6 +308,9 @@ std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::v
                 continue;
             when = "acts only on soil under groundwater, and this layer is not";
             break;
+        case FieldWhen::Design:
+            when = "acts only on the internal forces of a record with a design block (SheJi), and this record has none";
+            break;
         case FieldWhen::Always:
             continue;
         }

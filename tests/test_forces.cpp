@@ -283,7 +283,7 @@ TEST(PileForces, TheStressCheckSeesTheSlipSurfaceWhereAKPilePressesHardest)
     EXPECT_NEAR(f.maxStress.value, f.slip.stress, 1e-9 * std::fabs(f.slip.stress));
     EXPECT_NEAR(f.maxStress.depth, f.h1, 1e-9);
     const PileForceCheck& check = f.checks[0];
-    ASSERT_STREQ(check.key, "fYunXuYingLi");
+    ASSERT_EQ(check.key, "SheJi.fYunXuYingLi");
     EXPECT_NEAR(check.value, 3888.65, 0.05);
     EXPECT_FALSE(check.holds);
     // The point at the slip surface carries that stress, as the book's row shows.
