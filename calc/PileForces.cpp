@@ -373,13 +373,16 @@ PileForces CalculatePileForces(const CPelvorinData& r)
         for (const CMaoSuo& a : d.MaoSuo)
             in.anchors.push_back({AsWritten(a.fShenDu), std::cos(AsWritten(a.fQingJiao) * kJiSuanPi / 180),
                                   static_cast<double>(a.fGangDu), static_cast<double>(a.fYuLi)});
-        // About 40 elements per unit of beta L in the stiffest ground: x to
-        // some 1e-7 of itself.
+        // Ten elements per unit of beta L in the stiffest ground, at least a
+        // hundred: cubic elements then give x to some 1e-8 of itself. Many
+        // more would lose digits instead: the bending terms EI/l^3 swamp the
+        // springs, and the solution's error grows as l^-4 (at L/3200 it reaches
+        // 1e-3).
         double stiffest = 0;
         for (const SpringGround& g : ground)
             stiffest = std::max(stiffest, std::max(g.front, g.back) + g.m * (g.bottom - h1));
         const double beta = std::pow(stiffest * Bp / (4 * EI), 0.25);
-        const int elements = static_cast<int>(std::clamp(std::ceil(40 * beta * L), 400.0, 4000.0));
+        const int elements = static_cast<int>(std::clamp(std::ceil(10 * beta * L), 100.0, 1000.0));
         auto beam = std::make_shared<WholePileBeam>();
         if (!beam->Solve(in, elements))
             return Refuse(out, layered ? "TuCeng" : coefficientKey,

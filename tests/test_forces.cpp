@@ -5,6 +5,8 @@
 #include "FieldTable.h"
 #include "RecordFile.h"
 #include "RecordJson.h"
+#include "PileSection.h"
+#include "WholePile.h"
 
 #include <gtest/gtest.h>
 
@@ -416,4 +418,221 @@ TEST(PileReinforcement, ACircleHasAMinimumAndALargestRatio)
     EXPECT_NEAR(big.maximum, 0.05 * area, 1);
     EXPECT_GT(big.required, big.maximum);
     EXPECT_NE(big.reason.find("over-reinforced"), std::string::npos);
+}
+
+// ------------------------------------------- layered ground and anchor cables
+
+namespace {
+
+// The record in ground given by layers from its top down (thickness and a
+// setter of the coefficients), the design block's single ground cleared.
+CPelvorinData InLayers(CPelvorinData r, const std::vector<std::pair<float, std::function<void(CTuCeng&)>>>& layers)
+{
+    r.fPoMianDaoZhuangDing = 0;
+    r.TuCeng.clear();
+    for (const auto& [thickness, set] : layers) {
+        CTuCeng c;
+        c.fHouDu = thickness;
+        set(c);
+        r.TuCeng.push_back(c);
+    }
+    r.nTuCengShu = static_cast<int>(r.TuCeng.size());
+    r.SheJi.fK = r.SheJi.fM = r.SheJi.fA1 = r.SheJi.fA2 = r.SheJi.fYunXuYingLi = 0;
+    return r;
+}
+
+double Relative(double a, double b) { return std::fabs(a - b) / std::max(std::fabs(b), 1e-12); }
+
+} // namespace
+
+// One uniform ground written as three layers, solved as a beam on springs,
+// is the closed form of an elastic pile (K and m, free and hinged foot), to
+// 1e-5 where 0.1 % is asked.
+// is the closed form of an elastic pile (K and m, free and hinged foot).
+TEST(PileInLayers, UniformLayersAreTheClosedForms)
+{
+    auto K = [](CTuCeng& c) { c.fK = 1.2e5f; };
+    auto m = [](CTuCeng& c) { c.fM = 8e4f, c.fA = 3e5f; };
+    for (int hinged : {0, 1})
+        for (const auto& [closed, set] : std::vector<std::pair<CPelvorinData, std::function<void(CTuCeng&)>>>{
+                 {PublishedK(), K}, {PublishedM(10), m}}) {
+            CPelvorinData r = closed;
+            r.SheJi.nZhuangDi = hinged;
+            const PileForces a = CalculatePileForces(r);
+            const PileForces b = CalculatePileForces(InLayers(r, {{9.5f, set}, {3.2f, set}, {1.0f, set}}));
+            ASSERT_EQ(a.status, 1) << a.refusal;
+            ASSERT_EQ(b.status, 1) << b.refusal;
+            ASSERT_FALSE(a.rigid);
+            EXPECT_TRUE(b.springs && !a.springs);
+            EXPECT_EQ(b.layers.size(), 3u);
+            const std::string what = std::string(1, a.method) + (hinged ? " hinged" : " free");
+            EXPECT_LT(Relative(b.topDisplacement, a.topDisplacement), 1e-5) << what;
+            EXPECT_LT(Relative(b.slip.displacement, a.slip.displacement), 1e-5) << what;
+            EXPECT_LT(Relative(b.slip.rotation, a.slip.rotation), 1e-5) << what;
+            EXPECT_LT(Relative(b.maxMoment.value, a.maxMoment.value), 1e-5) << what;
+            EXPECT_NEAR(b.maxMoment.depth, a.maxMoment.depth, 0.02) << what;
+            EXPECT_LT(Relative(b.maxShear.value, a.maxShear.value), 1e-5) << what;
+            EXPECT_LT(Relative(b.maxStress.value, a.maxStress.value), 1e-5) << what;
+        }
+}
+
+// Ground below the foot carries nothing: a boundary there, wherever it lies,
+// and a layer there with no coefficient change nothing.
+TEST(PileInLayers, ABoundaryBelowTheFootChangesNothing)
+{
+    auto soft = [](CTuCeng& c) { c.fM = 2e4f, c.fA = 1e4f, c.fYunXuYingLi = 500; };
+    auto hard = [](CTuCeng& c) { c.fK = 4e5f, c.fYunXuYingLi = 2000; };
+    auto none = [](CTuCeng&) {};
+    const PileForces a = CalculatePileForces(InLayers(PublishedK(), {{12, soft}, {30, hard}, {5, none}}));
+    const PileForces b = CalculatePileForces(InLayers(PublishedK(), {{12, soft}, {500, hard}}));
+    ASSERT_EQ(a.status, 1) << a.refusal;
+    ASSERT_EQ(b.status, 1) << b.refusal;
+    ASSERT_EQ(a.points.size(), b.points.size());
+    for (size_t i = 0; i < a.points.size(); ++i) {
+        EXPECT_DOUBLE_EQ(a.points[i].moment, b.points[i].moment);
+        EXPECT_DOUBLE_EQ(a.points[i].stress, b.points[i].stress);
+    }
+    // Two layers along the embedded part, each checked on both faces.
+    ASSERT_EQ(a.layers.size(), 2u);
+    EXPECT_DOUBLE_EQ(a.layers[0].bottom, 12);
+    int stressChecks = 0;
+    for (const PileForceCheck& c : a.checks)
+        stressChecks += c.kind == PileCheckKind::Stress && c.checked;
+    EXPECT_EQ(stressChecks, 4);
+}
+
+TEST(PileInLayers, RefusalsNameBothPlacesOrTheLayer)
+{
+    auto K = [](CTuCeng& c) { c.fK = 1.2e5f; };
+    auto none = [](CTuCeng&) {};
+    auto both = [](CTuCeng& c) { c.fK = 1e5f, c.fM = 1e4f; };
+    const CPelvorinData layered = InLayers(PublishedK(), {{10, K}, {20, K}});
+    CMaoSuo below;
+    below.fShenDu = 19.5f;
+    const std::vector<std::pair<CPelvorinData, std::string>> rows = {
+        {[&] { CPelvorinData r = layered; r.SheJi.fK = 1e5f; return r; }(), "SheJi.fK"},
+        {[&] { CPelvorinData r = layered; r.SheJi.fYunXuYingLi = 400; return r; }(), "SheJi.fYunXuYingLi"},
+        {InLayers(PublishedK(), {{10, K}, {20, none}}), "TuCeng[1].fK"},
+        {InLayers(PublishedK(), {{10, both}, {20, K}}), "TuCeng[0].fK"},
+        {[&] { CPelvorinData r = PublishedK(); r.SheJi.MaoSuo = {below}; return r; }(), "SheJi.MaoSuo[0].fShenDu"},
+    };
+    for (const auto& [r, key] : rows) {
+        const PileForces f = CalculatePileForces(r);
+        EXPECT_EQ(f.status, 0) << key;
+        EXPECT_EQ(f.refusedField, key) << f.refusal;
+        EXPECT_NE(f.refusal.find(key), std::string::npos) << f.refusal;
+    }
+    // Both places are named where the design block repeats the layers' ground.
+    EXPECT_NE(CalculatePileForces(rows[0].first).refusal.find("TuCeng[i].fK"), std::string::npos);
+}
+
+namespace {
+
+// A pile 20 m long cut 8 m below its top, 2 x 3 m of C30 (EI 0.8 Ec I), B_p 3 m,
+// 1200 kN on it as a rectangle, clay (m 3e4, A 2e4) to 14 m over rock (K 5e5).
+WholePileLoad AnchoredPile(std::vector<SpringAnchor> anchors, double thrust = 1200)
+{
+    WholePileLoad in;
+    in.L = 20;
+    in.EI = 0.8 * 3.0e7 * 2.0 * 27.0 / 12;
+    in.Bp = 3;
+    in.load.h1 = 8;
+    in.load.qt = in.load.qb = thrust / 8;
+    in.ground = {{8, 14, 2e4, 2e4, 3e4}, {14, 20, 5e5, 5e5, 0}};
+    in.anchors = std::move(anchors);
+    return in;
+}
+
+WholePileBeam Solved(const WholePileLoad& in, int elements = 100)
+{
+    WholePileBeam beam;
+    EXPECT_TRUE(beam.Solve(in, elements)) << beam.Failure();
+    return beam;
+}
+
+// Simpson's rule over [a, b] in n (even) steps.
+double Integral(const std::function<double(double)>& f, double a, double b, int n = 2000)
+{
+    double s = f(a) + f(b);
+    for (int i = 1; i < n; ++i)
+        s += (i % 2 ? 4 : 2) * f(a + (b - a) * i / n);
+    return s * (b - a) / (3 * n);
+}
+
+const SpringAnchor kHead{1.0, std::cos(25 * kJiSuanPi / 180), 4e4, 600};
+
+} // namespace
+
+// The whole pile balances: the thrust is carried by the ground's reaction and
+// the anchors' pull, in force and in moment about the top.
+TEST(AnchoredPile, TheWholePileBalances)
+{
+    const WholePileLoad in = AnchoredPile({kHead, {5.0, 1.0, 2e4, 0}});
+    const WholePileBeam beam = Solved(in);
+    // Layer by layer, each with its own coefficient up to its boundary.
+    double ground = 0, groundMoment = 0;
+    for (const SpringGround& g : in.ground) {
+        ground += Integral([&](double z) { return beam.StressIn(g, z) * in.Bp; }, g.top, g.bottom);
+        groundMoment += Integral([&](double z) { return beam.StressIn(g, z) * in.Bp * z; }, g.top, g.bottom);
+    }
+    double anchors = 0, anchorMoment = 0;
+    for (size_t i = 0; i < in.anchors.size(); ++i) {
+        EXPECT_FALSE(beam.Anchors()[i].slack);
+        anchors += beam.Anchors()[i].horizontal;
+        anchorMoment += beam.Anchors()[i].horizontal * in.anchors[i].depth;
+    }
+    EXPECT_NEAR(ground + anchors, 1200, 1e-6 * 1200);
+    EXPECT_NEAR(groundMoment + anchorMoment, 1200 * 4.0, 1e-6 * 1200 * 4);
+    // And statics from the top leave nothing at a free foot.
+    EXPECT_NEAR(beam.At(20).shear, 0, 1e-6 * 1200);
+    EXPECT_NEAR(beam.At(20).moment, 0, 1e-6 * 1200 * 20);
+}
+
+// With no thrust each cable carries exactly its lock-off force; an anchor of
+// huge stiffness holds the head where lock-off left it; thrust and prestress
+// superpose while no cable goes slack.
+TEST(AnchoredPile, LockOffStiffnessAndSuperposition)
+{
+    SpringAnchor low{6.0, std::cos(15 * kJiSuanPi / 180), 3e4, 300};
+    const WholePileBeam none = Solved(AnchoredPile({kHead, low}, 0));
+    EXPECT_NEAR(none.Anchors()[0].axial, 600, 1e-5 * 600);
+    EXPECT_NEAR(none.Anchors()[1].axial, 300, 1e-5 * 300);
+
+    SpringAnchor rigid = kHead;
+    rigid.stiffness = 1e13;
+    const double free = Solved(AnchoredPile({})).At(1).displacement;
+    const double held = Solved(AnchoredPile({rigid})).At(1).displacement - Solved(AnchoredPile({rigid}, 0)).At(1).displacement;
+    EXPECT_LT(std::fabs(held), 1e-6 * std::fabs(free));
+
+    SpringAnchor unstressed = kHead, lowUnstressed = low;
+    unstressed.lockOff = lowUnstressed.lockOff = 0;
+    const WholePileBeam both = Solved(AnchoredPile({kHead, low})), thrust = Solved(AnchoredPile({unstressed, lowUnstressed}));
+    for (double z : {0.0, 1.0, 5.0, 8.0, 11.0, 14.0, 17.5, 20.0}) {
+        const PileForcePoint s = both.At(z), a = thrust.At(z), b = none.At(z);
+        EXPECT_NEAR(s.displacement, a.displacement + b.displacement, 1e-6 * std::fabs(free)) << z;
+        EXPECT_NEAR(s.moment, a.moment + b.moment, 1e-6 * 1200 * 20) << z;
+    }
+}
+
+// A cable that would push goes slack and the pile is as if it were not there;
+// a finer mesh changes nothing that matters.
+TEST(AnchoredPile, SlackCablesAndAFinerMesh)
+{
+    // Below the centre the thrust turns the pile about, it moves uphill: a
+    // cable there would push.
+    const SpringAnchor deep{19.0, 1.0, 5e4, 0};
+    const WholePileBeam beam = Solved(AnchoredPile({kHead, deep}));
+    ASSERT_TRUE(beam.Anchors()[1].slack);
+    EXPECT_EQ(beam.Anchors()[1].axial, 0);
+    const WholePileBeam alone = Solved(AnchoredPile({kHead}));
+    for (double z : {0.0, 6.5, 12.0, 20.0})
+        EXPECT_NEAR(beam.At(z).displacement, alone.At(z).displacement, 1e-6 * std::fabs(alone.At(0).displacement)) << z;
+
+    const WholePileLoad in = AnchoredPile({kHead});
+    const WholePileBeam coarse = Solved(in, 100), fine = Solved(in, 400);
+    for (double z : {0.0, 8.0, 10.0, 14.0}) {
+        EXPECT_LT(Relative(coarse.At(z).displacement, fine.At(z).displacement), 1e-4) << z;
+        EXPECT_NEAR(coarse.At(z).moment, fine.At(z).moment, 1e-4 * std::fabs(fine.At(10).moment)) << z;
+    }
+    EXPECT_LT(Relative(coarse.Anchors()[0].axial, fine.Anchors()[0].axial), 1e-4);
 }
