@@ -109,15 +109,25 @@ void CheckForces(const std::string& where, std::istringstream& words, const Case
     bool holds = true;
     for (const PileForceCheck& c : f.checks)
         holds = holds && c.holds;
-    const std::map<std::string, double> values = {
+    std::map<std::string, double> values = {
         {"Q0", f.Q0}, {"M0", f.M0}, {"coefficient", f.coefficient}, {"rigid", f.rigid ? 1.0 : 0.0},
         {"slip_displacement", f.slip.displacement * 1000}, {"top_displacement", f.topDisplacement * 1000},
         {"slip_rotation", f.slip.rotation}, {"coefficient_length", f.coefficientLength},
         {"rotation_centre", f.rotationCentre}, {"max_moment", f.maxMoment.value},
         {"max_moment_depth", f.maxMoment.depth},
         {"longitudinal_area", f.reinforcement.longitudinalArea}, {"stirrups", f.reinforcement.stirrups},
-        {"check_holds", holds ? 1.0 : 0.0},
+        {"check_holds", holds ? 1.0 : 0.0}, {"max_shear", f.maxShear.value},
+        {"other_face_moment", f.reinforcementOtherFace.moment},
     };
+    // Layer i's largest stress on each face (kPa), anchor i's force (kN).
+    for (const PileLayerStress& l : f.layers) {
+        values["layer" + std::to_string(l.layer) + "_front"] = l.front.value;
+        values["layer" + std::to_string(l.layer) + "_back"] = l.back.value;
+    }
+    for (size_t i = 0; i < f.anchors.size(); ++i) {
+        values["anchor" + std::to_string(i) + "_force"] = f.anchors[i].force;
+        values["anchor" + std::to_string(i) + "_horizontal"] = f.anchors[i].horizontal;
+    }
     Compare(where, words, [&](const std::string& what) {
         const auto it = values.find(what);
         return it == values.end() ? NAN : it->second;
