@@ -29,3 +29,29 @@ BENCHMARK(ForcesMRigid)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ForcesMElastic)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+namespace {
+
+// The bundled layered pile (clay, weathered mudstone, sandstone) with a second
+// anchor cable: the whole pile as a beam on springs.
+void ForcesLayeredTwoAnchors(benchmark::State& state)
+{
+    CPelvorinData record;
+    std::string error;
+    if (!LoadRecordFile(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json", record, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    CMaoSuo second = record.SheJi.MaoSuo.at(0);
+    second.fShenDu = 5;
+    record.SheJi.MaoSuo.push_back(second);
+    for (auto _ : state) {
+        PileForces f = CalculatePileForces(record);
+        if (f.status != 1 || f.anchors.size() != 2)
+            state.SkipWithError("the layered pile was refused");
+        benchmark::DoNotOptimize(f.points.data());
+    }
+}
+BENCHMARK(ForcesLayeredTwoAnchors)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -37,7 +37,7 @@ TEST(ForcesCommand, EveryExampleGivesOneSetOfNumbersEverywhere)
     std::vector<std::string> records = {dir.path + "/slip83.json"};
     for (const auto& e : std::filesystem::directory_iterator(KANGLI_EXAMPLES_DIR "/design"))
         records.push_back(e.path().string());
-    ASSERT_EQ(records.size(), 4u);
+    ASSERT_EQ(records.size(), 5u);
     for (const std::string& path : records) {
         const std::string rec = "'" + path + "'";
         const CliRun run = RunKangli("forces " + rec + " --json");
