@@ -109,11 +109,45 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
         placer.Take(placer.Covers(x0, text * 3, text * 1.5, title));
         c->Draw_Text(x0, -f.h1 + text / 3, text * 0.8, 0, "滑面");
         placer.Take(placer.Covers(x0, -f.h1 + text / 3, text * 0.8, "滑面"));
+        // The boundaries of the layers along the embedded part, and each
+        // anchor cable from its head, pulling back against the thrust.
+        c->SetCurLayer("AXIS");
+        c->SetCurColor(2);
+        for (size_t i = 1; i < f.layers.size(); ++i)
+            placer.Line(x0, -f.layers[i].top, x0 + width, -f.layers[i].top);
+        c->SetCurColor(4);
+        std::vector<std::pair<double, double>> cableEnds;
+        for (const PileAnchorResult& a : f.anchors) {
+            const double t = a.inclination * kJiSuanPi / 180, reach = width * 0.3;
+            cableEnds.emplace_back(axis - reach * std::cos(t), -a.depth - reach * std::sin(t));
+            placer.Line(axis, -a.depth, cableEnds.back().first, cableEnds.back().second);
+        }
         c->SetCurColor(p.color);
         c->SetCurLayer(p.title);
         for (size_t i = 1; i < curve.size(); ++i)
             placer.Line(axis + curve[i - 1].second * p.factor * scale, -curve[i - 1].first,
                         axis + curve[i].second * p.factor * scale, -curve[i].first);
+        if (x0 == 0) {
+            // Named on the first panel, clear of its curve.
+            c->SetCurLayer("LABEL");
+            c->SetCurColor(7);
+            placer.Within({x0, -L - text, x0 + width, text * 2.5});
+            for (size_t i = 1; i < f.layers.size(); ++i) {
+                const std::string name = "第" + std::to_string(f.layers[i].layer + 1) + "层顶";
+                const double y = -f.layers[i].top;
+                placer.Label(text * 0.8, name,
+                             {{x0, y + text / 3}, {x0, y - text * 1.1}, {x0 + width - placer.Length(text * 0.8, name), y + text / 3},
+                              {x0 + width - placer.Length(text * 0.8, name), y - text * 1.1}});
+            }
+            for (size_t i = 0; i < cableEnds.size(); ++i) {
+                const std::string name = "锚索" + std::to_string(i + 1);
+                const auto [ex, ey] = cableEnds[i];
+                const double w = placer.Length(text * 0.8, name);
+                placer.Label(text * 0.8, name,
+                             {{ex - w / 2, ey - text * 1.1}, {ex, ey - text * 1.1}, {ex - w, ey + text / 3},
+                              {std::max(x0, ex - w), ey - text * 2.2}, {x0, -f.anchors[i].depth + text / 3}});
+            }
+        }
         // Both extremes, each beside its point on the side it lies, else a
         // line or more above or below it, else on the other side: the first
         // place within the panel and its half gaps that crosses no line and
