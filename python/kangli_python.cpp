@@ -76,6 +76,90 @@ struct LayerList {
     }
 };
 
+// Anchor i of a design block (d.MaoSuo[i]): reads and writes the block's own
+// cable, as a record's layer does.
+struct AnchorView {
+    py::object owner; // the Design, kept alive
+    size_t index = 0;
+    CMaoSuo& Get() const
+    {
+        CSheJi& d = owner.cast<CSheJi&>();
+        if (index >= d.MaoSuo.size())
+            throw py::index_error("anchor " + std::to_string(index) + ": the block now has " +
+                                  std::to_string(d.MaoSuo.size()) + " anchor cables");
+        return d.MaoSuo[index];
+    }
+};
+struct AnchorList {
+    py::object owner;
+    CSheJi& Design() const { return owner.cast<CSheJi&>(); }
+    size_t Index(py::ssize_t i) const
+    {
+        const auto n = static_cast<py::ssize_t>(Design().MaoSuo.size());
+        if (i < 0)
+            i += n;
+        if (i < 0 || i >= n)
+            throw py::index_error("anchor index out of range (the block has " + std::to_string(n) + " anchor cables)");
+        return static_cast<size_t>(i);
+    }
+};
+
+// A cable given from Python: an Anchor, a cable of some block, or a dict of
+// the JSON form's keys (each checked by name).
+CMaoSuo AnchorOf(const py::handle& h, size_t index)
+{
+    if (py::isinstance<AnchorView>(h))
+        return h.cast<const AnchorView&>().Get();
+    if (py::isinstance<CMaoSuo>(h))
+        return h.cast<const CMaoSuo&>();
+    const std::string at = "SheJi.MaoSuo[" + std::to_string(index) + "]";
+    if (!py::isinstance<py::dict>(h))
+        throw py::type_error(at + ": expected a kangli.Anchor or a dict, found " +
+                             std::string(py::str(py::type::of(h).attr("__name__"))));
+    CMaoSuo a;
+    for (const auto& [k, v] : h.cast<py::dict>()) {
+        const std::string key = py::str(k);
+        const AnchorFieldDef* f = FindAnchorField(key);
+        if (!f) {
+            std::vector<std::string> keys;
+            for (const AnchorFieldDef& d : AnchorFields())
+                keys.push_back(d.key);
+            const std::string near = NearestKey(key, keys);
+            throw py::key_error(at + "." + key + ": unknown key" + (near.empty() ? "" : "; did you mean " + near + "?"));
+        }
+        py::object value = py::reinterpret_borrow<py::object>(v);
+        if (value.attr("__class__").attr("__module__").cast<std::string>() == "numpy")
+            value = value.attr("item")();
+        if (py::isinstance<py::bool_>(value) || !(py::isinstance<py::float_>(value) || py::isinstance<py::int_>(value)))
+            throw py::type_error(at + "." + key + ": expected a number, found " +
+                                 std::string(py::str(py::type::of(value).attr("__name__"))));
+        const double x = value.cast<double>();
+        if (!std::isfinite(x) || std::fabs(x) > FLT_MAX)
+            throw py::value_error(at + "." + key + ": not a finite 32-bit real");
+        a.*f->real = static_cast<float>(x);
+    }
+    return a;
+}
+
+void SetAnchors(CSheJi& d, const py::iterable& anchors)
+{
+    std::vector<CMaoSuo> list;
+    for (const py::handle& h : anchors) {
+        if (list.size() >= static_cast<size_t>(kMaxMaoSuoShu))
+            throw py::value_error("SheJi.MaoSuo: at most " + std::to_string(kMaxMaoSuoShu) + " anchor cables");
+        list.push_back(AnchorOf(h, list.size()));
+    }
+    d.MaoSuo = std::move(list);
+}
+
+std::string AnchorRepr(const CMaoSuo& a)
+{
+    char buf[200];
+    std::snprintf(buf, sizeof buf, "<kangli.Anchor at %g m, %g degrees, %g kN/m, locked off at %g kN>", a.fShenDu,
+                  a.fQingJiao, a.fGangDu, a.fYuLi);
+    return buf;
+}
+
 // A layer given from Python: a Layer, or a layer of some record.
 CTuCeng LayerOf(const py::handle& h)
 {
@@ -592,6 +676,60 @@ PYBIND11_MODULE(kangli, m)
                 },
                 doc.c_str());
     }
+    py::class_<CMaoSuo> anchor(m, "Anchor", "A prestressed anchor cable on the pile (SheJi.MaoSuo[i]), per pile.");
+    anchor.def(py::init([](const py::kwargs& kw) { return AnchorOf(kw, 0); }),
+               "An anchor cable: its defaults, or the keys given (fShenDu=1.5, fQingJiao=25, ...).")
+        .def("__repr__", &AnchorRepr);
+    py::class_<AnchorView> anchorView(m, "DesignAnchor",
+                                      "Anchor i of a design block (r.SheJi.MaoSuo[i]): reading and writing it reads "
+                                      "and writes the record's own cable.");
+    anchorView.def("__repr__", [](const AnchorView& v) { return AnchorRepr(v.Get()); })
+        .def("copy", [](const AnchorView& v) { return v.Get(); }, "A kangli.Anchor with the same values.");
+    for (const AnchorFieldDef& f : AnchorFields()) {
+        const std::string doc = std::string(f.label) + ": " + f.what + "; " + AnchorRangeText(f);
+        auto set = [member = f.real, key = std::string(f.key)](CMaoSuo& a, py::object value) {
+            py::dict one;
+            one[py::str(key)] = value;
+            a.*member = AnchorOf(one, 0).*member;
+        };
+        anchor.def_property(f.key, [member = f.real](const CMaoSuo& a) { return a.*member; }, set, doc.c_str());
+        anchorView.def_property(
+            f.key, [member = f.real](const AnchorView& v) { return v.Get().*member; },
+            [set](const AnchorView& v, py::object value) { set(v.Get(), value); }, doc.c_str());
+    }
+    py::class_<AnchorList>(m, "DesignAnchors", "The anchor cables of a design block (r.SheJi.MaoSuo).")
+        .def("__len__", [](const AnchorList& l) { return l.Design().MaoSuo.size(); })
+        .def("__getitem__", [](const AnchorList& l, py::ssize_t i) { return AnchorView{l.owner, l.Index(i)}; })
+        .def("__setitem__",
+             [](const AnchorList& l, py::ssize_t i, const py::object& a) {
+                 const size_t at = l.Index(i);
+                 l.Design().MaoSuo[at] = AnchorOf(a, at);
+             })
+        .def("append",
+             [](const AnchorList& l, const py::object& a) {
+                 CSheJi& d = l.Design();
+                 if (d.MaoSuo.size() >= static_cast<size_t>(kMaxMaoSuoShu))
+                     throw py::value_error("SheJi.MaoSuo: at most " + std::to_string(kMaxMaoSuoShu) + " anchor cables");
+                 d.MaoSuo.push_back(AnchorOf(a, d.MaoSuo.size()));
+             })
+        .def("__iter__",
+             [](const AnchorList& l) {
+                 py::list views;
+                 for (size_t i = 0; i < l.Design().MaoSuo.size(); ++i)
+                     views.append(AnchorView{l.owner, i});
+                 return py::iter(views);
+             })
+        .def("__repr__", [](const AnchorList& l) {
+            std::string out = "[";
+            for (const CMaoSuo& a : l.Design().MaoSuo)
+                out += (out.size() > 1 ? ", " : "") + AnchorRepr(a);
+            return out + "]";
+        });
+    design.def_property(
+        "MaoSuo", [](py::object self) { return AnchorList{self}; },
+        [](CSheJi& d, const py::iterable& anchors) { SetAnchors(d, anchors); },
+        "The anchor cables (锚索), live: d.MaoSuo[0].fYuLi = 800 changes the block; set a list of kangli.Anchor "
+        "or dicts.");
     record.def_property(
         "SheJi",
         [](py::object self) -> py::object {
@@ -653,7 +791,29 @@ PYBIND11_MODULE(kangli, m)
         .def_property_readonly("reason", [](const ForcesResult& r) { return r.f.refusal; },
                                "the same as message, under the JSON's name")
         .def_property_readonly("field", [](const ForcesResult& r) { return r.f.refusedField; }, "the key at fault")
-        .def_property_readonly("method", [](const ForcesResult& r) { return std::string(1, r.f.method); })
+        .def_property_readonly(
+            "method",
+            [](const ForcesResult& r) { return r.f.springs ? std::string("beam on springs") : std::string(1, r.f.method); },
+            "the solution: \"K\" or \"m\" (the closed forms), or \"beam on springs\" (anchors or ground by layers)")
+        .def_property_readonly(
+            "ground", [](const ForcesResult& r) { return r.f.method == 'L' ? std::string("layers") : std::string(1, r.f.method); },
+            "the ground below the slip surface: \"K\", \"m\" or \"layers\"")
+        .def_property_readonly(
+            "anchors", [asDict](const ForcesResult& r) -> py::object {
+                return r.f.anchors.empty() ? py::list() : py::object(asDict(r)["anchors"]);
+            },
+            "each anchor cable: depth (m), force along it and its horizontal pull (kN), slack, inclination, lock_off, "
+            "capacity")
+        .def_property_readonly(
+            "layers", [asDict](const ForcesResult& r) -> py::object {
+                return r.f.layers.empty() ? py::list() : py::object(asDict(r)["layers"]);
+            },
+            "ground by layers: each layer's part along the embedded pile and its largest stress on each face (kPa)")
+        .def_property_readonly(
+            "reinforcement_other_face", [asDict](const ForcesResult& r) -> py::object {
+                return r.f.status == 1 && r.f.otherFace ? py::object(asDict(r)["reinforcement_other_face"]) : py::none();
+            },
+            "a rectangle's bars on the other face, for the largest moment of the other sign")
         .def_property_readonly("rigid", [](const ForcesResult& r) { return r.f.rigid; })
         .def_property_readonly("coefficient", [](const ForcesResult& r) { return r.Value(r.f.coefficient); },
                                "beta or alpha, 1/m")
@@ -727,8 +887,9 @@ PYBIND11_MODULE(kangli, m)
         .def("__repr__", [](const ForcesResult& r) {
             if (r.f.status != 1)
                 return "<kangli.Forces refused: " + r.f.refusal + ">";
-            return std::string("<kangli.Forces ") + (r.f.rigid ? "rigid" : "elastic") + " pile, " + r.f.method +
-                   " method, largest moment " + Fixed(r.f.maxMoment.value, 3) + " kN m at " +
+            const std::string how = r.f.springs ? std::string("beam on springs")
+                                                : std::string(r.f.rigid ? "rigid" : "elastic") + " pile, " + r.f.method + " method";
+            return "<kangli.Forces " + how + ", largest moment " + Fixed(r.f.maxMoment.value, 3) + " kN m at " +
                    Fixed(r.f.maxMoment.depth, 2) + " m, slip-surface displacement " +
                    Fixed(r.f.slip.displacement * 1000, 3) + " mm>";
         });

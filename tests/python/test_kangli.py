@@ -160,6 +160,22 @@ class Binding(unittest.TestCase):
         # A dict is read as a JSON record's block: the keys not given take their defaults.
         d.SheJi = {"fTuiLi": 894.5, "nDiJiFa": 0, "fK": numpy.float32(120000)}
         self.assertEqual(d.SheJi.to_dict(), dict(kangli.Design().to_dict(), fTuiLi=894.5, nDiJiFa=0, fK=120000))
+        # Anchor cables and the layers' ground, live as the layers are.
+        a = kangli.Record.load(os.path.join(EXAMPLES, "design", "layered-pile-with-anchor.json"))
+        cable, before = a.SheJi.MaoSuo[0], kangli.forces(a).anchors[0]["force"]
+        cable.fYuLi += 300  # locked off harder: it pulls harder
+        self.assertGreater(kangli.forces(a).anchors[0]["force"], before)
+        a.TuCeng[2].fK *= 2  # stiffer rock: a smaller displacement at the foot
+        self.assertEqual(a.to_dict()["TuCeng"][2]["fK"], 1.2e6)
+        a.SheJi.MaoSuo = []
+        with self.assertRaises(IndexError):
+            cable.fYuLi = 1
+        a.SheJi.MaoSuo.append({"fShenDu": 2, "fGangDu": numpy.float64(3e4)})
+        a.SheJi.MaoSuo.append(kangli.Anchor(fShenDu=4))
+        self.assertEqual([(m["fShenDu"], m["fGangDu"]) for m in a.to_dict()["SheJi"]["MaoSuo"]], [(2, 3e4), (4, 2e4)])
+        with self.assertRaisesRegex(KeyError, "SheJi.MaoSuo.0..fYuLI: unknown key; did you mean fYuLi"):
+            a.SheJi.MaoSuo = [{"fYuLI": 1}]
+        self.assertEqual(len(a.SheJi.MaoSuo), 2)
         # A refusal is a result, and calculate works on a copy.
         d.fZhuangJianJu = 0
         kept = d.to_dict()
