@@ -347,6 +347,86 @@ RC_GTEST_PROP(Physics, ThePileBalancesAndMeetsItsFoot, ())
     RC_ASSERT(std::fabs(f.maxStress.value) >= std::fabs(ground) * (1 - 1e-12));
 }
 
+namespace {
+
+// A random design in ground by layers (one to four along the embedded part,
+// K or A + m y each) with up to three anchor cables above the slip surface.
+CPelvorinData RandomLayeredDesign()
+{
+    CPelvorinData r = RandomDesign();
+    r.SheJi.fK = r.SheJi.fM = r.SheJi.fA1 = r.SheJi.fA2 = 0;
+    r.fPoMianDaoZhuangDing = 0;
+    r.TuCeng.clear();
+    const int n = *rc::gen::inRange(1, 5);
+    for (int i = 0; i < n; ++i) {
+        CTuCeng c;
+        c.fHouDu = i == 0 ? r.fHuaMianDaoZhuangDing + Grid(0.5, 6, 0.5) : Grid(1, 8, 0.5);
+        if (*rc::gen::arbitrary<bool>())
+            c.fK = Grid(2e4, 1e6, 1e4);
+        else
+            c.fM = Grid(1e3, 1e5, 1e3), c.fA = Grid(0, 2e5, 1e4);
+        r.TuCeng.push_back(c);
+    }
+    r.nTuCengShu = n;
+    const int anchors = *rc::gen::inRange(0, 4);
+    for (int i = 0; i < anchors; ++i) {
+        CMaoSuo a;
+        a.fShenDu = Grid(0, r.fHuaMianDaoZhuangDing - 0.5, 0.5);
+        a.fQingJiao = Grid(0, 40, 5);
+        a.fGangDu = Grid(5e3, 1e5, 5e3);
+        a.fYuLi = Grid(0, 1500, 100);
+        r.SheJi.MaoSuo.push_back(a);
+    }
+    return r;
+}
+
+} // namespace
+
+// Layers and cables: the whole pile balances (thrust = ground + cables +
+// what a hinged foot holds), a cable pulls or is slack, and splitting a layer
+// into two alike changes nothing.
+RC_GTEST_PROP(Physics, ALayeredAnchoredPileBalancesAndSplitsChangeNothing, ())
+{
+    CPelvorinData r = RandomLayeredDesign();
+    const PileForces f = CalculatePileForces(r);
+    RC_ASSERT(f.status == 1);
+    RC_ASSERT(f.springs);
+    double pull = 0;
+    for (const PileAnchorResult& a : f.anchors) {
+        const bool told = a.slack ? a.force == 0 : a.horizontal >= 0;
+        RC_ASSERT(told);
+        pull += a.horizontal;
+    }
+    // Shear and moment come by statics from the top (thrust, cables, the
+    // springs' reaction): they vanish at a free foot only if the solution holds
+    // the pile in equilibrium; a hinged foot holds no moment.
+    const PileForcePoint& foot = f.points.back();
+    const double scale = std::fabs(f.thrust) + pull;
+    RC_ASSERT(std::fabs(foot.moment) <= 1e-6 * scale * r.fZhuangChang);
+    if (r.SheJi.nZhuangDi == 0)
+        RC_ASSERT(std::fabs(foot.shear) <= 1e-6 * scale);
+    else
+        RC_ASSERT(std::fabs(foot.displacement) <= 1e-6 * std::fabs(f.maxDisplacement.value) + 1e-12);
+    // Every cable is above the slip surface: the shear there is the thrust less their pull.
+    RC_ASSERT(std::fabs(f.slip.shear - (f.Q0 - pull)) <= 1e-6 * scale);
+    // Split the layer along the slip surface at a point below it: the same pile.
+    CPelvorinData split = r;
+    CTuCeng top = split.TuCeng[0];
+    const float cut = r.fHuaMianDaoZhuangDing + 0.25f;
+    CTuCeng lower = top;
+    lower.fHouDu = top.fHouDu - cut;
+    top.fHouDu = cut;
+    split.TuCeng[0] = top;
+    split.TuCeng.insert(split.TuCeng.begin() + 1, lower);
+    split.nTuCengShu += 1;
+    const PileForces g = CalculatePileForces(split);
+    RC_ASSERT(g.status == 1);
+    RC_ASSERT(std::fabs(g.topDisplacement - f.topDisplacement) <= 1e-6 * std::fabs(f.topDisplacement) + 1e-9);
+    RC_ASSERT(std::fabs(g.maxMoment.value - f.maxMoment.value) <= 1e-6 * std::fabs(f.maxMoment.value) + 1e-6);
+    for (size_t i = 0; i < f.anchors.size(); ++i)
+        RC_ASSERT(std::fabs(g.anchors[i].force - f.anchors[i].force) <= 1e-6 * scale);
+}
+
 // ------------------------------------------------------------ the reinforcement
 
 RC_GTEST_PROP(Physics, MoreMomentOrShearNeverNeedsLessSteel, ())
