@@ -226,7 +226,19 @@ std::vector<SpringGround> SpringGroundOf(const CPelvorinData& r, double h1, doub
     layered = false;
     for (const CTuCeng& c : r.TuCeng)
         layered = layered || c.fK > 0 || c.fM > 0 || c.fA > 0;
+    auto label = [](const char* k) { return FieldLabelText(*FindLayerField(k)); };
     if (!layered) {
+        // A layer's allowable belongs with the layers' ground; with the design
+        // block's one ground its one allowable checks the stress.
+        for (size_t i = 0; i < r.TuCeng.size(); ++i)
+            if (r.TuCeng[i].fYunXuYingLi > 0) {
+                key = "TuCeng[" + std::to_string(i) + "].fYunXuYingLi";
+                why = key + " (" + label("fYunXuYingLi") +
+                      "): no layer gives a ground coefficient, so the design block's ground and its allowable "
+                      "SheJi.fYunXuYingLi apply; give the allowable there, or each layer its coefficient "
+                      "(fK, or fM with fA) beside its allowable (is " + MessageNumber(r.TuCeng[i].fYunXuYingLi) + ")";
+                return {};
+            }
         if (d.nDiJiFa == 0)
             ground.push_back({h1, L, d.fK, d.fK, 0});
         else
@@ -234,16 +246,15 @@ std::vector<SpringGround> SpringGroundOf(const CPelvorinData& r, double h1, doub
         layerOf.push_back(-1);
         return ground;
     }
-    auto label = [](const char* k) { return FieldLabelText(*FindLayerField(k)); };
     // The design block's single ground beside the layers': two places for one
     // thing, refused rather than one of them silently dropped.
     for (const char* k : {"fK", "fM", "fA1", "fA2", "fYunXuYingLi"}) {
         const DesignFieldDef& f = *FindDesignField(k);
         if (DesignValue(f, d) > 0) {
             key = std::string("SheJi.") + k;
-            why = key + " (" + f.label + "): the layers (TuCeng[i].fK, fM, fA, fYunXuYingLi) give the ground below "
-                                         "the slip surface; give it there only, and " + key + " as 0 (is " +
-                  MessageNumber(DesignValue(f, d)) + ")";
+            why = key + " (" + f.label + "): the layers give the ground below the slip surface (TuCeng[i].fK, or "
+                                         "fM with fA) and each its allowable (TuCeng[i].fYunXuYingLi); give it there "
+                                         "only, and " + key + " as 0 (is " + MessageNumber(DesignValue(f, d)) + ")";
             return {};
         }
     }
@@ -394,7 +405,8 @@ PileForces CalculatePileForces(const CPelvorinData& r)
             const CMaoSuo& a = d.MaoSuo[i];
             const AnchorForce& f = beam->Anchors()[i];
             out.anchors.push_back({AsWritten(a.fShenDu), AsWritten(a.fQingJiao), f.horizontal, f.axial,
-                                   AsWritten(a.fYuLi), AsWritten(a.fKangBaLi), f.slack});
+                                   AsWritten(a.fYuLi), AsWritten(a.fKangBaLi), f.slack, f.displacement,
+                                   f.lockOffDisplacement});
         }
         if (layered)
             for (size_t i = 0; i < ground.size(); ++i) {
@@ -456,7 +468,12 @@ PileForces CalculatePileForces(const CPelvorinData& r)
     // The solution must meet its own conditions at the foot, and be finite.
     {
         const PileForcePoint foot = at(L);
-        const double scale = std::fabs(M0) + std::fabs(Q0) * h2 + 1e-9;
+        // The thrust's moment about the foot, and the cables' pull about it:
+        // a pile held by its cables under a small thrust is measured by both.
+        double pull = 0;
+        for (const PileAnchorResult& a : out.anchors)
+            pull += std::fabs(a.horizontal) * L;
+        const double scale = std::fabs(M0) + std::fabs(Q0) * h2 + pull + 1e-9;
         bool ok = std::isfinite(out.slip.displacement) && std::isfinite(out.topDisplacement) &&
                   std::isfinite(foot.moment) && std::isfinite(foot.shear);
         ok = ok && std::fabs(foot.moment) <= 1e-4 * scale;
@@ -466,6 +483,12 @@ PileForces CalculatePileForces(const CPelvorinData& r)
             ok = ok && std::fabs(foot.displacement) <= 1e-4 * (std::fabs(out.slip.displacement) + 1e-12);
         for (const PileForcePoint& p : out.points)
             ok = ok && std::isfinite(p.moment) && std::isfinite(p.shear) && std::isfinite(p.displacement);
+        if (!ok && out.springs)
+            return Refuse(out, out.method == 'L' ? "TuCeng" : coefficientKey,
+                          std::string(out.method == 'L' ? "TuCeng" : coefficientKey) +
+                              ": the beam on springs does not meet its foot within the arithmetic: the ground "
+                              "along the embedded part (" + MessageNumber(h2) + " m) is too short or too soft to "
+                              "hold the pile");
         if (!ok)
             return Refuse(out, coefficientKey,
                           kMethod ? "SheJi.fK (地基系数K（kN/m³）): the numbers overflow: the ground coefficient is "

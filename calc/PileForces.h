@@ -88,6 +88,7 @@ struct PileAnchorResult {
     double force = 0;         // kN along the cable
     double lockOff = 0, capacity = 0; // kN along it, as given (0: capacity unchecked)
     bool slack = false;       // would push: carries nothing
+    double displacement = 0, lockOffDisplacement = 0; // x and x_P at its head, m
 };
 
 // The largest stress of a layer below the slip surface on each face.

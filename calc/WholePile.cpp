@@ -124,16 +124,24 @@ bool WholePileBeam::Solve(const WholePileLoad& in, int elements)
     const double L = in.L, h1 = in.load.h1;
     // Nodes at the top, the slip surface, every boundary, every anchor and the
     // foot; the pieces between divided in proportion to their lengths.
+    // A boundary or a cable's head within a centimetre of another node is
+    // taken onto it (the top, the slip surface and the foot first): an element
+    // of a millimetre would add nothing but lost digits.
+    const double snap = 0.01;
     std::vector<double> breaks{0, h1, L};
+    auto take = [&breaks, snap](double z) {
+        for (double b : breaks)
+            if (std::fabs(b - z) < snap)
+                return;
+        breaks.push_back(z);
+    };
+    for (const SpringAnchor& a : in.anchors)
+        take(std::clamp(a.depth, 0.0, L));
     for (const SpringGround& g : in.ground)
         for (double z : {g.top, g.bottom})
             if (z > h1 && z < L)
-                breaks.push_back(z);
-    for (const SpringAnchor& a : in.anchors)
-        breaks.push_back(std::clamp(a.depth, 0.0, L));
+                take(z);
     std::sort(breaks.begin(), breaks.end());
-    breaks.erase(std::unique(breaks.begin(), breaks.end(), [](double a, double b) { return b - a < 1e-9; }),
-                 breaks.end());
     nodes_.clear();
     for (size_t i = 0; i + 1 < breaks.size(); ++i) {
         const double len = breaks[i + 1] - breaks[i];
@@ -144,8 +152,12 @@ bool WholePileBeam::Solve(const WholePileLoad& in, int elements)
     nodes_.push_back(L);
     anchorNode_.clear();
     for (const SpringAnchor& a : in.anchors) {
-        const auto it = std::lower_bound(nodes_.begin(), nodes_.end(), std::clamp(a.depth, 0.0, L) - 1e-9);
-        anchorNode_.push_back(static_cast<int>(it - nodes_.begin()));
+        // The node nearest the head: the head itself, or the node it was taken onto.
+        const auto it = std::lower_bound(nodes_.begin(), nodes_.end(), std::clamp(a.depth, 0.0, L));
+        size_t n = static_cast<size_t>(it - nodes_.begin());
+        if (n == nodes_.size() || (n > 0 && a.depth - nodes_[n - 1] < nodes_[n] - a.depth))
+            n = n > 0 ? n - 1 : 0;
+        anchorNode_.push_back(static_cast<int>(n));
     }
 
     const size_t elementCount = nodes_.size() - 1;
@@ -203,6 +215,8 @@ bool WholePileBeam::Solve(const WholePileLoad& in, int elements)
             settled = settled && taut == active[a];
             active[a] = taut;
             anchors_[a] = taut ? AnchorForce{h, h / s.cosine, false} : AnchorForce{0, 0, true};
+            anchors_[a].displacement = u_[i];
+            anchors_[a].lockOffDisplacement = lockOff_[i];
         }
     }
     if (!settled) {
@@ -263,8 +277,10 @@ PileForcePoint WholePileBeam::At(double z) const
     const double zl = std::min(z, h1);
     double Q = in_.load.Q(zl), M = in_.load.M(zl) + in_.load.Q(h1) * std::max(0.0, z - h1);
     for (size_t a = 0; a < anchors_.size(); ++a) {
-        const double d = in_.anchors[a].depth;
-        if (d < z) {
+        // Where the cable acts: its node. At the foot, the foot's own cable
+        // counts, so that a free foot is seen free.
+        const double d = nodes_[static_cast<size_t>(anchorNode_[a])];
+        if (d < z || (z >= in_.L && d >= in_.L)) {
             Q -= anchors_[a].horizontal;
             M -= anchors_[a].horizontal * (z - d);
         }

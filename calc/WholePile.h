@@ -50,6 +50,7 @@ struct AnchorForce {
     double horizontal = 0; // kN, against the thrust
     double axial = 0;      // kN along the cable
     bool slack = false;    // would push: carries nothing
+    double displacement = 0, lockOffDisplacement = 0; // x and x_P at its head, m
 };
 
 class WholePileBeam {

@@ -679,12 +679,27 @@ PYBIND11_MODULE(kangli, m)
     py::class_<CMaoSuo> anchor(m, "Anchor", "A prestressed anchor cable on the pile (SheJi.MaoSuo[i]), per pile.");
     anchor.def(py::init([](const py::kwargs& kw) { return AnchorOf(kw, 0); }),
                "An anchor cable: its defaults, or the keys given (fShenDu=1.5, fQingJiao=25, ...).")
-        .def("__repr__", &AnchorRepr);
+        .def("__repr__", &AnchorRepr)
+        .def("__eq__", [](const CMaoSuo& a, const CMaoSuo& b) {
+            for (const AnchorFieldDef& f : AnchorFields())
+                if (a.*f.real != b.*f.real)
+                    return false;
+            return true;
+        });
+    auto anchorDict = [](const CMaoSuo& a) {
+        py::dict out;
+        for (const AnchorFieldDef& f : AnchorFields())
+            out[py::str(f.key)] = static_cast<double>(JsonReal(a.*f.real));
+        return out;
+    };
+    anchor.def("to_dict", anchorDict, "The cable as the JSON form's dict.");
     py::class_<AnchorView> anchorView(m, "DesignAnchor",
                                       "Anchor i of a design block (r.SheJi.MaoSuo[i]): reading and writing it reads "
                                       "and writes the record's own cable.");
     anchorView.def("__repr__", [](const AnchorView& v) { return AnchorRepr(v.Get()); })
-        .def("copy", [](const AnchorView& v) { return v.Get(); }, "A kangli.Anchor with the same values.");
+        .def("copy", [](const AnchorView& v) { return v.Get(); }, "A kangli.Anchor with the same values.")
+        .def("to_dict", [anchorDict](const AnchorView& v) { return anchorDict(v.Get()); },
+             "The cable as the JSON form's dict.");
     for (const AnchorFieldDef& f : AnchorFields()) {
         const std::string doc = std::string(f.label) + ": " + f.what + "; " + AnchorRangeText(f);
         auto set = [member = f.real, key = std::string(f.key)](CMaoSuo& a, py::object value) {
@@ -705,6 +720,12 @@ PYBIND11_MODULE(kangli, m)
                  const size_t at = l.Index(i);
                  l.Design().MaoSuo[at] = AnchorOf(a, at);
              })
+        .def("__delitem__",
+             [](const AnchorList& l, py::ssize_t i) {
+                 CSheJi& d = l.Design();
+                 d.MaoSuo.erase(d.MaoSuo.begin() + static_cast<std::ptrdiff_t>(l.Index(i)));
+             })
+        .def("clear", [](const AnchorList& l) { l.Design().MaoSuo.clear(); })
         .def("append",
              [](const AnchorList& l, const py::object& a) {
                  CSheJi& d = l.Design();
@@ -727,7 +748,13 @@ PYBIND11_MODULE(kangli, m)
         });
     design.def_property(
         "MaoSuo", [](py::object self) { return AnchorList{self}; },
-        [](CSheJi& d, const py::iterable& anchors) { SetAnchors(d, anchors); },
+        [](CSheJi& d, const py::object& anchors) {
+            if (py::isinstance<py::dict>(anchors) || py::isinstance<py::str>(anchors) ||
+                !py::isinstance<py::iterable>(anchors))
+                throw py::type_error("SheJi.MaoSuo: expected a list of kangli.Anchor or dicts, found " +
+                                     std::string(py::str(py::type::of(anchors).attr("__name__"))));
+            SetAnchors(d, anchors);
+        },
         "The anchor cables (锚索), live: d.MaoSuo[0].fYuLi = 800 changes the block; set a list of kangli.Anchor "
         "or dicts.");
     record.def_property(

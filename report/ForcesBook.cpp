@@ -118,7 +118,9 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
         c->SetCurColor(4);
         std::vector<std::pair<double, double>> cableEnds;
         for (const PileAnchorResult& a : f.anchors) {
-            const double t = a.inclination * kJiSuanPi / 180, reach = width * 0.3;
+            // Short of the foot, where a head lies near it.
+            const double t = a.inclination * kJiSuanPi / 180;
+            const double reach = std::min(width * 0.3, std::max(0.0, L - a.depth) / std::max(std::sin(t), 1e-9));
             cableEnds.emplace_back(axis - reach * std::cos(t), -a.depth - reach * std::sin(t));
             placer.Line(axis, -a.depth, cableEnds.back().first, cableEnds.back().second);
         }
@@ -139,13 +141,17 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
                              {{x0, y + text / 3}, {x0, y - text * 1.1}, {x0 + width - placer.Length(text * 0.8, name), y + text / 3},
                               {x0 + width - placer.Length(text * 0.8, name), y - text * 1.1}});
             }
+            // Many cables are numbered only, and a slack one says so.
+            const bool few = cableEnds.size() <= 6;
             for (size_t i = 0; i < cableEnds.size(); ++i) {
-                const std::string name = "锚索" + std::to_string(i + 1);
+                const std::string name = (few ? "锚索" : "") + std::to_string(i + 1) +
+                                         (f.anchors[i].slack ? "（松弛）" : "");
                 const auto [ex, ey] = cableEnds[i];
-                const double w = placer.Length(text * 0.8, name);
+                const double w = placer.Length(text * 0.8, name), head = -f.anchors[i].depth;
                 placer.Label(text * 0.8, name,
-                             {{ex - w / 2, ey - text * 1.1}, {ex, ey - text * 1.1}, {ex - w, ey + text / 3},
-                              {std::max(x0, ex - w), ey - text * 2.2}, {x0, -f.anchors[i].depth + text / 3}});
+                             {{ex - w - text / 4, ey - text / 3}, {ex - w / 2, ey - text * 1.1},
+                              {ex - w - text / 4, head + text / 3}, {ex - w - text / 4, head - text},
+                              {x0, head + text / 3}, {x0, head - text}});
             }
         }
         // Both extremes, each beside its point on the side it lies, else a
@@ -241,7 +247,11 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
     rtf->InsertText("\n二 受荷段（桩顶至滑面，h1 = %.3fm）\n\n", f.h1);
     rtf->InsertText("\t每根桩承受的推力 ET = (E - E')×s = (%.3f - %.3f)×%.3f = %.3fkN\n", d.fTuiLi, d.fQianKangLi,
                     r.fZhuangJianJu, f.thrust);
-    rtf->InsertText("\t滑面处剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m\n", f.Q0, f.M0);
+    if (f.anchors.empty())
+        rtf->InsertText("\t滑面处剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m\n", f.Q0, f.M0);
+    else
+        rtf->InsertText("\t推力在滑面处的剪力 Q0 = %.3fkN，弯矩 M0 = %.3fkN·m（未计锚索拉力；计入后见三）\n", f.Q0,
+                        f.M0);
     rtf->KeepWithNext(); // a heading stays with what it heads
     rtf->InsertText("\n三 锚固段（滑面至桩底，h2 = %.3fm）\n\n", f.h2);
     rtf->InsertText("\t计算宽度 Bp = %.3fm，EI = %.0fkN·m²\n", f.width, f.EI);
@@ -264,9 +274,16 @@ void WriteForcesBook(const CPelvorinData& r, const PileForces& f, CRTF* rtf, con
                             static_cast<int>(i) + 1, a.depth, static_cast<double>(in.fGangDu), c * c,
                             in.fGangDu * c * c, a.lockOff, c, a.lockOff * c);
             if (a.slack)
-                rtf->InsertText("\t\t锚索松弛（受压），不受力\n");
+                rtf->InsertText("\t\t锚索处位移 x = %.3fmm，锁定时 xP = %.3fmm：Fh < 0，锚索松弛，不受力\n",
+                                a.displacement * 1000, a.lockOffDisplacement * 1000);
             else
-                rtf->InsertText("\t\t水平分力 Fh = %.3fkN，轴力 F = Fh/cosθ = %.3fkN\n", a.horizontal, a.force);
+                rtf->InsertText("\t\t锚索处位移 x = %.3fmm，锁定时 xP = %.3fmm：水平分力 Fh = %.3f + %.3f×(%.6f - "
+                                "(%.6f)) = %.3fkN，轴力 F = Fh/cosθ = %.3fkN\n",
+                                a.displacement * 1000, a.lockOffDisplacement * 1000, a.lockOff * c,
+                                in.fGangDu * c * c, a.displacement, a.lockOffDisplacement, a.horizontal, a.force);
+        }
+        if (!f.anchors.empty()) {
+            rtf->InsertText("\t计入锚索拉力后滑面处剪力 %.3fkN，弯矩 %.3fkN·m\n", f.slip.shear, f.slip.moment);
         }
     } else if (f.constantGround) {
         rtf->InsertText("\tm = 0：滑面以下地基系数为常数 A1 = %.3fkN/m³（桩后 A2 = %.3fkN/m³），按 K 法判别\n", d.fA1,

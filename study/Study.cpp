@@ -284,7 +284,9 @@ std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::v
             layer = &record.TuCeng[index];
             f = FindLayerField(range.key.substr(close + 2));
         }
-        if (!f || FieldApplies(*f, record, layer))
+        // The ground for the internal forces never acts on the resistance a
+        // study calculates.
+        if (!f || (f->when != FieldWhen::Design && FieldApplies(*f, record, layer)))
             continue;
         std::string when;
         switch (f->when) {
@@ -309,7 +311,7 @@ std::vector<std::string> StudyWarnings(const CPelvorinData& record, const std::v
             when = "acts only on soil under groundwater, and this layer is not";
             break;
         case FieldWhen::Design:
-            when = "acts only on the internal forces of a record with a design block (SheJi), and this record has none";
+            when = "acts only on the internal forces (kangli forces), not on the resistance a study calculates";
             break;
         case FieldWhen::Always:
             continue;
