@@ -636,3 +636,28 @@ TEST(AnchoredPile, SlackCablesAndAFinerMesh)
     }
     EXPECT_LT(Relative(coarse.Anchors()[0].axial, fine.Anchors()[0].axial), 1e-4);
 }
+
+// Where a user puts a cable's head or a boundary a hair from another node, at
+// the foot, or leaves the cables almost all the load: the pile is calculated,
+// a free foot stays free, and with almost no thrust each cable holds its
+// lock-off force.
+TEST(PileInLayers, HeadsAndBoundariesAHairApartAreCalculated)
+{
+    auto soft = [](CTuCeng& c) { c.fM = 2e4f, c.fA = 1e4f; };
+    auto hard = [](CTuCeng& c) { c.fK = 4e5f; };
+    CMaoSuo cable;
+    cable.fQingJiao = 25, cable.fGangDu = 2e4f, cable.fYuLi = 900;
+    auto with = [&](float head, float thin, float thrust) {
+        CPelvorinData r = InLayers(PublishedK(), {{12, soft}, {thin, hard}, {30, hard}});
+        cable.fShenDu = head;
+        r.SheJi.MaoSuo = {cable};
+        r.SheJi.fTuiLi = thrust, r.SheJi.fQianKangLi = 0;
+        return CalculatePileForces(r);
+    };
+    for (const PileForces& f : {with(19, 5, 894.5f), with(9.0001f, 5, 894.5f), with(11.9999f, 0.001f, 894.5f),
+                                with(1, 5, 0.001f)}) {
+        ASSERT_EQ(f.status, 1) << f.refusal;
+        EXPECT_NEAR(f.points.back().shear, 0, 1e-6 * (f.thrust + f.anchors[0].horizontal));
+    }
+    EXPECT_NEAR(with(1, 5, 0.001f).anchors[0].force, 900, 0.01);
+}
