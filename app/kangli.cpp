@@ -6,7 +6,8 @@
 //   kangli report RECORD DIR     data file, diagrams and calculation books in DIR
 //   kangli calc A B DIR/ [--csv FILE | --jsonl]   one row per record
 //   kangli sweep RECORD --vary KEY=FROM:TO:STEP [--vary ...] [--csv F] [--chart F]
-//   kangli design RECORD --thrust T --vary ... [--csv F] [--top N]   the least concrete that carries T
+//   kangli design RECORD [--thrust T] --vary ... [--csv F] [--top N]   the least concrete that carries the
+//                               thrust (the design block's, passing every check of the pile under it)
 //   kangli keys                  every input key a study may vary
 // Exit status: 0 success, 1 record refused by the calculation, 2 usage or file
 // error (one line on standard error).
@@ -606,8 +607,8 @@ std::string WithUnit(const std::string& key, double value, int decimals)
     va_end(again);
 }
 
-int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust, const std::string& csv,
-              int top)
+int RunDesign(const std::string& in, const std::vector<std::string>& vary, double thrust, bool thrustGiven,
+              const std::string& csv, int top)
 {
     if (const int exit = RefuseOverInput("--csv", csv, {in}); exit != kExitOk)
         return exit;
@@ -615,11 +616,22 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
     std::vector<StudyRange> ranges;
     if (const int exit = PrepareStudy(in, vary, record, ranges); exit != kExitOk)
         return exit;
+    // A record with a design block gives its thrust and is judged by every
+    // check of the pile under it; --thrust is for a record without one.
+    const bool designed = record.bSheJi != 0;
+    if (designed && thrustGiven)
+        return Report(in, "the design block gives the thrust (SheJi.fTuiLi less SheJi.fQianKangLi, " +
+                              Fixed(DesignThrust(record), 3) + " kN/m); --thrust is for a record without one");
+    if (designed)
+        thrust = DesignThrust(record);
+    else if (!thrustGiven)
+        return Report(in, "--thrust is required: the record has no design block (SheJi) to give the thrust");
     if (!(thrust >= 0.001 && thrust <= 1e9))
-        return Report(in, "--thrust must lie between 0.001 and 1000000000 kN/m");
+        return Report(in, designed ? "SheJi.fTuiLi less SheJi.fQianKangLi must be at least 0.001 kN/m"
+                                   : "--thrust must lie between 0.001 and 1000000000 kN/m");
     if (top < 1)
         return Report(in, "--top must be at least 1");
-    std::vector<StudyPoint> points = Sweep(record, ranges);
+    std::vector<StudyPoint> points = Sweep(record, ranges, designed);
     // What is said goes to standard output, unless the CSV goes there.
     std::string text;
     std::vector<int> decimals;
@@ -649,6 +661,27 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
     auto emitCsv = [&]() -> int {
         if (csv.empty())
             return kExitOk;
+        if (designed) {
+            // Every combination with its checks, in the order tried.
+            std::string out = kBom;
+            for (const StudyRange& r : ranges)
+                out += CsvField(FieldLabel(r.key) + " " + r.key) + ",";
+            out += "混凝土 concrete (m3/m),纵筋 steel (kg/m),滑面处抗力 at slip (kN/m),满足 passes,控制验算 governing,"
+                   "富余 margin (%),不满足 failed,说明 message\r\n";
+            for (const StudyPoint& p : points) {
+                for (size_t k = 0; k < ranges.size(); ++k)
+                    out += ValueLabel(p.values[k], decimals[k]) + ",";
+                const StudyResult& r = p.result;
+                if (r.status != 1 || !r.designed) {
+                    out += ",,,0,,,," + CsvField(r.message) + "\r\n";
+                    continue;
+                }
+                out += Fixed(r.concrete, 4) + "," + Fixed(r.steel, 1) + "," + Fixed(r.atSlip, 3) + "," +
+                       (r.passes && r.atSlip >= thrust ? "1" : "0") + "," + CsvField(r.governing) + "," +
+                       Fixed(100 * r.margin, 1) + "," + CsvField(r.failed) + ",\r\n";
+            }
+            return Emit(csv, out);
+        }
         {
             std::string out = kBom;
             for (const StudyRange& r : ranges)
@@ -665,8 +698,31 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
         }
         return kExitOk;
     };
+    if (designed) {
+        // Which checks the piles that reach the thrust fail, most often first.
+        std::vector<std::pair<std::string, size_t>> fails;
+        size_t failing = 0;
+        for (const StudyPoint& p : points) {
+            if (p.result.status != 1 || !p.result.designed || p.result.passes || p.result.atSlip < thrust)
+                continue;
+            ++failing;
+            auto it = std::find_if(fails.begin(), fails.end(), [&](const auto& f) { return f.first == p.result.failed; });
+            if (it == fails.end())
+                fails.emplace_back(p.result.failed, 1);
+            else
+                ++it->second;
+        }
+        std::stable_sort(fails.begin(), fails.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+        if (failing) {
+            Append(text, "%zu combinations reach the thrust but fail a check of the pile under it:", failing);
+            for (size_t i = 0; i < fails.size(); ++i)
+                Append(text, "%s %zu %s", i ? "," : "", fails[i].second, fails[i].first.c_str());
+            Append(text, "\n");
+        }
+    }
     if (carrying.empty()) {
-        Append(text, "no combination reaches %s kN/m at the slip surface", ValueLabel(thrust, -1).c_str());
+        Append(text, "no combination %s %s kN/m at the slip surface", designed ? "passes every check and reaches" : "reaches",
+               ValueLabel(thrust, -1).c_str());
         if (best)
             Append(text, "; the largest reached is %s kN/m (%s)\n", Below(best->result.atSlip, thrust).c_str(),
                         describe(*best).c_str());
@@ -682,6 +738,13 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
                 points.size(), ValueLabel(thrust, -1).c_str());
     for (size_t i = 0; i < carrying.size() && i < static_cast<size_t>(top); ++i) {
         const StudyResult& r = carrying[i]->result;
+        if (designed) {
+            Append(text, "%2zu. %s: %s m3 of concrete and %s kg of longitudinal steel per m of slope, %s kN/m (%s "
+                         "governs); the closest check %s, %s%% to spare\n",
+                   i + 1, describe(*carrying[i]).c_str(), Fixed(r.concrete, 4).c_str(), Fixed(r.steel, 1).c_str(),
+                   Fixed(r.atSlip, 3).c_str(), Governs(r).c_str(), r.governing.c_str(), Fixed(100 * r.margin, 1).c_str());
+            continue;
+        }
         Append(text, "%2zu. %s: %s m3 of concrete per m of slope, %s kN/m (%s governs), margin %s kN/m (%s%%)\n",
                     i + 1, describe(*carrying[i]).c_str(), Fixed(r.concrete, 4).c_str(), Fixed(r.atSlip, 3).c_str(),
                     Governs(r).c_str(), Fixed(r.atSlip - thrust, 3).c_str(), percent(r.atSlip).c_str());
@@ -773,7 +836,9 @@ int Run(int argc, char** argv)
         "design", "find the combinations of --vary ranges whose resistance at the slip surface reaches "
                   "--thrust, the least concrete first");
     cmdDesign->add_option("RECORD", studyFile, "data file, or JSON when it ends in .json")->required();
-    cmdDesign->add_option("--thrust", thrust, "the thrust to carry, kN/m")->required();
+    auto* thrustOption = cmdDesign->add_option(
+        "--thrust", thrust, "the thrust to carry, kN/m (a record with a design block gives its own, and every check "
+                            "of the pile under it counts)");
     cmdDesign->add_option("--vary", vary, "KEY=FROM:TO:STEP, both ends included (one, two or three)")->required();
     cmdDesign->add_option("--csv", designCsv, "write every combination that carries the thrust as CSV to this file, "
                                               "the least concrete first (- for standard output)");
@@ -854,7 +919,7 @@ int Run(int argc, char** argv)
         if (*cmdSweep)
             return RunSweep(studyFile, vary, sweepCsv, sweepChart);
         if (*cmdDesign)
-            return RunDesign(studyFile, vary, thrust, designCsv, designTop);
+            return RunDesign(studyFile, vary, thrust, thrustOption->count() > 0, designCsv, designTop);
         if (*cmdKeys)
             return RunKeys(keysMarkdown);
         if (*cmdDraw)

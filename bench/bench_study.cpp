@@ -39,6 +39,30 @@ void Sweep10000(benchmark::State& state)
 }
 BENCHMARK(Sweep10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The design search over 10,000 piles of the m-method design example, each
+// with its internal forces and every check: spacing x length x section.
+void Design10000WithForces(benchmark::State& state)
+{
+    CPelvorinData record;
+    std::string error;
+    if (!LoadRecordFile(KANGLI_EXAMPLES_DIR "/design/rectangular-pile-soil-layers.json", record, &error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    std::vector<StudyRange> ranges(3);
+    ParseStudyRange("fZhuangJianJu=4:8.75:0.25", record, ranges[0], &error);  // 20
+    ParseStudyRange("fZhuangChang=20:44.5:0.5", record, ranges[1], &error);   // 50
+    ParseStudyRange("fZhuangGao=2:3.9:0.2", record, ranges[2], &error);      // 10
+    for (auto _ : state) {
+        const std::vector<StudyPoint> points = Sweep(record, ranges, true);
+        const DesignRanking ranking = RankDesigns(points, DesignThrust(record));
+        benchmark::DoNotOptimize(ranking.carrying.data());
+        state.counters["combinations"] = static_cast<double>(points.size());
+        state.counters["passing"] = static_cast<double>(ranking.carrying.size());
+    }
+}
+BENCHMARK(Design10000WithForces)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void Batch1000Files(benchmark::State& state)
 {
     char tmpl[] = "/tmp/kangli-batch-XXXXXX";

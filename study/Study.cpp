@@ -1,4 +1,5 @@
 #include "Study.h"
+#include "PileForces.h"
 
 #include "KangLiJiSuan.h"
 #include "JsonKit.h"
@@ -345,7 +346,7 @@ std::vector<StudyPoint> StudyCombinations(const std::vector<StudyRange>& ranges)
 }
 
 void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
-                          std::vector<StudyPoint>& points, size_t begin, size_t end)
+                          std::vector<StudyPoint>& points, size_t begin, size_t end, bool withForces)
 {
     end = std::min(end, points.size());
     // Each combination is a calculation of its own record: shared between
@@ -363,6 +364,8 @@ void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRa
                 points[n].result.buildable = false;
             } else if (ok) {
                 points[n].result = Study(r, &r, nullptr);
+                if (withForces && r.bSheJi && points[n].result.status == 1)
+                    JudgeDesign(r, points[n].result);
             } else {
                 points[n].result.message = why;
             }
@@ -393,22 +396,82 @@ DesignRanking RankDesigns(const std::vector<StudyPoint>& points, double thrust)
             continue;
         if (!out.best || p.result.atSlip > out.best->result.atSlip)
             out.best = &p;
-        if (p.result.atSlip >= thrust)
+        if (p.result.atSlip >= thrust && (!p.result.designed || p.result.passes))
             out.carrying.push_back(&p);
     }
     std::stable_sort(out.carrying.begin(), out.carrying.end(), [](const StudyPoint* a, const StudyPoint* b) {
         if (a->result.concrete != b->result.concrete)
             return a->result.concrete < b->result.concrete;
+        if (a->result.steel != b->result.steel)
+            return a->result.steel < b->result.steel; // 0 where the forces were not judged
         return a->result.atSlip > b->result.atSlip;
     });
     return out;
 }
 
-std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges)
+std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges, bool withForces)
 {
     std::vector<StudyPoint> points = StudyCombinations(ranges);
-    CalculateStudyPoints(record, ranges, points, 0, points.size());
+    CalculateStudyPoints(record, ranges, points, 0, points.size(), withForces);
     return points;
+}
+
+double DesignThrust(const CPelvorinData& r) { return static_cast<double>(r.SheJi.fTuiLi) - r.SheJi.fQianKangLi; }
+
+void JudgeDesign(const CPelvorinData& r, StudyResult& out)
+{
+    out.designed = true;
+    out.passes = false;
+    const PileForces f = CalculatePileForces(r);
+    if (f.status != 1) {
+        out.failed = f.refusedField.empty() ? "SheJi" : f.refusedField;
+        out.governing = out.failed;
+        out.margin = -1;
+        return;
+    }
+    // Each check as the share it uses of what it may; the first that uses more
+    // than all fails, the one with the least left governs.
+    bool first = true;
+    auto judge = [&](const std::string& key, double used, double allowed) {
+        double margin = allowed > 0 ? 1 - used / allowed : (used > 0 ? -1 : 1);
+        if (!std::isfinite(margin))
+            margin = -1; // no number to compare: not a pile to sign
+        if (out.failed.empty() && margin < 0)
+            out.failed = key;
+        if (first || margin < out.margin) {
+            out.governing = key;
+            out.margin = margin;
+            first = false;
+        }
+    };
+    judge("resistance", DesignThrust(r), out.atSlip);
+    for (const PileForceCheck& c : f.checks)
+        if (c.checked)
+            judge(c.key + (c.face > 0 ? " front" : c.face < 0 ? " back" : ""), c.value, c.allowed);
+    auto bars = [&](const PileReinforcement& rf, const std::string& key) {
+        if (rf.overReinforced)
+            judge(key, 1, 0);
+        else if (rf.circle)
+            judge(key, rf.required, rf.maximum);
+        else
+            judge(key, rf.x, rf.xiB * rf.h0);
+    };
+    bars(f.reinforcement, "reinforcement");
+    if (f.otherFace)
+        bars(f.reinforcementOtherFace, "reinforcement other face");
+    if (f.reinforcement.sectionTooSmall)
+        judge("stirrups", 1, 0);
+    else
+        judge("stirrups", f.reinforcement.shear, f.reinforcement.shearLimit);
+    if (!f.linearModelHolds)
+        judge("linear model", 1, 0);
+    // Longitudinal bars along the whole pile, both faces of a rectangle.
+    double area = f.reinforcement.overReinforced ? f.reinforcement.required : f.reinforcement.longitudinalArea;
+    if (f.otherFace)
+        area += f.reinforcementOtherFace.overReinforced ? f.reinforcementOtherFace.required
+                                                        : f.reinforcementOtherFace.longitudinalArea;
+    out.steel = area * 1e-6 * r.fZhuangChang * 7850.0 / r.fZhuangJianJu;
+    out.passes = out.failed.empty();
 }
 
 int LabelDecimals(const std::vector<double>& values)

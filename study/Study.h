@@ -20,7 +20,24 @@ struct StudyResult {
     double top = 0;          // final resistance at the pile top, kN/m
     double concrete = 0;     // section area x length / spacing, m3 per m of slope
     bool buildable = true;   // false: the piles stand too close (PileRowBuildable)
+
+    // With the internal forces (a design search on a record with a design
+    // block): every check of the pile under its thrust, the resistance at the
+    // slip surface among them.
+    bool designed = false;
+    bool passes = false;     // calculated, and every check holds
+    std::string failed;      // the first check that does not hold, by its key
+    std::string governing;   // the check with the least margin
+    double margin = 0;       // its margin, 1 - used / allowed (below 0: fails)
+    double steel = 0;        // longitudinal steel, kg per m of slope
 };
+
+// How much each check of the pile under its design block uses of what it may,
+// beside the resistance at the slip surface against the thrust the pile
+// carries: fills the result's designed part. Steel at 7850 kg/m3.
+void JudgeDesign(const CPelvorinData& record, StudyResult& result);
+// The thrust the piles carry, kN per m of slope: E - E' of the design block.
+double DesignThrust(const CPelvorinData& record);
 
 // The width a pile takes in its row: the diameter of a circular section, b of a
 // rectangular one (the face the thrust bears on), m; 0 for another shape.
@@ -87,7 +104,10 @@ struct StudyPoint {
     std::vector<double> values; // one per range
     StudyResult result;
 };
-std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges);
+// withForces: also the internal forces and their checks (JudgeDesign) where the
+// record has a design block, as the design search ranks them.
+std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
+                              bool withForces = false);
 // The same in two steps, for a caller that wants to stop between slices of the
 // work (Python, to honour Ctrl-C): the combinations with their values, then
 // the calculation of points[begin, end). Where a thread cannot be started the
@@ -95,9 +115,10 @@ std::vector<StudyPoint> Sweep(const CPelvorinData& record, const std::vector<Stu
 std::vector<StudyPoint> StudyCombinations(const std::vector<StudyRange>& ranges);
 
 // The design search over a sweep: the combinations whose resistance at the
-// slip surface reaches the thrust (kN/m), least concrete per metre of slope
-// first (the larger resistance first among equals); the largest resistance
-// reached, where none carries; and how many combinations could not be built.
+// slip surface reaches the thrust (kN/m) and, where the internal forces were
+// judged, that pass every check, least concrete per metre of slope first (the
+// larger resistance first among equals); the largest resistance reached, where
+// none carries; and how many combinations could not be built.
 struct DesignRanking {
     std::vector<const StudyPoint*> carrying;
     const StudyPoint* best = nullptr;
@@ -105,7 +126,7 @@ struct DesignRanking {
 };
 DesignRanking RankDesigns(const std::vector<StudyPoint>& points, double thrust);
 void CalculateStudyPoints(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
-                          std::vector<StudyPoint>& points, size_t begin, size_t end);
+                          std::vector<StudyPoint>& points, size_t begin, size_t end, bool withForces = false);
 
 // The most combinations one study calculates: about six seconds and 250 MB on
 // two cores. CheckStudyRanges refuses more, naming the number.

@@ -260,3 +260,47 @@ TEST(Study, EveryRunIsBounded)
     if (tried == 0)
         GTEST_SKIP() << "kangli cannot start under these address-space limits (an instrumented build)";
 }
+
+// The design search on a record with a design block, checked by brute force:
+// each combination written out as its own record, `kangli forces` passing it
+// (exit 0) and its resistance at the slip surface reaching the thrust is exactly
+// what the search calls passing, and the first answer is the least concrete,
+// then the least steel, of those.
+TEST(Study, TheDesignWithForcesIsWhatForcesAndCalcSayOfEachPile)
+{
+    TempDir dir;
+    const std::string example = KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json";
+    const std::string grid = " --vary fZhuangJianJu=4:7:1.5 --vary fZhuangChang=19:25:2 --vary fZhuangGao=2:3:1";
+    const CliRun design = RunKangli("design " + ShellQuoted(example) + grid + " --top 1 --csv " + ShellQuoted(dir.path + "/d.csv"));
+    ASSERT_EQ(design.status, 0) << design.err;
+    const auto rows = CsvRows(dir.path + "/d.csv");
+    ASSERT_EQ(rows.size(), 25u); // 3 spacings x 4 lengths x 2 sections
+    const nlohmann::json base = nlohmann::json::parse(ReadText(example));
+    const double thrust = base["SheJi"]["fTuiLi"].get<double>() - base["SheJi"]["fQianKangLi"].get<double>();
+    std::tuple<double, double, size_t> first{1e30, 1e30, 0};
+    int passing = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        nlohmann::json r = base;
+        r["fZhuangJianJu"] = std::stod(rows[i][0]);
+        r["fZhuangChang"] = std::stod(rows[i][1]);
+        r["fZhuangGao"] = std::stod(rows[i][2]);
+        const std::string path = dir.path + "/r.json";
+        WriteText(path, r.dump());
+        const CliRun forces = RunKangli("forces " + ShellQuoted(path));
+        // The resistance at the slip surface is the sweep's (tested against calc above).
+        const double atSlip = std::stod(rows[i][5]);
+        const bool passes = forces.status == 0 && atSlip >= thrust;
+        EXPECT_EQ(rows[i][6], passes ? "1" : "0") << i << ": " << forces.err << rows[i][9];
+        EXPECT_EQ(rows[i][9].empty(), passes) << i; // the check that fails is named
+        if (passes) {
+            ++passing;
+            first = std::min(first, {std::stod(rows[i][3]), std::stod(rows[i][4]), i});
+        }
+    }
+    ASSERT_GT(passing, 0);
+    const auto& row = rows[std::get<2>(first)];
+    EXPECT_NE(design.out.find(" 1. fZhuangJianJu = " + row[0] + " m, fZhuangChang = " + row[1] + " m, fZhuangGao = " +
+                              row[2] + " m: " + row[3] + " m3 of concrete and " + row[4] + " kg"),
+              std::string::npos)
+        << design.out;
+}
