@@ -375,7 +375,110 @@ py::array_t<double> Grid(const std::vector<py::ssize_t>& shape, const std::vecto
     return out;
 }
 
+// The ranges a dict gives, checked as the command line checks them, with its
+// warnings; and every combination calculated in slices that Ctrl-C stops.
+std::vector<StudyRange> RangesOf(const CPelvorinData& record, const py::dict& vary);
+std::vector<StudyPoint> CalculateInSlices(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
+                                          bool withForces);
+
 SweepResult SweepGrid(const CPelvorinData& record, const py::dict& vary)
+{
+    const std::vector<StudyRange> ranges = RangesOf(record, vary);
+    const std::vector<StudyPoint> points = CalculateInSlices(record, ranges, false);
+    std::vector<py::ssize_t> shape;
+    SweepResult out;
+    for (const StudyRange& r : ranges) {
+        shape.push_back(static_cast<py::ssize_t>(r.values.size()));
+        out.keys.push_back(r.key);
+        py::array_t<double> axis(static_cast<py::ssize_t>(r.values.size()));
+        std::copy(r.values.begin(), r.values.end(), axis.mutable_data());
+        out.values.push_back(axis);
+    }
+    out.at_slip = Grid(shape, points, [](const StudyResult& r) { return r.atSlip; });
+    out.pile = Grid(shape, points, [](const StudyResult& r) { return r.pile; });
+    out.ground = Grid(shape, points, [](const StudyResult& r) { return r.ground; });
+    out.concrete = Grid(shape, points, [](const StudyResult& r) { return r.concrete; });
+    out.status = py::array_t<int>(shape);
+    py::list governs, message;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const StudyResult& r = points[i].result;
+        out.status.mutable_data()[i] = r.status;
+        governs.append(r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground");
+        message.append(r.message);
+    }
+    py::module_ np = py::module_::import("numpy");
+    out.governs = np.attr("array")(governs, "dtype"_a = "object").attr("reshape")(py::tuple(py::cast(shape)));
+    out.message = np.attr("array")(message, "dtype"_a = "object").attr("reshape")(py::tuple(py::cast(shape)));
+    return out;
+}
+
+// What kangli.design gave: the answers, least material first, and every
+// combination with its checks.
+struct DesignResult {
+    double thrust = 0;
+    std::vector<std::string> keys;
+    py::list answers;
+    py::object combinations;
+};
+
+DesignResult DesignSearch(const CPelvorinData& record, const py::dict& vary, const py::object& thrustGiven)
+{
+    const bool designed = record.bSheJi != 0;
+    double thrust = 0;
+    if (designed && !thrustGiven.is_none())
+        Raise("", "the design block gives the thrust (SheJi.fTuiLi less SheJi.fQianKangLi, " +
+                      Fixed(DesignThrust(record), 3) + " kN/m); thrust is for a record without one");
+    if (designed)
+        thrust = DesignThrust(record);
+    else if (thrustGiven.is_none())
+        Raise("", "thrust is required: the record has no design block (SheJi) to give it");
+    else
+        thrust = thrustGiven.cast<double>();
+    if (!(thrust >= 0.001 && thrust <= 1e9))
+        Raise("", designed ? "SheJi.fTuiLi less SheJi.fQianKangLi must be at least 0.001 kN/m"
+                           : "thrust must lie between 0.001 and 1000000000 kN/m");
+    const std::vector<StudyRange> ranges = RangesOf(record, vary);
+    const std::vector<StudyPoint> points = CalculateInSlices(record, ranges, designed);
+    DesignResult out;
+    out.thrust = thrust;
+    for (const StudyRange& r : ranges)
+        out.keys.push_back(r.key);
+    auto row = [&](const StudyPoint& p) {
+        py::dict d;
+        for (size_t k = 0; k < ranges.size(); ++k)
+            d[py::str(ranges[k].key)] = p.values[k];
+        const StudyResult& r = p.result;
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const bool ok = r.status == 1;
+        d["status"] = r.status;
+        d["concrete"] = ok ? r.concrete : nan;
+        d["steel"] = ok && r.designed ? r.steel : nan;
+        d["at_slip"] = ok ? r.atSlip : nan;
+        d["governs"] = !ok ? "" : r.governs == 'P' ? "pile" : "ground";
+        d["passes"] = ok && r.atSlip >= thrust && (!r.designed || r.passes);
+        d["governing"] = r.designed ? r.governing : std::string(ok ? "resistance" : "");
+        d["margin"] = !ok ? nan : r.designed ? r.margin : 1 - thrust / r.atSlip;
+        d["failed"] = r.designed ? r.failed : std::string(ok && r.atSlip < thrust ? "resistance" : "");
+        d["message"] = r.message;
+        return d;
+    };
+    for (const StudyPoint* p : RankDesigns(points, thrust).carrying)
+        out.answers.append(row(*p));
+    py::list all;
+    for (const StudyPoint& p : points)
+        all.append(row(p));
+    // A DataFrame where pandas is installed, the rows as dicts otherwise.
+    try {
+        out.combinations = py::module_::import("pandas").attr("DataFrame")(all);
+    } catch (const py::error_already_set& e) {
+        if (!e.matches(PyExc_ImportError))
+            throw;
+        out.combinations = all;
+    }
+    return out;
+}
+
+std::vector<StudyRange> RangesOf(const CPelvorinData& record, const py::dict& vary)
 {
     std::vector<StudyRange> ranges;
     for (const auto& item : vary) {
@@ -405,6 +508,12 @@ SweepResult SweepGrid(const CPelvorinData& record, const py::dict& vary)
         Raise("", why);
     for (const std::string& warning : StudyWarnings(record, ranges))
         PyErr_WarnEx(PyExc_UserWarning, warning.c_str(), 1);
+    return ranges;
+}
+
+std::vector<StudyPoint> CalculateInSlices(const CPelvorinData& record, const std::vector<StudyRange>& ranges,
+                                          bool withForces)
+{
     std::vector<StudyPoint> points;
     try {
         points = StudyCombinations(ranges);
@@ -416,39 +525,18 @@ SweepResult SweepGrid(const CPelvorinData& record, const py::dict& vary)
     // In slices of about a tenth of a second on one core, so that Ctrl-C (or
     // any signal Python handles) is acted on between them.
     constexpr size_t kSlice = 4096;
-    for (size_t begin = 0; begin < points.size(); begin += kSlice) {
+    // With the internal forces a combination costs some ten times more:
+    // smaller slices keep Ctrl-C as prompt.
+    const size_t slice = withForces ? kSlice / 8 : kSlice;
+    for (size_t begin = 0; begin < points.size(); begin += slice) {
         {
             py::gil_scoped_release free;
-            CalculateStudyPoints(record, ranges, points, begin, begin + kSlice);
+            CalculateStudyPoints(record, ranges, points, begin, begin + slice, withForces);
         }
         if (PyErr_CheckSignals() != 0)
             throw py::error_already_set();
     }
-    std::vector<py::ssize_t> shape;
-    SweepResult out;
-    for (const StudyRange& r : ranges) {
-        shape.push_back(static_cast<py::ssize_t>(r.values.size()));
-        out.keys.push_back(r.key);
-        py::array_t<double> axis(static_cast<py::ssize_t>(r.values.size()));
-        std::copy(r.values.begin(), r.values.end(), axis.mutable_data());
-        out.values.push_back(axis);
-    }
-    out.at_slip = Grid(shape, points, [](const StudyResult& r) { return r.atSlip; });
-    out.pile = Grid(shape, points, [](const StudyResult& r) { return r.pile; });
-    out.ground = Grid(shape, points, [](const StudyResult& r) { return r.ground; });
-    out.concrete = Grid(shape, points, [](const StudyResult& r) { return r.concrete; });
-    out.status = py::array_t<int>(shape);
-    py::list governs, message;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const StudyResult& r = points[i].result;
-        out.status.mutable_data()[i] = r.status;
-        governs.append(r.status != 1 ? "" : r.governs == 'P' ? "pile" : "ground");
-        message.append(r.message);
-    }
-    py::module_ np = py::module_::import("numpy");
-    out.governs = np.attr("array")(governs, "dtype"_a = "object").attr("reshape")(py::tuple(py::cast(shape)));
-    out.message = np.attr("array")(message, "dtype"_a = "object").attr("reshape")(py::tuple(py::cast(shape)));
-    return out;
+    return points;
 }
 
 // A field's docstring: its label in the input tables, what it is, its unit, what
@@ -991,6 +1079,26 @@ PYBIND11_MODULE(kangli, m)
             return out + ">";
         });
 
+    py::class_<DesignResult>(m, "DesignResult",
+                             "What kangli.design gave: the answers, least concrete (then steel) first, and every "
+                             "combination with its checks.")
+        .def_readonly("thrust", &DesignResult::thrust, "the thrust carried, kN/m")
+        .def_readonly("keys", &DesignResult::keys, "the keys varied")
+        .def_readonly("answers", &DesignResult::answers,
+                      "the combinations that carry the thrust and pass every check, as dicts: the values, concrete "
+                      "(m3/m), steel (kg/m), at_slip (kN/m), governs, governing (the closest check), margin (its "
+                      "share to spare), passes, failed, message")
+        .def_readonly("combinations", &DesignResult::combinations,
+                      "every combination with its checks: a pandas DataFrame where pandas is installed, else a list "
+                      "of the same dicts")
+        .def("__repr__", [](const DesignResult& r) {
+            return "<kangli.DesignResult " + std::to_string(r.answers.size()) + " answers carrying " +
+                   Fixed(r.thrust, 3) + " kN/m>";
+        });
+    m.def("design", &DesignSearch, py::arg("record"), py::arg("vary"), py::arg("thrust") = py::none(),
+          "The design search of kangli design: every combination of the values given per key; with a design block "
+          "its thrust and every check of the pile under it count (thrust is then refused), without one thrust "
+          "(kN/m) is required and the resistance at the slip surface alone counts.");
     m.def("sweep", &SweepGrid, py::arg("record"), py::arg("vary"),
           "Every combination of the values given per JSON key, calculated in parallel as kangli sweep does "
           "(the same checks, limits and piles left out): a SweepResult with the resistance at the slip surface, "

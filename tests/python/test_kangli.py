@@ -223,6 +223,21 @@ class Binding(unittest.TestCase):
             self.assertEqual(sorted(os.listdir(d)), ["old.dat"])
             self.assertEqual(open(old).read(), "the user's old file")
 
+    def test_the_design_search_is_the_command_lines(self):
+        # kangli.design(r, vary)  <->  kangli design RECORD --vary ... --csv -: the same passes, checks and order.
+        path = os.path.join(EXAMPLES, "design", "layered-pile-with-anchor.json")
+        vary = {"fZhuangJianJu": [4, 5.5, 7], "fZhuangChang": [19, 23], "fZhuangGao": [2, 3]}
+        d = kangli.design(kangli.Record.load(path), vary)
+        run = cli("design", path, *sum((["--vary", f"{k}={v[0]}:{v[-1]}:{v[1] - v[0]}"] for k, v in vary.items()), []), "--csv", "-")
+        rows = [line.split(",") for line in run.stdout.lstrip("\ufeff").splitlines()[1:]]
+        combos = d.combinations if isinstance(d.combinations, list) else d.combinations.to_dict("records")
+        self.assertEqual([(c["passes"], c["governing"], c["failed"]) for c in combos],
+                         [(r[6] == "1", r[7], r[8 + 1]) for r in rows])
+        self.assertEqual([a["passes"] for a in d.answers], [True] * len(d.answers))
+        self.assertEqual(sorted((a["concrete"], a["steel"]) for a in d.answers), [(a["concrete"], a["steel"]) for a in d.answers])
+        with self.assertRaisesRegex(ValueError, "the design block gives the thrust"):
+            kangli.design(kangli.Record.load(path), vary, thrust=100)
+
     def test_a_sweep_is_a_grid_of_single_calculations(self):
         r = kangli.Record.load(CIRCULAR)
         res = kangli.sweep(r, {"fZhuangJianJu": numpy.array([2, 3, 4]), "fZhuangJing": [1.2, 1.6]})
