@@ -49,6 +49,9 @@ int CKangLiJiSuan::JiSuan()
 void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
 {
     CPelvorinData& r = *pData;
+    // The third diagram, the earth pressure, exists by the calculation: it is
+    // named with the result, so that drawing it changes nothing.
+    r.strJianTuMing[2] = "土压力结果图";
     *r.pDianZuoBiao = std::move(result.depth);
     r.TuKangLi = std::move(result.ground);
     r.ZhuangKangLi = std::move(result.pile);
@@ -64,6 +67,7 @@ void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
     fHuaMianShenDu = result.slipDepth;
     HuaMianZhuang = result.section;
     HuaMianTu = result.groundAtSlip;
+    NeiLi = r.bSheJi ? CalculatePileForces(r) : PileForces{};
 }
 
 std::string CKangLiJiSuan::StoredDataDiffers() const

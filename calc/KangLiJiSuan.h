@@ -5,6 +5,7 @@
 
 #include "JiSuanBase.h"
 #include "KangLiCore.h"
+#include "PileForces.h"
 #include "PileSection.h"
 #include "TuKangLiJiSuan.h"
 #include "ZhuangKangLiJiSuan.h"
@@ -30,7 +31,9 @@ public:
     // are stored, 0 when the record was refused.
     int JiSuan() override;
     // Stores a result calculated from pData (by JiSuan, or by a caller that
-    // calculated it itself and tells the user in its own way).
+    // calculated it itself and tells the user in its own way), with the
+    // pile's internal forces where the record has a design block: what the
+    // diagrams, books and files show is then all calculated.
     void TakeResult(KangLiCalculation&& result);
     int DrawTu(int n, CBase_SGT* canvas, void* extra) override;
     // Book 0 is the detailed book, book 1 the concise result table; other
@@ -50,7 +53,7 @@ public:
 
     // The result diagram, in metres: ground and pile resistance along the pile,
     // and beside it the final resistance. Returns 1.
-    int DrawJieGuoTu(CBase_SGT* canvas);
+    int DrawJieGuoTu(CBase_SGT* canvas) const;
 
     // Rebuilds list (the record's points): 0, every spacing step, the pile length.
     int MakeJiSuanDian(std::vector<float>& list);
@@ -70,4 +73,7 @@ public:
     float fHuaMianShenDu = 0;
     PileSectionAtSlip HuaMianZhuang;
     GroundAtSlip HuaMianTu;
+    // The pile under its design thrust, from the last result taken when the
+    // record has a design block (status 0 otherwise).
+    PileForces NeiLi;
 };
