@@ -18,16 +18,22 @@ class CKangLiResult;
 
 class CKangLiJiSuan : public CJiSuanBase {
 public:
+    // In the context given (work path, sink, drawing writer), or without one
+    // in the current directory, telling standard error.
     CKangLiJiSuan();
+    explicit CKangLiJiSuan(KangLiContext context);
     ~CKangLiJiSuan() override;
 
+    // Asks through the context's sink whether to go on when the data file in
+    // its work path holds other data than the record.
     int CheckDataChange() override;
-    // The data file in the work path when it holds other data than the record
-    // (the calculation would replace it); empty when there is none or it is the same.
+    // The data file in the context's work path when it holds other data than
+    // the record (the calculation would replace it); empty when there is none
+    // or it is the same.
     std::string StoredDataDiffers() const;
     // Calculates the record (CalculateKangLi) and stores the result in it and
     // in the two calculators; a refusal, and a friction angle that left no
-    // shear plane, are told through the message service. 1 when the results
+    // shear plane, are told through the context's sink. 1 when the results
     // are stored, 0 when the record was refused.
     int JiSuan() override;
     // Stores a result calculated from pData (by JiSuan, or by a caller that

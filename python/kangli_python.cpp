@@ -437,7 +437,6 @@ PYBIND11_MODULE(kangli, m)
 {
     m.doc() = "Resistance of anti-slide piles (抗滑桩抗力计算): records, the calculation, sweeps, "
               "drawings and calculation books.";
-    UseCanvasWriters();
     m.attr("__version__") = KANGLI_VERSION;
 
     py::class_<CTuCeng> layer(m, "Layer", "A soil or rock layer in front of the pile, top down.");

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 CKangLiJiSuan::CKangLiJiSuan() = default;
+CKangLiJiSuan::CKangLiJiSuan(KangLiContext context_) : CJiSuanBase(std::move(context_)) {}
 CKangLiJiSuan::~CKangLiJiSuan() = default;
 
 int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)

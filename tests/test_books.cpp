@@ -183,11 +183,12 @@ TEST(DetailedBook, TheRockShearIsWorkedLayerByLayer)
 
 TEST(DetailedBook, UnderTheWorkPathEmbedsTheEarthPressureDiagram)
 {
-    TempWorkPath dir;
+    TempDir dir;
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
     CKangLiJiSuan calc;
+    calc.context.workPath = dir.path + "/";
     calc.pData = &r;
     ASSERT_EQ(calc.JiSuan(), 1);
     EXPECT_EQ(calc.WriteJiSuanShu(&r, 1), 1);
