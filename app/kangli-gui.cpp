@@ -5,6 +5,7 @@
 // --screenshot the window is drawn once into FILE.png and the program ends (for
 // documentation and tests; run with QT_QPA_PLATFORM=offscreen without a display).
 #include "DlgKangLi.h"
+#include "CanvasWriters.h"
 #include "DlgKangLi_Slp.h"
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
@@ -114,15 +115,18 @@ int main(int argc, char** argv)
         // No module beside us: the same frame, built into this program.
     }
 
-    // Messages of the calculation become message boxes; a screenshot run answers
-    // them without showing anything.
-    SetMessageSink([&screenshot](const MessageRequest& req) -> int {
+    // Messages of the calculation and the window become message boxes; a
+    // screenshot run answers them without showing anything.
+    KangLiContext context;
+    context.sink = [&screenshot](const MessageRequest& req) -> int {
         if (!screenshot.isEmpty()) {
             std::fprintf(stderr, "kangli-gui: %s\n", req.text.c_str());
             return (req.buttons & 0xF) == MB_YESNO ? IDYES : IDOK;
         }
         return QtMessageBoxSink(req);
-    });
+    };
+    SetMessageSink(context.sink); // the tables' own refusals
+    context.drawingWriter = WriteCanvas;
 
     CPelvorinData data;
     InitKangLiData(&data);
@@ -141,11 +145,11 @@ int main(int argc, char** argv)
     {
         const QFileInfo info(record.isEmpty() ? QDir::current().filePath(QString::fromStdString(data.FileStem()))
                                               : record);
-        G_strWorkPath = WithSeparator(
+        context.workPath = WithSeparator(
             QDir(info.absolutePath()).filePath(info.completeBaseName() + "-计算结果").toStdString());
     }
 
-    CKangLiJiSuan calc;
+    CKangLiJiSuan calc(context);
     CKangLiResult result;
     CDlgKangLi_Slp frame(&data, &calc, &result, record);
     frame.bDuLiChengXu = true;

@@ -161,13 +161,14 @@ int LoadAndCalculate(const std::string& in, CPelvorinData& record, CKangLiJiSuan
     Tell(in, warnings);
     // The command line has nobody to ask: a question is answered Yes, every other
     // message becomes a line on standard error naming the record.
-    ScopedMessageSink sink([&in](const MessageRequest& req) {
+    // The record's folder is the work path its stored data is compared in.
+    calc.context.sink = [in](const MessageRequest& req) {
         if (req.kind == MessageRequest::Box && (req.buttons & 0xF) == MB_YESNO)
             return IDYES;
         std::fprintf(stderr, "kangli: %s: %s\n", in.c_str(), req.text.c_str());
         return IDOK;
-    });
-    G_strWorkPath = DirectoryOf(in);
+    };
+    calc.context.workPath = DirectoryOf(in);
     calc.pData = &record;
     return calc.CheckDataChange() ? calc.JiSuan() : 0;
 }

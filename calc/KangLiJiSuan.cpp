@@ -1,6 +1,6 @@
 // The system's calculation object, as a shell over CalculateKangLi: it stores
 // the result in the record and its calculators and speaks to the user through
-// the message service. Its drawing and book operations, and with them its
+// the sink of its context; its files are under the context's work path. Its drawing and book operations, and with them its
 // construction, belong to report/ (KangLiJiSuanOutput.cpp).
 #include "KangLiJiSuan.h"
 
@@ -36,19 +36,22 @@ int CKangLiJiSuan::JiSuan()
     // In place, as the calculation object always worked on its record.
     KangLiCalculation result = CalculateKangLiInPlace(r, nFenDuanShu);
     if (result.status != 1) {
-        AfxMessageBox(result.refusal.c_str(), MB_OK, "提示");
+        context.Ask(result.refusal);
         return 0;
     }
     const bool warn = result.frictionAngleWarning;
     TakeResult(std::move(result));
     if (warn)
-        AfxMessageBox("内摩擦角输入不对！", MB_OK, "提示");
+        context.Ask("内摩擦角输入不对！");
     return 1;
 }
 
 void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
 {
     CPelvorinData& r = *pData;
+    // The third diagram, the earth pressure, exists by the calculation: it is
+    // named with the result, so that drawing it changes nothing.
+    r.strJianTuMing[2] = "土压力结果图";
     *r.pDianZuoBiao = std::move(result.depth);
     r.TuKangLi = std::move(result.ground);
     r.ZhuangKangLi = std::move(result.pile);
@@ -64,12 +67,13 @@ void CKangLiJiSuan::TakeResult(KangLiCalculation&& result)
     fHuaMianShenDu = result.slipDepth;
     HuaMianZhuang = result.section;
     HuaMianTu = result.groundAtSlip;
+    NeiLi = r.bSheJi ? CalculatePileForces(r) : PileForces{};
 }
 
 std::string CKangLiJiSuan::StoredDataDiffers() const
 {
     CPelvorinData& r = *pData;
-    const std::string stored = G_strWorkPath + r.GetDataFileName(1);
+    const std::string stored = context.PathOf(r.GetDataFileName(1));
     if (!if_file_exist(stored.c_str()))
         return {};
     // The record as it would be saved now is compared in memory with the stored
@@ -94,5 +98,5 @@ int CKangLiJiSuan::CheckDataChange()
 {
     if (StoredDataDiffers().empty())
         return 1;
-    return AfxMessageBox("数据已发生改变，是否继续计算！", MB_YESNO, "提示") == IDYES ? 1 : 0;
+    return context.Ask("数据已发生改变，是否继续计算！", MB_YESNO) == IDYES ? 1 : 0;
 }

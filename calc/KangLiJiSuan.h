@@ -5,6 +5,7 @@
 
 #include "JiSuanBase.h"
 #include "KangLiCore.h"
+#include "PileForces.h"
 #include "PileSection.h"
 #include "TuKangLiJiSuan.h"
 #include "ZhuangKangLiJiSuan.h"
@@ -17,20 +18,28 @@ class CKangLiResult;
 
 class CKangLiJiSuan : public CJiSuanBase {
 public:
+    // In the context given (work path, sink, drawing writer), or without one
+    // in the current directory, telling standard error.
     CKangLiJiSuan();
+    explicit CKangLiJiSuan(KangLiContext context);
     ~CKangLiJiSuan() override;
 
+    // Asks through the context's sink whether to go on when the data file in
+    // its work path holds other data than the record.
     int CheckDataChange() override;
-    // The data file in the work path when it holds other data than the record
-    // (the calculation would replace it); empty when there is none or it is the same.
+    // The data file in the context's work path when it holds other data than
+    // the record (the calculation would replace it); empty when there is none
+    // or it is the same.
     std::string StoredDataDiffers() const;
     // Calculates the record (CalculateKangLi) and stores the result in it and
     // in the two calculators; a refusal, and a friction angle that left no
-    // shear plane, are told through the message service. 1 when the results
+    // shear plane, are told through the context's sink. 1 when the results
     // are stored, 0 when the record was refused.
     int JiSuan() override;
     // Stores a result calculated from pData (by JiSuan, or by a caller that
-    // calculated it itself and tells the user in its own way).
+    // calculated it itself and tells the user in its own way), with the
+    // pile's internal forces where the record has a design block: what the
+    // diagrams, books and files show is then all calculated.
     void TakeResult(KangLiCalculation&& result);
     int DrawTu(int n, CBase_SGT* canvas, void* extra) override;
     // Book 0 is the detailed book, book 1 the concise result table; other
@@ -50,7 +59,7 @@ public:
 
     // The result diagram, in metres: ground and pile resistance along the pile,
     // and beside it the final resistance. Returns 1.
-    int DrawJieGuoTu(CBase_SGT* canvas);
+    int DrawJieGuoTu(CBase_SGT* canvas) const;
 
     // Rebuilds list (the record's points): 0, every spacing step, the pile length.
     int MakeJiSuanDian(std::vector<float>& list);
@@ -70,4 +79,7 @@ public:
     float fHuaMianShenDu = 0;
     PileSectionAtSlip HuaMianZhuang;
     GroundAtSlip HuaMianTu;
+    // The pile under its design thrust, from the last result taken when the
+    // record has a design block (status 0 otherwise).
+    PileForces NeiLi;
 };

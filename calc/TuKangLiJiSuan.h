@@ -36,7 +36,6 @@ class CTuKangLiJiSuan {
 public:
     CPelvorinData* pData = nullptr;
     std::vector<float> KangLi;          // Ev per calculation point, kN/m
-    CBase_SGT* pCanvas = nullptr;       // earth-pressure diagram only
     std::vector<float> TuYaFenDuan;     // soil-zone division depths, largest first
     std::vector<float> KangJianFenDuan; // rock-shear division depths, largest first
     std::vector<float> TuYaLi;          // Ep per point, kN/m
@@ -63,8 +62,9 @@ public:
     std::vector<RockShearTerm> RockShearTermsAt(float z);
     float ChaZhi(float x, const std::vector<float>& depths, std::vector<float> values);
 
-    // The earth-pressure diagram onto pCanvas, in metres. Returns 1.
-    int DrawTuYaLiTu();
+    // The earth-pressure diagram onto canvas, in metres, from the lists a
+    // calculation left; drawing changes nothing. Returns 1.
+    int DrawTuYaLiTu(CBase_SGT* canvas) const;
 
     // Layer queries on the record.
     int GetCengHao(float z);

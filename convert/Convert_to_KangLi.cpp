@@ -1,6 +1,5 @@
 #include "Convert_to_KangLi.h"
 
-#include "Messages.h"
 
 #include <cmath>
 #include "PelvorinData.h"
@@ -109,7 +108,7 @@ int CConvert_to_KangLi::SetTuCeng(const CSlp_KHPile& pile)
     }
     int result = 1;
     if (SoilBelowRock(r) >= 0) {
-        AfxMessageBox("岩层下不能出现土层", MB_OK);
+        context.Ask("岩层下不能出现土层");
         result = 0;
     }
     for (CSlopeBZDC_CS* l : layers)

@@ -2,6 +2,8 @@
 // resistance per point back into the pile.
 #pragma once
 
+#include "KangLiContext.h"
+
 class CPelvorinData;
 class CSlopeData;
 class CSlp_KHPile;
@@ -10,7 +12,8 @@ class CConvert_to_KangLi {
 public:
     virtual ~CConvert_to_KangLi() = default;
 
-    // mode 1: slope->KHPiles[index]; mode 2: the working pile. 1 when filled.
+    // mode 1: slope->KHPiles[index]; mode 2: the working pile. 1 when filled;
+    // soil under rock is told through the context's sink.
     int Convert(CSlopeData* slope, int mode, int index);
     // Writes the points and the final resistance into the pile. 1 when written.
     int ConvertBack(CSlopeData* slope, int mode, int index);
@@ -21,6 +24,7 @@ public:
 
     CPelvorinData* m_pData = nullptr;
     CSlopeData* m_pSlope = nullptr;
+    KangLiContext context; // who is told
 
 private:
     CSlp_KHPile* Pile(CSlopeData* slope, int mode, int index);

@@ -126,7 +126,7 @@ public:
     int SaveData(FILE* stream);
     // The calculation sketch, in millimetres: the pile in elevation with a slip
     // arc, its section below it with dimensions. Returns 1.
-    int DrawJiSuanJianTu(CBase_SGT* canvas);
+    int DrawJiSuanJianTu(CBase_SGT* canvas) const;
 
     // LoadData(stream) that also explains a refusal: "line N: ..." in *problem.
     // It also fills *problem, while returning 1, when the first line holds no pile

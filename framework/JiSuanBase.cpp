@@ -3,32 +3,20 @@
 #include "Canvas.h"
 #include "Emf.h"
 #include "JsDataBase.h"
-#include "WorkPaths.h"
 #include "Rtf.h"
 
 #include <ctime>
-
-namespace {
-CanvasFileWriter& FileWriter()
-{
-    static CanvasFileWriter writer;
-    return writer;
-}
-} // namespace
-
-void SetCanvasFileWriter(CanvasFileWriter writer) { FileWriter() = std::move(writer); }
 
 int CJiSuanBase::WriteJianTu(CJsDataBase* record, int n, int)
 {
     if (!record)
         return 0;
+    if (!context.drawingWriter)
+        return 0; // nothing to write the drawing with
     CBase_SGT canvas;
     DrawTu(n, &canvas, nullptr);
-    const std::string path = G_strWorkPath + record->GetJtFileName(n);
-    if (!FileWriter())
-        return 0; // nothing to write the drawing with
     std::string error;
-    return FileWriter()(canvas, path, &error) ? 1 : 0;
+    return context.drawingWriter(canvas, context.PathOf(record->GetJtFileName(n)), &error) ? 1 : 0;
 }
 
 void CJiSuanBase::ComposeJiSuanShu(CJsDataBase* record, int n, CRTF& writer)
@@ -69,7 +57,7 @@ int CJiSuanBase::WriteJiSuanShu(CJsDataBase* record, int n)
         return 0;
     CRTF writer;
     ComposeJiSuanShu(record, n, writer);
-    return writer.Save(G_strWorkPath + record->GetJssFileName(n));
+    return writer.Save(context.PathOf(record->GetJssFileName(n)));
 }
 
 int CJiSuanBase::CheckDataChange() { return 1; }

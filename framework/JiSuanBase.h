@@ -2,7 +2,8 @@
 // through it.
 #pragma once
 
-#include <functional>
+#include "KangLiContext.h"
+
 #include <string>
 
 class CJsDataBase;
@@ -11,13 +12,17 @@ class CRTF;
 
 class CJiSuanBase {
 public:
+    // A calculation works in the context it is made with: the work path its
+    // files go under, the sink it tells, the drawing writer. Without one: the
+    // current directory, standard error, no drawing writer.
     CJiSuanBase() = default;
+    explicit CJiSuanBase(KangLiContext context_) : context(std::move(context_)) {}
     // Draws diagram n of record through DrawTu onto a canvas; the canvas goes to
-    // the file that record->GetJtFileName(n) names under the work directory,
-    // through the canvas file writer. Returns 1 when the file was written.
+    // the file that record->GetJtFileName(n) names under the context's work
+    // path, through its drawing writer. Returns 1 when the file was written.
     virtual int WriteJianTu(CJsDataBase* record, int n, int flag);
     // Writes calculation book n of record through WriteJss into the RTF file that
-    // record->GetJssFileName(n) names under the work directory; 1 when written.
+    // record->GetJssFileName(n) names under the context's work path; 1 when written.
     virtual int WriteJiSuanShu(CJsDataBase* record, int n);
     virtual int CheckDataChange();
     virtual int JiSuan();
@@ -44,10 +49,6 @@ public:
     // and the date; page numbers in the footer. WriteJiSuanShu writes what this
     // composes; programs that report the reason of a failed write use it directly.
     void ComposeJiSuanShu(CJsDataBase* record, int n, CRTF& writer);
-};
 
-// Writes a drawn canvas to a file (format by extension); installed by programs
-// that link the drawing output, so that the calculation itself needs none.
-using CanvasFileWriter =
-    std::function<bool(const CBase_SGT& canvas, const std::string& path, std::string* error)>;
-void SetCanvasFileWriter(CanvasFileWriter writer);
+    KangLiContext context;
+};

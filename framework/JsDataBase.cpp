@@ -1,5 +1,6 @@
 #include "JsDataBase.h"
 
+#include "KangLiContext.h"
 #include "WorkPaths.h"
 
 #include <cerrno>
@@ -198,29 +199,31 @@ std::string CJsDataBase::GetJssFileName(int n)
     return FileStem() + "-jss" + std::to_string(n) + ".rtf";
 }
 
-int CJsDataBase::Remove_Result_Files()
+int CJsDataBase::Remove_Result_Files(const KangLiContext& context)
 {
-    ::unlink((G_strWorkPath + GetResFileName()).c_str());
+    const std::string& from = context.workPath;
+    ::unlink((from + GetResFileName()).c_str());
     for (int i = 0; i < kMaxJianTu; ++i) {
-        ::unlink((G_strWorkPath + GetJtFileName(i)).c_str());
-        ::unlink((G_strWorkPath + GetYunTuFileName(i)).c_str());
+        ::unlink((from + GetJtFileName(i)).c_str());
+        ::unlink((from + GetYunTuFileName(i)).c_str());
     }
     for (int i = 0; i < kMaxJiSuanShu; ++i)
-        ::unlink((G_strWorkPath + GetJssFileName(i)).c_str());
+        ::unlink((from + GetJssFileName(i)).c_str());
     return 1;
 }
 
-int CJsDataBase::CopyModelFiles(const char* dir)
+int CJsDataBase::CopyModelFiles(const KangLiContext& context, const char* dir)
 {
+    const std::string& from = context.workPath;
     if (!dir)
         return 0;
     std::string to = WithSeparator(dir);
-    int ok = CopyFile(G_strWorkPath + GetDataFileName(0), to + GetDataFileName(0)) ? 1 : 0;
-    CopyFile(G_strWorkPath + GetResFileName(), to + GetResFileName());
+    int ok = CopyFile(from + GetDataFileName(0), to + GetDataFileName(0)) ? 1 : 0;
+    CopyFile(from + GetResFileName(), to + GetResFileName());
     for (int i = 0; i < kMaxJianTu; ++i)
-        CopyFile(G_strWorkPath + GetJtFileName(i), to + GetJtFileName(i));
+        CopyFile(from + GetJtFileName(i), to + GetJtFileName(i));
     for (int i = 0; i < kMaxJiSuanShu; ++i)
-        CopyFile(G_strWorkPath + GetJssFileName(i), to + GetJssFileName(i));
+        CopyFile(from + GetJssFileName(i), to + GetJssFileName(i));
     return ok;
 }
 

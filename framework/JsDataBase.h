@@ -2,7 +2,7 @@
 // label, file-name stem, title), the lists of diagrams and calculation books it
 // produces, and the file names under the work directory that belong to it.
 //
-// File names, all under G_strWorkPath, for the file-name stem S (FileStem):
+// File names, all under the work path, for the file-name stem S (FileStem):
 //   data file               S.dat          (GetDataFileName, any number)
 //   result-record file      S.rst          (GetResFileName)
 //   diagram n               S-jt<n>.dxf    (GetJtFileName)
@@ -23,6 +23,7 @@
 #include <string>
 
 class CBase_SGT; // drawing canvas
+struct KangLiContext;
 
 // The identification mark of a framework file: the one line "KANGLI-MARK <key>".
 // CheckBiaoShiLine reads one line and returns 1 when it is the mark for key.
@@ -40,11 +41,13 @@ public:
     virtual int bHaveCanShu();
     virtual int SetBiaoShi(FILE* stream, const char* key);
     virtual int CheckBiaoShi(FILE* stream, const char* key);
-    // Deletes the result-record file, the diagrams and the books of this record.
-    virtual int Remove_Result_Files();
-    // Copies the data file and whatever result files exist from the work directory
-    // into dir (ending with a separator). Returns 1 when the data file was copied.
-    virtual int CopyModelFiles(const char* dir);
+    // Deletes the result-record file, the diagrams and the books of this record
+    // under the context's work path.
+    virtual int Remove_Result_Files(const KangLiContext& context);
+    // Copies the data file and whatever result files exist from the context's
+    // work path into dir (ending with a separator). Returns 1 when the data
+    // file was copied.
+    virtual int CopyModelFiles(const KangLiContext& context, const char* dir);
     virtual std::string GetDataFileName(int n);
     virtual std::string GetResFileName();
     virtual std::string GetJtFileName(int n);

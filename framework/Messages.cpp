@@ -12,9 +12,8 @@ MessageSink& CurrentSink()
 
 bool g_jsxxVisible = false;
 
-int Dispatch(const MessageRequest& req)
+int Dispatch(const MessageSink& sink, const MessageRequest& req)
 {
-    const MessageSink& sink = CurrentSink();
     return sink ? sink(req) : StderrMessageSink(req);
 }
 
@@ -25,6 +24,12 @@ MessageSink SetMessageSink(MessageSink sink)
     MessageSink previous = std::move(CurrentSink());
     CurrentSink() = std::move(sink);
     return previous;
+}
+
+MessageSink CurrentMessageSink()
+{
+    const MessageSink& sink = CurrentSink();
+    return sink ? sink : MessageSink(StderrMessageSink);
 }
 
 int StderrMessageSink(const MessageRequest& req)
@@ -38,14 +43,16 @@ int StderrMessageSink(const MessageRequest& req)
     return IDOK;
 }
 
-void tell_error(int code, const char* text)
+void tell_error(int code, const char* text) { tell_error(CurrentSink(), code, text); }
+
+void tell_error(const MessageSink& sink, int code, const char* text)
 {
     g_jsxxVisible = true;
     MessageRequest req;
     req.kind = MessageRequest::Info;
     req.code = code;
     req.text = text ? text : "";
-    Dispatch(req);
+    Dispatch(sink, req);
 }
 
 int IsJsxxVisible() { return g_jsxxVisible ? 1 : 0; }
@@ -54,20 +61,30 @@ void HideJsxx() { g_jsxxVisible = false; }
 
 int AfxMessageBox(const char* text, int buttons, const char* caption)
 {
+    return AfxMessageBox(CurrentSink(), text, buttons, caption);
+}
+
+int AfxMessageBox(const MessageSink& sink, const char* text, int buttons, const char* caption)
+{
     MessageRequest req;
     req.kind = MessageRequest::Box;
     req.text = text ? text : "";
     req.caption = caption ? caption : "";
     req.buttons = buttons;
-    return Dispatch(req);
+    return Dispatch(sink, req);
 }
 
 ScopedMessageRecorder::ScopedMessageRecorder(int answer_) : answer(answer_)
 {
-    previous_ = SetMessageSink([this](const MessageRequest& req) {
+    previous_ = SetMessageSink(Sink());
+}
+
+MessageSink ScopedMessageRecorder::Sink()
+{
+    return [this](const MessageRequest& req) {
         messages.push_back(req);
         return answer;
-    });
+    };
 }
 
 ScopedMessageRecorder::~ScopedMessageRecorder() { SetMessageSink(std::move(previous_)); }

@@ -28,23 +28,31 @@ struct MessageRequest {
 // A sink shows the message and returns the answer (IDOK, IDYES, ...).
 using MessageSink = std::function<int(const MessageRequest&)>;
 
-// Installs a sink and returns the previous one. An empty sink restores the default.
+// The process's message service: what a boundary (an entry point, a program, a
+// dialog) hands inward in its context. Installs a sink and returns the previous
+// one; an empty sink restores the default.
 MessageSink SetMessageSink(MessageSink sink);
+// The sink installed now (the default when none is): a copy, for a context.
+MessageSink CurrentMessageSink();
 
 // The default sink: writes each message as one line to standard error and answers
 // with the default button of the box (OK, or No for a Yes/No question, so that an
 // unattended run never goes on with data the user was asked about).
 int StderrMessageSink(const MessageRequest& req);
 
-// The calculation-information window.
+// The calculation-information window: through the process's sink, or through
+// the sink given (empty: standard error), as a context tells.
 void tell_error(int code, const char* text);
+void tell_error(const MessageSink& sink, int code, const char* text);
 // Non-zero while the calculation-information window shows. It shows from the first
 // tell_error until HideJsxx().
 int IsJsxxVisible();
 void HideJsxx();
 
-// A plain message box; returns the answer.
+// A plain message box; returns the answer. Through the process's sink, or
+// through the sink given (empty: standard error).
 int AfxMessageBox(const char* text, int buttons = MB_OK, const char* caption = "提示");
+int AfxMessageBox(const MessageSink& sink, const char* text, int buttons = MB_OK, const char* caption = "提示");
 
 // Installs a sink for the length of a scope and puts back whatever was
 // installed before, however the scope is left.
@@ -70,6 +78,10 @@ public:
 
     std::vector<MessageRequest> messages;
     int answer;
+    // A sink that records into this recorder (answering as it does), for a
+    // context to carry; the context must not tell through it once the
+    // recorder is gone.
+    MessageSink Sink();
 
 private:
     MessageSink previous_;

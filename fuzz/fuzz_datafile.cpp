@@ -14,11 +14,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool quiet = [] {
-        SetMessageSink([](const MessageRequest&) { return IDOK; });
-        return true;
-    }();
-    (void)quiet;
     FILE* f = size ? fmemopen(const_cast<uint8_t*>(data), size, "r") : std::tmpfile();
     if (!f)
         return 0;
@@ -60,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (record.TuCeng.size() > 100)
             return 0;
         CKangLiJiSuan calc;
+        calc.context.sink = [](const MessageRequest&) { return IDOK; }; // quiet
         calc.pData = &record;
         if (calc.JiSuan() == 1) {
             const size_t n = record.pDianZuoBiao->size();

@@ -19,6 +19,7 @@
 #include "RecordJson.h"
 #include "RecordFile.h"
 #include "ReportFiles.h"
+#include "ResultColumns.h"
 #include "Study.h"
 
 #include <pybind11/numpy.h>
@@ -233,17 +234,12 @@ std::string PathOf(const std::string& path)
     return path;
 }
 
-py::array_t<float> Array(const std::vector<float>& values)
-{
-    py::array_t<float> a(static_cast<py::ssize_t>(values.size()));
-    std::copy(values.begin(), values.end(), a.mutable_data());
-    return a; // owns its memory: it outlives the result it came from
-}
-
 struct Result {
     int status = 0;
     std::string message;
-    py::array_t<float> depth, ground, pile, final;
+    // The per-point columns of the result table (kResultColumns), in its order;
+    // each array owns its memory: it outlives the result it came from.
+    std::array<py::array_t<float>, kResultColumns.size()> columns;
     double at_slip = std::numeric_limits<double>::quiet_NaN();
     double pile_at_slip = std::numeric_limits<double>::quiet_NaN();
     double ground_at_slip = std::numeric_limits<double>::quiet_NaN();
@@ -261,17 +257,21 @@ Result Calculate(const CPelvorinData& record)
     Result r;
     r.status = s.status;
     r.message = s.message;
+    // A refused record has no points.
+    const size_t n = s.status != 1 ? 0
+                                   : std::min({calculated.pDianZuoBiao->size(), calculated.TuKangLi.size(),
+                                               calculated.ZhuangKangLi.size(), calculated.ZuiZhongKangLi.size()});
+    for (size_t c = 0; c < kResultColumns.size(); ++c) {
+        py::array_t<float> a(static_cast<py::ssize_t>(n));
+        for (size_t i = 0; i < n; ++i)
+            a.mutable_data()[i] = ResultValue(calculated, c, i);
+        r.columns[c] = std::move(a);
+    }
     if (s.status == 1) {
-        r.depth = Array(*calculated.pDianZuoBiao);
-        r.ground = Array(calculated.TuKangLi);
-        r.pile = Array(calculated.ZhuangKangLi);
-        r.final = Array(calculated.ZuiZhongKangLi);
         r.at_slip = s.atSlip;
         r.pile_at_slip = s.pile;
         r.ground_at_slip = s.ground;
         r.governs = s.governs == 'P' ? "pile" : "ground";
-    } else {
-        r.depth = r.ground = r.pile = r.final = Array({});
     }
     return r;
 }
@@ -606,13 +606,19 @@ const char* Doc(const FieldDef& f)
     return docs.emplace_back(FieldDoc(f)).c_str();
 }
 
+// A result column's docstring: "土抗力(kN/m) per calculation point, foot first".
+const char* ColumnDoc(const ResultColumn& c)
+{
+    static std::deque<std::string> docs; // pybind11 keeps the pointer
+    return docs.emplace_back(ResultColumnTitle(c) + " per calculation point, foot first").c_str();
+}
+
 } // namespace
 
 PYBIND11_MODULE(kangli, m)
 {
     m.doc() = "Resistance of anti-slide piles (抗滑桩抗力计算): records, the calculation, sweeps, "
               "drawings and calculation books.";
-    UseCanvasWriters();
     m.attr("__version__") = KANGLI_VERSION;
 
     py::class_<CTuCeng> layer(m, "Layer", "A soil or rock layer in front of the pile, top down.");
@@ -701,14 +707,16 @@ PYBIND11_MODULE(kangli, m)
     for (const FieldDef& f : RecordFields())
         DefineField(record, f, Doc(f));
 
-    py::class_<Result>(m, "Result", "What a calculation gave.")
-        .def_readonly("status", &Result::status, "1 calculated, 0 refused")
-        .def_readonly("message", &Result::message, "why the record was refused")
-        .def_readonly("depth", &Result::depth, "calculation points, m below the pile top, foot first")
-        .def_readonly("ground", &Result::ground, "ground resistance per point, kN/m")
-        .def_readonly("pile", &Result::pile, "pile-section resistance per point, kN/m")
-        .def_readonly("final", &Result::final, "final resistance per point, kN/m")
-        .def_readonly("at_slip", &Result::at_slip, "the resistance at the slip surface, kN/m")
+    py::class_<Result> result(m, "Result", "What a calculation gave.");
+    result.def_readonly("status", &Result::status, "1 calculated, 0 refused")
+        .def_readonly("message", &Result::message, "why the record was refused");
+    // The per-point columns by their keys in the result table, as the command
+    // line and the window name them.
+    for (size_t c = 0; c < kResultColumns.size(); ++c)
+        result.def_property_readonly(
+            kResultColumns[c].key, [c](const Result& r) { return r.columns[c]; },
+            ColumnDoc(kResultColumns[c]));
+    result.def_readonly("at_slip", &Result::at_slip, "the resistance at the slip surface, kN/m")
         .def_readonly("pile_at_slip", &Result::pile_at_slip, "Fv at the slip surface, kN/m")
         .def_readonly("ground_at_slip", &Result::ground_at_slip, "Ev at the slip surface, kN/m")
         .def_readonly("governs", &Result::governs, "\"pile\" or \"ground\"")

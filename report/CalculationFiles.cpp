@@ -48,11 +48,9 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
     std::string why;
 
     if (!where.resultFileOnly) {
-        // Drawn once, before anything is written: drawing a diagram names it in
-        // the record (the earth-pressure diagram's name is set as it is drawn),
-        // and the data file carries every name. Each drawing then goes to its
-        // file and, as the drawing itself, into the books that show it. A list
-        // keeps every canvas where the books point.
+        // Drawn once: each drawing goes to its file and, as the drawing itself,
+        // into the books that show it. A list keeps every canvas where the
+        // books point.
         std::list<CBase_SGT> drawings;
         for (int i = 0; i < record.nJianTuShu; ++i)
             calc.DrawTu(i, &drawings.emplace_back(), nullptr);
@@ -99,10 +97,10 @@ void WriteInto(const std::string& folder, CPelvorinData& record, CKangLiJiSuan& 
             told(path, !refused && book.Save(path, &why) == 1, why);
         }
 
-        // A record with a design block: the pile under its thrust, as a
-        // drawing of four panels and a book of its own.
+        // A record with a design block: the pile under its thrust, as the
+        // calculation found it, as a drawing of four panels and a book of its own.
         if (record.bSheJi) {
-            const PileForces forces = CalculatePileForces(record);
+            const PileForces& forces = calc.NeiLi;
             CBase_SGT diagram;
             DrawForcesDiagram(record, forces, &diagram);
             const std::string diagramName = record.FileStem() + "-nl-jt.dxf";

@@ -47,7 +47,8 @@ struct CalculationFilesWritten {
     bool Complete() const { return failed.empty(); }
 };
 
-// Writes the files of a calculated record in the order a host's work directory
+// Writes the files of a record that calc has calculated (the files show its
+// result and calculate nothing) in the order a host's work directory
 // receives them: data file (and its JSON record beside it when the data file
 // cannot hold every input the calculation used, so that a reviewer
 // recalculates the same numbers), diagrams 0..nJianTuShu-1, books

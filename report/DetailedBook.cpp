@@ -6,7 +6,6 @@
 #include "PelvorinData.h"
 #include "Rtf.h"
 #include "TabKangLi.h"
-#include "WorkPaths.h"
 
 #include <cmath>
 
@@ -141,7 +140,7 @@ void CKangLiJiSuan::WriteXiangXiJss(CRTF* rtf)
         rtf->KeepWithNext(); // a heading stays with what it heads
         rtf->InsertText("1 土压力分布\n");
         const std::string path =
-            (rtf->strDrawingFolder.empty() ? G_strWorkPath : rtf->strDrawingFolder) + r.GetJtFileName(2);
+            (rtf->strDrawingFolder.empty() ? context.workPath : rtf->strDrawingFolder) + r.GetJtFileName(2);
         rtf->InsertText("  ");
         // The text width of A4, and as much of its height as a page of its own
         // leaves: the labels read on paper.

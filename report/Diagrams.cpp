@@ -25,7 +25,7 @@ std::string Num(double v)
 
 } // namespace
 
-int CPelvorinData::DrawJiSuanJianTu(CBase_SGT* c)
+int CPelvorinData::DrawJiSuanJianTu(CBase_SGT* c) const
 {
     if (!c)
         return 1;
@@ -64,7 +64,7 @@ int CPelvorinData::DrawJiSuanJianTu(CBase_SGT* c)
     return 1;
 }
 
-int CKangLiJiSuan::DrawJieGuoTu(CBase_SGT* c)
+int CKangLiJiSuan::DrawJieGuoTu(CBase_SGT* c) const
 {
     if (!c || !pData)
         return 1;
@@ -143,9 +143,8 @@ int CKangLiJiSuan::DrawJieGuoTu(CBase_SGT* c)
     return 1;
 }
 
-int CTuKangLiJiSuan::DrawTuYaLiTu()
+int CTuKangLiJiSuan::DrawTuYaLiTu(CBase_SGT* c) const
 {
-    CBase_SGT* c = pCanvas;
     if (!c || !pData)
         return 1;
     const std::vector<float>& d = TuYaFenDuan;

@@ -1,5 +1,6 @@
 // What the calculation object draws and writes for the framework: the diagrams
-// (DrawTu) and the calculation books (WriteJss). The object is constructed here
+// (DrawTu) and the calculation books (WriteJss), from what a calculation left:
+// neither changes the record nor calculates. The object is constructed here
 // too, so that its table of operations, which names these, lives above the
 // calculation and the calculation itself links nothing of drawings or books.
 #include "KangLiJiSuan.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 
 CKangLiJiSuan::CKangLiJiSuan() = default;
+CKangLiJiSuan::CKangLiJiSuan(KangLiContext context_) : CJiSuanBase(std::move(context_)) {}
 CKangLiJiSuan::~CKangLiJiSuan() = default;
 
 int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
@@ -22,14 +24,8 @@ int CKangLiJiSuan::DrawTu(int n, CBase_SGT* canvas, void*)
         pData->DrawJiSuanJianTu(canvas);
     else if (n == 1 && pData)
         DrawJieGuoTu(canvas);
-    else if (n == 2) {
-        TuKangLiJiSuan.pCanvas = canvas;
-        if (pData) {
-            TuKangLiJiSuan.pData = pData;
-            TuKangLiJiSuan.DrawTuYaLiTu();
-            pData->strJianTuMing[2] = "土压力结果图";
-        }
-    }
+    else if (n == 2 && pData)
+        TuKangLiJiSuan.DrawTuYaLiTu(canvas); // named by the calculation that filled it
     return 1;
 }
 

@@ -183,11 +183,12 @@ TEST(DetailedBook, TheRockShearIsWorkedLayerByLayer)
 
 TEST(DetailedBook, UnderTheWorkPathEmbedsTheEarthPressureDiagram)
 {
-    TempWorkPath dir;
+    TempDir dir;
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
     CKangLiJiSuan calc;
+    calc.context.workPath = dir.path + "/";
     calc.pData = &r;
     ASSERT_EQ(calc.JiSuan(), 1);
     EXPECT_EQ(calc.WriteJiSuanShu(&r, 1), 1);
@@ -206,7 +207,7 @@ TEST(DetailedBook, UnderTheWorkPathEmbedsTheEarthPressureDiagram)
 
 
 // The report of every design example: the data file naming every diagram it
-// counts (the earth-pressure diagram named as drawn, before the file is saved),
+// counts (the earth-pressure diagram named by the calculation, not by drawing it),
 // the drawings, and the detailed book with the earth-pressure diagram as a
 // vector picture. Then its three books as LibreOffice prints them: every word
 // inside the A4 text area (20 mm margins), a title and page numbers on each.

@@ -68,6 +68,7 @@ TEST(Driver, WhatTheDialogsAreToldAndWhatStays)
         CKangLiJiSuan calc;
         calc.pData = &r;
         ScopedMessageRecorder rec;
+        calc.context.sink = rec.Sink();
         EXPECT_EQ(calc.JiSuan(), 0);
         ASSERT_EQ(rec.messages.size(), 1u);
         EXPECT_EQ(rec.messages[0].text, "岩层下不能出现土层");
@@ -84,12 +85,11 @@ TEST(Driver, WhatTheDialogsAreToldAndWhatStays)
     r.nTuCengShu = 2;
     CKangLiJiSuan calc;
     calc.pData = &r;
-    {
-        ScopedMessageRecorder rec;
-        ASSERT_EQ(calc.JiSuan(), 1);
-        ASSERT_EQ(rec.messages.size(), 1u);
-        EXPECT_EQ(rec.messages[0].text, "内摩擦角输入不对！");
-    }
+    ScopedMessageRecorder rec;
+    calc.context.sink = rec.Sink();
+    ASSERT_EQ(calc.JiSuan(), 1);
+    ASSERT_EQ(rec.messages.size(), 1u);
+    EXPECT_EQ(rec.messages[0].text, "内摩擦角输入不对！");
     for (float v : r.TuKangLi)
         EXPECT_TRUE(std::isfinite(v));
     // Calculating twice gives the same lists, not twice as many.
@@ -100,15 +100,17 @@ TEST(Driver, WhatTheDialogsAreToldAndWhatStays)
 
 TEST(Driver, ADataChangeIsAskedAboutOnlyWhenTheStoredFileDiffers)
 {
-    TempWorkPath dir;
+    TempDir dir;
     CPelvorinData r;
     InitKangLiData(&r);
     r.TuCeng.resize(2);
     CKangLiJiSuan calc;
     calc.pData = &r;
     ScopedMessageRecorder rec(IDNO);
+    calc.context.workPath = dir.path + "/";
+    calc.context.sink = rec.Sink();
     EXPECT_EQ(calc.CheckDataChange(), 1); // no stored file
-    r.SaveData((G_strWorkPath + "kl.dat").c_str());
+    r.SaveData((dir.path + "/kl.dat").c_str());
     EXPECT_EQ(calc.CheckDataChange(), 1); // the same data
     EXPECT_TRUE(rec.messages.empty());
     r.fZhuangChang = 12.0f;
@@ -118,5 +120,5 @@ TEST(Driver, ADataChangeIsAskedAboutOnlyWhenTheStoredFileDiffers)
     EXPECT_EQ(rec.messages[0].buttons & 0xF, MB_YESNO);
     rec.answer = IDYES;
     EXPECT_EQ(calc.CheckDataChange(), 1);
-    EXPECT_EQ(if_file_exist((G_strWorkPath + "new-kl.dat").c_str()), 0);
+    EXPECT_EQ(if_file_exist((dir.path + "/new-kl.dat").c_str()), 0);
 }

@@ -175,10 +175,10 @@ TEST(DrawingFiles, EveryDiagramOfEveryExampleReadsAsDrawn)
 TEST(DrawingFiles, FilesUnderTheWorkPathAndFromTheCommandLine)
 {
     Drawn d("defaults.json");
-    TempWorkPath dir;
-    SetCanvasFileWriter(nullptr);
+    TempDir dir;
+    d.calc.context.workPath = dir.path + "/";
     EXPECT_EQ(d.calc.WriteJianTu(&d.record, 0, 1), 0); // nothing to write with
-    UseCanvasWriters();
+    d.calc.context.drawingWriter = WriteCanvas;
     for (int n = 0; n < 3; ++n) {
         EXPECT_EQ(d.calc.WriteJianTu(&d.record, n, 1), 1) << n;
         const std::string text = ReadText(dir.path + "/kl-jt" + std::to_string(n) + ".dxf");

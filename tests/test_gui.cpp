@@ -74,10 +74,11 @@ CPelvorinData Read(const std::string& file)
     return r;
 }
 
-// The frame open on a record, shown, and its pile and layer tables.
+// The frame open on a record, shown, and its pile and layer tables; it works
+// in the work path set up then and tells whatever answers messages at the time.
 struct OpenFrame {
     CPelvorinData r;
-    CKangLiJiSuan calc;
+    CKangLiJiSuan calc{ContextFromProcess()};
     CKangLiResult result;
     CDlgKangLi_Slp frame;
     CDlgKangLi& page = *frame.pPage;
@@ -85,6 +86,7 @@ struct OpenFrame {
     explicit OpenFrame(const std::string& path = "", CPelvorinData record = NewRecord())
         : r(std::move(record)), frame(&r, &calc, &result, QString::fromStdString(path))
     {
+        calc.context.sink = [](const MessageRequest& m) { return CurrentMessageSink()(m); };
         frame.show();
         Settle();
     }

@@ -1,8 +1,10 @@
 // Slope mode as a host's search meets it: the pile at the index is the pile
 // calculated and named, the files a host asks for, and files a reviewer can
 // recalculate.
+#include "CanvasWriters.h"
 #include "KangLiCore.h"
 #include "RecordFile.h"
+#include "SlopeMode.h"
 #include "TestSlope.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +72,48 @@ TEST(SlopeSearch, ThePileAtTheIndexIsThePileCutAndNamed)
     ASSERT_EQ(JiSuan_KangLi_Slp(&s, 0), 1);
     ASSERT_EQ(weak.size(), s.KHPiles[0].KangLiZhi.size());
     EXPECT_LT(weak[weak.size() / 2], s.KHPiles[0].KangLiZhi[weak.size() / 2]);
+}
+
+// Two calculations in one process, one after the other and back, each in a
+// context of its own: each writes its eight files only into its own folder,
+// named by its own scheme and surface, and tells only its own sink; the
+// host's globals (a work path that cannot be written, other ids, a sink of
+// their own) play no part.
+TEST(SlopeSearch, EachContextWritesIntoItsFolderAndTellsItsSink)
+{
+    SlopeCall host; // scheme 3, surface 2
+    G_strWorkPath = "/proc/kangli-no-such-folder/";
+    ScopedMessageRecorder process;
+    TempDir dirA, dirB;
+    std::string toldA, toldB;
+    const auto context = [](const TempDir& dir, int scheme, int surface, std::string& told) {
+        KangLiContext c;
+        c.workPath = dir.path + "/";
+        c.schemeId = scheme;
+        c.surfaceId = surface;
+        c.sink = [&told](const MessageRequest& m) { told += m.text + "\n"; return IDOK; };
+        c.drawingWriter = WriteCanvas;
+        return c;
+    };
+    const KangLiContext a = context(dirA, 7, 8, toldA), b = context(dirB, 9, 4, toldB);
+    CSlopeData good = Slope(), rockOverSoil = Slope();
+    rockOverSoil.KHPiles[0].QianCeng = {Rock(3), Soil(4)};
+    rockOverSoil.CurKHPile = rockOverSoil.KHPiles[0];
+    EXPECT_EQ(CalculateSlopePile(a, &good, 0), 1);
+    EXPECT_EQ(CalculateSlopePile(b, &rockOverSoil, 0), 1); // refused: told, nothing written
+    EXPECT_EQ(CalculateSlopePile(b, &good, 0), 1);
+    EXPECT_EQ(CalculateSlopePile(a, &good, 0), 1);
+    EXPECT_EQ(good.KHPiles[0].nKangLiDianShu, 21);
+    for (const auto& [dir, stem] : {std::pair{&dirA, "kl-7-8-5"}, std::pair{&dirB, "kl-9-4-5"}}) {
+        const std::set<std::string> names = Names(dir->path);
+        EXPECT_EQ(names.size(), 8u) << stem;
+        EXPECT_TRUE(names.count(std::string(stem) + ".res")) << stem;
+        for (const std::string& name : names)
+            EXPECT_EQ(name.rfind(stem, 0), 0u) << name;
+    }
+    EXPECT_EQ(toldA, "");
+    EXPECT_EQ(toldB, "桩 KH1（id 5）：岩层下不能出现土层：第2层为土层，在岩层第1层之下\n抗滑力计算失败 !\nFALSE\n");
+    EXPECT_EQ(ToldTexts(process), "");
 }
 
 TEST(SlopeSearch, AReviewerRecalculatesWhatTheHostReceived)

@@ -101,7 +101,7 @@ int QtMessageBoxSink(const MessageRequest& req)
 
 CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result,
                                QString path, QWidget* parent)
-    : QDialog(parent), strWorkPath(G_strWorkPath), path_(std::move(path))
+    : QDialog(parent), strWorkPath(calc ? calc->context.workPath : std::string()), path_(std::move(path))
 {
     setWindowTitle("边坡治理构件计算");
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -180,7 +180,7 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
             const bool before = !calculated_.empty();
             if (!Calculate(false))
                 return;
-            tell_error(201, before ? "数据在计算后已修改，已按当前数据重新计算" : "尚未计算，已按当前数据计算");
+            Context().Tell(201, before ? "数据在计算后已修改，已按当前数据重新计算" : "尚未计算，已按当前数据计算");
         }
         if (bDuLiChengXu && !MayDiscardEdits("关闭"))
             return;
@@ -210,6 +210,8 @@ CDlgKangLi_Slp::CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLi
 
 void CDlgKangLi_Slp::MarkSaved() { saved_ = Snapshot(); }
 
+const KangLiContext& CDlgKangLi_Slp::Context() const { return pPage->GetJiSuan()->context; }
+
 bool CDlgKangLi_Slp::Unsaved() const { return Snapshot() != saved_; }
 
 bool CDlgKangLi_Slp::MayDiscardEdits(const char* what)
@@ -218,7 +220,7 @@ bool CDlgKangLi_Slp::MayDiscardEdits(const char* what)
     if (!Unsaved())
         return true;
     const std::string question = std::string("数据已修改，尚未保存。") + what + "将放弃这些修改，是否继续？";
-    return AfxMessageBox(question.c_str(), MB_YESNO, "提示") == IDYES;
+    return Context().Ask(question, MB_YESNO) == IDYES;
 }
 
 void CDlgKangLi_Slp::reject()
@@ -325,7 +327,7 @@ bool CDlgKangLi_Slp::Calculate(bool asked)
         ClearResults();
         UpdateStatus();
         // Through the message service, so that an unattended run answers it.
-        AfxMessageBox(chinese.c_str(), MB_OK, "提示");
+        Context().Ask(chinese);
         return false;
     }
     // Calculating is no edit: the calculation writes what it derives into the
@@ -333,7 +335,7 @@ bool CDlgKangLi_Slp::Calculate(bool asked)
     // saved before it is still saved after it.
     const bool wasSaved = !Unsaved();
     CKangLiJiSuan& calc = *pPage->GetJiSuan();
-    G_strWorkPath = strWorkPath;
+    calc.context.workPath = strWorkPath;
     // The results folder is the frame's own: a set this frame wrote is replaced
     // without a word, and querying or handing on replaces stale results of the
     // record with current ones. Only 构件计算 over a set of other data, left
@@ -342,7 +344,7 @@ bool CDlgKangLi_Slp::Calculate(bool asked)
         const std::string stored = calc.StoredDataDiffers();
         if (!stored.empty() && std::find(written_.begin(), written_.end(), stored) == written_.end()) {
             const std::string question = "数据已发生改变，是否继续计算！\n将替换“" + stored + "”及同组的计算书和图形。";
-            if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
+            if (Context().Ask(question, MB_YESNO) != IDYES)
                 return false;
         }
     }
@@ -353,7 +355,7 @@ bool CDlgKangLi_Slp::Calculate(bool asked)
     }
     std::string error;
     if (!WriteOutputs(&error))
-        AfxMessageBox(("计算结果文件未能写出：" + error).c_str(), MB_OK, "提示");
+        Context().Ask("计算结果文件未能写出：" + error);
     pPage->RefreshPage();
     // Taken last: the calculation and the drawings name the record's diagrams.
     calculated_ = Snapshot();
@@ -412,15 +414,15 @@ void CDlgKangLi_Slp::ShowResults()
         tabs->addTab(view, names[n - 1]);
     }
     auto* buttons = new QDialogButtonBox(&dialog);
-    const std::string books[2] = {G_strWorkPath + r.GetJssFileName(0), G_strWorkPath + r.GetJssFileName(1)};
+    const std::string books[2] = {strWorkPath + r.GetJssFileName(0), strWorkPath + r.GetJssFileName(1)};
     const char* bookNames[2] = {"打开详细计算书", "打开简明计算书"};
     for (int i = 0; i < 2; ++i) {
         QPushButton* open = buttons->addButton(bookNames[i], QDialogButtonBox::ActionRole);
         const QString file = QFileInfo(QString::fromStdString(books[i])).absoluteFilePath();
         open->setEnabled(QFileInfo::exists(file));
-        connect(open, &QPushButton::clicked, &dialog, [file] {
+        connect(open, &QPushButton::clicked, &dialog, [this, file] {
             if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-                AfxMessageBox(("没有能打开计算书的程序：" + file.toStdString()).c_str(), MB_OK, "提示");
+                Context().Ask("没有能打开计算书的程序：" + file.toStdString());
         });
     }
     buttons->addButton(QDialogButtonBox::Close);
@@ -442,13 +444,13 @@ bool CDlgKangLi_Slp::Save()
     // says so (the file dialog of 导出 asks on its own).
     if (path_ != confirmed_ && QFileInfo::exists(path_)) {
         const std::string question = "文件“" + path_.toStdString() + "”已存在，是否覆盖？";
-        if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
+        if (Context().Ask(question, MB_YESNO) != IDYES)
             return false;
     }
     std::string error, lost;
     if (!SaveRecordFile(path_.toStdString(), *pPage->GetJsData(), &error, &lost)) {
         if (lost.empty()) {
-            AfxMessageBox(("数据未能保存：" + path_.toStdString() + "：" + error).c_str(), MB_OK, "提示");
+            Context().Ask("数据未能保存：" + path_.toStdString() + "：" + error);
             return false;
         }
         // The data file cannot hold this record: never saved with a value lost;
@@ -457,7 +459,7 @@ bool CDlgKangLi_Slp::Save()
         const QString json = info.dir().filePath(info.completeBaseName() + ".json");
         const std::string question = "数据文件“" + path_.toStdString() + "”不能完整保存本记录：" + lost +
                                      "。\n是否改存为 JSON 文件“" + json.toStdString() + "”？";
-        if (AfxMessageBox(question.c_str(), MB_YESNO, "提示") != IDYES)
+        if (Context().Ask(question, MB_YESNO) != IDYES)
             return false;
         path_ = json;
         return Save();
@@ -506,7 +508,7 @@ bool CDlgKangLi_Slp::ImportFile(const QString& chosen)
     const int slipEditable = r.bHuaMianKeBian;
     std::string error;
     if (!LoadRecordFile(chosen.toStdString(), r, &error)) {
-        AfxMessageBox(("数据未能读入：" + chosen.toStdString() + "：" + error).c_str(), MB_OK, "提示");
+        Context().Ask("数据未能读入：" + chosen.toStdString() + "：" + error);
         return false;
     }
     r.bHuaMianKeBian = slipEditable;
@@ -521,7 +523,7 @@ bool CDlgKangLi_Slp::ImportFile(const QString& chosen)
     if (!IsJsonPath(chosen.toStdString())) {
         const std::string notice = NotInDataFile(r);
         if (!notice.empty())
-            AfxMessageBox(("数据文件不含以下数值，已取新记录的默认值：" + notice).c_str(), MB_OK, "提示");
+            Context().Ask("数据文件不含以下数值，已取新记录的默认值：" + notice);
     }
     return true;
 }
@@ -539,7 +541,7 @@ void CDlgKangLi_Slp::BuildFromModel()
 
 void CDlgKangLi_Slp::Help()
 {
-    AfxMessageBox("抗滑桩抗力计算\n\n"
+    Context().Ask("抗滑桩抗力计算\n\n"
                   "左侧为计算简图，右侧“基本”页填写桩的信息，“土层信息”页填写地下水、土层数和各土层参数。"
                   "长度单位为 m（钢筋合力点到边缘距离为 mm），重度 kN\u2060/\u2060m3，粘聚力 kPa，角度为度。\n\n"
                   "构件计算：检查数据并计算各计算点的土抗力、桩抗力和最终抗力，"

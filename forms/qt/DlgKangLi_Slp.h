@@ -35,6 +35,7 @@ class CPelvorinData;
 class CKangLiJiSuan;
 class CKangLiResult;
 
+struct KangLiContext;
 struct MessageRequest;
 // Messages of the calculation as message boxes on screen, in Chinese.
 int QtMessageBoxSink(const MessageRequest& request);
@@ -43,8 +44,9 @@ class CDlgKangLi_Slp : public QDialog {
     Q_OBJECT
 public:
     // The page is made here on the record, calculation and result record given;
-    // the frame reaches them only through the page. path: where 保存数据 writes
-    // (empty: ask for a name).
+    // the frame reaches them only through the page, and works in the
+    // calculation's context (work path, who is told). path: where 保存数据
+    // writes (empty: ask for a name).
     CDlgKangLi_Slp(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result, QString path,
                    QWidget* parent = nullptr);
 
@@ -80,7 +82,9 @@ public:
     void FillResults(QTableWidget* table) const;
 
     CDlgKangLi* pPage = nullptr;
-    std::string strWorkPath; // the work path the frame writes under
+    // The work path the frame writes under: its calculation's, as the frame
+    // was made; the calculation works under it.
+    std::string strWorkPath;
     QToolBar* toolBar = nullptr;
     QLabel* status = nullptr;
 
@@ -95,6 +99,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The frame tells its user where its calculation does: its context's sink.
+    const KangLiContext& Context() const;
     void UpdateStatus();
     void ClearResults();
     bool WriteOutputs(std::string* error);

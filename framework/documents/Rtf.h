@@ -44,7 +44,7 @@ public:
     // embed as a vector picture. Not owned: it must outlive the book's use.
     void ProvideDrawing(const std::string& name, const CBase_SGT* canvas);
     // The folder the book's diagram files lie in, ending with '/'; empty: the
-    // framework's work path.
+    // calculation's work path.
     std::string strDrawingFolder;
 
     // The book as plain text: tables as lines of cells separated by " | ",

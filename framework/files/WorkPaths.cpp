@@ -7,12 +7,7 @@
 std::string G_strWorkPath;
 std::string G_strExePath;
 
-namespace {
-int g_forOcxUse = 0;
-}
-
-void SetForOcxUse(int embedded) { g_forOcxUse = embedded; }
-int GetForOcxUse() { return g_forOcxUse; }
+void SetForOcxUse(int) {}
 
 std::string WithSeparator(std::string dir)
 {

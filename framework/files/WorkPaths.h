@@ -10,10 +10,10 @@ extern std::string G_strWorkPath;
 // The directory of the running program, ending with a separator.
 extern std::string G_strExePath;
 
-// Embedded use by a host (1) or standalone (0). Embedded use keeps the
-// calculation-information window and message boxes with the host.
+// Embedded use by a host (1) or standalone (0), as the dialog exports declare
+// it. Where the information window and message boxes go is the sink the
+// caller puts into a calculation's context, so nothing is kept.
 void SetForOcxUse(int embedded);
-int GetForOcxUse();
 
 // Appends a separator to a non-empty directory that lacks one.
 std::string WithSeparator(std::string dir);

@@ -42,15 +42,3 @@ bool WriteCanvas(const CBase_SGT& canvas, const std::string& path, std::string* 
         *error = "unknown drawing format (use .dxf, .svg or .png)";
     return false;
 }
-
-
-
-void UseCanvasWriters()
-{
-    // The books embed the drawing itself (a vector picture), so a diagram file
-    // needs no raster picture beside it.
-    SetCanvasFileWriter([](const CBase_SGT& canvas, const std::string& path, std::string* error) {
-        return WriteCanvas(canvas, path, error);
-    });
-}
-

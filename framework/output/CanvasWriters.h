@@ -23,6 +23,4 @@ CanvasFormat CanvasFormatOf(const std::string& path);
 // Writes the canvas in the format of path. Returns false with *error set.
 bool WriteCanvas(const CBase_SGT& canvas, const std::string& path, std::string* error);
 
-// Makes WriteCanvas the writer of the calculation's diagram files.
-void UseCanvasWriters();
 
