@@ -473,6 +473,13 @@ TEST(PileInLayers, UniformLayersAreTheClosedForms)
             EXPECT_NEAR(b.maxMoment.depth, a.maxMoment.depth, 0.02) << what;
             EXPECT_LT(Relative(b.maxShear.value, a.maxShear.value), 1e-5) << what;
             EXPECT_LT(Relative(b.maxStress.value, a.maxStress.value), 1e-5) << what;
+            // Between the nodes too: every point's displacement and rotation.
+            ASSERT_EQ(a.points.size(), b.points.size());
+            const double x = std::fabs(a.maxDisplacement.value), phi = std::fabs(a.slip.rotation);
+            for (size_t i = 0; i < a.points.size(); ++i) {
+                EXPECT_NEAR(b.points[i].displacement, a.points[i].displacement, 1e-5 * x) << what << i;
+                EXPECT_NEAR(b.points[i].rotation, a.points[i].rotation, 1e-5 * phi) << what << i;
+            }
         }
 }
 
@@ -660,4 +667,6 @@ TEST(PileInLayers, HeadsAndBoundariesAHairApartAreCalculated)
         EXPECT_NEAR(f.points.back().shear, 0, 1e-6 * (f.thrust + f.anchors[0].horizontal));
     }
     EXPECT_NEAR(with(1, 5, 0.001f).anchors[0].force, 900, 0.01);
+    // A head a tenth of a millimetre off the slip surface acts there.
+    EXPECT_NEAR(with(9.0001f, 5, 894.5f).anchors[0].force, with(9, 5, 894.5f).anchors[0].force, 1e-6 * 900);
 }
