@@ -278,6 +278,10 @@ void EasyTableView::BuildCells()
             setItem(r - 1, c - 1, new QTableWidgetItem);
             if (cell->Editable() && (cell->kind == CETCell::Choice || cell->kind == CETCell::Check)) {
                 auto choose = [this, r, c](const std::string& text) {
+                    if (approve && !approve(r, c, text)) {
+                        QTimer::singleShot(0, this, &EasyTableView::Rebuild);
+                        return true; // declined, not refused: the held choice shows again
+                    }
                     std::string why;
                     const bool ok = table_->EditCell(r, c, text, &why);
                     if (!ok)
@@ -509,7 +513,9 @@ void EasyTableView::Edited(int row, int col)
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;
     }
-    if (table_->EditCell(row + 1, col + 1, typed.toStdString(), &why)) {
+    if (refuse)
+        why = refuse(row + 1, col + 1, typed.toStdString());
+    if (why.empty() && table_->EditCell(row + 1, col + 1, typed.toStdString(), &why)) {
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;
     }
