@@ -580,11 +580,13 @@ TEST(DesignPage, TypedDesignFollowsOnScreenAndMatchesTheCommandLine)
 // A design value is refused where typed, naming its cell in Chinese, as every
 // cell refuses: outside the field table's range, a thrust of 0, a cable off the
 // pile (24 m); what only the forces refuse stops 构件计算, naming page and cell.
-// Turning the block off asks first, and the layers' ground columns go with it.
+// A cable added by the count is typed into after the same Tab. Turning the
+// block off asks first, and the layers' ground columns go with it.
 TEST(DesignPage, RefusalsNameTheCellAndTheBlockGoesWithItsColumns)
 {
     TempWorkPath dir;
     OpenFrame open("", Read(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json"));
+    open.frame.activateWindow();
     CDlgKangLi& page = open.page;
     page.tabs->setCurrentIndex(2);
     EasyTableView *design = page.sheji->designView, *cables = page.sheji->anchorsView;
@@ -610,6 +612,18 @@ TEST(DesignPage, RefusalsNameTheCellAndTheBlockGoesWithItsColumns)
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text,
               "内力计算：“抗滑桩设计”页的“桩前滑体抗力（kN/m）”应小于设计推力 1500 kN/m，现为 2000：桩不承受推力");
+
+    // A second cable by its count, and Tab goes on into the cables' rows.
+    boxes.messages.clear();
+    const int count = RowOf(design, "锚索根数");
+    design->setCurrentCell(count, 1);
+    design->setFocus();
+    Keys("2", Qt::Key_Tab);
+    Keys("3", Qt::Key_Tab);
+    ASSERT_EQ(open.r.SheJi.MaoSuo.size(), 2u);
+    EXPECT_FLOAT_EQ(open.r.SheJi.MaoSuo[0].fShenDu, 3);
+    EXPECT_EQ(cables->rowCount(), 2);
+    EXPECT_TRUE(boxes.messages.empty());
 
     auto titles = [&open] {
         QStringList all;

@@ -478,6 +478,10 @@ void EasyTableView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditH
     const bool next = hint == QAbstractItemDelegate::EditNextItem;
     if (leaving && !moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier).isValid()) {
         QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        // The value just taken may give the next table its rows (a cable
+        // count, a layer count): its refresh runs first, so that Tab lands on
+        // the first of them.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         if (!refused_)
             LeaveTable(next);
         return;
@@ -506,6 +510,9 @@ void EasyTableView::Edited(int row, int col)
     QTableWidgetItem* it = item(row, col);
     if (!it)
         return;
+    // Each value is judged anew: a refusal put right by Esc earlier must not
+    // keep the Tab after the next value in the table.
+    refused_ = false;
     std::string why;
     const QString typed = it->text().trimmed();
     if (approve && !approve(row + 1, col + 1, typed.toStdString())) {
