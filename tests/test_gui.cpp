@@ -5,6 +5,7 @@
 #include "DlgKangLi_Slp.h"
 #include "EasyTableView.h"
 #include "FieldTable.h"
+#include "ForcesPanel.h"
 #include "KangLiJiSuan.h"
 #include "KangLiResult.h"
 #include "Messages.h"
@@ -500,6 +501,154 @@ TEST(Keyboard, ARefusalKeepsTheFocusInItsCell)
         EXPECT_EQ(boxes.messages.size(), choice ? 1u : 2u);
     }
     EXPECT_FLOAT_EQ(open.r.fZhuangChang, 10.0f); // the cell after the spacing untouched
+}
+
+namespace {
+
+// The row of a label/value table that shows `label`; -1 when none does.
+int RowOf(const EasyTableView* view, const char* label)
+{
+    for (int row = 0; row < view->rowCount(); ++row)
+        if (view->item(row, 0) && view->item(row, 0)->text() == QString::fromUtf8(label))
+            return row;
+    return -1;
+}
+
+QString Fixed3(double v) { return QString::number(v, 'f', 3); }
+
+} // namespace
+
+// A design block typed into 抗滑桩设计 with real keys (the cable's lock-off and
+// capacity too) follows on screen as typed: the internal forces beside the
+// page are recalculated on each value, and after 保存数据 (a data file cannot
+// hold the block: the JSON form is offered and taken) `kangli forces --json`
+// on the saved record gives the same largest moment, cable force and verdict
+// of every check; the record reads back with its block and cable.
+TEST(DesignPage, TypedDesignFollowsOnScreenAndMatchesTheCommandLine)
+{
+    TempWorkPath dir;
+    OpenFrame open(dir.path + "/pile.dat", Read(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json"));
+    CDlgKangLi& page = open.page;
+    page.tabs->setCurrentIndex(2);
+    Settle();
+    ASSERT_TRUE(page.forces->isVisible());
+    const struct { const char* key; int cable; const char* typed; } typed[] = {
+        {"fTuiLi", -1, "1800"}, {"fQianKangLi", -1, "250"}, {"fYunXuHuaMianWeiYi", -1, "20"},
+        {"fYuLi", 0, "1000"}, {"fKangBaLi", 0, "2000"}, // the cable now pulls beyond its capacity
+    };
+    for (const auto& t : typed) {
+        const QString before = page.forces->values->toPlainText();
+        if (t.cable < 0) {
+            const int row = RowOf(page.sheji->designView, FindDesignField(t.key)->label);
+            ASSERT_GE(row, 0) << t.key;
+            TypeInto(page.sheji->designView, row, 1, t.typed, true);
+        } else {
+            const int col = int(FindAnchorField(t.key) - AnchorFields().data()) + 1;
+            TypeInto(page.sheji->anchorsView, t.cable, col, t.typed, true);
+        }
+        EXPECT_NE(page.forces->values->toPlainText(), before) << t.key << ": the forces did not follow";
+    }
+    ScopedMessageRecorder yes(IDYES);
+    Keys("", Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(yes.messages.size(), 1u);
+    EXPECT_NE(yes.messages[0].text.find("pile.json"), npos) << yes.messages[0].text;
+    const std::string saved = dir.path + "/pile.json";
+    const CPelvorinData back = Read(saved);
+    ASSERT_EQ(back.bSheJi, 1);
+    ASSERT_EQ(back.SheJi.MaoSuo.size(), 1u);
+    for (const auto& t : typed)
+        EXPECT_FLOAT_EQ(t.cable < 0 ? float(DesignValue(*FindDesignField(t.key), back.SheJi))
+                                    : back.SheJi.MaoSuo[0].*FindAnchorField(t.key)->real,
+                        std::stof(t.typed)) << t.key;
+
+    const CliRun cli = RunKangli("forces --json '" + saved + "'");
+    const QJsonObject f = QJsonDocument::fromJson(QByteArray::fromStdString(cli.out)).object();
+    ASSERT_EQ(f["status"].toInt(), 1) << cli.err;
+    const QString shown = page.forces->values->toPlainText();
+    EXPECT_TRUE(shown.contains("最大弯矩 " + Fixed3(f["max_moment"]["value"].toDouble()) + " kN·m")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("锚索1（桩顶以下 1.50 m）：轴力 " + Fixed3(f["anchors"][0]["force"].toDouble()) + " kN"))
+        << shown.toStdString();
+    // Each check as the command line judges it, in its order.
+    QStringList verdicts, judged;
+    for (const QString& line : shown.split('\n'))
+        if (line.endsWith("满足"))
+            verdicts << (line.endsWith("不满足") ? "不满足" : "满足");
+    for (const QJsonValue c : f["checks"].toArray())
+        judged << (c["holds"].toBool() ? "满足" : "不满足");
+    EXPECT_EQ(verdicts, judged);
+    EXPECT_TRUE(judged.contains("满足") && judged.contains("不满足")); // both kinds compared
+}
+
+// A design value is refused where typed, naming its cell in Chinese, as every
+// cell refuses: outside the field table's range, a thrust of 0, a cable off the
+// pile (24 m); what only the forces refuse stops 构件计算, naming page and cell.
+// A cable added by the count is typed into after the same Tab. Turning the
+// block off asks first, and the layers' ground columns go with it.
+TEST(DesignPage, RefusalsNameTheCellAndTheBlockGoesWithItsColumns)
+{
+    TempWorkPath dir;
+    OpenFrame open("", Read(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json"));
+    open.frame.activateWindow();
+    CDlgKangLi& page = open.page;
+    page.tabs->setCurrentIndex(2);
+    EasyTableView *design = page.sheji->designView, *cables = page.sheji->anchorsView;
+    const struct { EasyTableView* view; const char* key; const char* bad; const char* told; } refused[] = {
+        {design, "fGangDuXiShu", "2", "“刚度折减系数”应在 0.1 到 1 之间，输入值为 2"},
+        {design, "fTuiLi", "0", "“设计推力（kN/m）”应在 0（不含） 到 1000000000 之间，输入值为 0"},
+        {cables, "fShenDu", "30", "“第1根 锚索深度（m）”应在 0 到 24 之间，输入值为 30（锚索在桩身上，桩长 24 m）"},
+        {cables, "fQingJiao", "90", "“第1根 锚索倾角（°）”应在 0 到 90（不含） 之间，输入值为 90"},
+    };
+    for (const auto& c : refused) {
+        const int row = c.view == design ? RowOf(design, FindDesignField(c.key)->label) : 0;
+        const int col = c.view == design ? 1 : int(FindAnchorField(c.key) - AnchorFields().data()) + 1;
+        ScopedMessageRecorder boxes;
+        TypeInto(c.view, row, col, c.bad, true);
+        ASSERT_EQ(boxes.messages.size(), 1u) << c.key;
+        EXPECT_EQ(boxes.messages[0].text, c.told);
+        EXPECT_FALSE(open.frame.Calculate()) << c.key << ": the refused value stands in its cell";
+        Keys("", Qt::Key_Escape);
+    }
+    ScopedMessageRecorder boxes(IDYES);
+    TypeInto(design, RowOf(design, "桩前滑体抗力（kN/m）"), 1, "2000", true);
+    EXPECT_FALSE(open.frame.Calculate());
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_EQ(boxes.messages[0].text,
+              "内力计算：“抗滑桩设计”页的“桩前滑体抗力（kN/m）”应小于设计推力 1500 kN/m，现为 2000：桩不承受推力");
+
+    // A second cable by its count, and Tab goes on into the cables' rows.
+    boxes.messages.clear();
+    const int count = RowOf(design, "锚索根数");
+    design->setCurrentCell(count, 1);
+    design->setFocus();
+    Keys("2", Qt::Key_Tab);
+    Keys("3", Qt::Key_Tab);
+    ASSERT_EQ(open.r.SheJi.MaoSuo.size(), 2u);
+    EXPECT_FLOAT_EQ(open.r.SheJi.MaoSuo[0].fShenDu, 3);
+    EXPECT_EQ(cables->rowCount(), 2);
+    EXPECT_TRUE(boxes.messages.empty());
+
+    auto titles = [&open] {
+        QStringList all;
+        for (int col = 0; col < open.layers->columnCount(); ++col)
+            all << open.layers->horizontalHeaderItem(col)->text().remove('\n');
+        return all;
+    };
+    EXPECT_TRUE(titles().contains("地基系数K(kN/m3)")) << titles().join(" ").toStdString();
+    for (const int answer : {IDNO, IDYES}) {
+        boxes.messages.clear();
+        boxes.answer = answer;
+        design->setCurrentCell(0, 1);
+        design->cellWidget(0, 1)->setFocus();
+        Keys("0", Qt::Key_Tab); // the switch, as its value: 0 否
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_NE(boxes.messages[0].text.find("将删除本记录的抗滑桩设计数据"), npos) << boxes.messages[0].text;
+        EXPECT_EQ(open.r.bSheJi, answer == IDNO ? 1 : 0);
+    }
+    EXPECT_EQ(titles().size(), int(std::ranges::count_if(LayerFields(), [](const FieldDef& f) {
+                                   return f.label && f.when != FieldWhen::Design; })) + 1);
+    EXPECT_FALSE(cables->isVisible());
+    EXPECT_EQ(design->rowCount(), 1);
+    EXPECT_TRUE(open.r.SheJi.MaoSuo.empty() && open.r.TuCeng[1].fK == 0); // gone, not hidden
 }
 
 // A person at a real X display (with a window manager when one is installed),

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "EasyTableView.h"
+#include "ForcesPanel.h"
 #include "InputSketch.h"
 #include "PelvorinData.h"
 #include "SketchView.h"
@@ -96,20 +97,82 @@ void CDlgTuCeng::RefreshTables()
     waterView->UpdateTable();
 }
 
+CDlgSheJi::CDlgSheJi(CPelvorinData* data, QWidget* parent) : QWidget(parent)
+{
+    design.pData = anchors.pData = data;
+    // Any change refreshes the whole page: the switch shows or hides the
+    // layers' ground, the count the cables' rows.
+    auto owner = Queued(this, [this](int message) {
+        if (message == WM_ET_REDRAW)
+            emit Redraw();
+        else if (message == WM_ET_DATACHANGE)
+            emit DataChange();
+    });
+    design.owner = anchors.owner = owner;
+    designView = new EasyTableView(&design, this);
+    anchorsView = new EasyTableView(&anchors, this);
+    // Removing a block with values, or cables, deletes them: only when the
+    // user says so.
+    designView->approve = [this, data](int row, int, const std::string& text) {
+        if (!data)
+            return true;
+        if (row == CTabKangLiSheJi::kSwitchRow && text == "否" && design.HasValues())
+            return AfxMessageBox("不进行内力计算将删除本记录的抗滑桩设计数据（推力、地基系数、容许值、锚索及各土层的"
+                                 "地基系数），是否继续？",
+                                 MB_YESNO, "提示") == IDYES;
+        if (row != design.CountRow())
+            return true;
+        char* end = nullptr;
+        const long wanted = std::strtol(text.c_str(), &end, 10);
+        const long now = static_cast<long>(data->SheJi.MaoSuo.size());
+        if (end == text.c_str() || *end != '\0' || wanted < 0 || wanted >= now)
+            return true;
+        const std::string question = "锚索根数由 " + std::to_string(now) + " 改为 " + std::to_string(wanted) + "，将删除" +
+                                     (now - wanted == 1 ? "第 " + std::to_string(now) + " 根"
+                                                        : "第 " + std::to_string(wanted + 1) + " 至第 " +
+                                                              std::to_string(now) + " 根") +
+                                     "锚索的数据，是否继续？";
+        return AfxMessageBox(question.c_str(), MB_YESNO, "提示") == IDYES;
+    };
+    designView->refuse = [this](int row, int col, const std::string& text) { return design.Refusal(row, col, text); };
+    anchorsView->refuse = [this](int row, int col, const std::string& text) {
+        return anchors.Refusal(row, col, text);
+    };
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(designView, 3);
+    layout->addWidget(anchorsView, 1);
+    anchorsView->setMinimumHeight(90);
+    anchorsView->setVisible(data && data->bSheJi);
+}
+
+void CDlgSheJi::RefreshTables()
+{
+    designView->UpdateTable();
+    anchorsView->UpdateTable();
+    anchorsView->setVisible(design.pData && design.pData->bSheJi);
+}
+
 CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* result, QWidget* parent)
     : QWidget(parent), pData(data), pJiSuan(calc), pResult(result)
 {
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    auto* splitter = splitter_ = new QSplitter(Qt::Horizontal, this);
     sketch = new SketchView(splitter);
+    forces = new ForcesPanel(Qt::Vertical, splitter);
+    forces->hide();
     tabs = new QTabWidget(splitter);
     jbxx = new CDlgKangLiJBXX(data, tabs);
     tuceng = new CDlgTuCeng(data, tabs);
+    sheji = new CDlgSheJi(data, tabs);
     tabs->addTab(jbxx, "基本");
     tabs->addTab(tuceng, "土层信息");
+    tabs->addTab(sheji, "抗滑桩设计");
     splitter->addWidget(sketch);
+    splitter->addWidget(forces);
     splitter->addWidget(tabs);
     splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(2, 3);
+    forces->setMinimumWidth(160);
     // Neither pane can be dragged away to nothing.
     splitter->setChildrenCollapsible(false);
     sketch->setMinimumWidth(160);
@@ -120,11 +183,24 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
     connect(jbxx, &CDlgKangLiJBXX::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::Redraw, this, &CDlgKangLi::RedrawSketch);
     connect(tuceng, &CDlgTuCeng::DataChange, this, &CDlgKangLi::RefreshPage);
+    connect(sheji, &CDlgSheJi::Redraw, this, &CDlgKangLi::RedrawSketch);
+    connect(sheji, &CDlgSheJi::DataChange, this, &CDlgKangLi::RefreshPage);
     connect(sketch, &SketchView::Resized, this, &CDlgKangLi::DrawSketch);
     // A page switch takes what is typed first; back on "基本" every table is
-    // refreshed, and the sketch is redrawn on every switch.
+    // refreshed, and the sketch is redrawn on every switch. On "抗滑桩设计"
+    // the internal forces take the sketch's place, beside what decides them.
     connect(tabs, &QTabWidget::currentChanged, this, [this](int index) {
         CommitEdits();
+        const bool design = tabs->widget(index) == sheji;
+        if (forces->isVisible() != design) {
+            // The left pane changes what it shows, not its width: the tables
+            // stay where the eye left them.
+            QList<int> sizes = splitter_->sizes();
+            std::swap(sizes[0], sizes[1]);
+            sketch->setVisible(!design);
+            forces->setVisible(design);
+            splitter_->setSizes(sizes);
+        }
         if (index == 0)
             RefreshPage();
         else
@@ -151,20 +227,23 @@ CDlgKangLi::CDlgKangLi(CPelvorinData* data, CKangLiJiSuan* calc, CKangLiResult* 
 
 void CDlgKangLi::FocusPage()
 {
-    (tabs->currentIndex() == 0 ? jbxx->view : tuceng->waterView)->FocusFirst();
+    QWidget* page = tabs->currentWidget();
+    (page == jbxx ? jbxx->view : page == tuceng ? tuceng->waterView : sheji->designView)->FocusFirst();
 }
 
 void CDlgKangLi::RefreshPage()
 {
     jbxx->RefreshTables();
     tuceng->RefreshTables();
+    sheji->RefreshTables();
     RedrawSketch();
 }
 
 bool CDlgKangLi::CommitEdits()
 {
     bool taken = true;
-    for (EasyTableView* v : {jbxx->view, tuceng->waterView, tuceng->countView, tuceng->layersView})
+    for (EasyTableView* v : {jbxx->view, tuceng->waterView, tuceng->countView, tuceng->layersView, sheji->designView,
+                             sheji->anchorsView})
         taken = v->CommitEditor() && taken;
     // The tables tell their owners through queued messages (a new layer count
     // resizes the layer list when the layer table refreshes): deliver them now,
@@ -176,6 +255,10 @@ bool CDlgKangLi::CommitEdits()
 void CDlgKangLi::RedrawSketch()
 {
     DrawSketch();
+    // The forces follow every edit as the sketch does (they take a tenth of a
+    // millisecond); out of sight they wait for the page to open.
+    if (pData && (forces->isVisible() || !isVisible()))
+        forces->Show(*pData);
     emit Edited();
 }
 

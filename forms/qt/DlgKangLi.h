@@ -1,7 +1,9 @@
-// The main input page: the calculation sketch on the left, on the right the two
-// form pages "基本" (pile table) and "土层信息" (water, layer-count and layer
-// tables). Every accepted edit is already in the record; the page keeps the
-// sketch and the tables in step with it.
+// The main input page: the calculation sketch on the left, on the right the
+// form pages "基本" (pile table), "土层信息" (water, layer-count and layer
+// tables) and "抗滑桩设计" (the design block and its anchor cables; the left
+// pane then shows the pile's internal forces instead of the sketch). Every
+// accepted edit is already in the record; the page keeps the sketch, the forces
+// and the tables in step with it.
 #pragma once
 
 #include "TabKangLi.h"
@@ -12,7 +14,9 @@ class CPelvorinData;
 class CKangLiJiSuan;
 class CKangLiResult;
 class EasyTableView;
+class ForcesPanel;
 class SketchView;
+class QSplitter;
 class QTabWidget;
 
 // The pile information form.
@@ -42,6 +46,21 @@ signals:
     void DataChange();
 };
 
+// The design form: the switch, the design keys and the anchor count above, one
+// row per anchor cable below (shown only with a design block).
+class CDlgSheJi : public QWidget {
+    Q_OBJECT
+public:
+    CDlgSheJi(CPelvorinData* data, QWidget* parent = nullptr);
+    void RefreshTables();
+    CTabKangLiSheJi design;
+    CTabKangLiMaoSuo anchors;
+    EasyTableView *designView = nullptr, *anchorsView = nullptr;
+signals:
+    void Redraw();
+    void DataChange();
+};
+
 class CDlgKangLi : public QWidget {
     Q_OBJECT
 public:
@@ -50,7 +69,7 @@ public:
     CPelvorinData* GetJsData() const { return pData; }
     CKangLiJiSuan* GetJiSuan() const { return pJiSuan; }
     CKangLiResult* GetJsResult() const { return pResult; }
-    // All four tables from the record, then the sketch.
+    // Every table from the record, then the sketch.
     void RefreshPage();
     // Takes what is typed into any open cell editor into the record, with the
     // refreshes it causes, as if the user had pressed Enter. Commands of the
@@ -63,7 +82,10 @@ public:
 
     CDlgKangLiJBXX* jbxx = nullptr;
     CDlgTuCeng* tuceng = nullptr;
+    CDlgSheJi* sheji = nullptr;
     QTabWidget* tabs = nullptr;
+    // The internal forces, in the sketch's place while "抗滑桩设计" is open.
+    ForcesPanel* forces = nullptr;
 
 signals:
     // After every change of the record that the page shows (the sketch is
@@ -77,4 +99,5 @@ private:
     CKangLiJiSuan* pJiSuan;
     CKangLiResult* pResult;
     SketchView* sketch = nullptr;
+    QSplitter* splitter_ = nullptr;
 };

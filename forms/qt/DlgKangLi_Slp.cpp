@@ -3,6 +3,7 @@
 #include "CalculationFiles.h"
 #include "FieldTable.h"
 #include "FileDialogs.h"
+#include "ForcesPanel.h"
 #include "NumericLocale.h"
 
 #include "CanvasWriters.h"
@@ -330,6 +331,14 @@ bool CDlgKangLi_Slp::Calculate(bool asked)
         Context().Ask(chinese);
         return false;
     }
+    // A design block the internal forces refuse stops it too, as it stops
+    // kangli report: no book is written where the forces belong.
+    if (const std::string refused = DesignRefusal(r); !refused.empty()) {
+        ClearResults();
+        UpdateStatus();
+        Context().Ask(refused);
+        return false;
+    }
     // Calculating is no edit: the calculation writes what it derives into the
     // record (rock layers' underwater values, the diagrams' names), and a record
     // saved before it is still saved after it.
@@ -413,10 +422,17 @@ void CDlgKangLi_Slp::ShowResults()
         view->SetCanvas(canvas);
         tabs->addTab(view, names[n - 1]);
     }
+    // The pile under its design thrust, from the record on screen.
+    if (r.bSheJi) {
+        auto* forces = new ForcesPanel(Qt::Horizontal, tabs);
+        forces->Show(r);
+        tabs->addTab(forces, "内力计算结果");
+    }
     auto* buttons = new QDialogButtonBox(&dialog);
-    const std::string books[2] = {strWorkPath + r.GetJssFileName(0), strWorkPath + r.GetJssFileName(1)};
-    const char* bookNames[2] = {"打开详细计算书", "打开简明计算书"};
-    for (int i = 0; i < 2; ++i) {
+    const std::string books[3] = {strWorkPath + r.GetJssFileName(0), strWorkPath + r.GetJssFileName(1),
+                                  ForcesBookPath(r, strWorkPath)};
+    const char* bookNames[3] = {"打开详细计算书", "打开简明计算书", "打开内力计算书"};
+    for (int i = 0; i < (r.bSheJi ? 3 : 2); ++i) {
         QPushButton* open = buttons->addButton(bookNames[i], QDialogButtonBox::ActionRole);
         const QString file = QFileInfo(QString::fromStdString(books[i])).absoluteFilePath();
         open->setEnabled(QFileInfo::exists(file));
@@ -546,7 +562,9 @@ void CDlgKangLi_Slp::Help()
                   "长度单位为 m（钢筋合力点到边缘距离为 mm），重度 kN\u2060/\u2060m3，粘聚力 kPa，角度为度。\n\n"
                   "构件计算：检查数据并计算各计算点的土抗力、桩抗力和最终抗力，"
                   "同时在工作目录写出数据文件、计算简图、结果图、土压力图和两本计算书。\n"
-                  "结果查询：查看各点抗力、结果图和土压力图，并可打开计算书；数据修改后将重新计算。\n"
+                  "“抗滑桩设计”页填写滑坡推力、地基系数、验算容许值和锚索，左侧随输入显示桩的内力图和验算结果。\n"
+                  "结果查询：查看各点抗力、结果图和土压力图，有设计数据时还有内力计算结果，并可打开计算书；"
+                  "数据修改后将重新计算。\n"
                   "保存数据：保存为数据文件（.dat）或 JSON 文件（.json）。\n"
                   "数据菜单：导出（另存）和导入（读入）数据。\n\n"
                   "键盘：Tab 和 Shift+Tab 在数值间移动，表格的最后一格之后到下一个控件；"

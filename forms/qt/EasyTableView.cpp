@@ -278,6 +278,10 @@ void EasyTableView::BuildCells()
             setItem(r - 1, c - 1, new QTableWidgetItem);
             if (cell->Editable() && (cell->kind == CETCell::Choice || cell->kind == CETCell::Check)) {
                 auto choose = [this, r, c](const std::string& text) {
+                    if (approve && !approve(r, c, text)) {
+                        QTimer::singleShot(0, this, &EasyTableView::Rebuild);
+                        return true; // declined, not refused: the held choice shows again
+                    }
                     std::string why;
                     const bool ok = table_->EditCell(r, c, text, &why);
                     if (!ok)
@@ -474,6 +478,10 @@ void EasyTableView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditH
     const bool next = hint == QAbstractItemDelegate::EditNextItem;
     if (leaving && !moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier).isValid()) {
         QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        // The value just taken may give the next table its rows (a cable
+        // count, a layer count): its refresh runs first, so that Tab lands on
+        // the first of them.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
         if (!refused_)
             LeaveTable(next);
         return;
@@ -502,6 +510,9 @@ void EasyTableView::Edited(int row, int col)
     QTableWidgetItem* it = item(row, col);
     if (!it)
         return;
+    // Each value is judged anew: a refusal put right by Esc earlier must not
+    // keep the Tab after the next value in the table.
+    refused_ = false;
     std::string why;
     const QString typed = it->text().trimmed();
     if (approve && !approve(row + 1, col + 1, typed.toStdString())) {
@@ -509,7 +520,9 @@ void EasyTableView::Edited(int row, int col)
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;
     }
-    if (table_->EditCell(row + 1, col + 1, typed.toStdString(), &why)) {
+    if (refuse)
+        why = refuse(row + 1, col + 1, typed.toStdString());
+    if (why.empty() && table_->EditCell(row + 1, col + 1, typed.toStdString(), &why)) {
         QTimer::singleShot(0, this, &EasyTableView::Rebuild);
         return;
     }

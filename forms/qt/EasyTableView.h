@@ -28,7 +28,14 @@ public:
     bool CommitEditor();
     // Asked before a typed value goes to the model (row and column from 1, as
     // the model counts): false keeps the model as it is and shows it again.
+    // A drop-down's choice is asked about too.
     std::function<bool(int row, int col, const std::string& text)> approve;
+    // Asked before the model judges a typed value: a refusal (one Chinese
+    // sentence naming the cell) is shown and kept in its cell as the model's
+    // own refusals are; "" leaves the value to the model. For what a cell's
+    // limits cannot say (a value above 0, not from 0) or a cell named otherwise
+    // than by its row and title.
+    std::function<std::string(int row, int col, const std::string& text)> refuse;
 
     // Sizes the columns to their content and the pane (after every refresh and
     // resize).
