@@ -48,7 +48,7 @@ void DrawForcesDiagram(const CPelvorinData& r, const PileForces& f, CBase_SGT* c
         c->Draw_Line(x, 0, x, -L, 1);
         double step = 1;
         for (double s : {1.0, 2.0, 5.0, 10.0, 20.0, 50.0})
-            if (L / s <= 12) {
+            if (L / s <= 8) { // readable in a small pane, where labels keep 11 px
                 step = s;
                 break;
             }

@@ -133,7 +133,9 @@ void SketchView::paintEvent(QPaintEvent*)
         // Labels are read at a size a person can read whatever the drawing's
         // scale, and never drawn over one another: the same text at the same
         // place (a depth shared by two segments) is drawn once, another label in
-        // the way moves the new one down a line.
+        // the way moves the new one down a line. One that would have to move
+        // further is left out rather than shown beside something it does not
+        // name (a depth tick in a small pane would creep down the scale).
         const QString s = QString::fromStdString(content);
         QFont f = painter.font();
         f.setPixelSize(static_cast<int>(std::clamp(pixels, double(kMinTextPixels), double(kMaxTextPixels))));
@@ -152,6 +154,8 @@ void SketchView::paintEvent(QPaintEvent*)
             if (clash->text == s && (clash->box.center() - box.center()).manhattanLength() < 0.5 * m.height())
                 return;
             where.ry() = clash->box.bottom() - own.top() + 1;
+            if (where.y() - at.y() > 1.5 * m.height())
+                return;
         }
         labels_.push_back({s, own.translated(where)});
         extent |= own.translated(where);
