@@ -679,7 +679,8 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
                 }
                 out += Fixed(r.concrete, 4) + "," + Fixed(r.steel, 1) + "," + Fixed(r.atSlip, 3) + "," +
                        (r.passes && r.atSlip >= thrust ? "1" : "0") + "," + CsvField(r.governing) + "," +
-                       Fixed(100 * r.margin, 1) + "," + CsvField(r.failed) + ",\r\n";
+                       (std::isfinite(r.margin) ? Fixed(100 * r.margin, 1) : std::string()) + "," +
+                       CsvField(r.failed) + "," + CsvField(r.message) + "\r\n";
             }
             return Emit(csv, out);
         }
@@ -720,11 +721,26 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
                 Append(text, "%s %zu %s", i ? "," : "", fails[i].second, fails[i].first.c_str());
             Append(text, "\n");
         }
+        size_t short_ = 0;
+        for (const StudyPoint& p : points)
+            short_ += p.result.status == 1 && p.result.atSlip < thrust;
+        if (short_)
+            Append(text, "%zu combinations do not reach the thrust at the slip surface\n", short_);
     }
     if (carrying.empty()) {
         Append(text, "no combination %s %s kN/m at the slip surface", designed ? "passes every check and reaches" : "reaches",
                ValueLabel(thrust, -1).c_str());
-        if (best)
+        // With the checks: the pile closest to passing, and what it fails.
+        const StudyPoint* closest = nullptr;
+        if (designed)
+            for (const StudyPoint& p : points)
+                if (p.result.status == 1 && p.result.designed && std::isfinite(p.result.margin) &&
+                    (!closest || p.result.margin > closest->result.margin))
+                    closest = &p;
+        if (closest)
+            Append(text, "; the closest is %s, failing %s by %s%%\n", describe(*closest).c_str(),
+                   closest->result.governing.c_str(), Fixed(-100 * closest->result.margin, 1).c_str());
+        else if (best)
             Append(text, "; the largest reached is %s kN/m (%s)\n", Below(best->result.atSlip, thrust).c_str(),
                         describe(*best).c_str());
         else

@@ -432,8 +432,12 @@ DesignResult DesignSearch(const CPelvorinData& record, const py::dict& vary, con
         thrust = DesignThrust(record);
     else if (thrustGiven.is_none())
         Raise("", "thrust is required: the record has no design block (SheJi) to give it");
+    else if (py::isinstance<py::bool_>(thrustGiven) || !PyNumber_Check(thrustGiven.ptr()) ||
+             py::isinstance<py::str>(thrustGiven))
+        throw py::type_error("thrust: expected a number of kN/m, found " +
+                             std::string(py::str(py::type::of(thrustGiven).attr("__name__"))));
     else
-        thrust = thrustGiven.cast<double>();
+        thrust = py::cast<double>(py::float_(thrustGiven));
     if (!(thrust >= 0.001 && thrust <= 1e9))
         Raise("", designed ? "SheJi.fTuiLi less SheJi.fQianKangLi must be at least 0.001 kN/m"
                            : "thrust must lie between 0.001 and 1000000000 kN/m");
@@ -502,6 +506,9 @@ std::vector<StudyRange> RangesOf(const CPelvorinData& record, const py::dict& va
     }
     if (ranges.empty())
         Raise("", "nothing to vary");
+    // As the command line: a table, a chart or a ranking reads up to three axes.
+    if (ranges.size() > 3)
+        Raise("", "give one, two or three keys to vary (" + std::to_string(ranges.size()) + " given)");
     // The command line's checks: "TuCeng[02].x" and "TuCeng[2].x" are one input.
     std::string why;
     if (!CheckStudyRanges(record, ranges, &why))

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <cstdio>
 #include <cctype>
 #include <cstdlib>
@@ -87,6 +88,12 @@ bool SetStudyValue(CPelvorinData& record, const std::string& key, double value, 
 {
     if (SetRecordValue(record, key, value, error))
         return true;
+    // The design block and its cables are inputs, but a study keeps them.
+    if (error && key.rfind("SheJi", 0) == 0) {
+        *error = "key \"" + key + "\": the design block's keys are not varied by studies (a design search "
+                 "varies the pile and its ground, and the block gives the thrust and the checks)";
+        return false;
+    }
     if (error && error->size() >= 11 && error->compare(error->size() - 11, 11, "unknown key") == 0) {
         const std::string near = SuggestStudyKey(key);
         *error += near.empty() ? "" : "; did you mean " + near + "?";
@@ -426,7 +433,8 @@ void JudgeDesign(const CPelvorinData& r, StudyResult& out)
     if (f.status != 1) {
         out.failed = f.refusedField.empty() ? "SheJi" : f.refusedField;
         out.governing = out.failed;
-        out.margin = -1;
+        out.margin = std::numeric_limits<double>::quiet_NaN(); // no check was made
+        out.message = f.refusal;
         return;
     }
     // Each check as the share it uses of what it may; the first that uses more

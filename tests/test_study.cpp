@@ -304,3 +304,24 @@ TEST(Study, TheDesignWithForcesIsWhatForcesAndCalcSayOfEachPile)
               std::string::npos)
         << design.out;
 }
+
+// When no pile passes, the one closest to passing is named with the check it
+// fails and by how much; a refused pile's row says why; the design block's own
+// keys are no study's to vary.
+TEST(Study, ADesignNonePassesNamesTheClosestAndItsCheck)
+{
+    const std::string example = ShellQuoted(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json");
+    const CliRun none = RunKangli("design " + example + " --vary fZhuangChang=19:22:1");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.out.find("the closest is fZhuangChang = 22 m, failing TuCeng[1].fYunXuYingLi front by 1.4%"),
+              std::string::npos)
+        << none.out;
+    const CliRun csv = RunKangli("design " + example + " --vary fZhuangChang=11:12:1 --csv -");
+    EXPECT_NE(csv.out.find(",fHuaMianDaoZhuangDing,,fHuaMianDaoZhuangDing,\"fHuaMianDaoZhuangDing (滑面到桩顶距离（m）): "
+                           "the slip surface must lie inside the pile"),
+              std::string::npos)
+        << csv.out;
+    const CliRun block = RunKangli("design " + example + " --vary SheJi.fTuiLi=1000:2000:500");
+    EXPECT_EQ(block.status, 2);
+    EXPECT_NE(block.err.find("the design block's keys are not varied by studies"), std::string::npos) << block.err;
+}

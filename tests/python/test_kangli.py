@@ -237,6 +237,10 @@ class Binding(unittest.TestCase):
         self.assertEqual(sorted((a["concrete"], a["steel"]) for a in d.answers), [(a["concrete"], a["steel"]) for a in d.answers])
         with self.assertRaisesRegex(ValueError, "the design block gives the thrust"):
             kangli.design(kangli.Record.load(path), vary, thrust=100)
+        with self.assertRaisesRegex(TypeError, "thrust: expected a number"):
+            kangli.design(kangli.Record.load(CIRCULAR), {"fZhuangJianJu": [3]}, thrust="800")
+        with self.assertRaisesRegex(ValueError, "give one, two or three keys"):  # as the command line
+            kangli.design(kangli.Record.load(path), dict(vary, fZhuangRongZhong=[25]))
 
     def test_a_sweep_is_a_grid_of_single_calculations(self):
         r = kangli.Record.load(CIRCULAR)
