@@ -651,7 +651,8 @@ int RunDesign(const std::string& in, const std::vector<std::string>& vary, doubl
     const size_t unbuildable = ranking.unbuildable;
     // The inputs, named as the tables name them, with their ranges.
     for (size_t k = 0; k < ranges.size(); ++k)
-        Append(text, "%s (%s): %s .. %s, %zu values\n", ranges[k].key.c_str(), FieldLabel(ranges[k].key).c_str(),
+        Append(text, ranges[k].values.size() == 1 ? "%s (%s): %s .. %s, %zu value\n" : "%s (%s): %s .. %s, %zu values\n",
+               ranges[k].key.c_str(), FieldLabel(ranges[k].key).c_str(),
                     WithUnit(ranges[k].key, ranges[k].values.front(), decimals[k]).c_str(),
                     WithUnit(ranges[k].key, ranges[k].values.back(), decimals[k]).c_str(), ranges[k].values.size());
     if (unbuildable)

@@ -504,8 +504,13 @@ std::string ValueLabel(double value, int decimals)
 {
     if (decimals >= 0)
         return Fixed(value, decimals);
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    // The shortest form that reads back, written out (600000, not 6e+05)
+    // wherever that stays short.
+    char buf[400];
+    const double a = std::fabs(value);
+    const auto res = a == 0 || (a >= 1e-6 && a < 1e15)
+                         ? std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed)
+                         : std::to_chars(buf, buf + sizeof buf, value);
     return std::string(buf, res.ptr);
 }
 

@@ -127,7 +127,7 @@ TEST(KangliCli, BadInputGivesItsStatusAndOneLineAndWritesNothing)
         {"sweep circ.json --vary fZhuangJianJu=3:12.999:0.001 --vary fZhuangJing=0.5:1.499:0.001", 2,
          "circ.json: 10000000 combinations (10000 x 1000): more than the 1000000 one study calculates; use fewer values"},
         {"sweep circ.json --vary fZhuangJianJu=1e8:1.00000001e8:1", 2,
-         "circ.json: key \"fZhuangJianJu\": the value 1e+08 comes twice as the record holds it (a 32-bit real): use a larger step"},
+         "circ.json: key \"fZhuangJianJu\": the value 100000000 comes twice as the record holds it (a 32-bit real): use a larger step"},
         {"sweep circ.json --vary fZhuangJing=1:2:1" + vary + " --vary fZhuangChang=16:17:1 --vary nHunNingTuDengJi=25:30:5", 2,
          "circ.json: give one, two or three --vary KEY=FROM:TO:STEP"},
         {"sweep circ.json" + vary + " --vary TuCeng[2].fMoCaJiao=1:29:1 --chart c.svg", 2,
