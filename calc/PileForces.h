@@ -34,8 +34,12 @@
 // Stress on the ground below the slip surface sigma = k x (kPa), from the slip
 // surface itself (the ground just below it) to the foot; positive where the
 // pile presses the ground in front, negative behind.
+// With anchor cables (SheJi.MaoSuo) or the ground given layer by layer
+// (TuCeng[i].fK, or fM with fA), the whole pile is one beam on elastic springs
+// instead (WholePile.h): the closed forms hold for one ground without anchors.
 // Reinforcement (GB 50010) for the largest |M| and |V| along the whole pile,
-// times the load factor and gamma0: see DesignPileReinforcement.
+// times the load factor and gamma0: see DesignPileReinforcement; a rectangle's
+// other face for the largest moment of the other sign.
 // Signs: displacement and shear positive in the direction of the thrust; the
 // rotation is dx/dz with z downward (negative when the top leans downhill).
 #pragma once

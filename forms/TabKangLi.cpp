@@ -259,17 +259,6 @@ bool DesignInRange(const DesignFieldDef& f, double v)
     return std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) && v <= f.hi;
 }
 
-// A number typed as a cell reads it, in the C locale; false for anything else.
-bool ParseTyped(const std::string& text, double& v)
-{
-    ScopedCNumbers numbers;
-    errno = 0;
-    char* end = nullptr;
-    v = std::strtod(text.c_str(), &end);
-    while (end && (*end == ' ' || *end == '\t'))
-        ++end;
-    return end != text.c_str() && end && *end == '\0' && errno == 0 && std::isfinite(v);
-}
 
 // The range a value lies in as the cells say it: "应在 0（不含） 到 90 之间".
 std::string RangeText(double lo, double hi, bool openBottom, bool openTop)
@@ -283,7 +272,7 @@ std::string RefuseTyped(const std::string& label, const std::string& text, doubl
                         bool openTop)
 {
     double v = 0;
-    if (!ParseTyped(text, v))
+    if (!ParseCellNumber(text, v))
         return "“" + label + "”应为数字，输入的是“" + text + "”";
     // Compared as the 32-bit field holds it, as every real cell compares.
     const float held = static_cast<float>(v), low = static_cast<float>(lo), high = static_cast<float>(hi);

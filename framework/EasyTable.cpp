@@ -180,9 +180,7 @@ CETCell* CEasyTableWnd::GetCell(int row, int col)
     return it == index.end() ? nullptr : cells[it->second].get();
 }
 
-namespace {
-
-bool ParseReal(const std::string& text, double& v)
+bool ParseCellNumber(const std::string& text, double& v)
 {
     ScopedCNumbers numbers;
     errno = 0;
@@ -192,8 +190,6 @@ bool ParseReal(const std::string& text, double& v)
         ++end;
     return end != text.c_str() && end && *end == '\0' && errno == 0 && std::isfinite(v);
 }
-
-} // namespace
 
 std::string CEasyTableWnd::CellLabel(int row, int col)
 {
@@ -242,7 +238,7 @@ int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::stri
     switch (c->kind) {
     case CETCell::Float: {
         double v;
-        if (!ParseReal(text, v))
+        if (!ParseCellNumber(text, v))
             return refuse(label + "应为数字，输入的是“" + text + "”");
         if (!c->InLimit(v))
             return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) +
@@ -254,7 +250,7 @@ int CEasyTableWnd::EditCell(int row, int col, const std::string& text, std::stri
     }
     case CETCell::Int: {
         double v;
-        if (!ParseReal(text, v) || v != std::floor(v) || v < INT_MIN || v > INT_MAX)
+        if (!ParseCellNumber(text, v) || v != std::floor(v) || v < INT_MIN || v > INT_MAX)
             return refuse(label + "应为整数，输入的是“" + text + "”");
         if (!c->InLimit(v))
             return refuse(label + "应在 " + Shown(c->fLow) + " 到 " + Shown(c->fHigh) +

@@ -121,3 +121,7 @@ public:
     // A choice of C15 .. C80 that stores the grade number (25 for C25).
     CETCell* Add_HunNingTu_JieBie(int row, int col, int* grade);
 };
+
+// A number typed into a cell, read in the C locale whatever the user's; spaces
+// after it are allowed, anything else or a number that is not finite is not.
+bool ParseCellNumber(const std::string& text, double& v);
