@@ -1,7 +1,8 @@
 // Internal forces of one pile under its design thrust, for every method: the
 // bundled design examples (K elastic, m rigid, m elastic).
 #include "PileForces.h"
-#include "RecordFile.h"
+#include "BenchRecords.h"
+#include "PelvorinData.h"
 
 #include <benchmark/benchmark.h>
 
@@ -10,11 +11,8 @@ namespace {
 void Forces(benchmark::State& state, const char* name)
 {
     CPelvorinData record;
-    std::string error;
-    if (!LoadRecordFile(std::string(KANGLI_EXAMPLES_DIR "/design/") + name + ".json", record, &error)) {
-        state.SkipWithError(error.c_str());
+    if (!BenchRecord(std::string("design/") + name + ".json", record, state))
         return;
-    }
     for (auto _ : state) {
         PileForces f = CalculatePileForces(record);
         benchmark::DoNotOptimize(f.points.data());
@@ -37,11 +35,8 @@ namespace {
 void ForcesLayeredTwoAnchors(benchmark::State& state)
 {
     CPelvorinData record;
-    std::string error;
-    if (!LoadRecordFile(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json", record, &error)) {
-        state.SkipWithError(error.c_str());
+    if (!BenchRecord("design/layered-pile-with-anchor.json", record, state))
         return;
-    }
     CMaoSuo second = record.SheJi.MaoSuo.at(0);
     second.fShenDu = 5;
     record.SheJi.MaoSuo.push_back(second);

@@ -1,5 +1,6 @@
 // Design studies: a sweep of 10,000 combinations with its CSV text, and the
 // batch of 1,000 record files (read, checked, calculated, one row each).
+#include "BenchRecords.h"
 #include "RecordFile.h"
 #include "Study.h"
 
@@ -44,11 +45,9 @@ BENCHMARK(Sweep10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 void Design10000WithForces(benchmark::State& state)
 {
     CPelvorinData record;
-    std::string error;
-    if (!LoadRecordFile(KANGLI_EXAMPLES_DIR "/design/rectangular-pile-soil-layers.json", record, &error)) {
-        state.SkipWithError(error.c_str());
+    if (!BenchRecord("design/rectangular-pile-soil-layers.json", record, state))
         return;
-    }
+    std::string error;
     std::vector<StudyRange> ranges(3);
     ParseStudyRange("fZhuangJianJu=4:8.75:0.25", record, ranges[0], &error);  // 20
     ParseStudyRange("fZhuangChang=20:44.5:0.5", record, ranges[1], &error);   // 50

@@ -223,9 +223,7 @@ std::vector<SpringGround> SpringGroundOf(const CPelvorinData& r, double h1, doub
 {
     const CSheJi& d = r.SheJi;
     std::vector<SpringGround> ground;
-    layered = false;
-    for (const CTuCeng& c : r.TuCeng)
-        layered = layered || c.fK > 0 || c.fM > 0 || c.fA > 0;
+    layered = LayersGiveGround(r);
     auto label = [](const char* k) { return FieldLabelText(*FindLayerField(k)); };
     if (!layered) {
         // A layer's allowable belongs with the layers' ground; with the design
@@ -248,10 +246,9 @@ std::vector<SpringGround> SpringGroundOf(const CPelvorinData& r, double h1, doub
     }
     // The design block's single ground beside the layers': two places for one
     // thing, refused rather than one of them silently dropped.
-    for (const char* k : {"fK", "fM", "fA1", "fA2", "fYunXuYingLi"}) {
-        const DesignFieldDef& f = *FindDesignField(k);
-        if (DesignValue(f, d) > 0) {
-            key = std::string("SheJi.") + k;
+    for (const DesignFieldDef& f : DesignFields()) {
+        if (IsSingleGroundKey(f) && DesignValue(f, d) > 0) {
+            key = std::string("SheJi.") + f.key;
             why = key + " (" + f.label + "): the layers give the ground below the slip surface (TuCeng[i].fK, or "
                                          "fM with fA) and each its allowable (TuCeng[i].fYunXuYingLi); give it there "
                                          "only, and " + key + " as 0 (is " + MessageNumber(DesignValue(f, d)) + ")";
@@ -483,10 +480,10 @@ PileForces CalculatePileForces(const CPelvorinData& r)
             ok = ok && std::fabs(foot.displacement) <= 1e-4 * (std::fabs(out.slip.displacement) + 1e-12);
         for (const PileForcePoint& p : out.points)
             ok = ok && std::isfinite(p.moment) && std::isfinite(p.shear) && std::isfinite(p.displacement);
+        const std::string springsKey = out.method == 'L' ? "TuCeng" : coefficientKey;
         if (!ok && out.springs)
-            return Refuse(out, out.method == 'L' ? "TuCeng" : coefficientKey,
-                          std::string(out.method == 'L' ? "TuCeng" : coefficientKey) +
-                              ": the beam on springs does not meet its foot within the arithmetic: the ground "
+            return Refuse(out, springsKey,
+                          springsKey + ": the beam on springs does not meet its foot within the arithmetic: the ground "
                               "along the embedded part (" + MessageNumber(h2) + " m) is too short or too soft to "
                               "hold the pile");
         if (!ok)

@@ -462,8 +462,7 @@ bool CheckDesign(const CSheJi& d, std::string* problem)
                 return fail(f, "must be one of " + list + " (is " + MessageNumber(v) + ")");
             continue;
         }
-        const bool inside = std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) && v <= f.hi;
-        if (!inside)
+        if (!DesignInRange(f, v))
             return fail(f, "must lie in " + std::string(f.openBottom ? ">" : "") + MessageNumber(f.lo) + " .. " +
                                MessageNumber(f.hi) + " (is " + MessageNumber(v) + ")");
     }
@@ -476,9 +475,7 @@ bool CheckDesign(const CSheJi& d, std::string* problem)
     for (size_t i = 0; i < d.MaoSuo.size(); ++i)
         for (const AnchorFieldDef& f : kAnchor) {
             const double v = d.MaoSuo[i].*f.real;
-            const bool inside = std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) &&
-                                (f.openTop ? v < f.hi : v <= f.hi);
-            if (!inside) {
+            if (!AnchorInRange(f, v)) {
                 if (problem)
                     *problem = "SheJi.MaoSuo[" + std::to_string(i) + "]." + f.key + " (" + f.label + "): " + f.what +
                                " must lie in " + AnchorRangeText(f) + " (is " + MessageNumber(v) + ")";
@@ -486,6 +483,30 @@ bool CheckDesign(const CSheJi& d, std::string* problem)
             }
         }
     return true;
+}
+
+bool DesignInRange(const DesignFieldDef& f, double v)
+{
+    if (!f.choices.empty())
+        return std::any_of(f.choices.begin(), f.choices.end(), [v](const FieldChoice& c) { return c.value == v; });
+    return std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) && v <= f.hi;
+}
+
+bool AnchorInRange(const AnchorFieldDef& f, double v)
+{
+    return std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) && (f.openTop ? v < f.hi : v <= f.hi);
+}
+
+bool LayersGiveGround(const CPelvorinData& r)
+{
+    return std::any_of(r.TuCeng.begin(), r.TuCeng.end(),
+                       [](const CTuCeng& c) { return c.fK > 0 || c.fM > 0 || c.fA > 0; });
+}
+
+bool IsSingleGroundKey(const DesignFieldDef& f)
+{
+    const std::string key = f.key;
+    return key == "fK" || key == "fM" || key == "fA1" || key == "fA2" || key == "fYunXuYingLi";
 }
 
 bool CheckDesignGround(const CSheJi& d, std::string* problem)

@@ -176,6 +176,16 @@ bool CheckDesign(const CSheJi& d, std::string* problem);
 // The design block's single ground (used where the layers give none): the
 // method's coefficient given.
 bool CheckDesignGround(const CSheJi& d, std::string* problem);
+// Whether a design value or a cable's lies in its field's range (a choice
+// among its choices).
+bool DesignInRange(const DesignFieldDef& f, double v);
+bool AnchorInRange(const AnchorFieldDef& f, double v);
+// Some layer gives the ground below the slip surface (fK, fM or fA above 0):
+// the design block's single ground and its allowable then do not apply.
+bool LayersGiveGround(const CPelvorinData& r);
+// The design block's keys of its single ground and its allowable: fK, fM,
+// fA1, fA2, fYunXuYingLi.
+bool IsSingleGroundKey(const DesignFieldDef& f);
 
 // Of the keys given, the one nearest to name (a letter or two wrong, in any
 // case), or "" when none is near: what a "did you mean" offers.

@@ -211,26 +211,6 @@ int CTabKangLiTuCeng::FillTable()
 
 namespace {
 
-constexpr const char* kDesignGround[] = {"fK", "fM", "fA1", "fA2", "fYunXuYingLi"};
-
-bool IsDesignGround(const DesignFieldDef& f)
-{
-    for (const char* k : kDesignGround)
-        if (std::string(k) == f.key)
-            return true;
-    return false;
-}
-
-// Some layer gives the ground below the slip surface: the block's own single
-// ground then does not apply (and must be 0).
-bool LayersGiveGround(const CPelvorinData& r)
-{
-    for (const CTuCeng& c : r.TuCeng)
-        if (c.fK > 0 || c.fM > 0 || c.fA > 0)
-            return true;
-    return false;
-}
-
 // Whether a design key matters for the block as it is: the trapezoid's ratio
 // for a trapezoid, K for the K method, m, A1 and A2 for the m method, the
 // single ground and its allowable only where no layer gives one.
@@ -239,7 +219,7 @@ bool DesignApplies(const DesignFieldDef& f, const CPelvorinData& r)
     const std::string key = f.key;
     if (key == "fTiXingBi")
         return r.SheJi.nTuiLiFenBu == 2;
-    if (IsDesignGround(f) && LayersGiveGround(r))
+    if (IsSingleGroundKey(f) && LayersGiveGround(r))
         return false;
     if (key == "fK")
         return r.SheJi.nDiJiFa == 0;
@@ -248,16 +228,6 @@ bool DesignApplies(const DesignFieldDef& f, const CPelvorinData& r)
     return true;
 }
 
-bool DesignInRange(const DesignFieldDef& f, double v)
-{
-    if (!f.choices.empty()) {
-        for (const FieldChoice& c : f.choices)
-            if (c.value == v)
-                return true;
-        return false;
-    }
-    return std::isfinite(v) && (f.openBottom ? v > f.lo : v >= f.lo) && v <= f.hi;
-}
 
 
 // The range a value lies in as the cells say it: "应在 0（不含） 到 90 之间".
@@ -343,10 +313,10 @@ int CTabKangLiSheJi::FillTable()
             // What does not apply is greyed, unless its value is one the
             // calculation refuses: it must stay open to be put right.
             const double v = DesignValue(f, r.SheJi);
-            const bool mustBeZero = IsDesignGround(f) && LayersGiveGround(r) && v != 0;
+            const bool mustBeZero = IsSingleGroundKey(f) && LayersGiveGround(r) && v != 0;
             if (!DesignApplies(f, r) && DesignInRange(f, v) && !mustBeZero)
                 c->SetState(ETCELL_STATE_DISABLE);
-            if (IsDesignGround(f) && LayersGiveGround(r))
+            if (IsSingleGroundKey(f) && LayersGiveGround(r))
                 c->SetTiShi("各土层已给出滑面以下的地基系数：此处应为 0");
         }
         ++row;
