@@ -15,7 +15,7 @@ namespace {
 
 // Every field away from its default, each value its own and whole in six decimals
 // (as the data file writes them), on three layers the second of them rock; a name
-// with a line break and a backslash; a design block.
+// with a line break and a backslash; a design block with two anchor cables.
 CPelvorinData Unusual()
 {
     CPelvorinData r;
@@ -30,6 +30,10 @@ CPelvorinData Unusual()
                 layer.*f.layerReal = v += 1.25f;
     r.nJieMianXingZhuang = 0, r.nHunNingTuDengJi = 40, r.nTuCengShu = 3, r.bKaoLvShui = 0, r.TuCeng[1].nLeiXing = 1;
     r.bSheJi = 1, r.SheJi.fTuiLi = 812.5f;
+    r.SheJi.MaoSuo.resize(2);
+    for (CMaoSuo& cable : r.SheJi.MaoSuo)
+        for (const AnchorFieldDef& f : AnchorFields())
+            cable.*f.real = v += 1.25f;
     r.strWenJianMing = "kl-3-2-5", r.strMingCheng = "方案3\n第二行 \\ 反斜杠";
     return r;
 }
