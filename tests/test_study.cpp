@@ -197,6 +197,12 @@ TEST(Study, AnInputThatCannotActIsWarnedOfAndAnEdgeAnswerFlagged)
     EXPECT_NE(w.err.find(warning), std::string::npos) << w.err;
     // Varied with the section shape, it acts on some rows: no warning.
     EXPECT_EQ(RunKangli("sweep " + kCirc + " --vary fZhuangKuan=1:2:0.5 --vary nJieMianXingZhuang=0:1:1").err, "");
+    // A layer's ground for the internal forces never acts on a resistance,
+    // even in a record whose design block uses it.
+    const CliRun ground = RunKangli("sweep " + ShellQuoted(KANGLI_EXAMPLES_DIR "/design/layered-pile-with-anchor.json") +
+                                    " --vary 'TuCeng[1].fK=1e5:2e5:1e5'");
+    EXPECT_NE(ground.err.find("TuCeng[1].fK (第2层 地基系数K(kN/m3)) acts only on the internal forces"), std::string::npos)
+        << ground.err;
 
     // The example of docs/command-line.md: the best is a 2.0 m pile, the top of its range.
     const CliRun edge = RunKangli("design " + kCirc + " --thrust 800 --vary fZhuangJianJu=2:6:0.5 --vary fZhuangJing=0.8:2:0.2 --top 2");
@@ -293,6 +299,12 @@ TEST(Study, TheDesignWithForcesIsWhatForcesAndCalcSayOfEachPile)
         EXPECT_EQ(rows[i][6], passes ? "1" : "0") << i << ": " << forces.err << rows[i][9];
         EXPECT_EQ(rows[i][9].empty(), passes) << i; // the check that fails is named
         if (passes) {
+            // Its steel: both faces' bars along the pile, per metre of slope.
+            const nlohmann::json f = nlohmann::json::parse(RunKangli("forces --json " + ShellQuoted(path)).out);
+            const double area = f["reinforcement"]["longitudinal_area"].get<double>() +
+                                f["reinforcement_other_face"]["longitudinal_area"].get<double>();
+            EXPECT_NEAR(std::stod(rows[i][4]), area * 1e-6 * r["fZhuangChang"].get<double>() * 7850 /
+                                                   r["fZhuangJianJu"].get<double>(), 0.05) << i;
             ++passing;
             first = std::min(first, {std::stod(rows[i][3]), std::stod(rows[i][4]), i});
         }
